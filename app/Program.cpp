@@ -1,0 +1,123 @@
+#include "Program.h"
+
+#include "alap.h"
+#include "hatter.h"
+#include "sobre.h"
+#include "exercises/b07d1/b07d1.h"
+
+#include <QCoreApplication>
+
+#include <optional>
+
+namespace {
+
+// The value of ExerciseNo an opener sets for each exercise. Exercise 3 gets 5
+// from the main menu only, exercise 6 never gets one.
+std::optional<int> exerciseNoFor(Exercise exercise, bool byMainMenu)
+{
+    switch (exercise) {
+    case Exercise::Ex1a: return 1;
+    case Exercise::Ex1b: return 2;
+    case Exercise::Ex1c: return 3;
+    case Exercise::Ex2: return 4;
+    case Exercise::Ex3: return byMainMenu ? std::optional<int>(5) : std::nullopt;
+    case Exercise::Ex4: return 6;
+    case Exercise::Ex5: return 7;
+    case Exercise::Ex6: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Program::Program(Feedback &feedback, RandomSource &random)
+    : quit([] { QCoreApplication::quit(); }), services{values, feedback, random},
+      suffixDrill(std::make_unique<b07d1>(services, *this)), backgroundWindow(std::make_unique<hatter>()),
+      mainMenuWindow(std::make_unique<alap>(services, *this)), aboutWindow(std::make_unique<sobre>(services, *this))
+{
+    for (Form *form : forms())
+        form->afterUnload = [this] { afterUnload(); };
+}
+
+Program::~Program() = default;
+
+std::vector<Form *> Program::forms() const
+{
+    return {aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(), suffixDrill.get()};
+}
+
+ExerciseWindow *Program::windowFor(Exercise exercise) const
+{
+    switch (exercise) {
+    case Exercise::Ex1a:
+    case Exercise::Ex1b:
+    case Exercise::Ex1c:
+    case Exercise::Ex2: return suffixDrill.get();
+    default: return nullptr;
+    }
+}
+
+bool Program::anyLoaded() const
+{
+    for (const Form *form : forms()) {
+        if (form->isLoaded())
+            return true;
+    }
+    return false;
+}
+
+void Program::start()
+{
+    aboutWindow->Show();
+}
+
+void Program::end()
+{
+    ending = true;
+    backgroundWindow->Unload();
+    for (Form *form : forms())
+        form->Unload();
+    ending = false;
+    quit();
+}
+
+void Program::afterUnload()
+{
+    // Closing the last open window ends the program, as closing any desktop program's last window does.
+    if (!ending && !anyLoaded())
+        quit();
+}
+
+void Program::openExercise(Exercise target, Form &opener)
+{
+    open(target, opener, false);
+}
+
+void Program::openFromMainMenu(Exercise target)
+{
+    open(target, *mainMenuWindow, true);
+}
+
+void Program::open(Exercise target, Form &opener, bool byMainMenu)
+{
+    ExerciseWindow *window = windowFor(target);
+    if (!window)
+        return;
+    if (const std::optional<int> exerciseNo = exerciseNoFor(target, byMainMenu))
+        values.ExerciseNo = *exerciseNo;
+    window->Show();
+    window->prepareFor(target, byMainMenu);
+    opener.Unload();
+}
+
+void Program::showMainMenu(bool focusEndButton)
+{
+    mainMenuWindow->Show();
+    if (focusEndButton)
+        mainMenuWindow->focusEndButton();
+}
+
+void Program::showAbout()
+{
+    aboutWindow->menuAction();
+}

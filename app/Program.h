@@ -1,0 +1,61 @@
+#pragma once
+
+#include "common/Module1.h"
+#include "common/Services.h"
+#include "exercises/frame/ExerciseOpener.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class alap;
+class b07d1;
+class ExerciseWindow;
+class Feedback;
+class Form;
+class hatter;
+class RandomSource;
+class sobre;
+
+// Owns every window and the shared values for one run of the program, and
+// opens windows for one another.
+class Program final : public ExerciseOpener
+{
+public:
+    Program(Feedback &feedback, RandomSource &random);
+    ~Program() override;
+
+    // The About window as a splash; it gives way to the main menu.
+    void start();
+    // End on the main menu: the background goes, then the program ends at once.
+    void end();
+
+    void openExercise(Exercise target, Form &opener) override;
+    void openFromMainMenu(Exercise target);
+    void showMainMenu(bool focusEndButton) override;
+    void showAbout() override;
+
+    Module1 &shared() { return values; }
+    sobre &about() { return *aboutWindow; }
+    alap &mainMenu() { return *mainMenuWindow; }
+    hatter &background() { return *backgroundWindow; }
+    // The window that runs an exercise; nullptr where that window is not built.
+    ExerciseWindow *windowFor(Exercise exercise) const;
+    bool anyLoaded() const;
+
+    // How the program ends; the real one quits the application.
+    std::function<void()> quit;
+
+private:
+    void open(Exercise target, Form &opener, bool byMainMenu);
+    void afterUnload();
+    std::vector<Form *> forms() const;
+
+    Module1 values;
+    Services services;
+    std::unique_ptr<b07d1> suffixDrill;
+    std::unique_ptr<hatter> backgroundWindow;
+    std::unique_ptr<alap> mainMenuWindow;
+    std::unique_ptr<sobre> aboutWindow;
+    bool ending = false;
+};

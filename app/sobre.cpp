@@ -1,0 +1,180 @@
+#include "sobre.h"
+
+#include "Program.h"
+#include "common/Controls.h"
+#include "common/DesignFont.h"
+#include "common/Feedback.h"
+#include "common/Module1.h"
+#include "common/Module2.h"
+#include "common/Topmost.h"
+#include "common/Twips.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const Bgr Grey = 0xC0C0C0;
+
+QFrame *panel(QWidget &parent, const QString &name, const QRect &twips)
+{
+    auto *frame = new QFrame(&parent);
+    Controls::place(*frame, name, twips);
+    frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    frame->setLineWidth(2);
+    Colour::setBackColor(frame, Grey);
+    return frame;
+}
+
+QString aboutMessage(const QString &newLine)
+{
+    const QString first = QStringLiteral(
+        "     This program is the first (trial) version of a component of a complex multimedia software package "
+        "which is being developed at the moment on the basis of Réka Fenyvesi and Ábel Kornis: Utcáról utcára "
+        "(a textbook of Hungarian for foreigners, Tölgyfa Könyvműhely, Budapest, 1997-2000).");
+    const QString second = QStringLiteral(
+        "     This program, like the other programs of the Bimbala series, may be downloaded from "
+        "https://example.org/bimbala and may be copied and passed on freely, provided that it is passed on "
+        "unchanged and free of charge. It is an ordinary desktop application that needs no installation "
+        "of anything else.");
+    const QString third = QStringLiteral(
+        "     If you have any remark or suggestion, or you just want to let us know you are using the program, "
+        "please contact me:  ");
+    const QString contact = QString(49, u' ') + QStringLiteral("bimbala@example.org");
+    return first + newLine + newLine + second + newLine + newLine + third + newLine + contact;
+}
+
+} // namespace
+
+sobre::sobre(Services services, Program &program)
+    : Form(QStringLiteral("sobre")), shared(services.shared), feedback(services.feedback), program(program),
+      frames{QIcon(QStringLiteral(":/resources/about-frame1.svg")), QIcon(QStringLiteral(":/resources/about-frame2.svg")),
+             QIcon(QStringLiteral(":/resources/about-frame3.svg"))}
+{
+}
+
+void sobre::build(FormWidget &window)
+{
+    window.setWindowTitle(QStringLiteral("  About Bimbala!"));
+    auto *client = new QWidget(&window);
+    client->setFixedSize(Twips::size(5445, 3405));
+    Colour::setBackColor(client, Grey);
+    window.setCentralWidget(client);
+
+    QFrame *back = panel(*client, QStringLiteral("SSPanel1"), {120, 120, 5175, 3135});
+    QFrame *title = panel(*back, QStringLiteral("SSPanel2"), {1200, 480, 2655, 495});
+    QLabel *titleText = Controls::label(*title, QStringLiteral("SSPanel2Caption"), QStringLiteral("B I M B A L A !"),
+                                        {0, 0, 2655, 495}, DesignFont(QStringLiteral("Times New Roman"), 18, true));
+    titleText->setAlignment(Qt::AlignCenter);
+
+    QLabel *subtitle = Controls::label(*back, QStringLiteral("Label5"),
+                                       QStringLiteral("(Magyar mint idegen nyelv     Hungarian as a foreign language)"),
+                                       {960, 960, 3375, 615}, DesignFont(QStringLiteral("Times New Roman"), 12),
+                                       Grey, Colour::Black);
+    subtitle->setAlignment(Qt::AlignCenter);
+    Controls::label(*back, QStringLiteral("Label1"),
+                    QStringLiteral("Based on the course book Utcáról utcára"), {360, 1680, 3975, 255},
+                    DesignFont(QStringLiteral("Times New Roman"), 9, false, true), Grey, Colour::Black);
+    Controls::label(*back, QStringLiteral("Label4"), QStringLiteral("Ábel Kornis\nBudapest, 2001"),
+                    {360, 2040, 1455, 615}, DesignFont(QStringLiteral("Times New Roman"), 9), Grey, Colour::Black);
+    Controls::label(*back, QStringLiteral("Label6"), QStringLiteral("For more information click here:"),
+                    {1920, 2760, 2775, 255}, DesignFont(QStringLiteral("Times New Roman"), 9.75, false, true), Grey,
+                    Colour::Black);
+
+    auto *more = new QToolButton(back);
+    Controls::place(*more, QStringLiteral("Image2"), {4680, 2640, 360, 360});
+    more->setIcon(QIcon(QStringLiteral(":/resources/click-here.svg")));
+    more->setIconSize(more->size());
+    more->setAutoRaise(true);
+    more->setCursor(Qt::PointingHandCursor);
+    more->setAccessibleName(QStringLiteral("More information"));
+    QObject::connect(more, &QToolButton::clicked, &window, [this] { Image2_Click(); });
+
+    Image1 = new QLabel(back);
+    Controls::place(*Image1, QStringLiteral("Image1"), {4560, 120, 495, 495});
+    Image1->setAccessibleName(QStringLiteral("Bimbala"));
+
+    Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&OK"), {360, 2760, 855, 375},
+                                DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true));
+    Colour::setBackColor(Command1, Grey);
+    Command1->setDefault(true);
+    QObject::connect(Command1, &QPushButton::clicked, &window, [this] { Unload(); });
+
+    Timer1 = new QTimer(&window);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(800);
+    QObject::connect(Timer1, &QTimer::timeout, &window, [this] { Timer1_Timer(); });
+    Timer2 = new QTimer(&window);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(700);
+    QObject::connect(Timer2, &QTimer::timeout, &window, [this] { Timer2_Timer(); });
+    Timer1->start();
+    Timer2->start();
+
+    window.setFixedSize(window.sizeHint());
+}
+
+void sobre::Form_Load()
+{
+    CentreForm(window());
+    SetTopmost(window(), true);
+    showFrame(1);
+    showWindow();
+    if (shared.AboutSeen == 0) {
+        window()->setCursor(Qt::WaitCursor);
+        Command1->hide();
+    } else {
+        window()->unsetCursor();
+        Command1->show();
+        Timer1->stop();
+    }
+}
+
+void sobre::menuAction()
+{
+    Show();
+    Timer1->stop();
+    window()->unsetCursor();
+    Command1->setEnabled(true);
+    Command1->show();
+}
+
+void sobre::Form_Unload()
+{
+    shared.AboutSeen = 1;
+}
+
+void sobre::closeRequested()
+{
+    // The splash must not strand the learner: closing it early opens the main menu at once.
+    if (Timer1->isActive())
+        Timer1_Timer();
+    else
+        Unload();
+}
+
+void sobre::Timer1_Timer()
+{
+    program.showMainMenu(false);
+    Unload();
+}
+
+void sobre::Timer2_Timer()
+{
+    showFrame(frame % 3 + 1);
+}
+
+void sobre::showFrame(int number)
+{
+    frame = number;
+    const int side = Image1->width();
+    Image1->setPixmap(frames[std::size_t(number - 1)].pixmap(side, side));
+}
+
+void sobre::Image2_Click()
+{
+    feedback.message(window(), aboutMessage(shared.NewLine), Feedback::Information, QStringLiteral("About Bimbala!"));
+}

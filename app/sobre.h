@@ -1,0 +1,46 @@
+#pragma once
+
+#include "common/Form.h"
+#include "common/Services.h"
+
+#include <QIcon>
+
+#include <array>
+
+class Program;
+class QLabel;
+class QPushButton;
+class QTimer;
+
+// The About window. At start-up it is the splash (hourglass, no OK button) that
+// opens the main menu after 800 ms; from the menus it opens in its normal mode.
+class sobre final : public Form
+{
+public:
+    sobre(Services services, Program &program);
+
+    // The About menu entries: show the window in its normal mode, also when it is already open.
+    void menuAction();
+    // The frame of the corner animation on show, 1 to 3.
+    int animationFrame() const { return frame; }
+
+private:
+    void build(FormWidget &window) override;
+    void Form_Load() override;
+    void Form_Unload() override;
+    void closeRequested() override;
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void Image2_Click();
+    void showFrame(int number);
+
+    Module1 &shared;
+    Feedback &feedback;
+    Program &program;
+    std::array<QIcon, 3> frames;
+    int frame = 1;
+    QLabel *Image1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QTimer *Timer1 = nullptr;
+    QTimer *Timer2 = nullptr;
+};

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every message box and the beep go through here, so tests can record them.
+class Feedback
+{
+public:
+    // Message-box styles: a single OK button with this icon.
+    enum Style { Exclamation = 48, Information = 64 };
+
+    virtual ~Feedback() = default;
+    virtual void message(QWidget *parent, const QString &text, Style style, const QString &title) = 0;
+    virtual void beep() = 0;
+};
+
+// The real thing: a modal QMessageBox and the system beep.
+class MessageBoxFeedback final : public Feedback
+{
+public:
+    void message(QWidget *parent, const QString &text, Style style, const QString &title) override;
+    void beep() override;
+};

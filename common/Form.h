@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+
+// The on-screen part of a form. A close from the title bar is handed to the
+// form, which decides what closing means for it.
+class FormWidget final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit FormWidget(std::function<void()> closeRequested);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    std::function<void()> closeRequested;
+};
+
+// A window object that lives for the whole run of the program while its widgets
+// come and go: showing an unloaded form builds its controls as designed and runs
+// its load step; unloading runs its unload step and destroys the widgets. The
+// object's own fields keep their values across an unload.
+class Form
+{
+public:
+    explicit Form(QString name);
+    virtual ~Form();
+    Form(const Form &) = delete;
+    Form &operator=(const Form &) = delete;
+
+    const QString &name() const { return formName; }
+    // Loads the form if needed, then shows it (not modal).
+    void Show();
+    void Unload();
+    bool isLoaded() const { return widget != nullptr; }
+    // The loaded window; nullptr while the form is unloaded.
+    FormWidget *window() const { return widget; }
+
+    template<typename T>
+    T *control(const QString &controlName) const
+    {
+        return widget ? widget->findChild<T *>(controlName) : nullptr;
+    }
+
+    // Told after every unload (the program ends when no form is left).
+    std::function<void()> afterUnload;
+
+protected:
+    // Creates the controls in their designed state on a fresh window.
+    virtual void build(FormWidget &window) = 0;
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+    // The title-bar close box; unloads unless the form says otherwise.
+    virtual void closeRequested() { Unload(); }
+    // Shows the window; a load step may call it before it ends, as the About window does.
+    void showWindow();
+
+private:
+    QString formName;
+    QPointer<FormWidget> widget;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace HungarianText {
+
+// The letters õ û Õ Û are how older Hungarian text stored ő ű Ő Ű: a learner who
+// types or pastes them means the Hungarian letters. Text from a Hungarian keyboard
+// layout, dead keys or compose is brought to composed form (NFC) so it compares
+// equal to the same letters typed through the key translation.
+QString normalised(const QString &text);
+
+// Removes blanks (spaces) at both ends, nothing else.
+QString trimBlanks(const QString &text);
+
+} // namespace HungarianText

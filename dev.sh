@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds and starts the program (./dev.sh run) or builds and runs every test
+# (./dev.sh test). Installs the Debian packages it needs when run as root.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev libgl-dev fonts-liberation2)
+
+ensure_packages() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    else
+        echo "Missing packages. Install them with:"
+        echo "  sudo apt-get install -y ${missing[*]}"
+        exit 1
+    fi
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+case "${1:-}" in
+run)
+    ensure_packages "${BUILD_PACKAGES[@]}"
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build -j "$jobs"
+    exec ./build/bimbala
+    ;;
+test)
+    ensure_packages "${BUILD_PACKAGES[@]}"
+    cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DBIMBALA_TESTS=ON -DBIMBALA_SANITIZE=ON -DBIMBALA_WERROR=ON
+    cmake --build build-tests -j "$jobs"
+    ctest --test-dir build-tests --output-on-failure -j "$jobs"
+    ;;
+*)
+    echo "usage: $0 run|test" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,305 @@
+#include "b07d1.h"
+
+#include "common/Controls.h"
+#include "common/DesignFont.h"
+#include "common/HungarianText.h"
+#include "common/Module1.h"
+#include "common/RandomSource.h"
+#include "exercises/frame/AnswerBox.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+
+const Bgr LabelBack = 0xC0FFFF;
+
+FrameDesign suffixDrillDesign()
+{
+    FrameDesign d;
+    d.formName = QStringLiteral("b07d1");
+    d.backColour = 0xDDEEFF;
+    d.solutionName = QStringLiteral("Command4");
+    d.charName = QStringLiteral("Command11");
+    d.keyHelpName = QStringLiteral("Label6");
+    d.goToNames = {QStringLiteral("Command10"), QStringLiteral("Command5"), QStringLiteral("Command13"),
+                   QStringLiteral("Command16"), QStringLiteral("Command7"), QStringLiteral("Command15"),
+                   QStringLiteral("Command8"),  QStringLiteral("Command14")};
+    d.switchesInPlace = {Exercise::Ex1a, Exercise::Ex1b, Exercise::Ex1c, Exercise::Ex2};
+    d.goToHeading = {4680, 120, 2055, 375};
+    d.goToHeadingBack = LabelBack;
+    d.goToHeadingFore = Colour::Black;
+    d.next = {3840, 4800, 1215, 495};
+    d.charButton = {120, 5280, 735, 495};
+    d.keyHelp = {960, 5400, 8175, 375};
+    d.keyHelpFore = 0x004080;
+    d.keyHelpFont = DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true);
+    d.howToFirstParagraph = QStringLiteral(
+        "Click the \"Start\" button and put your solution in the gap. Then press the \"Enter\" key. Go on.");
+    d.charFocusesAnswer = true;
+    d.closeFocusesEndButton = true;
+    return d;
+}
+
+} // namespace
+
+b07d1::b07d1(Services services, ExerciseOpener &opener) : ExerciseWindow(suffixDrillDesign(), services, opener) {}
+
+void b07d1::buildControls(QWidget &client)
+{
+    const QFont heading = DesignFont(QStringLiteral("Arial"), 12, true);
+    const QFont word = DesignFont(QStringLiteral("MS Serif"), 13.5, true);
+
+    // The feedback label overlaps the cue and the answer box; it is only ever
+    // empty, so it stays underneath them.
+    Label1 = Controls::label(client, QStringLiteral("Label1"), {}, {2760, 3840, 375, 495},
+                             DesignFont(QStringLiteral("MS Sans Serif"), 24, true), LabelBack, 0xFF0000);
+    Label1->lower();
+    Label7 = Controls::label(client, QStringLiteral("Label7"), {}, {120, 600, 375, 375}, heading, LabelBack,
+                             Colour::Black);
+    Label2 = Controls::label(client, QStringLiteral("Label2"), QStringLiteral("Put in the correct  suffixes:"),
+                             {600, 600, 4095, 375}, heading, LabelBack, Colour::Black);
+
+    Text3 = new QPlainTextEdit(&client);
+    Controls::place(*Text3, QStringLiteral("Text3"), {240, 1080, 8655, 2535});
+    Text3->setReadOnly(true);
+    Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text3->setFont(DesignFont(QStringLiteral("MS Serif"), 12, true));
+    Text3->setAccessibleName(QStringLiteral("Solved words"));
+    QObject::connect(Text3, &QPlainTextEdit::textChanged, Text3, [this] {
+        Text3->moveCursor(QTextCursor::End);
+        Text3->ensureCursorVisible();
+    });
+
+    Label8 = Controls::label(client, QStringLiteral("Label8"), {}, {2880, 3720, 2655, 375}, word, LabelBack,
+                             Colour::Black);
+    Label3 = Controls::label(client, QStringLiteral("Label3"), {}, {480, 4200, 2175, 495}, word);
+    Label3->setAlignment(Qt::AlignCenter);
+    Label3->hide();
+
+    Text1 = makeAnswerBox(client, QStringLiteral("Text1"), {2880, 4200, 3015, 495});
+    Text1->setFont(word);
+    Text1->setAccessibleName(QStringLiteral("Answer"));
+    Colour::setForeColor(Text1, Colour::Black);
+    QObject::connect(Text1, &QLineEdit::textChanged, Text1,
+                     [this] { Text1->setCursorPosition(int(Text1->text().size())); });
+
+    Label5 = Controls::label(
+        client, QStringLiteral("Label5"),
+        QStringLiteral(
+            " If you want to practise with an extended variant  of this exercise, click the \"Plus\" button:"),
+        {6120, 3720, 3015, 1095}, DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true), 0xDDF0E0, Colour::Black);
+    Command9 = Controls::button(client, QStringLiteral("Command9"), QStringLiteral("&Plus"), {7320, 4800, 735, 495},
+                                DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true));
+    QObject::connect(Command9, &QPushButton::clicked, Command9, [this] { Command9_Click(); });
+
+    // Next stays the default button for the life of the window; Enter clicks it while it is enabled.
+    setDefaultButton(Next);
+}
+
+QLineEdit *b07d1::answerBox() const
+{
+    return Text1;
+}
+
+void b07d1::load()
+{
+    shared.SetColours();
+    felir();
+    Label2->setText(QStringLiteral("Put in the correct suffixes."));
+    Module1::SetCaption(Label3, {}, Colour::fromLiteral(shared.ColourLockH), Colour::White);
+    SolvedCount = 0;
+    ItemIndex = 0;
+    // A new opening shows the basic variant and a fresh item, so it runs them too.
+    PlusMode = 0;
+    RetryFlag = 0;
+}
+
+void b07d1::felir()
+{
+    shared.SetMessages();
+    shared.Title += QStringLiteral("   ---   7. lecke");
+    if (const SuffixDrill *drill = suffixDrill(shared.ExerciseNo))
+        shared.Title += drill->captionEnding;
+    window()->setWindowTitle(shared.Title);
+}
+
+void b07d1::showDrillLabels(const SuffixDrill &drill)
+{
+    Label7->setText(drill.number);
+    Label3->setVisible(true);
+    Module1::SetCaption(Label3, drill.suffix, Colour::fromLiteral(shared.ColourLockH), Colour::White);
+}
+
+void b07d1::prepareFor(Exercise exercise, bool byMainMenu)
+{
+    ExerciseWindow::prepareFor(exercise, byMainMenu);
+    showDrillLabels(suffixDrill(exercise));
+}
+
+void b07d1::buildLists(const SuffixDrill &drill)
+{
+    auto &base = baseLists[std::size_t(indexOf(drill.exercise))];
+    auto &answers = answerLists[std::size_t(indexOf(drill.exercise))];
+    base.clear();
+    answers.clear();
+    for (const WordItem &item : drill.items) {
+        base.push_back(QString::fromUtf16(item.base));
+        answers.push_back(QString::fromUtf16(item.answer));
+    }
+}
+
+int b07d1::runLength(const SuffixDrill &drill) const
+{
+    return PlusMode ? int(drill.items.size()) : drill.basicRun;
+}
+
+void b07d1::startClicked()
+{
+    Next->setEnabled(true);
+    Solution->setEnabled(true);
+    if (!Command9->isHidden())
+        Command9->setEnabled(false);
+    Text3->clear();
+    Label3->setVisible(true);
+    const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
+    if (drill) {
+        buildLists(*drill);
+        showDrillLabels(*drill);
+        RunLength = runLength(*drill);
+        DrawNext(0, RunLength - 1);
+    }
+    Text1->setFocus();
+    Start->setEnabled(false);
+}
+
+void b07d1::DrawNext(int lo, int hi)
+{
+    const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
+    if (drill && SolvedCount < RunLength) {
+        const auto &base = baseLists[std::size_t(indexOf(drill->exercise))];
+        const int last = std::min(hi, int(base.size()) - 1);
+        const int slot = random.drawOpen(lo, last, [&base](int i) { return !base[std::size_t(i)].isEmpty(); });
+        if (slot >= 0) {
+            ItemIndex = slot;
+            Text1->setText(QLatin1Char(' ') + base[std::size_t(slot)]);
+            Label8->setText(QStringLiteral("  ") + base[std::size_t(slot)]);
+            Expected = answerLists[std::size_t(indexOf(drill->exercise))][std::size_t(slot)];
+            return;
+        }
+    }
+    showMessage(shared.MsgDone, Feedback::Exclamation);
+    if (!Command9->isHidden())
+        Command9->setEnabled(true);
+    Next->setEnabled(false);
+    Label1->clear();
+    SolvedCount = 0;
+    RunLength = 0;
+    Start->setEnabled(true);
+    Start->setText(QStringLiteral("&Restart"));
+    Start->setFocus();
+}
+
+void b07d1::Randi()
+{
+    if (const SuffixDrill *drill = suffixDrill(shared.ExerciseNo))
+        DrawNext(0, runLength(*drill) - 1);
+    else
+        DrawNext(0, RunLength - 1);
+}
+
+void b07d1::nextClicked()
+{
+    control();
+}
+
+void b07d1::control()
+{
+    Typed = HungarianText::trimBlanks(HungarianText::normalised(Text1->text()));
+    if (Expected != Typed)
+        WrongAnswer();
+    else
+        RightAnswer();
+}
+
+void b07d1::WrongAnswer()
+{
+    RetryFlag = 1;
+    warnWrong();
+}
+
+void b07d1::RightAnswer()
+{
+    Text3->moveCursor(QTextCursor::End);
+    if (RetryFlag == 0) {
+        Text3->insertPlainText(Expected + QStringLiteral("; "));
+        if (const SuffixDrill *drill = suffixDrill(shared.ExerciseNo)) {
+            auto &base = baseLists[std::size_t(indexOf(drill->exercise))];
+            if (ItemIndex < int(base.size()))
+                base[std::size_t(ItemIndex)].clear();
+        }
+        ++SolvedCount;
+    } else {
+        // Solved after a wrong try: logged, but the item stays in the pool until
+        // it is answered right at the first attempt.
+        Text3->insertPlainText(Expected + QStringLiteral("*; "));
+        RetryFlag = 0;
+    }
+    Label1->clear();
+    Text1->clear();
+    Label8->clear();
+    Text1->setFocus();
+    Randi();
+}
+
+void b07d1::solutionClicked()
+{
+    showMessage(QStringLiteral("The correct solution is: ") + Expected, Feedback::Exclamation);
+}
+
+void b07d1::Command9_Click()
+{
+    Change();
+    PlusMode = 1;
+    Label5->hide();
+    Command9->hide();
+    Start->setFocus();
+}
+
+void b07d1::Change()
+{
+    Start->setEnabled(true);
+    Start->setText(QStringLiteral("&Start"));
+    Label3->hide();
+    Label5->show();
+    Command9->show();
+    Command9->setEnabled(true);
+    Text1->clear();
+    Label8->clear();
+    Label1->clear();
+    Text3->clear();
+    ItemIndex = 0;
+    SolvedCount = 0;
+    RunLength = 0;
+    PlusMode = 0;
+    // A wrong try belongs to the item it was made on, not to the next run.
+    RetryFlag = 0;
+}
+
+void b07d1::fals()
+{
+    for (Exercise drill : {Exercise::Ex1a, Exercise::Ex1b, Exercise::Ex1c, Exercise::Ex2})
+        goToButton(drill)->setEnabled(true);
+}
+
+void b07d1::switchTo(Exercise exercise)
+{
+    const SuffixDrill &drill = suffixDrill(exercise);
+    shared.ExerciseNo = drill.exerciseNo;
+    fals();
+    felir();
+    Change();
+    showDrillLabels(drill);
+    goToButton(exercise)->setEnabled(false);
+}

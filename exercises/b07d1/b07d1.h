@@ -1,0 +1,65 @@
+#pragma once
+
+#include "SuffixLists.h"
+#include "exercises/frame/ExerciseWindow.h"
+
+#include <QString>
+
+#include <array>
+#include <vector>
+
+class QPlainTextEdit;
+
+// The suffix drill: one word at a time takes its case suffix. Runs drills 1a,
+// 1b, 1c and 2, each in a basic and an extended (Plus) variant.
+class b07d1 final : public ExerciseWindow
+{
+public:
+    b07d1(Services services, ExerciseOpener &opener);
+
+    void prepareFor(Exercise exercise, bool byMainMenu) override;
+
+private:
+    void buildControls(QWidget &client) override;
+    void load() override;
+    void startClicked() override;
+    void nextClicked() override;
+    void solutionClicked() override;
+    void switchTo(Exercise exercise) override;
+    QLineEdit *answerBox() const override;
+
+    void felir();
+    void Change();
+    void control();
+    void fals();
+    void Randi();
+    void DrawNext(int lo, int hi);
+    void WrongAnswer();
+    void RightAnswer();
+    void Command9_Click();
+    void showDrillLabels(const SuffixDrill &drill);
+    void buildLists(const SuffixDrill &drill);
+    int runLength(const SuffixDrill &drill) const;
+
+    // Kept while the window is closed; the load step resets what a new opening must not inherit.
+    int ItemIndex = 0;
+    int SolvedCount = 0;
+    int RunLength = 0;
+    int RetryFlag = 0;
+    int PlusMode = 0;
+    QString Expected;
+    QString Typed;
+    // Per drill: the words shown (an emptied slot was solved in this run) and the answers.
+    std::array<std::vector<QString>, 4> baseLists;
+    std::array<std::vector<QString>, 4> answerLists;
+
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QLabel *Label5 = nullptr;
+    QLabel *Label7 = nullptr;
+    QLabel *Label8 = nullptr;
+    QPlainTextEdit *Text3 = nullptr;
+    AnswerBox *Text1 = nullptr;
+    QPushButton *Command9 = nullptr;
+};

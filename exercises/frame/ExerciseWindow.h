@@ -1,0 +1,82 @@
+#pragma once
+
+#include "Exercise.h"
+#include "FrameDesign.h"
+#include "common/Feedback.h"
+#include "common/Form.h"
+#include "common/Services.h"
+
+#include <array>
+
+class AnswerBox;
+class ExerciseOpener;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The frame the four exercise windows share: Start, Next, Solution, Close and
+// Char, the go-to grid, the Options and Help menus, the opening protocol and
+// the behaviour of answer boxes. A window adds its own controls and its
+// Start, Next and Solution.
+class ExerciseWindow : public Form
+{
+public:
+    ExerciseWindow(FrameDesign design, Services services, ExerciseOpener &opener);
+
+    // Called by the opener after showing this window for `exercise`.
+    virtual void prepareFor(Exercise exercise, bool byMainMenu);
+    QPushButton *goToButton(Exercise exercise) const;
+
+protected:
+    // The window's own controls, placed on the client area.
+    virtual void buildControls(QWidget &client) = 0;
+    // The window's own set-up, after centring and the always-on-top toggle.
+    virtual void load() {}
+    virtual void startClicked() = 0;
+    virtual void nextClicked() = 0;
+    virtual void solutionClicked() = 0;
+    // A go-to button of an exercise this window runs itself.
+    virtual void switchTo(Exercise) {}
+    // The box that Char and How to give the focus to.
+    virtual QLineEdit *answerBox() const { return nullptr; }
+
+    // An answer box wired to the frame: key translation, Enter clicks the default button.
+    AnswerBox *makeAnswerBox(QWidget &parent, const QString &name, const QRect &twips);
+    // Enter in an answer box clicks this button while it is enabled; nullptr: Enter does nothing.
+    void setDefaultButton(QPushButton *button);
+    void pressDefaultButton();
+    void showMessage(const QString &text, Feedback::Style style);
+    // Beep, then the wrong-answer warning.
+    void warnWrong();
+
+    void mnuOntop_Click();
+    void mnuHow_Click();
+
+    Module1 &shared;
+    Feedback &feedback;
+    RandomSource &random;
+
+    QPushButton *Start = nullptr;
+    QPushButton *Next = nullptr;
+    QPushButton *Solution = nullptr;
+    QPushButton *CloseButton = nullptr;
+    QPushButton *CharButton = nullptr;
+    QLabel *KeyHelp = nullptr;
+    QAction *mnuOntop = nullptr;
+
+private:
+    void build(FormWidget &window) final;
+    void Form_Load() final;
+    void closeRequested() final;
+    void buildMenus(FormWidget &window);
+    void buildFrameControls(QWidget &client);
+    void goToClicked(Exercise exercise);
+    void closeClicked();
+    void charClicked();
+
+    FrameDesign design;
+    ExerciseOpener &opener;
+    std::array<QPushButton *, 8> goTo{};
+    QPushButton *defaultButton = nullptr;
+};

@@ -1,0 +1,46 @@
+#include "TestSupport.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+void RecordingFeedback::message(QWidget *, const QString &text, Style style, const QString &title)
+{
+    messages.append({text, style, title});
+}
+
+double ScriptedRandom::next()
+{
+    if (queued.empty())
+        return fallback.next();
+    const double value = queued.front();
+    queued.pop_front();
+    return value;
+}
+
+namespace TestSupport {
+
+void type(QWidget *widget, const QString &text)
+{
+    for (const QChar ch : text) {
+        if (ch.unicode() < 128)
+            QTest::keyClick(widget, ch.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    }
+}
+
+void retype(QWidget *lineEdit, const QString &text)
+{
+    auto *edit = qobject_cast<QLineEdit *>(lineEdit);
+    QVERIFY(edit);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    type(edit, text);
+}
+
+void pressEnter(QWidget *widget)
+{
+    QTest::keyClick(widget, Qt::Key_Return);
+}
+
+} // namespace TestSupport

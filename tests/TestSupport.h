@@ -1,0 +1,59 @@
+#pragma once
+
+#include "common/Feedback.h"
+#include "common/RandomSource.h"
+
+#include <QList>
+#include <QString>
+
+#include <deque>
+
+class QWidget;
+
+// Keeps every message box and beep instead of showing them.
+class RecordingFeedback final : public Feedback
+{
+public:
+    struct Message
+    {
+        QString text;
+        Style style;
+        QString title;
+    };
+
+    void message(QWidget *parent, const QString &text, Style style, const QString &title) override;
+    void beep() override { ++beeps; }
+
+    QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
+    void clear()
+    {
+        messages.clear();
+        beeps = 0;
+    }
+
+    QList<Message> messages;
+    int beeps = 0;
+};
+
+// Plays the given values first, then seeded pseudo-random ones.
+class ScriptedRandom final : public RandomSource
+{
+public:
+    explicit ScriptedRandom(unsigned seed = 7) : fallback(seed) {}
+    void script(std::initializer_list<double> values) { queued.insert(queued.end(), values); }
+    double next() override;
+
+private:
+    std::deque<double> queued;
+    SeededRandom fallback;
+};
+
+namespace TestSupport {
+
+// Types text into a widget as key presses, non-ASCII letters included.
+void type(QWidget *widget, const QString &text);
+// Replaces the text of a line edit by typing it (Ctrl+A first), so key translation runs.
+void retype(QWidget *lineEdit, const QString &text);
+void pressEnter(QWidget *widget);
+
+} // namespace TestSupport
