@@ -4,6 +4,9 @@
 #include "hatter.h"
 #include "sobre.h"
 #include "exercises/b07d1/b07d1.h"
+#include "exercises/b07d3/b07d3.h"
+#include "exercises/b07d4/b07d4.h"
+#include "exercises/b07d6/b07d6.h"
 
 #include <QCoreApplication>
 
@@ -32,7 +35,9 @@ std::optional<int> exerciseNoFor(Exercise exercise, bool byMainMenu)
 
 Program::Program(Feedback &feedback, RandomSource &random)
     : quit([] { QCoreApplication::quit(); }), services{values, feedback, random},
-      suffixDrill(std::make_unique<b07d1>(services, *this)), backgroundWindow(std::make_unique<hatter>()),
+      suffixDrill(std::make_unique<b07d1>(services, *this)),
+      sentences(std::make_unique<b07d4>(services, *this)), personStory(std::make_unique<b07d6>(services, *this)),
+      pictureStory(std::make_unique<b07d3>(services, *this)), backgroundWindow(std::make_unique<hatter>()),
       mainMenuWindow(std::make_unique<alap>(services, *this)), aboutWindow(std::make_unique<sobre>(services, *this))
 {
     for (Form *form : forms())
@@ -43,7 +48,8 @@ Program::~Program() = default;
 
 std::vector<Form *> Program::forms() const
 {
-    return {aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(), suffixDrill.get()};
+    return {aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(), suffixDrill.get(),
+            sentences.get(),   personStory.get(),    pictureStory.get()};
 }
 
 ExerciseWindow *Program::windowFor(Exercise exercise) const
@@ -53,8 +59,12 @@ ExerciseWindow *Program::windowFor(Exercise exercise) const
     case Exercise::Ex1b:
     case Exercise::Ex1c:
     case Exercise::Ex2: return suffixDrill.get();
-    default: return nullptr;
+    case Exercise::Ex3: return pictureStory.get();
+    case Exercise::Ex4:
+    case Exercise::Ex5: return sentences.get();
+    case Exercise::Ex6: return personStory.get();
     }
+    return nullptr;
 }
 
 bool Program::anyLoaded() const

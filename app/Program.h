@@ -10,6 +10,9 @@
 
 class alap;
 class b07d1;
+class b07d3;
+class b07d4;
+class b07d6;
 class ExerciseWindow;
 class Feedback;
 class Form;
@@ -39,7 +42,7 @@ public:
     sobre &about() { return *aboutWindow; }
     alap &mainMenu() { return *mainMenuWindow; }
     hatter &background() { return *backgroundWindow; }
-    // The window that runs an exercise; nullptr where that window is not built.
+    // The window that runs an exercise.
     ExerciseWindow *windowFor(Exercise exercise) const;
     bool anyLoaded() const;
 
@@ -54,6 +57,9 @@ private:
     Module1 values;
     Services services;
     std::unique_ptr<b07d1> suffixDrill;
+    std::unique_ptr<b07d4> sentences;
+    std::unique_ptr<b07d6> personStory;
+    std::unique_ptr<b07d3> pictureStory;
     std::unique_ptr<hatter> backgroundWindow;
     std::unique_ptr<alap> mainMenuWindow;
     std::unique_ptr<sobre> aboutWindow;

@@ -1,0 +1,41 @@
+#include "b07d6.h"
+
+#include "common/DesignFont.h"
+
+namespace {
+
+FrameDesign storyDesign()
+{
+    FrameDesign d;
+    d.formName = QStringLiteral("b07d6");
+    d.backColour = 0x808080;
+    d.solutionName = QStringLiteral("Command4");
+    d.charName = QStringLiteral("Command10");
+    d.keyHelpName = QStringLiteral("Label3");
+    d.goToNames = {QStringLiteral("Command5"),  QStringLiteral("Command6"),  QStringLiteral("Command7"),
+                   QStringLiteral("Command8"),  QStringLiteral("Command11"), QStringLiteral("Command12"),
+                   QStringLiteral("Command13"), QStringLiteral("Command14")};
+    d.ownExercise = Exercise::Ex6;
+    d.goToHeading = {4440, 120, 2055, 375};
+    d.goToHeadingBack = 0x808080;
+    d.goToHeadingFore = Colour::White;
+    d.next = {4200, 4800, 1215, 495};
+    d.charButton = {120, 4800, 855, 495};
+    d.keyHelp = {240, 5400, 8895, 375};
+    d.keyHelpBack = 0x404040;
+    d.keyHelpFore = 0xC0FFFF;
+    d.keyHelpFont = DesignFont(QStringLiteral("MS Serif"), 13.5, true);
+    d.howToFirstParagraph = QStringLiteral(
+        "Select the person of the subject (Anna/én/te) in the green selection field and click the \"Start\" button. "
+        "Put your solution in any of the gaps. Click on the \"Next\" button or press the \"Enter\" key. Go on.");
+    return d;
+}
+
+} // namespace
+
+b07d6::b07d6(Services services, ExerciseOpener &opener) : ExerciseWindow(storyDesign(), services, opener) {}
+
+void b07d6::buildControls(QWidget &) {}
+void b07d6::startClicked() {}
+void b07d6::nextClicked() {}
+void b07d6::solutionClicked() {}
