@@ -1,16 +1,227 @@
+#include "common/Colour.h"
 #include "common/Module1.h"
+#include "common/Module2.h"
+#include "common/RandomSource.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+
+#include <set>
 
 class tst_Module1 : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void placeholder() { QVERIFY(true); }
+    void convertKeyLeavesOtherKeys_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("letters") << QStringLiteral("azAZ");
+        QTest::newRow("digits 1-9") << QStringLiteral("123456789");
+        QTest::newRow("punctuation") << QStringLiteral(" .,/?!");
+        QTest::newRow("already Hungarian") << QStringLiteral("áéőű");
+        QTest::newRow("control keys") << QStringLiteral("\r\b");
+    }
+
+    void convertKeyLeavesOtherKeys()
+    {
+        QFETCH(QString, keys);
+        for (QChar ch : keys) {
+            char16_t key = ch.unicode();
+            Module1::ConvertKey(key);
+            QCOMPARE(key, ch.unicode());
+        }
+    }
+
+    void convertKeyAppliesOnce()
+    {
+        // An output letter is never looked up again.
+        char16_t key = u'[';
+        Module1::ConvertKey(key);
+        Module1::ConvertKey(key);
+        QCOMPARE(key, u'ő');
+    }
+
+    void toggleBox_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<Bgr>("edit");
+        QTest::addColumn<Bgr>("lock");
+        QTest::newRow("a") << "a" << Bgr(13430476) << Bgr(43520);
+        QTest::newRow("al") << "al" << Bgr(12304639) << Bgr(255);
+        QTest::newRow("t") << "t" << Bgr(12644095) << Bgr(1096703);
+        QTest::newRow("h") << "h" << Bgr(12307677) << Bgr(7838156);
+    }
+
+    void toggleBox()
+    {
+        QFETCH(QString, kind);
+        QFETCH(Bgr, edit);
+        QFETCH(Bgr, lock);
+        Module1 shared;
+        shared.SetColours();
+        QLineEdit box;
+        box.setReadOnly(true);
+        QFont font = box.font();
+        font.setPointSizeF(9);
+        box.setFont(font);
+
+        shared.ToggleBox(&box, kind);
+        QVERIFY(!box.isReadOnly());
+        QCOMPARE(Colour::foreColor(&box), Colour::Black);
+        QCOMPARE(Colour::backColor(&box), edit);
+        QCOMPARE(box.font().pointSizeF(), 12.0);
+        QCOMPARE(box.palette().color(QPalette::Base), Colour::toQColor(edit));
+
+        shared.ToggleBox(&box, kind);
+        QVERIFY(box.isReadOnly());
+        QCOMPARE(Colour::foreColor(&box), Colour::White);
+        QCOMPARE(Colour::backColor(&box), lock);
+        QCOMPARE(box.font().pointSizeF(), 12.0);
+    }
+
+    void toggleBoxUnknownKindKeepsBackColour_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("not in the table") << "x";
+        QTest::newRow("wrong case") << "H";
+        QTest::newRow("empty") << "";
+    }
+
+    void toggleBoxUnknownKindKeepsBackColour()
+    {
+        QFETCH(QString, kind);
+        Module1 shared;
+        shared.SetColours();
+        QLineEdit box;
+        Colour::setBackColor(&box, 0x123456);
+        shared.ToggleBox(&box, kind);
+        QVERIFY(box.isReadOnly());
+        QCOMPARE(Colour::foreColor(&box), Colour::White);
+        QCOMPARE(Colour::backColor(&box), Bgr(0x123456));
+        shared.ToggleBox(&box, kind);
+        QVERIFY(!box.isReadOnly());
+        QCOMPARE(Colour::backColor(&box), Bgr(0x123456));
+    }
+
+    void collapseSpaces_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("collapsed");
+        QTest::addColumn<int>("writes");
+        QTest::newRow("three blanks") << "a   b" << "a b" << 2;
+        QTest::newRow("leading pair") << "  a" << " a" << 1;
+        QTest::newRow("trailing run") << "a    " << "a " << 3;
+        QTest::newRow("several runs") << "a  b  c" << "a b c" << 2;
+        QTest::newRow("single blanks stay") << " a b " << " a b " << 0;
+        QTest::newRow("empty") << "" << "" << 0;
+    }
+
+    void collapseSpaces()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, collapsed);
+        QFETCH(int, writes);
+        QLineEdit box(text);
+        int written = 0;
+        connect(&box, &QLineEdit::textChanged, this, [&written] { ++written; });
+        Module1::CollapseSpaces(&box);
+        QCOMPARE(box.text(), collapsed);
+        QCOMPARE(written, writes);
+    }
+
+    void setCaptionByFirstLetter()
+    {
+        QWidget parent;
+        Colour::setBackColor(&parent, 0x010101);
+        auto *button = new QPushButton(QStringLiteral("old"), &parent);
+        button->setObjectName(QStringLiteral("Command5"));
+        Colour::setBackColor(button, 0x111111);
+        auto *text = new QLineEdit(&parent);
+        text->setObjectName(QStringLiteral("Text1"));
+        auto *label = new QLabel(QStringLiteral("old"), &parent);
+        label->setObjectName(QStringLiteral("Label3"));
+        auto *image = new QLabel(QStringLiteral("old"), &parent);
+        image->setObjectName(QStringLiteral("Image1"));
+        auto *lower = new QLabel(QStringLiteral("old"), &parent);
+        lower->setObjectName(QStringLiteral("label9"));
+
+        for (QWidget *control : std::initializer_list<QWidget *>{button, text, label, image, lower})
+            Module1::SetCaption(control, QStringLiteral("new"), 0x7799CC, Colour::White);
+
+        QCOMPARE(button->text(), QStringLiteral("new"));
+        QCOMPARE(Colour::backColor(button), Bgr(0x111111));
+        QCOMPARE(text->text(), QStringLiteral("new"));
+        QCOMPARE(Colour::backColor(text), Bgr(0x7799CC));
+        QCOMPARE(Colour::foreColor(text), Colour::White);
+        QCOMPARE(label->text(), QStringLiteral("new"));
+        QCOMPARE(Colour::backColor(label), Bgr(0x7799CC));
+        QCOMPARE(image->text(), QStringLiteral("old"));
+        QCOMPARE(Colour::backColor(image), Bgr(0x7799CC));
+        QCOMPARE(lower->text(), QStringLiteral("old"));
+        QCOMPARE(Colour::foreColor(lower), Colour::White);
+    }
+
+    void setMessagesResetsTitle()
+    {
+        Module1 shared;
+        shared.SetMessages();
+        shared.Title += QStringLiteral("   ---   7. lecke");
+        shared.SetMessages();
+        QCOMPARE(shared.Title, QStringLiteral("  Bimbala!"));
+        QCOMPARE(shared.MsgDone, QStringLiteral("This exercise has been accomplished. If you want to restart it, "
+                                                "click on the \"Restart\" button."));
+    }
+
+    void colourLiterals_data()
+    {
+        QTest::addColumn<QString>("literal");
+        QTest::addColumn<Bgr>("value");
+        QTest::newRow("lower case") << "&H7799cc" << Bgr(7838156);
+        QTest::newRow("upper case") << "&H10BBFF" << Bgr(1096703);
+        QTest::newRow("empty colour is black") << "" << Bgr(0);
+        QTest::newRow("not a colour") << "blue" << Bgr(0);
+    }
+
+    void colourLiterals()
+    {
+        QFETCH(QString, literal);
+        QFETCH(Bgr, value);
+        QCOMPARE(Colour::fromLiteral(literal), value);
+    }
+
+    void centreFormCentresEvenWhenTooLarge()
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->geometry();
+        QWidget small;
+        small.resize(200, 100);
+        CentreForm(&small);
+        QCOMPARE(small.frameGeometry().center().x(), screen.center().x());
+        QWidget large;
+        large.resize(screen.width() + 200, screen.height() + 100);
+        CentreForm(&large);
+        QVERIFY(large.x() < 0);
+        QVERIFY(large.y() < 0);
+    }
+
+    void drawStaysInRangeAndEnds()
+    {
+        struct Edge final : RandomSource
+        {
+            double next() override { return 0.99999999999; }
+        } nearOne;
+        QCOMPARE(nearOne.draw(51, 110), 110);
+        SeededRandom random(3);
+        std::set<int> seen;
+        for (int i = 0; i < 500; ++i)
+            seen.insert(random.drawOpen(0, 9, [](int slot) { return slot % 3 == 0; }));
+        QCOMPARE(seen, (std::set<int>{0, 3, 6, 9}));
+        QCOMPARE(random.drawOpen(0, 9, [](int) { return false; }), -1);
+    }
 };
 
 QTEST_MAIN(tst_Module1)
