@@ -1,0 +1,91 @@
+/* Starts a program and reports how long it takes until a top-level window whose
+ * title contains the given text is mapped on the X display, and the program's
+ * resident memory at that moment. Then stops the program.
+ * usage: mapwatch TITLE PROGRAM [ARGS...]   prints: MILLISECONDS RSS_KIB */
+#define _POSIX_C_SOURCE 200809L
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+static double now_ms(void)
+{
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+static long rss_kib(pid_t pid)
+{
+    char path[64], line[256];
+    long kib = -1;
+    snprintf(path, sizeof path, "/proc/%d/status", (int)pid);
+    FILE *f = fopen(path, "r");
+    if (!f)
+        return -1;
+    while (fgets(line, sizeof line, f))
+        if (sscanf(line, "VmRSS: %ld kB", &kib) == 1)
+            break;
+    fclose(f);
+    return kib;
+}
+
+static int title_matches(Display *display, Window window, const char *wanted)
+{
+    char *name = NULL;
+    int found = 0;
+    if (XFetchName(display, window, &name) && name) {
+        found = strstr(name, wanted) != NULL;
+        XFree(name);
+    }
+    return found;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 3) {
+        fprintf(stderr, "usage: %s TITLE PROGRAM [ARGS...]\n", argv[0]);
+        return 2;
+    }
+    Display *display = XOpenDisplay(NULL);
+    if (!display) {
+        fprintf(stderr, "mapwatch: no X display\n");
+        return 1;
+    }
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, False);
+
+    const double started = now_ms();
+    pid_t pid = fork();
+    if (pid == 0) {
+        execvp(argv[2], argv + 2);
+        _exit(127);
+    }
+    int result = 1;
+    const double deadline = started + 30000;
+    while (now_ms() < deadline) {
+        if (!XPending(display)) {
+            usleep(200);
+            continue;
+        }
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == MapNotify && title_matches(display, event.xmap.window, argv[1])) {
+            const double elapsed = now_ms() - started;
+            printf("%.1f %ld\n", elapsed, rss_kib(pid));
+            result = 0;
+            break;
+        }
+    }
+    kill(pid, SIGTERM);
+    waitpid(pid, NULL, 0);
+    XCloseDisplay(display);
+    if (result)
+        fprintf(stderr, "mapwatch: no window titled \"%s\" was mapped\n", argv[1]);
+    return result;
+}
