@@ -51,10 +51,11 @@ void b07d1::buildControls(QWidget &client)
     const QFont heading = DesignFont(QStringLiteral("Arial"), 12, true);
     const QFont word = DesignFont(QStringLiteral("MS Serif"), 13.5, true);
 
-    // The feedback label overlaps the cue and the answer box; it is only ever
-    // empty, so it stays underneath them.
+    // The feedback label overlaps the cue and the answer box. It is only ever
+    // cleared, so it stays underneath them and paints no patch of its own.
     Label1 = Controls::label(client, QStringLiteral("Label1"), {}, {2760, 3840, 375, 495},
                              DesignFont(QStringLiteral("MS Sans Serif"), 24, true), LabelBack, 0xFF0000);
+    Label1->setAutoFillBackground(false);
     Label1->lower();
     Label7 = Controls::label(client, QStringLiteral("Label7"), {}, {120, 600, 375, 375}, heading, LabelBack,
                              Colour::Black);
