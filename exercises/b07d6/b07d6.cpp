@@ -1,6 +1,9 @@
 #include "b07d6.h"
 
+#include "EveningStory.h"
 #include "common/DesignFont.h"
+
+#include <QLineEdit>
 
 namespace {
 
@@ -19,6 +22,7 @@ FrameDesign storyDesign()
     d.goToHeading = {4440, 120, 2055, 375};
     d.goToHeadingBack = 0x808080;
     d.goToHeadingFore = Colour::White;
+    // Below the last story row, which ends at 4635.
     d.next = {4200, 4800, 1215, 495};
     d.charButton = {120, 4800, 855, 495};
     d.keyHelp = {240, 5400, 8895, 375};
@@ -33,9 +37,21 @@ FrameDesign storyDesign()
 
 } // namespace
 
-b07d6::b07d6(Services services, ExerciseOpener &opener) : ExerciseWindow(storyDesign(), services, opener) {}
+b07d6::b07d6(Services services, ExerciseOpener &opener)
+    : StoryWindow(storyDesign(), eveningStory(), services, opener)
+{
+}
 
-void b07d6::buildControls(QWidget &) {}
-void b07d6::startClicked() {}
-void b07d6::nextClicked() {}
-void b07d6::solutionClicked() {}
+// For "én" and "te" the story names nobody in row 1: the sentence opens with the
+// verb in gap 1, offered with a capital.
+void b07d6::personStart()
+{
+    if (PersonNo == 0) {
+        piece(1)->setText(QStringLiteral(". Anna"));
+        return;
+    }
+    piece(1)->setText(QStringLiteral(".      "));
+    // A solved gap 1 keeps its answer when Start is pressed again mid-run.
+    if (!isSolved(1))
+        gap(1)->setText(QStringLiteral("Belép"));
+}

@@ -1,0 +1,272 @@
+#include "StoryWindow.h"
+
+#include "common/Controls.h"
+#include "common/DesignFont.h"
+#include "common/HungarianText.h"
+#include "common/Module1.h"
+#include "exercises/frame/AnswerBox.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+
+// The kinds of gap the stories use; a gap's kind is known only from its colour.
+const std::array<QString, 3> GapKinds{QStringLiteral("al"), QStringLiteral("h"), QStringLiteral("t")};
+
+const Bgr PersonFieldGreen = 0x00C000;
+
+} // namespace
+
+StoryWindow::StoryWindow(FrameDesign frame, const StoryDesign &story, Services services, ExerciseOpener &opener)
+    : ExerciseWindow(std::move(frame), services, opener), story(story)
+{
+}
+
+QLineEdit *StoryWindow::gap(int n) const
+{
+    return Text1.at(std::size_t(n));
+}
+
+QLineEdit *StoryWindow::piece(int index) const
+{
+    return Text2.at(std::size_t(index));
+}
+
+bool StoryWindow::isSolved(int n) const
+{
+    return gap(n)->isReadOnly();
+}
+
+// The colour-table entry of a kind: its lock colour or its edit colour.
+Bgr StoryWindow::colourOf(const QString &kind, bool locked) const
+{
+    if (kind == QLatin1String("al"))
+        return Colour::fromLiteral(locked ? shared.ColourLockAl : shared.ColourEditAl);
+    if (kind == QLatin1String("h"))
+        return Colour::fromLiteral(locked ? shared.ColourLockH : shared.ColourEditH);
+    return Colour::fromLiteral(locked ? shared.ColourLockT : shared.ColourEditT);
+}
+
+QString StoryWindow::kindOf(Bgr colour, bool locked) const
+{
+    for (const QString &kind : GapKinds) {
+        if (colourOf(kind, locked) == colour)
+            return kind;
+    }
+    return {};
+}
+
+void StoryWindow::buildControls(QWidget &client)
+{
+    // The gaps are drawn in their kind's colours, which the colour table holds.
+    shared.SetColours();
+
+    Controls::label(client, QStringLiteral("Label2"), story.heading, story.headingPlace,
+                    DesignFont(QStringLiteral("Arial"), 12, true), story.headingBack, story.headingFore);
+
+    // Gaps first, in number order, so that Tab walks them in story order.
+    Text1.clear();
+    const QFont gapFont = DesignFont(story.gapFamily, 12, true);
+    for (int n = 0; n < gapCount(); ++n) {
+        const StoryGap &item = story.gaps[std::size_t(n)];
+        const QRect place{item.left, story.rowTops[std::size_t(item.row)], item.width, story.boxHeight};
+        AnswerBox *box = makeAnswerBox(client, QStringLiteral("Text1_%1").arg(n), place);
+        box->setFont(gapFont);
+        box->setAlignment(Qt::AlignCenter);
+        box->setAccessibleName(QStringLiteral("Gap %1").arg(n));
+        Colour::setForeColor(box, Colour::Black);
+        // Every gap starts open, in the pale colour of its kind.
+        Colour::setBackColor(box, colourOf(QString::fromUtf16(item.kind), false));
+        if (n != story.emptyGap)
+            box->setText(QString::fromUtf16(item.base));
+        QObject::connect(box, &AnswerBox::gotFocus, box, [this, n] { Text1_GotFocus(n); });
+        Text1.push_back(box);
+    }
+
+    Text2.clear();
+    for (const StoryPiece &item : story.pieces) {
+        if (Text2.size() <= std::size_t(item.index))
+            Text2.resize(std::size_t(item.index) + 1, nullptr);
+        auto *box = new QLineEdit(&client);
+        const int top = story.rowTops[std::size_t(item.row)] + story.pieceDrop;
+        Controls::place(*box, QStringLiteral("Text2_%1").arg(item.index), {item.left, top, item.width, story.boxHeight});
+        box->setFont(DesignFont(item.family ? QString::fromUtf16(item.family) : story.pieceFamily, item.pointSize, true));
+        box->setAlignment(item.alignLeft ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        box->setText(QString::fromUtf16(item.text));
+        Colour::setBackColor(box, story.pieceBack);
+        Colour::setForeColor(box, Colour::Black);
+        if (story.piecesLocked) {
+            // Plain running text on the window: nothing to type into, nothing to tab to.
+            box->setReadOnly(true);
+            box->setFrame(false);
+            box->setFocusPolicy(Qt::NoFocus);
+        }
+        Text2[std::size_t(item.index)] = box;
+    }
+
+    personField = new QComboBox(&client);
+    Controls::place(*personField, story.personFieldName, story.personFieldPlace);
+    personField->setFont(DesignFont(QStringLiteral("MS Sans Serif"), 12, true));
+    personField->setAccessibleName(QStringLiteral("Person"));
+    Colour::setBackColor(personField, PersonFieldGreen);
+    QPalette green = personField->palette();
+    green.setColor(QPalette::Button, Colour::toQColor(PersonFieldGreen));
+    green.setColor(QPalette::Base, Colour::toQColor(PersonFieldGreen));
+    green.setColor(QPalette::ButtonText, Colour::toQColor(Colour::Black));
+    green.setColor(QPalette::Text, Colour::toQColor(Colour::Black));
+    personField->setPalette(green);
+    QObject::connect(personField, &QComboBox::currentTextChanged, personField,
+                     [this](const QString &chosen) { personChosen(chosen); });
+
+    buildExtras(client);
+
+    // Next is the window's default button: Enter in a gap judges it.
+    setDefaultButton(Next);
+}
+
+void StoryWindow::load()
+{
+    for (const QString &person : story.persons)
+        personField->addItem(person);
+    personField->setCurrentIndex(0);
+    PersonNo = 0;
+    shared.SetColours();
+    shared.SetMessages();
+    shared.Title += QStringLiteral("   ---   7. lecke") + story.titleEnding;
+    window()->setWindowTitle(shared.Title);
+    RightCount = 0;
+    GapNo = 0;
+    ExpectedList = QStringList(gapCount(), QString());
+}
+
+QLineEdit *StoryWindow::answerBox() const
+{
+    return Text1.empty() ? nullptr : gap(GapNo);
+}
+
+// Anna_Click / Combo1_Click: the subject of the story was chosen.
+void StoryWindow::personChosen(const QString &chosen)
+{
+    const auto found = std::find(story.persons.begin(), story.persons.end(), chosen);
+    if (found != story.persons.end())
+        PersonNo = int(found - story.persons.begin());
+}
+
+void StoryWindow::startClicked()
+{
+    if (story.personFixedWhileRunning)
+        personField->setEnabled(false);
+    Next->setEnabled(true);
+    if (story.dropDefaultWhenDone)
+        setDefaultButton(Next);
+    Solution->setEnabled(true);
+
+    // The first Start of an opening leaves the gaps as they are; Restart brings the story back.
+    if (Start->text() == QLatin1String("&Restart")) {
+        for (int n = 0; n < gapCount(); ++n) {
+            QLineEdit *box = gap(n);
+            box->setText(n == story.emptyGap ? QString() : QString::fromUtf16(story.gaps[std::size_t(n)].base));
+            const QString kind = kindOf(Colour::backColor(box), true);
+            if (!kind.isEmpty())
+                shared.ToggleBox(box, kind);
+        }
+        RightCount = 0;
+    }
+    focusGap(0);
+    personStart();
+}
+
+void StoryWindow::focusGap(int n)
+{
+    gap(n)->setFocus();
+    // The focus step also runs when the window does not hold the keyboard focus,
+    // so Next always judges the gap it was sent to.
+    Text1_GotFocus(n);
+}
+
+void StoryWindow::Text1_GotFocus(int n)
+{
+    GapNo = n;
+    szo();
+    gapFocused(n);
+}
+
+// The expected answer of the current gap for the current person.
+void StoryWindow::szo()
+{
+    if (PersonNo >= 0 && PersonNo < PersonCount)
+        ExpectedList[GapNo] = QString::fromUtf16(story.gaps[std::size_t(GapNo)].answers[std::size_t(PersonNo)]);
+}
+
+void StoryWindow::nextClicked()
+{
+    QLineEdit *box = gap(GapNo);
+    // A solved gap was counted when it was solved: judging it again only moves on.
+    if (isSolved(GapNo)) {
+        dodo();
+        return;
+    }
+    if (story.collapseBlanks)
+        Module1::CollapseSpaces(box);
+    szo();
+    const QString typed = box->text();
+    if (HungarianText::trimBlanks(typed) == ExpectedList[GapNo] || alsoRight(GapNo, typed))
+        Oke();
+    else
+        Hiba();
+}
+
+void StoryWindow::Oke()
+{
+    QLineEdit *box = gap(GapNo);
+    const QString kind = kindOf(Colour::backColor(box), false);
+    if (!kind.isEmpty())
+        shared.ToggleBox(box, kind);
+    ++RightCount;
+    if (RightCount == gapCount())
+        accomplished();
+    else
+        dodo();
+}
+
+void StoryWindow::accomplished()
+{
+    showMessage(shared.MsgDone, Feedback::Exclamation);
+    Start->setText(QStringLiteral("&Restart"));
+    if (story.personFixedWhileRunning)
+        personField->setEnabled(true);
+    if (story.dropDefaultWhenDone)
+        setDefaultButton(nullptr);
+    Next->setEnabled(false);
+    Solution->setEnabled(false);
+}
+
+void StoryWindow::Hiba()
+{
+    warnWrong();
+    focusGap(GapNo);
+}
+
+// Moves on to the next open gap, from the last gap round to the first.
+void StoryWindow::dodo()
+{
+    int n = GapNo;
+    for (int step = 0; step < gapCount(); ++step) {
+        n = (n + 1) % gapCount();
+        if (!isSolved(n)) {
+            focusGap(n);
+            return;
+        }
+    }
+}
+
+void StoryWindow::solutionClicked()
+{
+    showMessage(shared.MsgSolution + QLatin1Char(' ') + ExpectedList.value(GapNo), Feedback::Exclamation);
+    focusGap(GapNo);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "StoryDesign.h"
+#include "exercises/frame/ExerciseWindow.h"
+
+#include <QStringList>
+
+#include <vector>
+
+class QComboBox;
+
+// A story told in fixed pieces and gaps, for a subject the learner chooses.
+// The gaps can be answered in any order: Next judges the gap that last had the
+// focus, a right answer locks the gap in its kind's strong colour and moves on
+// to the next open gap, and the run is accomplished when every gap is solved.
+// Restart brings every gap back to its base word.
+class StoryWindow : public ExerciseWindow
+{
+public:
+    StoryWindow(FrameDesign frame, const StoryDesign &story, Services services, ExerciseOpener &opener);
+
+protected:
+    // Controls a window has beyond its story rows and person field.
+    virtual void buildExtras(QWidget &) {}
+    // The person-dependent touches made whenever Start is pressed.
+    virtual void personStart() = 0;
+    // After a gap received the focus and its expected answer is loaded.
+    virtual void gapFocused(int) {}
+    // An answer other than the expected one that the window accepts as well;
+    // `text` is what the box holds, blanks at the ends included.
+    virtual bool alsoRight(int, const QString &) const { return false; }
+
+    QLineEdit *gap(int n) const;
+    QLineEdit *piece(int index) const;
+    int gapCount() const { return int(story.gaps.size()); }
+    bool isSolved(int n) const;
+
+    // Window values; every opening starts from these defaults.
+    int PersonNo = 0; // index into the story's persons
+    int GapNo = 0;    // the gap that last had the focus
+    int RightCount = 0;
+    QStringList ExpectedList;
+
+private:
+    void buildControls(QWidget &client) final;
+    void load() override;
+    void startClicked() final;
+    void nextClicked() final;
+    void solutionClicked() final;
+    QLineEdit *answerBox() const final;
+
+    void personChosen(const QString &chosen);
+    void focusGap(int n);
+    void Text1_GotFocus(int n);
+    void szo();
+    void Oke();
+    void Hiba();
+    void dodo();
+    void accomplished();
+    Bgr colourOf(const QString &kind, bool locked) const;
+    QString kindOf(Bgr colour, bool locked) const;
+
+    const StoryDesign &story;
+    std::vector<AnswerBox *> Text1;
+    std::vector<QLineEdit *> Text2;
+    QComboBox *personField = nullptr;
+};
