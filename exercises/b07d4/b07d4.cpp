@@ -1,14 +1,40 @@
 #include "b07d4.h"
 
+#include "common/Controls.h"
 #include "common/DesignFont.h"
+#include "common/HungarianText.h"
+#include "common/Module1.h"
+#include "common/RandomSource.h"
+#include "exercises/frame/AnswerBox.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 
 namespace {
+
+const Bgr Teal = 0x808000;
+const Bgr LogGreen = 0xC0FFC0;
+// The answer box of the extended exercise-5 run.
+const Bgr LightYellow = 0xC0FFFF;
+const Bgr HintBack = 0x400000;
+
+const QString Heading4 = QStringLiteral("4. Put in the missing suffixes.");
+const QString Heading5 = QStringLiteral("5. Put in the right verb forms.");
+// What the other exercise windows write over the heading when they open exercise 4.
+const QString Heading4FromExercise = QStringLiteral("4. Put in the missing suffixes:");
+
+// The pictograms stand side by side below the head of the sentence; the last
+// two overlap, which does not show since only one is visible at a time.
+const std::array<int, 6> ImageLefts{120, 600, 1080, 1560, 2040, 2400};
+const std::array<const char16_t *, 6> PersonNames{u"én", u"te", u"Ön", u"mi", u"ti", u"Önök"};
 
 FrameDesign sentenceDesign()
 {
     FrameDesign d;
     d.formName = QStringLiteral("b07d4");
-    d.backColour = 0x808000;
+    d.backColour = Teal;
     d.solutionName = QStringLiteral("Command8");
     d.charName = QStringLiteral("Command9");
     d.keyHelpName = QStringLiteral("Label5");
@@ -19,7 +45,7 @@ FrameDesign sentenceDesign()
     d.topButtonWidth = 1215;
     d.topButtonStep = 1200;
     d.goToHeading = {4920, 120, 2055, 375};
-    d.goToHeadingBack = 0x808000;
+    d.goToHeadingBack = Teal;
     d.goToHeadingFore = Colour::White;
     d.next = {4200, 4320, 1215, 495};
     d.charButton = {120, 5400, 855, 495};
@@ -33,11 +59,317 @@ FrameDesign sentenceDesign()
     return d;
 }
 
+QFont sentenceFont() { return DesignFont(QStringLiteral("MS Serif"), 12, true); }
+
+// A part of the sentence line the learner reads but does not edit.
+QLineEdit *sentencePart(QWidget &client, const QString &name, const QRect &twips, const QString &accessibleName)
+{
+    auto *box = new QLineEdit(&client);
+    Controls::place(*box, name, twips);
+    box->setFont(sentenceFont());
+    box->setReadOnly(true);
+    box->setAccessibleName(accessibleName);
+    Colour::setBackColor(box, Colour::White);
+    Colour::setForeColor(box, Colour::Black);
+    return box;
+}
+
+// A tail that starts with a full stop, question mark or comma joins the answer without a blank.
+QString finishedSentence(const SentenceRow &row, const QString &key)
+{
+    const QString tail = QString::fromUtf16(row.tail);
+    const bool joins = tail.startsWith(u'.') || tail.startsWith(u'?') || tail.startsWith(u',');
+    return QString::fromUtf16(row.head) + QLatin1Char(' ') + key + (joins ? QString() : QStringLiteral(" ")) + tail;
+}
+
 } // namespace
 
-b07d4::b07d4(Services services, ExerciseOpener &opener) : ExerciseWindow(sentenceDesign(), services, opener) {}
+b07d4::b07d4(Services services, ExerciseOpener &opener) : ExerciseWindow(sentenceDesign(), services, opener)
+{
+    kulcslista();
+}
 
-void b07d4::buildControls(QWidget &) {}
-void b07d4::startClicked() {}
-void b07d4::nextClicked() {}
-void b07d4::solutionClicked() {}
+void b07d4::buildControls(QWidget &client)
+{
+    const QFont small = DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true);
+
+    Label2 = Controls::label(client, QStringLiteral("Label2"), {}, {240, 600, 4215, 375},
+                             DesignFont(QStringLiteral("Arial"), 12, true), Teal, Colour::White);
+    Label2->setWordWrap(false);
+
+    Text4 = new QPlainTextEdit(&client);
+    Controls::place(*Text4, QStringLiteral("Text4"), {240, 960, 8775, 2415});
+    Text4->setFont(sentenceFont());
+    Text4->setReadOnly(true);
+    Text4->setAccessibleName(QStringLiteral("Finished sentences"));
+    Colour::setBackColor(Text4, LogGreen);
+    Colour::setForeColor(Text4, Colour::Black);
+    // The newest sentence stays in view.
+    QObject::connect(Text4, &QPlainTextEdit::textChanged, Text4, [this] {
+        Text4->moveCursor(QTextCursor::End);
+        Text4->ensureCursorVisible();
+    });
+
+    Label3 = Controls::label(client, QStringLiteral("Label3"), {}, {3120, 3480, 3135, 375}, sentenceFont(), Teal,
+                             Colour::White);
+    Label3->setWordWrap(false);
+
+    Text2 = sentencePart(client, QStringLiteral("Text2"), {0, 3840, 2895, 405}, QStringLiteral("Sentence start"));
+    Text1 = makeAnswerBox(client, QStringLiteral("Text1"), {2880, 3840, 3135, 405});
+    Text1->setFont(sentenceFont());
+    Text1->setAccessibleName(QStringLiteral("Answer"));
+    Colour::setBackColor(Text1, Colour::White);
+    Colour::setForeColor(Text1, Colour::Black);
+    Text3 = sentencePart(client, QStringLiteral("Text3"), {6000, 3840, 3255, 405}, QStringLiteral("Sentence end"));
+
+    for (std::size_t i = 0; i < Image.size(); ++i) {
+        auto *picture = new QLabel(&client);
+        Controls::place(*picture, QStringLiteral("Image%1").arg(i + 1), {ImageLefts[i], 4320, 630, 645});
+        picture->setAlignment(Qt::AlignCenter);
+        picture->setPixmap(QIcon(QStringLiteral(":/resources/person-%1.svg").arg(i + 1))
+                               .pixmap(QSize(32, 32), picture->devicePixelRatioF()));
+        picture->setAccessibleName(QStringLiteral("Person: ") + QString::fromUtf16(PersonNames[i]));
+        picture->hide();
+        Image[i] = picture;
+    }
+
+    Label1 = Controls::label(client, QStringLiteral("Label1"),
+                             QStringLiteral("If you want to practise with an extended variant of the selected "
+                                            "exercise, click the \"Plus\" button."),
+                             {3120, 4920, 5055, 615}, small, HintBack, LightYellow);
+    Plus = Controls::button(client, QStringLiteral("Plus"), QStringLiteral("&Plus"), {8160, 4920, 975, 495}, small);
+    QObject::connect(Plus, &QPushButton::clicked, Plus, [this] { Plus_Click(); });
+}
+
+QLineEdit *b07d4::answerBox() const
+{
+    return Text1;
+}
+
+void b07d4::load()
+{
+    kulcslista();
+    felir();
+    // A new opening shows the Plus hint, so it runs the basic variant it offers.
+    Extended = 0;
+}
+
+void b07d4::Form_Unload()
+{
+    RunMode = 0;
+}
+
+void b07d4::kulcslista()
+{
+    for (std::size_t row = 0; row < keys.size(); ++row)
+        keys[row] = QString::fromUtf16(sentenceRows[row].key);
+}
+
+void b07d4::felir()
+{
+    shared.SetMessages();
+    shared.Title += QStringLiteral("   ---   7. lecke");
+    if (shared.ExerciseNo == 6) {
+        Label2->setText(Heading4);
+        shared.Title += QStringLiteral(": 4.");
+    } else if (shared.ExerciseNo == 7) {
+        Label2->setText(Heading5);
+        shared.Title += QStringLiteral(": 5.");
+    }
+    window()->setWindowTitle(shared.Title);
+}
+
+void b07d4::prepareFor(Exercise exercise, bool byMainMenu)
+{
+    ExerciseWindow::prepareFor(exercise, byMainMenu);
+    if (exercise == Exercise::Ex4 && !byMainMenu)
+        Label2->setText(Heading4FromExercise);
+}
+
+void b07d4::chooseRunMode()
+{
+    // The exercise is the one whose go-to button is disabled: every opener and the
+    // switch disable it. With neither disabled the previous run's mode holds.
+    int exercise = 0;
+    if (!goToButton(Exercise::Ex4)->isEnabled())
+        exercise = 4;
+    else if (!goToButton(Exercise::Ex5)->isEnabled())
+        exercise = 5;
+    else if (RunMode == 0)
+        exercise = shared.ExerciseNo == 7 ? 5 : 4;
+    if (exercise == 4)
+        RunMode = Extended ? 4 : 1;
+    else if (exercise == 5)
+        RunMode = Extended ? 5 : 2;
+}
+
+RowRange b07d4::runRange() const
+{
+    switch (RunMode) {
+    case 2: return Exercise5Basic;
+    case 4: return Exercise4Extended;
+    case 5: return Exercise5Extended;
+    default: return Exercise4Basic;
+    }
+}
+
+void b07d4::startClicked()
+{
+    Next->setEnabled(true);
+    setDefaultButton(Next);
+    Solution->setEnabled(true);
+    Plus->setEnabled(false);
+    if (Start->text() == QStringLiteral("&Restart")) {
+        RunCounter = 0;
+        Text4->clear();
+    }
+    // Every run starts with all keys, so a run interrupted by a switch or a
+    // closed window cannot leave rows that the draw would wait for in vain.
+    kulcslista();
+    chooseRunMode();
+    DrawFirst(runRange());
+    if (RunMode == 5)
+        Colour::setBackColor(Text1, LightYellow); // stays until the window is closed
+    showPicture();
+    showSentence();
+    Text1->setFocus();
+    Start->setEnabled(false);
+}
+
+void b07d4::DrawFirst(const RowRange &range)
+{
+    CurrentItem = random.draw(range.first, range.last);
+    RunCounter = 1;
+}
+
+void b07d4::DrawNext(const RowRange &range)
+{
+    if (RunCounter < range.size()) {
+        const int row = random.drawOpen(range.first, range.last,
+                                        [this](int slot) { return !keys[std::size_t(slot)].isEmpty(); });
+        if (row >= 0) {
+            CurrentItem = row;
+            ++RunCounter;
+            showSentence();
+            Text1->setFocus();
+            showPicture();
+            return;
+        }
+    }
+    accomplished();
+}
+
+void b07d4::accomplished()
+{
+    feedback.beep();
+    setDefaultButton(nullptr);
+    Next->setEnabled(false);
+    Solution->setEnabled(false);
+    showMessage(shared.MsgDone, Feedback::Exclamation);
+    Start->setEnabled(true);
+    Start->setText(QStringLiteral("&Restart"));
+    Plus->setEnabled(true);
+    Text2->clear();
+    Text1->clear();
+    Text3->clear();
+    Label3->clear();
+    Start->setFocus();
+    kulcslista();
+    RunCounter = 0;
+}
+
+void b07d4::showSentence()
+{
+    const SentenceRow &row = sentenceRows[std::size_t(CurrentItem)];
+    Text2->setText(QString::fromUtf16(row.head));
+    Text3->setText(QLatin1Char(' ') + QString::fromUtf16(row.tail));
+    Text1->setText(QString::fromUtf16(row.prefill));
+    Label3->setText(QLatin1Char(' ') + QString::fromUtf16(row.cue));
+}
+
+void b07d4::hidePictures()
+{
+    for (QLabel *picture : Image)
+        picture->hide();
+}
+
+void b07d4::showPicture()
+{
+    hidePictures();
+    const int person = int(sentenceRows[std::size_t(CurrentItem)].person);
+    if (person > 0)
+        Image[std::size_t(person - 1)]->show();
+}
+
+void b07d4::nextClicked()
+{
+    Module1::CollapseSpaces(Text1);
+    const QString answer = HungarianText::trimBlanks(HungarianText::normalised(Text1->text()));
+    if (answer != keys[std::size_t(CurrentItem)])
+        WrongAnswer();
+    else
+        RightAnswer();
+}
+
+void b07d4::WrongAnswer()
+{
+    warnWrong();
+}
+
+void b07d4::RightAnswer()
+{
+    QString &key = keys[std::size_t(CurrentItem)];
+    Text4->moveCursor(QTextCursor::End);
+    Text4->insertPlainText(finishedSentence(sentenceRows[std::size_t(CurrentItem)], key) + shared.NewLine);
+    key.clear();
+    Text1->clear();
+    Text2->clear();
+    Text3->clear();
+    Label3->clear();
+    DrawNext(runRange());
+}
+
+void b07d4::solutionClicked()
+{
+    showMessage(QStringLiteral("The correct solution is: ") + keys[std::size_t(CurrentItem)],
+                Feedback::Information);
+    Text1->setFocus();
+}
+
+void b07d4::Plus_Click()
+{
+    Extended = 1;
+    RunCounter = 0;
+    hidePictures();
+    Label1->hide();
+}
+
+void b07d4::Change()
+{
+    Text4->clear();
+    Text1->clear();
+    Text2->clear();
+    Text3->clear();
+    Start->setText(QStringLiteral("&Start"));
+    Start->setEnabled(true);
+    hidePictures();
+    Extended = 0;
+}
+
+void b07d4::Enabl()
+{
+    for (Exercise exercise : AllExercises)
+        goToButton(exercise)->setEnabled(true);
+}
+
+void b07d4::switchTo(Exercise exercise)
+{
+    // The item on show, the run and the keys stay: until Start, Next and
+    // Solution still work on the sentence drawn before the switch.
+    Change();
+    shared.ExerciseNo = exercise == Exercise::Ex4 ? 6 : 7;
+    felir();
+    Enabl();
+    goToButton(exercise)->setEnabled(false);
+    Label2->setText(exercise == Exercise::Ex4 ? Heading4 : Heading5);
+}

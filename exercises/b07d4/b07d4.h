@@ -1,16 +1,67 @@
 #pragma once
 
+#include "SentenceContent.h"
 #include "exercises/frame/ExerciseWindow.h"
 
-// The sentence exercises 4 and 5: a phrase or verb in the gap of a sentence takes its ending.
+#include <QString>
+
+#include <array>
+
+class QPlainTextEdit;
+
+// The sentence exercises 4 and 5: a phrase or verb in the gap of a sentence
+// takes its ending. Each has a basic and an extended (Plus) run; the window
+// switches between the two exercises in place.
 class b07d4 final : public ExerciseWindow
 {
 public:
     b07d4(Services services, ExerciseOpener &opener);
 
+    void prepareFor(Exercise exercise, bool byMainMenu) override;
+
 private:
     void buildControls(QWidget &client) override;
+    void load() override;
+    void Form_Unload() override;
     void startClicked() override;
     void nextClicked() override;
     void solutionClicked() override;
+    void switchTo(Exercise exercise) override;
+    QLineEdit *answerBox() const override;
+
+    void kulcslista();
+    void felir();
+    void Change();
+    void Enabl();
+    void chooseRunMode();
+    RowRange runRange() const;
+    void DrawFirst(const RowRange &range);
+    void DrawNext(const RowRange &range);
+    void accomplished();
+    void showSentence();
+    void showPicture();
+    void hidePictures();
+    void WrongAnswer();
+    void RightAnswer();
+    void Plus_Click();
+
+    // Kept while the window is closed. The load step refills the keys and
+    // clears the extended flag; the unload step clears the run mode.
+    int CurrentItem = 0;
+    int RunCounter = 0;
+    // 1 and 2: basic run of exercise 4 or 5; 4 and 5: their extended runs; 0: none chosen.
+    int RunMode = 0;
+    int Extended = 0;
+    // The expected answers; an emptied key marks a sentence answered in this run.
+    std::array<QString, SentenceCount> keys;
+
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    QPlainTextEdit *Text4 = nullptr;
+    QLineEdit *Text2 = nullptr;
+    AnswerBox *Text1 = nullptr;
+    QLineEdit *Text3 = nullptr;
+    std::array<QLabel *, 6> Image{};
+    QPushButton *Plus = nullptr;
 };
