@@ -1,6 +1,16 @@
 #include "b07d3.h"
 
+#include "common/Controls.h"
 #include "common/DesignFont.h"
+#include "common/Twips.h"
+
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QToolButton>
 
 namespace {
 
@@ -18,9 +28,11 @@ FrameDesign pictureStoryDesign()
                    QStringLiteral("Command12"), QStringLiteral("Command13")};
     d.ownExercise = Exercise::Ex3;
     d.ownButtonDisabled = true;
-    d.goToHeading = {5040, 120, 1695, 375};
+    // Wide enough for the caption in the fonts this machine has, clear of the go-to grid at 6840.
+    d.goToHeading = {4920, 120, 1815, 375};
     d.goToHeadingBack = 0x808080;
     d.goToHeadingFore = Colour::Black;
+    // Below the frame around pictures and story, which ends at 4680.
     d.next = {4200, 4800, 1215, 495};
     d.charButton = {0, 5400, 735, 375};
     d.keyHelp = {840, 5400, 8415, 375};
@@ -33,11 +45,155 @@ FrameDesign pictureStoryDesign()
     return d;
 }
 
+const int LastPicture = StoryPictureCount - 1;
+
+// A story picture drawn for a frame; an empty picture when it cannot be read.
+QPixmap storyPicture(int number, QSize size, qreal pixelRatio)
+{
+    QSvgRenderer renderer(QStringLiteral(":/resources/story-%1.svg").arg(number));
+    if (!renderer.isValid())
+        return {};
+    QPixmap picture(size * pixelRatio);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    renderer.render(&painter);
+    painter.end();
+    picture.setDevicePixelRatio(pixelRatio);
+    return picture;
+}
+
+QLabel *pictureFrame(QWidget &parent, const QString &name, const QRect &twips, const QString &accessibleName,
+                     bool bordered)
+{
+    auto *frame = new QLabel(&parent);
+    Controls::place(*frame, name, twips);
+    frame->setScaledContents(true);
+    frame->setAccessibleName(accessibleName);
+    if (bordered)
+        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    return frame;
+}
+
+QToolButton *arrow(QWidget &parent, const QString &name, const QRect &twips, const QString &picture,
+                   Qt::ArrowType fallback, const QString &accessibleName)
+{
+    auto *button = new QToolButton(&parent);
+    Controls::place(*button, name, twips);
+    button->setAutoRaise(true);
+    // Paging the pictures leaves the focus in the gap being worked on.
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setAccessibleName(accessibleName);
+    button->setToolTip(accessibleName);
+    if (QFile::exists(picture)) {
+        button->setIcon(QIcon(picture));
+        button->setIconSize(button->size());
+    } else {
+        button->setArrowType(fallback);
+    }
+    return button;
+}
+
 } // namespace
 
-b07d3::b07d3(Services services, ExerciseOpener &opener) : ExerciseWindow(pictureStoryDesign(), services, opener) {}
+b07d3::b07d3(Services services, ExerciseOpener &opener)
+    : StoryWindow(pictureStoryDesign(), morningJourney(), services, opener)
+{
+}
 
-void b07d3::buildControls(QWidget &) {}
-void b07d3::startClicked() {}
-void b07d3::nextClicked() {}
-void b07d3::solutionClicked() {}
+void b07d3::buildExtras(QWidget &client)
+{
+    Controls::label(client, QStringLiteral("Label1"), QStringLiteral("Ki?"), {4200, 540, 435, 375},
+                    DesignFont(QStringLiteral("Arial"), 12, true), 0xF0F0F0, Colour::Black);
+
+    // The rectangle around pictures and story, from (0, 960) to (9120, 4680).
+    const int left = Twips::toPixels(0), top = Twips::toPixels(960);
+    const int right = Twips::toPixels(9120), bottom = Twips::toPixels(4680);
+    const std::array<QRect, 4> sides{QRect(left, top, right - left + 1, 1), QRect(left, bottom, right - left + 1, 1),
+                                     QRect(left, top, 1, bottom - top + 1), QRect(right, top, 1, bottom - top + 1)};
+    for (std::size_t i = 0; i < sides.size(); ++i) {
+        auto *line = new QFrame(&client);
+        line->setObjectName(QStringLiteral("Line%1").arg(i + 1));
+        line->setGeometry(sides[i]);
+        Colour::setBackColor(line, Colour::Black);
+    }
+
+    Image1 = pictureFrame(client, QStringLiteral("Image1"), {2280, 1095, 1455, 945}, QStringLiteral("Earlier picture"),
+                          true);
+    auto *centre = new QFrame(&client);
+    Controls::place(*centre, QStringLiteral("Picture2"), {3855, 1095, 1455, 945});
+    centre->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Image2 = pictureFrame(*centre, QStringLiteral("Image2"), {15, 15, 1425, 915}, QStringLiteral("Current picture"),
+                          false);
+    Image3 = pictureFrame(client, QStringLiteral("Image3"), {5400, 1110, 1335, 915}, QStringLiteral("Later picture"),
+                          true);
+
+    Image4 = arrow(client, QStringLiteral("Image4"), {1680, 1320, 480, 480}, QStringLiteral(":/resources/arrow-previous.svg"),
+                   Qt::LeftArrow, QStringLiteral("Previous picture"));
+    Image5 = arrow(client, QStringLiteral("Image5"), {6840, 1320, 480, 480}, QStringLiteral(":/resources/arrow-next.svg"),
+                   Qt::RightArrow, QStringLiteral("Next picture"));
+    QObject::connect(Image4, &QToolButton::clicked, Image4, [this] { Image4_Click(); });
+    QObject::connect(Image5, &QToolButton::clicked, Image5, [this] { Image5_Click(); });
+
+    // The pictures are drawn once per opening at twice the largest frame, so they stay crisp when stretched.
+    const QSize size = Image1->size();
+    for (int n = 0; n < StoryPictureCount; ++n)
+        Image6[std::size_t(n)] = storyPicture(n, size, 2 * client.devicePixelRatioF());
+}
+
+void b07d3::personStart()
+{
+    piece(0)->setText(QString::fromUtf16(journeyHeadings[std::size_t(PersonNo)]));
+}
+
+// "kilépnek" (they step out) fits the sentence about Laci too, when it is typed
+// exactly, without blanks around it.
+bool b07d3::alsoRight(int n, const QString &text) const
+{
+    return n == 1 && PersonNo == 0 && text == QStringLiteral("kilépnek");
+}
+
+void b07d3::gapFocused(int)
+{
+    kepvalt();
+}
+
+// The picture of the sentence the current gap is in.
+void b07d3::kepvalt()
+{
+    PictureNo = journeyGaps[std::size_t(GapNo)].picture;
+    kepvalt3();
+}
+
+// The picture in the centre, its neighbours beside it; nothing beyond the ends of the story.
+void b07d3::kepvalt3()
+{
+    showPicture(Image1, PictureNo >= 1 ? PictureNo - 1 : -1);
+    showPicture(Image2, PictureNo);
+    showPicture(Image3, PictureNo < LastPicture ? PictureNo + 1 : -1);
+}
+
+void b07d3::showPicture(QLabel *frame, int picture)
+{
+    if (picture < 0 || picture > LastPicture) {
+        frame->clear();
+        frame->setAccessibleDescription({});
+        return;
+    }
+    frame->setPixmap(Image6[std::size_t(picture)]);
+    frame->setAccessibleDescription(QString::fromUtf16(journeyScenes[std::size_t(picture)]));
+}
+
+// The arrows stop at the second picture: the first is then in view on its left.
+void b07d3::Image4_Click()
+{
+    BrowseNo = std::max(BrowseNo - 1, 1);
+    PictureNo = BrowseNo;
+    kepvalt3();
+}
+
+void b07d3::Image5_Click()
+{
+    BrowseNo = std::min(BrowseNo + 1, LastPicture);
+    PictureNo = BrowseNo;
+    kepvalt3();
+}

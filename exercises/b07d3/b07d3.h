@@ -1,16 +1,43 @@
 #pragma once
 
-#include "exercises/frame/ExerciseWindow.h"
+#include "MorningJourney.h"
+#include "exercises/story/StoryWindow.h"
+
+#include <QPixmap>
+
+#include <array>
+
+class QToolButton;
 
 // Exercise 3: the morning journey in 23 gaps with a strip of ten pictures.
-class b07d3 final : public ExerciseWindow
+// The strip shows the picture of the sentence being worked on between its
+// neighbours; two arrows page through the pictures by hand.
+class b07d3 final : public StoryWindow
 {
 public:
     b07d3(Services services, ExerciseOpener &opener);
 
 private:
-    void buildControls(QWidget &client) override;
-    void startClicked() override;
-    void nextClicked() override;
-    void solutionClicked() override;
+    void buildExtras(QWidget &client) override;
+    void personStart() override;
+    void gapFocused(int n) override;
+    bool alsoRight(int n, const QString &text) const override;
+
+    void kepvalt();
+    void kepvalt3();
+    void showPicture(QLabel *frame, int picture);
+    void Image4_Click();
+    void Image5_Click();
+
+    int PictureNo = 0;
+    // Where the arrows stand: 0 until they are first used, then 1 to 9. The
+    // arrows go on from here when the window is opened again.
+    int BrowseNo = 0;
+
+    std::array<QPixmap, StoryPictureCount> Image6;
+    QLabel *Image1 = nullptr;
+    QLabel *Image2 = nullptr;
+    QLabel *Image3 = nullptr;
+    QToolButton *Image4 = nullptr;
+    QToolButton *Image5 = nullptr;
 };
