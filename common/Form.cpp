@@ -7,6 +7,14 @@ FormWidget::FormWidget(std::function<void()> closeRequested) : closeRequested(st
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
+void FormWidget::detach()
+{
+    closeRequested = nullptr;
+    blockSignals(true);
+    for (QObject *child : findChildren<QObject *>())
+        child->blockSignals(true);
+}
+
 void FormWidget::closeEvent(QCloseEvent *event)
 {
     event->ignore();
@@ -48,7 +56,10 @@ void Form::Unload()
     FormWidget *leaving = widget;
     widget = nullptr;
     leaving->hide();
-    // The unload may be asked for from inside one of the window's own handlers.
+    // The unload may be asked for from inside one of the window's own handlers,
+    // so the widgets go at the next turn of the event loop, possibly after this
+    // form: until then nothing they report (a late focus change) may reach it.
+    leaving->detach();
     leaving->deleteLater();
     if (afterUnload)
         afterUnload();

@@ -14,6 +14,8 @@ class FormWidget final : public QMainWindow
 
 public:
     explicit FormWidget(std::function<void()> closeRequested);
+    // Cuts the window off from its form: nothing it or its controls report reaches the form any more.
+    void detach();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -144,18 +144,6 @@ void StoryWindow::load()
     ExpectedList = QStringList(gapCount(), QString());
 }
 
-void StoryWindow::Form_Unload()
-{
-    // The widgets are deleted at the next turn of the event loop, possibly after
-    // this window object: a focus change reported by them until then (a late
-    // window activation) must not reach the window any more.
-    for (QWidget *control : window()->findChildren<QWidget *>())
-        control->blockSignals(true);
-    Text1.clear();
-    Text2.clear();
-    personField = nullptr;
-}
-
 QLineEdit *StoryWindow::answerBox() const
 {
     return Text1.empty() ? nullptr : gap(GapNo);

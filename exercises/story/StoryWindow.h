@@ -44,7 +44,6 @@ protected:
 private:
     void buildControls(QWidget &client) final;
     void load() override;
-    void Form_Unload() override;
     void startClicked() final;
     void nextClicked() final;
     void solutionClicked() final;
