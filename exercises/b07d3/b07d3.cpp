@@ -4,7 +4,6 @@
 #include "common/DesignFont.h"
 #include "common/Twips.h"
 
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -75,7 +74,7 @@ QLabel *pictureFrame(QWidget &parent, const QString &name, const QRect &twips, c
 }
 
 QToolButton *arrow(QWidget &parent, const QString &name, const QRect &twips, const QString &picture,
-                   Qt::ArrowType fallback, const QString &accessibleName)
+                   const QString &accessibleName)
 {
     auto *button = new QToolButton(&parent);
     Controls::place(*button, name, twips);
@@ -84,12 +83,8 @@ QToolButton *arrow(QWidget &parent, const QString &name, const QRect &twips, con
     button->setFocusPolicy(Qt::NoFocus);
     button->setAccessibleName(accessibleName);
     button->setToolTip(accessibleName);
-    if (QFile::exists(picture)) {
-        button->setIcon(QIcon(picture));
-        button->setIconSize(button->size());
-    } else {
-        button->setArrowType(fallback);
-    }
+    button->setIcon(QIcon(picture));
+    button->setIconSize(button->size());
     return button;
 }
 
@@ -128,9 +123,9 @@ void b07d3::buildExtras(QWidget &client)
                           true);
 
     Image4 = arrow(client, QStringLiteral("Image4"), {1680, 1320, 480, 480}, QStringLiteral(":/resources/arrow-previous.svg"),
-                   Qt::LeftArrow, QStringLiteral("Previous picture"));
+                   QStringLiteral("Previous picture"));
     Image5 = arrow(client, QStringLiteral("Image5"), {6840, 1320, 480, 480}, QStringLiteral(":/resources/arrow-next.svg"),
-                   Qt::RightArrow, QStringLiteral("Next picture"));
+                   QStringLiteral("Next picture"));
     QObject::connect(Image4, &QToolButton::clicked, Image4, [this] { Image4_Click(); });
     QObject::connect(Image5, &QToolButton::clicked, Image5, [this] { Image5_Click(); });
 
