@@ -1,19 +1,6 @@
-#include "TestSupport.h"
-
-#include "app/Program.h"
-#include "app/alap.h"
-#include "app/hatter.h"
-#include "common/Colour.h"
-#include "common/Module1.h"
-#include "exercises/frame/ExerciseWindow.h"
-
-#include <QApplication>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
+#include "ExerciseSession.h"
 
 #include <array>
-#include <memory>
 
 // Every go-to button of every exercise window, and every exercise button of the
 // main menu, opens its exercise prepared the way the lesson expects.
@@ -21,7 +8,19 @@
 namespace {
 
 // Where the learner clicks: the main menu, or an exercise window opened for an exercise.
-enum class Opener { MainMenu, Drill1a, Drill2, Sentences4, Sentences5, Story6, Story3 };
+struct Opener
+{
+    const char *name;
+    bool mainMenu;
+    Exercise exercise;
+};
+const std::array<Opener, 7> Openers{{{"main menu", true, Exercise::Ex1a},
+                                     {"b07d1 on 1a", false, Exercise::Ex1a},
+                                     {"b07d1 on 2", false, Exercise::Ex2},
+                                     {"b07d4 on 4", false, Exercise::Ex4},
+                                     {"b07d4 on 5", false, Exercise::Ex5},
+                                     {"b07d6", false, Exercise::Ex6},
+                                     {"b07d3", false, Exercise::Ex3}}};
 
 using Names = std::array<const char *, 8>;
 
@@ -39,41 +38,8 @@ const Names JourneyNames{"Command5", "Command8", "Command9", "Command6",
 
 const Names &namesIn(const QString &window)
 {
-    if (window == u"b07d1")
-        return DrillNames;
-    if (window == u"b07d4")
-        return SentenceNames;
-    if (window == u"b07d6")
-        return EveningNames;
-    return JourneyNames;
-}
-
-Exercise exerciseOf(Opener opener)
-{
-    switch (opener) {
-    case Opener::Drill2: return Exercise::Ex2;
-    case Opener::Sentences4: return Exercise::Ex4;
-    case Opener::Sentences5: return Exercise::Ex5;
-    case Opener::Story6: return Exercise::Ex6;
-    case Opener::Story3: return Exercise::Ex3;
-    case Opener::MainMenu:
-    case Opener::Drill1a: break;
-    }
-    return Exercise::Ex1a;
-}
-
-const char *openerName(Opener opener)
-{
-    switch (opener) {
-    case Opener::MainMenu: return "main menu";
-    case Opener::Drill1a: return "b07d1 on 1a";
-    case Opener::Drill2: return "b07d1 on 2";
-    case Opener::Sentences4: return "b07d4 on 4";
-    case Opener::Sentences5: return "b07d4 on 5";
-    case Opener::Story6: return "b07d6";
-    case Opener::Story3: return "b07d3";
-    }
-    return "";
+    return window == u"b07d1" ? DrillNames : window == u"b07d4" ? SentenceNames
+                                           : window == u"b07d6" ? EveningNames : JourneyNames;
 }
 
 // The caption ending each exercise gives the window title.
@@ -83,17 +49,11 @@ const std::array<const char *, 4> DrillSuffixes{"-nál/-nél", "-hoz/-hez/-höz"
 
 } // namespace
 
-Q_DECLARE_METATYPE(Opener)
-
-class tst_goto_matrix : public QObject
+class tst_goto_matrix : public ExerciseSession
 {
     Q_OBJECT
 
 private:
-    RecordingFeedback feedback;
-    ScriptedRandom random;
-    std::unique_ptr<Program> program;
-
     static QPushButton *buttonIn(const Form &form, const char *name)
     {
         auto *button = form.control<QPushButton>(QString::fromLatin1(name));
@@ -103,28 +63,15 @@ private:
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        feedback.clear();
-        program = std::make_unique<Program>(feedback, random);
-        program->quit = [] {};
-    }
-
-    void cleanup()
-    {
-        program.reset();
-        QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
-
     void everyButtonOpensItsExercise_data()
     {
-        QTest::addColumn<Opener>("opener");
+        QTest::addColumn<int>("openerIndex");
         QTest::addColumn<Exercise>("target");
-        for (Opener opener : {Opener::MainMenu, Opener::Drill1a, Opener::Drill2, Opener::Sentences4,
-                              Opener::Sentences5, Opener::Story6, Opener::Story3}) {
+        for (int opener = 0; opener < int(Openers.size()); ++opener) {
             for (Exercise target : AllExercises) {
                 const QString row = QStringLiteral("%1 -> %2")
-                                        .arg(QLatin1String(openerName(opener)), goToCaption(target).remove(u'&'));
+                                        .arg(QLatin1String(Openers[std::size_t(opener)].name),
+                                             goToCaption(target).remove(u'&'));
                 QTest::newRow(qPrintable(row)) << opener << target;
             }
         }
@@ -132,23 +79,22 @@ private Q_SLOTS:
 
     void everyButtonOpensItsExercise()
     {
-        QFETCH(Opener, opener);
+        QFETCH(int, openerIndex);
         QFETCH(Exercise, target);
+        const Opener &opener = Openers[std::size_t(openerIndex)];
         Module1 &shared = program->shared();
         shared.ExerciseNo = 42; // what exercises 3 and 6 must leave alone
         program->showMainMenu(false);
 
         const Form *from = &program->mainMenu();
         const Names *names = &MainMenuNames;
-        if (opener != Opener::MainMenu) {
-            program->openFromMainMenu(exerciseOf(opener));
-            ExerciseWindow *window = program->windowFor(exerciseOf(opener));
-            QVERIFY(window->isLoaded());
-            from = window;
-            names = &namesIn(window->name());
+        if (!opener.mainMenu) {
+            open(opener.exercise);
+            from = window();
+            names = &namesIn(window()->name());
             // A run in progress is given up without a question.
-            if (buttonIn(*window, "Command1")->isEnabled())
-                buttonIn(*window, "Command1")->click();
+            if (button("Command1")->isEnabled())
+                click("Command1");
         }
         const int before = shared.ExerciseNo;
         feedback.clear();
@@ -160,7 +106,7 @@ private Q_SLOTS:
         ExerciseWindow *opened = program->windowFor(target);
         const bool sameWindow = opened == from;
         // A window's button of the exercise it shows does nothing.
-        const bool nothing = opener != Opener::MainMenu && exerciseOf(opener) == target;
+        const bool nothing = !opener.mainMenu && opener.exercise == target;
         QVERIFY(opened->isLoaded());
         QVERIFY(feedback.messages.isEmpty());
         QCOMPARE(program->mainMenu().isLoaded(), false);
@@ -169,12 +115,10 @@ private Q_SLOTS:
             if (program->windowFor(other) != opened)
                 QVERIFY2(!program->windowFor(other)->isLoaded(), qPrintable(program->windowFor(other)->name()));
         }
-        if (!sameWindow)
-            QVERIFY(!from->isLoaded());
 
         // ExerciseNo: the drills 1 to 4, exercises 4 and 5 get 6 and 7, exercise 3 gets 5
         // from the main menu only, exercise 6 never gets one.
-        const std::array<int, 8> exerciseNo{1, 2, 3, 4, opener == Opener::MainMenu ? 5 : before, 6, 7, before};
+        const std::array<int, 8> exerciseNo{1, 2, 3, 4, opener.mainMenu ? 5 : before, 6, 7, before};
         QCOMPARE(shared.ExerciseNo, nothing ? before : exerciseNo[std::size_t(indexOf(target))]);
         QCOMPARE(opened->window()->windowTitle(),
                  QStringLiteral("  Bimbala!   ---   7. lecke") + QLatin1String(TitleEndings[std::size_t(indexOf(target))]));
@@ -200,7 +144,7 @@ private Q_SLOTS:
         }
         if (opened->name() == u"b07d4") {
             // Only the other exercise windows write their own heading over exercise 4's.
-            const bool byOtherWindow = opener != Opener::MainMenu && !sameWindow;
+            const bool byOtherWindow = !opener.mainMenu && !sameWindow;
             const QString heading = target == Exercise::Ex5             ? QStringLiteral("5. Put in the right verb forms.")
                                     : byOtherWindow                      ? QStringLiteral("4. Put in the missing suffixes:")
                                                                          : QStringLiteral("4. Put in the missing suffixes.");

@@ -17,35 +17,8 @@ class tst_Module1 : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void convertKeyLeavesOtherKeys_data()
-    {
-        QTest::addColumn<QString>("keys");
-        QTest::newRow("letters") << QStringLiteral("azAZ");
-        QTest::newRow("digits 1-9") << QStringLiteral("123456789");
-        QTest::newRow("punctuation") << QStringLiteral(" .,/?!");
-        QTest::newRow("already Hungarian") << QStringLiteral("áéőű");
-        QTest::newRow("control keys") << QStringLiteral("\r\b");
-    }
-
-    void convertKeyLeavesOtherKeys()
-    {
-        QFETCH(QString, keys);
-        for (QChar ch : keys) {
-            char16_t key = ch.unicode();
-            Module1::ConvertKey(key);
-            QCOMPARE(key, ch.unicode());
-        }
-    }
-
-    void convertKeyAppliesOnce()
-    {
-        // An output letter is never looked up again.
-        char16_t key = u'[';
-        Module1::ConvertKey(key);
-        Module1::ConvertKey(key);
-        QCOMPARE(key, u'ő');
-    }
-
+    // Unlocking sets black 12-point text on the kind's edit colour, locking white text on
+    // its lock colour; an unknown kind toggles the state but leaves the back colour.
     void toggleBox_data()
     {
         QTest::addColumn<QString>("kind");
@@ -55,6 +28,9 @@ private Q_SLOTS:
         QTest::newRow("al") << "al" << Bgr(12304639) << Bgr(255);
         QTest::newRow("t") << "t" << Bgr(12644095) << Bgr(1096703);
         QTest::newRow("h") << "h" << Bgr(12307677) << Bgr(7838156);
+        QTest::newRow("not in the table") << "x" << Bgr(0x123456) << Bgr(0x123456);
+        QTest::newRow("wrong case") << "H" << Bgr(0x123456) << Bgr(0x123456);
+        QTest::newRow("empty") << "" << Bgr(0x123456) << Bgr(0x123456);
     }
 
     void toggleBox()
@@ -66,6 +42,7 @@ private Q_SLOTS:
         shared.SetColours();
         QLineEdit box;
         box.setReadOnly(true);
+        Colour::setBackColor(&box, 0x123456);
         QFont font = box.font();
         font.setPointSizeF(9);
         box.setFont(font);
@@ -82,30 +59,6 @@ private Q_SLOTS:
         QCOMPARE(Colour::foreColor(&box), Colour::White);
         QCOMPARE(Colour::backColor(&box), lock);
         QCOMPARE(box.font().pointSizeF(), 12.0);
-    }
-
-    void toggleBoxUnknownKindKeepsBackColour_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("not in the table") << "x";
-        QTest::newRow("wrong case") << "H";
-        QTest::newRow("empty") << "";
-    }
-
-    void toggleBoxUnknownKindKeepsBackColour()
-    {
-        QFETCH(QString, kind);
-        Module1 shared;
-        shared.SetColours();
-        QLineEdit box;
-        Colour::setBackColor(&box, 0x123456);
-        shared.ToggleBox(&box, kind);
-        QVERIFY(box.isReadOnly());
-        QCOMPARE(Colour::foreColor(&box), Colour::White);
-        QCOMPARE(Colour::backColor(&box), Bgr(0x123456));
-        shared.ToggleBox(&box, kind);
-        QVERIFY(!box.isReadOnly());
-        QCOMPARE(Colour::backColor(&box), Bgr(0x123456));
     }
 
     void collapseSpaces_data()
@@ -134,47 +87,29 @@ private Q_SLOTS:
         QCOMPARE(written, writes);
     }
 
+    // L, C, F, T controls take the text (T as their text); every control but a C takes the colours.
     void setCaptionByFirstLetter()
     {
         QWidget parent;
-        Colour::setBackColor(&parent, 0x010101);
         auto *button = new QPushButton(QStringLiteral("old"), &parent);
-        button->setObjectName(QStringLiteral("Command5"));
-        Colour::setBackColor(button, 0x111111);
         auto *text = new QLineEdit(&parent);
-        text->setObjectName(QStringLiteral("Text1"));
         auto *label = new QLabel(QStringLiteral("old"), &parent);
-        label->setObjectName(QStringLiteral("Label3"));
         auto *image = new QLabel(QStringLiteral("old"), &parent);
-        image->setObjectName(QStringLiteral("Image1"));
         auto *lower = new QLabel(QStringLiteral("old"), &parent);
-        lower->setObjectName(QStringLiteral("label9"));
-
-        for (QWidget *control : std::initializer_list<QWidget *>{button, text, label, image, lower})
+        const std::pair<QWidget *, const char *> controls[] = {
+            {button, "Command5"}, {text, "Text1"}, {label, "Label3"}, {image, "Image1"}, {lower, "label9"}};
+        for (const auto &[control, name] : controls) {
+            control->setObjectName(QString::fromLatin1(name));
+            Colour::setBackColor(control, 0x111111);
             Module1::SetCaption(control, QStringLiteral("new"), 0x7799CC, Colour::White);
-
-        QCOMPARE(button->text(), QStringLiteral("new"));
+        }
+        QCOMPARE(button->text() + text->text() + label->text() + image->text() + lower->text(),
+                 QStringLiteral("newnewnewoldold"));
         QCOMPARE(Colour::backColor(button), Bgr(0x111111));
-        QCOMPARE(text->text(), QStringLiteral("new"));
-        QCOMPARE(Colour::backColor(text), Bgr(0x7799CC));
-        QCOMPARE(Colour::foreColor(text), Colour::White);
-        QCOMPARE(label->text(), QStringLiteral("new"));
-        QCOMPARE(Colour::backColor(label), Bgr(0x7799CC));
-        QCOMPARE(image->text(), QStringLiteral("old"));
-        QCOMPARE(Colour::backColor(image), Bgr(0x7799CC));
-        QCOMPARE(lower->text(), QStringLiteral("old"));
-        QCOMPARE(Colour::foreColor(lower), Colour::White);
-    }
-
-    void setMessagesResetsTitle()
-    {
-        Module1 shared;
-        shared.SetMessages();
-        shared.Title += QStringLiteral("   ---   7. lecke");
-        shared.SetMessages();
-        QCOMPARE(shared.Title, QStringLiteral("  Bimbala!"));
-        QCOMPARE(shared.MsgDone, QStringLiteral("This exercise has been accomplished. If you want to restart it, "
-                                                "click on the \"Restart\" button."));
+        for (QWidget *coloured : std::initializer_list<QWidget *>{text, label, image, lower}) {
+            QCOMPARE(Colour::backColor(coloured), Bgr(0x7799CC));
+            QCOMPARE(Colour::foreColor(coloured), Colour::White);
+        }
     }
 
     void colourLiterals_data()
