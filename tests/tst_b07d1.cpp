@@ -225,6 +225,7 @@ private Q_SLOTS:
         QCOMPARE(button("Command1")->text(), QStringLiteral("&Start"));
         QCOMPARE(log() + answer()->text() + cue(), QString());
         QVERIFY(!button("Command9")->isHidden() && !find<QLabel>("Label5")->isHidden());
+        QVERIFY(button("Command9")->isEnabled()); // the extended variant is on offer again
         feedback.clear();
         click("Command1");
         answerRight(drill);
