@@ -8,10 +8,10 @@
 #include "common/Feedback.h"
 #include "common/Module1.h"
 #include "common/Module2.h"
+#include "common/Pictures.h"
 #include "common/Topmost.h"
 #include "common/Twips.h"
 
-#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -92,7 +92,7 @@ void alap::build(FormWidget &window)
 
     const QFont buttonFont = DesignFont(QStringLiteral("MS Sans Serif"), 13.5, true);
     const QFont labelFont = DesignFont(QStringLiteral("MS Serif"), 9.75, true);
-    const QIcon picture(QStringLiteral(":/resources/exercise-button.svg"));
+    const QIcon picture = Pictures::icon(QStringLiteral(":/resources/exercise-button.svg"), {24}, client->devicePixelRatioF());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const MenuRow &row = rows[i];
         const int top = 1200 + 600 * int(i);

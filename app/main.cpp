@@ -1,17 +1,17 @@
 #include "app/Program.h"
 #include "common/DesignFont.h"
 #include "common/Feedback.h"
+#include "common/Pictures.h"
 #include "common/RandomSource.h"
 
 #include <QApplication>
-#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Bimbala"));
     QApplication::setDesktopFileName(QStringLiteral("bimbala"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/resources/bimbala.svg")));
+    QApplication::setWindowIcon(Pictures::programIcon());
     // The program decides when it ends (End, or its last window closed).
     QApplication::setQuitOnLastWindowClosed(false);
     InstallFontSubstitutions();

@@ -6,6 +6,7 @@
 #include "common/Feedback.h"
 #include "common/Module1.h"
 #include "common/Module2.h"
+#include "common/Pictures.h"
 #include "common/Topmost.h"
 #include "common/Twips.h"
 
@@ -50,9 +51,7 @@ QString aboutMessage(const QString &newLine)
 } // namespace
 
 sobre::sobre(Services services, Program &program)
-    : Form(QStringLiteral("sobre")), shared(services.shared), feedback(services.feedback), program(program),
-      frames{QIcon(QStringLiteral(":/resources/about-frame1.svg")), QIcon(QStringLiteral(":/resources/about-frame2.svg")),
-             QIcon(QStringLiteral(":/resources/about-frame3.svg"))}
+    : Form(QStringLiteral("sobre")), shared(services.shared), feedback(services.feedback), program(program)
 {
 }
 
@@ -86,7 +85,7 @@ void sobre::build(FormWidget &window)
 
     auto *more = new QToolButton(back);
     Controls::place(*more, QStringLiteral("Image2"), {4680, 2640, 360, 360});
-    more->setIcon(QIcon(QStringLiteral(":/resources/click-here.svg")));
+    more->setIcon(Pictures::icon(QStringLiteral(":/resources/click-here.svg"), {more->width()}, more->devicePixelRatioF()));
     more->setIconSize(more->size());
     more->setAutoRaise(true);
     more->setCursor(Qt::PointingHandCursor);
@@ -96,6 +95,11 @@ void sobre::build(FormWidget &window)
     Image1 = new QLabel(back);
     Controls::place(*Image1, QStringLiteral("Image1"), {4560, 120, 495, 495});
     Image1->setAccessibleName(QStringLiteral("Bimbala"));
+    if (frames.front().isNull()) {
+        for (std::size_t i = 0; i < frames.size(); ++i)
+            frames[i] = Pictures::pixmap(QStringLiteral(":/resources/about-frame%1.svg").arg(i + 1), Image1->size(),
+                                         Image1->devicePixelRatioF());
+    }
 
     Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&OK"), {360, 2760, 855, 375},
                                 DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true));
@@ -170,8 +174,7 @@ void sobre::Timer2_Timer()
 void sobre::showFrame(int number)
 {
     frame = number;
-    const int side = Image1->width();
-    Image1->setPixmap(frames[std::size_t(number - 1)].pixmap(side, side));
+    Image1->setPixmap(frames[std::size_t(number - 1)]);
 }
 
 void sobre::Image2_Click()

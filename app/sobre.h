@@ -3,7 +3,7 @@
 #include "common/Form.h"
 #include "common/Services.h"
 
-#include <QIcon>
+#include <QPixmap>
 
 #include <array>
 
@@ -37,7 +37,7 @@ private:
     Module1 &shared;
     Feedback &feedback;
     Program &program;
-    std::array<QIcon, 3> frames;
+    std::array<QPixmap, 3> frames;
     int frame = 1;
     QLabel *Image1 = nullptr;
     QPushButton *Command1 = nullptr;

@@ -2,13 +2,12 @@
 
 #include "common/Controls.h"
 #include "common/DesignFont.h"
+#include "common/Pictures.h"
 #include "common/Twips.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
-#include <QSvgRenderer>
 #include <QToolButton>
 
 namespace {
@@ -46,21 +45,6 @@ FrameDesign pictureStoryDesign()
 
 const int LastPicture = StoryPictureCount - 1;
 
-// A story picture drawn for a frame; an empty picture when it cannot be read.
-QPixmap storyPicture(int number, QSize size, qreal pixelRatio)
-{
-    QSvgRenderer renderer(QStringLiteral(":/resources/story-%1.svg").arg(number));
-    if (!renderer.isValid())
-        return {};
-    QPixmap picture(size * pixelRatio);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    renderer.render(&painter);
-    painter.end();
-    picture.setDevicePixelRatio(pixelRatio);
-    return picture;
-}
-
 QLabel *pictureFrame(QWidget &parent, const QString &name, const QRect &twips, const QString &accessibleName,
                      bool bordered)
 {
@@ -83,7 +67,7 @@ QToolButton *arrow(QWidget &parent, const QString &name, const QRect &twips, con
     button->setFocusPolicy(Qt::NoFocus);
     button->setAccessibleName(accessibleName);
     button->setToolTip(accessibleName);
-    button->setIcon(QIcon(picture));
+    button->setIcon(Pictures::icon(picture, {button->width()}, button->devicePixelRatioF()));
     button->setIconSize(button->size());
     return button;
 }
@@ -132,7 +116,8 @@ void b07d3::buildExtras(QWidget &client)
     // The pictures are drawn once per opening at twice the largest frame, so they stay crisp when stretched.
     const QSize size = Image1->size();
     for (int n = 0; n < StoryPictureCount; ++n)
-        Image6[std::size_t(n)] = storyPicture(n, size, 2 * client.devicePixelRatioF());
+        Image6[std::size_t(n)] = Pictures::pixmap(QStringLiteral(":/resources/story-%1.svg").arg(n), size,
+                                                  2 * client.devicePixelRatioF());
 }
 
 void b07d3::personStart()

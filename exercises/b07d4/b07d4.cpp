@@ -4,10 +4,10 @@
 #include "common/DesignFont.h"
 #include "common/HungarianText.h"
 #include "common/Module1.h"
+#include "common/Pictures.h"
 #include "common/RandomSource.h"
 #include "exercises/frame/AnswerBox.h"
 
-#include <QIcon>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -126,8 +126,8 @@ void b07d4::buildControls(QWidget &client)
         auto *picture = new QLabel(&client);
         Controls::place(*picture, QStringLiteral("Image%1").arg(i + 1), {ImageLefts[i], 4320, 630, 645});
         picture->setAlignment(Qt::AlignCenter);
-        picture->setPixmap(QIcon(QStringLiteral(":/resources/person-%1.svg").arg(i + 1))
-                               .pixmap(QSize(32, 32), picture->devicePixelRatioF()));
+        picture->setPixmap(Pictures::pixmap(QStringLiteral(":/resources/person-%1.svg").arg(i + 1), QSize(32, 32),
+                                            picture->devicePixelRatioF()));
         picture->setAccessibleName(QStringLiteral("Person: ") + QString::fromUtf16(PersonNames[i]));
         picture->hide();
         Image[i] = picture;
