@@ -136,5 +136,5 @@ void alap::focusEndButton()
 
 void alap::mnuHow_Click()
 {
-    feedback.message(window(), howToText(shared.NewLine), Feedback::Information, QStringLiteral("How to ..."));
+    showMessage(feedback, howToText(shared.NewLine), Feedback::Information, QStringLiteral("How to ..."));
 }

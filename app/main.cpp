@@ -1,6 +1,7 @@
 #include "app/Program.h"
 #include "common/DesignFont.h"
 #include "common/Feedback.h"
+#include "common/PaletteSharingStyle.h"
 #include "common/Pictures.h"
 #include "common/RandomSource.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     // The program decides when it ends (End, or its last window closed).
     QApplication::setQuitOnLastWindowClosed(false);
     InstallFontSubstitutions();
+    InstallPaletteSharingStyle();
 
     MessageBoxFeedback feedback;
     SeededRandom random;

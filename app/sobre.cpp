@@ -162,8 +162,13 @@ void sobre::closeRequested()
 
 void sobre::Timer1_Timer()
 {
-    program.showMainMenu(false);
-    Unload();
+    // A learner reading the About text during the splash keeps it: the main
+    // menu comes when the text is closed.
+    Timer1->stop();
+    whenNoModalOpen([this] {
+        program.showMainMenu(false);
+        Unload();
+    });
 }
 
 void sobre::Timer2_Timer()
@@ -179,5 +184,5 @@ void sobre::showFrame(int number)
 
 void sobre::Image2_Click()
 {
-    feedback.message(window(), aboutMessage(shared.NewLine), Feedback::Information, QStringLiteral("About Bimbala!"));
+    showMessage(feedback, aboutMessage(shared.NewLine), Feedback::Information, QStringLiteral("About Bimbala!"));
 }

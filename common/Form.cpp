@@ -1,6 +1,8 @@
 #include "Form.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QKeyEvent>
 
 FormWidget::FormWidget(std::function<void()> closeRequested) : closeRequested(std::move(closeRequested))
 {
@@ -20,6 +22,18 @@ void FormWidget::closeEvent(QCloseEvent *event)
     event->ignore();
     if (closeRequested)
         closeRequested();
+}
+
+void FormWidget::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto *button = qobject_cast<QAbstractButton *>(focusWidget());
+    if (enter && button && button->isEnabled() && button->isVisible() && !event->isAutoRepeat()) {
+        event->accept();
+        button->click();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 Form::Form(QString name) : formName(std::move(name)) {}
@@ -42,16 +56,57 @@ void Form::Show()
 
 void Form::showWindow()
 {
-    if (widget && !widget->isVisible()) {
-        widget->show();
-        widget->activateWindow();
+    if (!widget)
+        return;
+    // A window already open but covered or minimised comes to the front, as on any desktop.
+    if (widget->isMinimized())
+        widget->setWindowState(widget->windowState() & ~Qt::WindowMinimized);
+    const bool alreadyOpen = widget->isVisible();
+    widget->show();
+    if (alreadyOpen)
+        widget->raise();
+    widget->activateWindow();
+}
+
+void Form::runModal(const std::function<void()> &step)
+{
+    ++modalDepth;
+    step();
+    if (--modalDepth > 0)
+        return;
+    // An action may open a box of its own, which queues what comes after it anew.
+    std::vector<std::function<void()>> pending;
+    pending.swap(afterModal);
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+        if (modalOpen()) {
+            afterModal.insert(afterModal.end(), pending.begin() + std::ptrdiff_t(i), pending.end());
+            return;
+        }
+        pending[i]();
     }
+}
+
+void Form::whenNoModalOpen(std::function<void()> action)
+{
+    if (modalOpen())
+        afterModal.push_back(std::move(action));
+    else
+        action();
+}
+
+void Form::showMessage(Feedback &feedback, const QString &text, Feedback::Style style, const QString &title)
+{
+    runModal([&] { feedback.message(widget, text, style, title); });
 }
 
 void Form::Unload()
 {
     if (!widget)
         return;
+    if (modalOpen()) {
+        whenNoModalOpen([this] { Unload(); });
+        return;
+    }
     Form_Unload();
     FormWidget *leaving = widget;
     widget = nullptr;

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "Feedback.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
+#include <vector>
 
 // The on-screen part of a form. A close from the title bar is handed to the
 // form, which decides what closing means for it.
@@ -19,6 +22,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Enter on a focused button that does not take it itself clicks the button.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     std::function<void()> closeRequested;
@@ -53,6 +58,16 @@ public:
     // Told after every unload (the program ends when no form is left).
     std::function<void()> afterUnload;
 
+    // Runs a modal step the window owns (a message box). The window is not
+    // destroyed under it: an unload asked for meanwhile, by a timer say, waits
+    // until the step is over and then happens at once.
+    void runModal(const std::function<void()> &step);
+    bool modalOpen() const { return modalDepth > 0; }
+    // Runs the action now, or as soon as the window's modal step is over.
+    void whenNoModalOpen(std::function<void()> action);
+    // A message box over this window, as a modal step.
+    void showMessage(Feedback &feedback, const QString &text, Feedback::Style style, const QString &title);
+
 protected:
     // Creates the controls in their designed state on a fresh window.
     virtual void build(FormWidget &window) = 0;
@@ -66,4 +81,6 @@ protected:
 private:
     QString formName;
     QPointer<FormWidget> widget;
+    int modalDepth = 0;
+    std::vector<std::function<void()>> afterModal;
 };

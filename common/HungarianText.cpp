@@ -9,6 +9,27 @@ QString normalised(const QString &text)
     return result;
 }
 
+QString asAnswer(const QString &text)
+{
+    QString cleaned;
+    cleaned.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            cleaned += ch;
+            cleaned += text.at(++i);
+        } else if (ch.isSurrogate()) {
+            continue;
+        } else if (ch.category() == QChar::Other_Control || ch == QChar::LineSeparator ||
+                   ch == QChar::ParagraphSeparator) {
+            cleaned += u' ';
+        } else {
+            cleaned += ch;
+        }
+    }
+    return normalised(cleaned);
+}
+
 QString trimBlanks(const QString &text)
 {
     qsizetype first = 0;
@@ -18,6 +39,17 @@ QString trimBlanks(const QString &text)
     while (last > first && text.at(last - 1) == u' ')
         --last;
     return text.mid(first, last - first);
+}
+
+QString collapseBlanks(const QString &text)
+{
+    QString collapsed;
+    collapsed.reserve(text.size());
+    for (const QChar ch : text) {
+        if (ch != u' ' || !collapsed.endsWith(u' '))
+            collapsed += ch;
+    }
+    return collapsed;
 }
 
 } // namespace HungarianText

@@ -1,5 +1,7 @@
 #include "Module1.h"
 
+#include "HungarianText.h"
+
 #include <QAbstractButton>
 #include <QFont>
 #include <QGroupBox>
@@ -115,15 +117,10 @@ void setTextOf(QWidget *control, const QString &text)
 
 void Module1::CollapseSpaces(QWidget *control)
 {
-    const QString doubleBlank = QStringLiteral("  ");
-    for (QString text = textOf(control); text.contains(doubleBlank);) {
-        const qsizetype p = text.indexOf(doubleBlank);
-        setTextOf(control, text.left(p) + text.mid(p + 1));
-        const QString written = textOf(control);
-        if (written == text)
-            return; // a control that refuses the text: stop rather than spin
-        text = written;
-    }
+    const QString text = textOf(control);
+    const QString collapsed = HungarianText::collapseBlanks(text);
+    if (collapsed != text)
+        setTextOf(control, collapsed);
 }
 
 void Module1::SetCaption(QWidget *control, const QString &text, Bgr back, Bgr fore)

@@ -1,5 +1,6 @@
 #include "Pictures.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -21,9 +22,18 @@ QPixmap pixmap(const QString &resource, QSize size, qreal pixelRatio)
 
 QIcon icon(const QString &resource, std::initializer_list<int> sizes, qreal pixelRatio)
 {
-    QIcon result;
+    // One icon object per picture and size: the style caches what it draws of an
+    // icon under the icon's identity, so a new icon at every window load would
+    // fill that cache anew each time.
+    static QHash<QString, QIcon> made;
+    QString key = resource + QLatin1Char('@') + QString::number(pixelRatio);
     for (int side : sizes)
-        result.addPixmap(pixmap(resource, {side, side}, pixelRatio));
+        key += QLatin1Char(' ') + QString::number(side);
+    QIcon &result = made[key];
+    if (result.isNull()) {
+        for (int side : sizes)
+            result.addPixmap(pixmap(resource, {side, side}, pixelRatio));
+    }
     return result;
 }
 

@@ -158,6 +158,8 @@ int b07d1::runLength(const SuffixDrill &drill) const
 
 void b07d1::startClicked()
 {
+    // A wrong try belongs to the item it was made on, never to a new run.
+    RetryFlag = 0;
     Next->setEnabled(true);
     Solution->setEnabled(true);
     if (!Command9->isHidden())

@@ -14,7 +14,7 @@ const std::array<SentenceRow, SentenceCount> sentenceRows{{
     {u"", u"London... Budapest...", u"London  Budapest", u"Londonból Budapestre", u"utazunk.", Person::None}, // 6
     {u"A trolibusz", u"a Keleti pályaudvar...", u"a Keleti pályaudvar", u"a Keleti pályaudvartól", u"indul az V. kerületbe.", Person::None}, // 7
     {u"A trolibusz", u"a Kossuth tér...", u"a Kossuth tér", u"a Kossuth térre", u"megy.", Person::None}, // 8
-    {u"", u"A XI kerület...", u"A XI kerület", u"A XI kerületben", u"laktok?", Person::None}, // 9
+    {u"", u"A XI. kerület...", u"A XI. kerület", u"A XI. kerületben", u"laktok?", Person::None}, // 9
     {u"Éva", u"a tükör...", u"a tükör", u"a tükörnél", u"áll.", Person::None}, // 10
     {u"", u"Az utca...", u"Az utca", u"Az utcán", u"sok ember jár.", Person::None}, // 11
     {u"A könyvek", u"a polc...", u"a polc", u"a polcon", u"vannak.", Person::None}, // 12
@@ -37,7 +37,7 @@ const std::array<SentenceRow, SentenceCount> sentenceRows{{
     {u"Leülünk", u"a nappali... a kanapé...", u"a nappali a kanapé", u"a nappaliban a kanapéra", u".", Person::None}, // 29
     {u"", u"Budapest... Debrecen...", u"Budapest Debrecen", u"Budapestről Debrecenbe", u"utazom.", Person::None}, // 30
     {u"", u"A menza...", u"A menza", u"A menzán", u"ebédelek.", Person::None}, // 31
-    {u"", u"Egy jó étterem...", u"Egy jó étterem", u"Egy jó étteremben", u"vacorázunk.", Person::None}, // 32
+    {u"", u"Egy jó étterem...", u"Egy jó étterem", u"Egy jó étteremben", u"vacsorázunk.", Person::None}, // 32
     {u"Leülök", u"a tévé...", u"a tévé", u"a tévéhez", u".", Person::None}, // 33
     {u"A külföldi vendégek", u"a Gellért szálloda...", u"a Gellért szálloda", u"a Gellért szállodában", u"laknak.", Person::None}, // 34
     {u"A postás felmegy", u"az ötödik emelet...", u"az ötödik emelet", u"az ötödik emeletre", u".", Person::None}, // 35

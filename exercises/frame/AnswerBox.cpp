@@ -9,7 +9,8 @@
 namespace {
 
 // Brings whatever reaches the box (typed, pasted, composed) to the letters the
-// lessons use, so that what the learner sees is what is judged.
+// lessons use and control characters to blanks, so that what the learner sees is
+// what is judged.
 class HungarianLetters final : public QValidator
 {
 public:
@@ -17,7 +18,7 @@ public:
 
     State validate(QString &input, int &pos) const override
     {
-        const QString letters = HungarianText::normalised(input);
+        const QString letters = HungarianText::asAnswer(input);
         if (letters != input) {
             pos = int(std::max<qsizetype>(0, pos - (input.size() - letters.size())));
             input = letters;

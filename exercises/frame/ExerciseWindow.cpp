@@ -28,7 +28,7 @@ const QString KeyHelpText = QStringLiteral(
     "á  ( ' );  é ( ; );  í ( ` );  ó ( = );  ö ( 0 );  ő ( [ );  ú ( ] );  ü ( - );  ű ( \\ )");
 const QString HowToSecondParagraph = QStringLiteral(
     "If you want to see how to type the special Hungarian characters (á, é etc.) on an English keyboard, "
-    "click the \"Char\" button. If you want that information to desappear, click again.");
+    "click the \"Char\" button. If you want that information to disappear, click again.");
 
 QFont buttonFont() { return DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true); }
 
@@ -202,7 +202,7 @@ void ExerciseWindow::pressDefaultButton()
 
 void ExerciseWindow::showMessage(const QString &text, Feedback::Style style)
 {
-    feedback.message(window(), text, style, shared.Title);
+    Form::showMessage(feedback, text, style, shared.Title);
 }
 
 void ExerciseWindow::warnWrong()
