@@ -8,7 +8,11 @@
 #include "exercises/b07d4/b07d4.h"
 #include "exercises/b07d6/b07d6.h"
 
-#include <QCoreApplication>
+#include "common/DesignFont.h"
+#include "common/PaletteSharingStyle.h"
+#include "common/Pictures.h"
+
+#include <QApplication>
 
 #include <optional>
 
@@ -32,6 +36,17 @@ std::optional<int> exerciseNoFor(Exercise exercise, bool byMainMenu)
 }
 
 } // namespace
+
+void PrepareApplication()
+{
+    QApplication::setApplicationName(QStringLiteral("Bimbala"));
+    QApplication::setDesktopFileName(QStringLiteral("bimbala"));
+    QApplication::setWindowIcon(Pictures::programIcon());
+    // The program decides when it ends (End, or its last window closed).
+    QApplication::setQuitOnLastWindowClosed(false);
+    InstallFontSubstitutions();
+    InstallPaletteSharingStyle();
+}
 
 Program::Program(Feedback &feedback, RandomSource &random)
     : quit([] { QCoreApplication::quit(); }), services{values, feedback, random},

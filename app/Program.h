@@ -20,6 +20,10 @@ class hatter;
 class RandomSource;
 class sobre;
 
+// What the program sets up on the application before its first window: its
+// names and icon, the fonts the windows were designed with, the style.
+void PrepareApplication();
+
 // Owns every window and the shared values for one run of the program, and
 // opens windows for one another.
 class Program final : public ExerciseOpener

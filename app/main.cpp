@@ -1,8 +1,5 @@
 #include "app/Program.h"
-#include "common/DesignFont.h"
 #include "common/Feedback.h"
-#include "common/PaletteSharingStyle.h"
-#include "common/Pictures.h"
 #include "common/RandomSource.h"
 
 #include <QApplication>
@@ -10,13 +7,7 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Bimbala"));
-    QApplication::setDesktopFileName(QStringLiteral("bimbala"));
-    QApplication::setWindowIcon(Pictures::programIcon());
-    // The program decides when it ends (End, or its last window closed).
-    QApplication::setQuitOnLastWindowClosed(false);
-    InstallFontSubstitutions();
-    InstallPaletteSharingStyle();
+    PrepareApplication();
 
     MessageBoxFeedback feedback;
     SeededRandom random;

@@ -5,9 +5,7 @@
 #include "app/Program.h"
 #include "app/alap.h"
 #include "app/sobre.h"
-#include "common/DesignFont.h"
 #include "common/Feedback.h"
-#include "common/PaletteSharingStyle.h"
 #include "common/RandomSource.h"
 #include "exercises/frame/ExerciseWindow.h"
 
@@ -63,8 +61,7 @@ void cycle(Program &program)
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    InstallFontSubstitutions();
-    InstallPaletteSharingStyle();
+    PrepareApplication();
     const int cycles = argc > 1 ? std::stoi(argv[1]) : 1000;
     const int warmup = argc > 2 ? std::stoi(argv[2]) : 50;
 

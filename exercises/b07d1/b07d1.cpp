@@ -288,6 +288,10 @@ void b07d1::Change()
     PlusMode = 0;
     // A wrong try belongs to the item it was made on, not to the next run.
     RetryFlag = 0;
+    // Nothing is on show to judge until Start: an answer now would be counted
+    // against a run that has not begun and declare it accomplished.
+    Next->setEnabled(false);
+    Solution->setEnabled(false);
 }
 
 void b07d1::fals()

@@ -18,6 +18,7 @@ public:
     b07d1(Services services, ExerciseOpener &opener);
 
     void prepareFor(Exercise exercise, bool byMainMenu) override;
+    RunProgress runProgress() const override { return {SolvedCount, RunLength}; }
 
 private:
     void buildControls(QWidget &client) override;

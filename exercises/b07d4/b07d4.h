@@ -18,6 +18,11 @@ public:
     b07d4(Services services, ExerciseOpener &opener);
 
     void prepareFor(Exercise exercise, bool byMainMenu) override;
+    // With no run mode chosen the counter is a leftover of an earlier opening.
+    RunProgress runProgress() const override
+    {
+        return RunMode == 0 ? RunProgress{} : RunProgress{RunCounter, runRange().size()};
+    }
 
 private:
     void buildControls(QWidget &client) override;

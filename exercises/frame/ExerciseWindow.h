@@ -26,6 +26,14 @@ public:
 
     // Called by the opener after showing this window for `exercise`.
     virtual void prepareFor(Exercise exercise, bool byMainMenu);
+
+    // How far the run has got: the items counted so far and how many the run has (0: no run).
+    struct RunProgress
+    {
+        int counted = 0;
+        int length = 0;
+    };
+    virtual RunProgress runProgress() const = 0;
     QPushButton *goToButton(Exercise exercise) const;
 
 protected:

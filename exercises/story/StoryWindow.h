@@ -19,6 +19,8 @@ class StoryWindow : public ExerciseWindow
 public:
     StoryWindow(FrameDesign frame, const StoryDesign &story, Services services, ExerciseOpener &opener);
 
+    RunProgress runProgress() const override { return {RightCount, gapCount()}; }
+
 protected:
     // Controls a window has beyond its story rows and person field.
     virtual void buildExtras(QWidget &) {}
