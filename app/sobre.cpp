@@ -134,6 +134,8 @@ void sobre::Form_Load()
         window()->unsetCursor();
         Command1->show();
         Timer1->stop();
+        // As in any About box, Enter at once presses OK.
+        Command1->setFocus();
     }
 }
 
@@ -144,6 +146,7 @@ void sobre::menuAction()
     window()->unsetCursor();
     Command1->setEnabled(true);
     Command1->show();
+    Command1->setFocus();
 }
 
 void sobre::Form_Unload()

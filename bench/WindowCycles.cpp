@@ -3,14 +3,11 @@
 // the first cycle, after the warm-up and at the end.
 // Usage: bimbala_window_cycles [CYCLES] [WARMUP]   (defaults 1000 and 50)
 #include "app/Program.h"
-#include "app/alap.h"
-#include "app/sobre.h"
 #include "common/Feedback.h"
 #include "common/RandomSource.h"
-#include "exercises/frame/ExerciseWindow.h"
+#include "tests/WindowCycles.h"
 
 #include <QApplication>
-#include <QPushButton>
 
 #include <cstdio>
 #include <fstream>
@@ -35,27 +32,6 @@ long residentKiB()
     return -1;
 }
 
-void settle()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-}
-
-// Every exercise opened from the main menu, started, and closed again; then the About window.
-void cycle(Program &program)
-{
-    for (Exercise exercise : AllExercises) {
-        program.openFromMainMenu(exercise);
-        ExerciseWindow *window = program.windowFor(exercise);
-        window->control<QPushButton>(QStringLiteral("Command1"))->click();
-        window->control<QPushButton>(QStringLiteral("Command3"))->click();
-        settle();
-    }
-    program.showAbout();
-    program.about().control<QPushButton>(QStringLiteral("Command1"))->click();
-    settle();
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -70,15 +46,14 @@ int main(int argc, char *argv[])
     Program program(feedback, random);
     program.quit = [] {};
     program.showMainMenu(false);
-    settle();
 
-    cycle(program);
+    OpenAndCloseEveryWindow(program);
     const long first = residentKiB();
     for (int i = 1; i < warmup; ++i)
-        cycle(program);
+        OpenAndCloseEveryWindow(program);
     const long warm = residentKiB();
     for (int i = 0; i < cycles; ++i)
-        cycle(program);
+        OpenAndCloseEveryWindow(program);
     const long end = residentKiB();
     std::printf("platform %s: resident after 1 cycle %ld KiB, after %d %ld KiB, after %d more %ld KiB: "
                 "%+ld KiB over the last %d cycles (%.2f KiB a cycle)\n",

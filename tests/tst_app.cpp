@@ -4,6 +4,7 @@
 #include "common/Module1.h"
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
@@ -106,6 +107,105 @@ private Q_SLOTS:
         about.Show();
         QVERIFY(!about.control<QPushButton>(QStringLiteral("Command1"))->isHidden());
         QVERIFY(!timer("Timer1")->isActive());
+    }
+
+    // Reading the About text during the splash: the hand-over to the main menu waits
+    // until the text is closed, and the window is not destroyed under its open box.
+    void splashWaitsForTheAboutText()
+    {
+        MessageBoxFeedback real;
+        Program withBoxes(real, random);
+        withBoxes.quit = [] {};
+        withBoxes.start();
+        sobre &about = withBoxes.about();
+        bool keptWhileOpen = false;
+        QElapsedTimer open;
+        QTimer closer;
+        closer.setInterval(50);
+        connect(&closer, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !open.hasExpired(1200)) // well past the 800 ms hand-over
+                return;
+            keptWhileOpen = about.isLoaded() && !withBoxes.mainMenu().isLoaded();
+            box->button(QMessageBox::Ok)->click();
+        });
+        closer.start();
+        open.start();
+        QTest::keyClick(about.control<QToolButton>(QStringLiteral("Image2")), Qt::Key_Space);
+        closer.stop();
+        QVERIFY(keptWhileOpen);
+        QVERIFY(withBoxes.mainMenu().isLoaded());
+        QVERIFY(!about.isLoaded());
+        QCOMPARE(withBoxes.shared().AboutSeen, 1);
+        withBoxes.end();
+    }
+
+    // A window already open but covered comes to the front and takes the focus when shown again.
+    void shownAgainComesToTheFront_data()
+    {
+        QTest::addColumn<bool>("about");
+        QTest::newRow("Help, About on an open About window") << true;
+        QTest::newRow("an open exercise window shown again") << false;
+    }
+
+    void shownAgainComesToTheFront()
+    {
+        QFETCH(bool, about);
+        waitForMainMenu();
+        Form *target = &program->about();
+        if (about) {
+            program->showAbout();
+        } else {
+            program->openFromMainMenu(Exercise::Ex4);
+            target = program->windowFor(Exercise::Ex4);
+        }
+        QVERIFY(QTest::qWaitForWindowActive(target->window()));
+        program->background().window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(program->background().window()));
+        if (about)
+            program->showAbout();
+        else
+            target->Show();
+        QVERIFY(QTest::qWaitForWindowActive(target->window()));
+    }
+
+    // Enter (either key) on a focused button clicks it, in every window.
+    void enterClicksTheFocusedButton_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<Qt::Key>("key");
+        QTest::newRow("main menu, exercise button") << "alap" << "AniPushButton2" << Qt::Key_Return;
+        QTest::newRow("main menu, keypad Enter") << "alap" << "AniPushButton5" << Qt::Key_Enter;
+        QTest::newRow("About, its OK") << "sobre" << "Command1" << Qt::Key_Return;
+        QTest::newRow("About, click here") << "sobre" << "Image2" << Qt::Key_Enter;
+    }
+
+    void enterClicksTheFocusedButton()
+    {
+        QFETCH(QString, form);
+        QFETCH(QString, button);
+        QFETCH(Qt::Key, key);
+        waitForMainMenu();
+        Form *window = &program->mainMenu();
+        if (form == u"sobre") {
+            program->showAbout();
+            window = &program->about();
+            // OK has the focus from the start, as in any About box.
+            QTRY_VERIFY(window->control<QPushButton>(QStringLiteral("Command1"))->hasFocus());
+        }
+        auto *focused = window->control<QAbstractButton>(button);
+        focused->setFocus();
+        feedback.clear();
+        QTest::keyClick(focused, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        if (button == u"AniPushButton2")
+            QVERIFY(program->windowFor(Exercise::Ex4)->isLoaded() && !window->isLoaded());
+        else if (button == u"AniPushButton5")
+            QVERIFY(program->windowFor(Exercise::Ex6)->isLoaded() && !window->isLoaded());
+        else if (button == u"Command1")
+            QVERIFY(!window->isLoaded());
+        else
+            QCOMPARE(feedback.messages.size(), 1);
     }
 
     // Each menu button opens its exercise, and Close brings the menu back, with every

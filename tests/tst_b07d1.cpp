@@ -3,6 +3,7 @@
 #include "exercises/b07d1/SuffixLists.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QPlainTextEdit>
 
 using TestSupport::pressEnter;
@@ -76,19 +77,28 @@ private Q_SLOTS:
     void judgesExactly_data()
     {
         QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("pasted");
         QTest::addColumn<bool>("right");
-        QTest::newRow("suffix typed") << "orvosnak" << true;
-        QTest::newRow("blanks around") << "  orvosnak   " << true;
-        QTest::newRow("capital letter") << "Orvosnak" << false;
-        QTest::newRow("full stop") << "orvosnak." << false;
-        QTest::newRow("accent on the suffix") << "orvosn'k" << false;
-        QTest::newRow("inner blank") << "orvos nak" << false;
-        QTest::newRow("word unchanged") << " orvos" << false;
+        QTest::newRow("suffix typed") << "orvosnak" << false << true;
+        QTest::newRow("blanks around") << "  orvosnak   " << false << true;
+        QTest::newRow("capital letter") << "Orvosnak" << false << false;
+        QTest::newRow("full stop") << "orvosnak." << false << false;
+        QTest::newRow("accent on the suffix") << "orvosn'k" << false << false;
+        QTest::newRow("inner blank") << "orvos nak" << false << false;
+        QTest::newRow("word unchanged") << " orvos" << false << false;
+        // What a box shows as blanks is judged as blanks.
+        QTest::newRow("pasted with a line break") << "orvosnak\n" << true << true;
+        QTest::newRow("pasted with tabs and CR LF") << "\torvosnak\r\n" << true << true;
+        QTest::newRow("pasted control characters") << "orvosnak\x01\x1b\x7f" << true << true;
+        QTest::newRow("pasted line break inside") << "orvos\nnak" << true << false;
+        QTest::newRow("pasted between 20,000 blanks") << QString(10000, u' ') + "orvosnak" + QString(10000, u' ')
+                                                     << true << true;
     }
 
     void judgesExactly()
     {
         QFETCH(QString, typed);
+        QFETCH(bool, pasted);
         QFETCH(bool, right);
         open(Exercise::Ex2);
         random.script({0.0}); // slot 0: orvos
@@ -102,7 +112,16 @@ private Q_SLOTS:
         button("Command4")->setFocus();
         answer()->setFocus();
         QCOMPARE(answer()->cursorPosition(), 6);
-        answerWith(typed);
+        if (pasted) {
+            QGuiApplication::clipboard()->setText(typed);
+            answer()->selectAll();
+            QTest::keyClick(answer(), Qt::Key_V, Qt::ControlModifier);
+            for (const QChar ch : answer()->text())
+                QVERIFY2(ch.category() != QChar::Other_Control, qPrintable(answer()->text().left(40)));
+            pressEnter(answer());
+        } else {
+            answerWith(typed);
+        }
         if (right) {
             QCOMPARE(feedback.beeps, 0);
             QVERIFY(feedback.messages.isEmpty());
@@ -224,6 +243,11 @@ private Q_SLOTS:
         }
         QCOMPARE(button("Command1")->text(), QStringLiteral("&Start"));
         QCOMPARE(log() + answer()->text() + cue(), QString());
+        // Nothing is on show, so there is nothing to judge or reveal until Start.
+        QVERIFY(!button("Command2")->isEnabled() && !button("Command4")->isEnabled());
+        feedback.clear();
+        pressEnter(answer());
+        QCOMPARE(feedback.messages.size() + feedback.beeps, 0);
         QVERIFY(!button("Command9")->isHidden() && !find<QLabel>("Label5")->isHidden());
         QVERIFY(button("Command9")->isEnabled()); // the extended variant is on offer again
         feedback.clear();
@@ -231,6 +255,29 @@ private Q_SLOTS:
         answerRight(drill);
         QVERIFY(!log().contains(u'*'));
         QCOMPARE(finishRun(drill), items - 1);
+    }
+
+    // After a run the focus is on Restart, and Enter (either key) restarts, as a click does.
+    void enterOnFocusedRestart_data()
+    {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::newRow("Return") << Qt::Key_Return;
+        QTest::newRow("keypad Enter") << Qt::Key_Enter;
+    }
+
+    void enterOnFocusedRestart()
+    {
+        QFETCH(Qt::Key, key);
+        open(Exercise::Ex2);
+        click("Command1");
+        finishRun(Exercise::Ex2);
+        QPushButton *restart = button("Command1");
+        QCOMPARE(restart->text(), QStringLiteral("&Restart"));
+        QVERIFY(restart->hasFocus());
+        QTest::keyClick(restart, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QVERIFY(!restart->isEnabled());
+        QCOMPARE(log(), QString());
+        QVERIFY(!cue().trimmed().isEmpty() && answer()->hasFocus());
     }
 
     // The frame all four windows share: Char, How to, On top, and the close box.

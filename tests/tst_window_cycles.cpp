@@ -1,0 +1,59 @@
+// Opening and closing windows must not grow memory: once the first rounds have
+// filled the caches, more rounds leave the live heap where it was.
+#include "TestSupport.h"
+#include "WindowCycles.h"
+
+#include <QApplication>
+#include <QTest>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <cstddef>
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
+
+namespace {
+
+// Bytes in live allocations, not counting memory freed but kept by the allocator.
+qint64 liveHeapBytes()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return qint64(__sanitizer_get_current_allocated_bytes());
+#else
+    return qint64(mallinfo2().uordblks);
+#endif
+}
+
+} // namespace
+
+class tst_WindowCycles : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { PrepareApplication(); }
+
+    void memoryStaysFlat()
+    {
+        RecordingFeedback feedback;
+        ScriptedRandom random;
+        Program program(feedback, random);
+        program.quit = [] {};
+        program.showMainMenu(false);
+        for (int round = 0; round < 10; ++round)
+            OpenAndCloseEveryWindow(program);
+        const qint64 warm = liveHeapBytes();
+        const int rounds = 40;
+        for (int round = 0; round < rounds; ++round)
+            OpenAndCloseEveryWindow(program);
+        const qint64 grown = liveHeapBytes() - warm;
+        qInfo("live heap after %d more rounds of every window: %+lld bytes", rounds, static_cast<long long>(grown));
+        // Before palettes and icons were shared, each round left some 20 KB in the style's pixmap cache.
+        QVERIFY2(grown < 100 * 1024, qPrintable(QString::number(grown)));
+        program.end();
+    }
+};
+
+QTEST_MAIN(tst_WindowCycles)
+#include "tst_window_cycles.moc"
