@@ -2,7 +2,9 @@
 #include "common/Module1.h"
 #include "common/Module2.h"
 #include "common/RandomSource.h"
+#include "exercises/frame/AnswerBox.h"
 
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +19,38 @@ class tst_Module1 : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // What is pasted into an answer box is what the box shows and what is judged:
+    // control characters are blanks, and a paste longer than the box is cut
+    // between characters, never inside one.
+    void answerBoxTakesPastes_data()
+    {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<int>("room");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("line break") << "orvosnak\n" << 32767 << "orvosnak ";
+        QTest::newRow("tab, CR LF") << "\tor\r\n" << 32767 << " or  ";
+        QTest::newRow("SOH, ESC, DEL") << "a\x01" "b\x1b\x7f" << 32767 << "a b  ";
+        QTest::newRow("line and paragraph separators") << QStringLiteral(u"a\u2028b\u2029") << 32767 << "a b ";
+        QTest::newRow("emoji that would be cut in half") << QStringLiteral(u"abcd😀") << 5 << "abcd";
+        QTest::newRow("emoji that fits") << QStringLiteral(u"abc😀") << 5 << QStringLiteral(u"abc😀");
+        QTest::newRow("right-to-left text kept") << QStringLiteral(u"שלום مرحبا") << 32767
+                                                 << QStringLiteral(u"שלום مرحبا");
+        QTest::newRow("decomposed letters composed") << QStringLiteral(u"o\u030b e\u0301") << 32767
+                                                     << QStringLiteral(u"ő é");
+    }
+
+    void answerBoxTakesPastes()
+    {
+        QFETCH(QString, pasted);
+        QFETCH(int, room);
+        QFETCH(QString, shown);
+        AnswerBox box;
+        box.setMaxLength(room);
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(box.text(), shown);
+    }
+
     // Unlocking sets black 12-point text on the kind's edit colour, locking white text on
     // its lock colour; an unknown kind toggles the state but leaves the back colour.
     void toggleBox_data()

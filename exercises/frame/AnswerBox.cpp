@@ -3,7 +3,12 @@
 #include "common/HungarianText.h"
 #include "common/Module1.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
 #include <QValidator>
 
 namespace {
@@ -34,8 +39,26 @@ AnswerBox::AnswerBox(QWidget *parent) : QLineEdit(parent)
     setValidator(new HungarianLetters(this));
 }
 
+void AnswerBox::insertFitting(const QString &text)
+{
+    if (isReadOnly())
+        return;
+    // The line edit would take a long paste in whole before cutting it, which
+    // takes the better part of a second per megabyte; cut it here instead.
+    const qsizetype room = maxLength() - (this->text().size() - selectedText().size());
+    QString fitting = text.left(std::max<qsizetype>(0, room));
+    if (!fitting.isEmpty() && fitting.back().isHighSurrogate())
+        fitting.chop(1);
+    insert(fitting);
+}
+
 void AnswerBox::keyPressEvent(QKeyEvent *event)
 {
+    if (event->matches(QKeySequence::Paste)) {
+        event->accept();
+        insertFitting(QGuiApplication::clipboard()->text());
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
         emit enterPressed();
@@ -54,6 +77,44 @@ void AnswerBox::keyPressEvent(QKeyEvent *event)
         }
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void AnswerBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    if (QAction *paste = menu->findChild<QAction *>(QStringLiteral("edit-paste"))) {
+        paste->disconnect();
+        connect(paste, &QAction::triggered, this, [this] { insertFitting(QGuiApplication::clipboard()->text()); });
+    }
+    menu->popup(event->globalPos());
+}
+
+void AnswerBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The middle button pastes the selection where the desktop has one.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (event->button() == Qt::MiddleButton && clipboard->supportsSelection() && rect().contains(event->position().toPoint())) {
+        event->accept();
+        deselect();
+        setCursorPosition(cursorPositionAt(event->position().toPoint()));
+        insertFitting(clipboard->text(QClipboard::Selection));
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+void AnswerBox::dropEvent(QDropEvent *event)
+{
+    // A drag within the box moves its own text, which always fits.
+    if (event->mimeData()->hasText() && !isReadOnly() && event->source() != this) {
+        event->acceptProposedAction();
+        setCursorPosition(cursorPositionAt(event->position().toPoint()));
+        insertFitting(event->mimeData()->text());
+        setFocus();
+        return;
+    }
+    QLineEdit::dropEvent(event);
 }
 
 void AnswerBox::focusInEvent(QFocusEvent *event)
