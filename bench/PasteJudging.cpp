@@ -3,7 +3,7 @@
 // control characters as blanks) and then Enter, until the answer is judged.
 // Usage: bimbala_paste_judging [REPEATS]   (default 5)
 #include "app/Program.h"
-#include "common/Feedback.h"
+#include "SilentFeedback.h"
 #include "common/RandomSource.h"
 #include "exercises/frame/ExerciseWindow.h"
 
@@ -19,13 +19,6 @@
 #include <vector>
 
 namespace {
-
-class SilentFeedback final : public Feedback
-{
-public:
-    void message(QWidget *, const QString &, Style, const QString &) override {}
-    void beep() override {}
-};
 
 constexpr int OneMegabyte = 1 << 20;
 

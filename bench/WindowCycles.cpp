@@ -3,7 +3,7 @@
 // the first cycle, after the warm-up and at the end.
 // Usage: bimbala_window_cycles [CYCLES] [WARMUP]   (defaults 1000 and 50)
 #include "app/Program.h"
-#include "common/Feedback.h"
+#include "SilentFeedback.h"
 #include "common/RandomSource.h"
 #include "tests/WindowCycles.h"
 
@@ -14,13 +14,6 @@
 #include <string>
 
 namespace {
-
-class SilentFeedback final : public Feedback
-{
-public:
-    void message(QWidget *, const QString &, Style, const QString &) override {}
-    void beep() override {}
-};
 
 long residentKiB()
 {

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "common/Feedback.h"
+
+// Message boxes and beeps that cost nothing, so a benchmark times the program's own work.
+class SilentFeedback final : public Feedback
+{
+public:
+    void message(QWidget *, const QString &, Style, const QString &) override {}
+    void beep() override {}
+};
