@@ -69,6 +69,7 @@ alap::alap(Services services, Program &program)
 
 void alap::build(FormWidget &window)
 {
+    ui = std::make_unique<Widgets>();
     QMenu *help = window.menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction *about = help->addAction(QStringLiteral("&About..."));
@@ -107,9 +108,9 @@ void alap::build(FormWidget &window)
                         {1680, top + 120, 4200, row.labelHeight}, labelFont, 0xC0C0C0, Colour::Black);
     }
 
-    Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&End"), {2280, 6240, 1215, 495},
+    ui->Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&End"), {2280, 6240, 1215, 495},
                                 DesignFont(QStringLiteral("MS Sans Serif"), 12, true));
-    QObject::connect(Command1, &QPushButton::clicked, &window, [this] { program.end(); });
+    QObject::connect(ui->Command1, &QPushButton::clicked, &window, [this] { program.end(); });
     window.setFixedSize(window.sizeHint());
 }
 
@@ -130,8 +131,8 @@ void alap::closeRequested()
 
 void alap::focusEndButton()
 {
-    if (isLoaded())
-        Command1->setFocus();
+    if (ui)
+        ui->Command1->setFocus();
 }
 
 void alap::mnuHow_Click()

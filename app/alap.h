@@ -3,6 +3,8 @@
 #include "common/Form.h"
 #include "common/Services.h"
 
+#include <memory>
+
 class Program;
 class QPushButton;
 
@@ -18,10 +20,16 @@ private:
     void build(FormWidget &window) override;
     void Form_Load() override;
     void closeRequested() override;
+    void releaseControls() override { ui.reset(); }
     void mnuHow_Click();
 
     Module1 &shared;
     Feedback &feedback;
     Program &program;
-    QPushButton *Command1 = nullptr;
+    // The controls used after build, from build to unload.
+    struct Widgets
+    {
+        QPushButton *Command1 = nullptr; // End
+    };
+    std::unique_ptr<Widgets> ui;
 };

@@ -57,6 +57,7 @@ sobre::sobre(Services services, Program &program)
 
 void sobre::build(FormWidget &window)
 {
+    ui = std::make_unique<Widgets>();
     window.setWindowTitle(QStringLiteral("  About Bimbala!"));
     auto *client = new QWidget(&window);
     client->setFixedSize(Twips::size(5445, 3405));
@@ -92,31 +93,31 @@ void sobre::build(FormWidget &window)
     more->setAccessibleName(QStringLiteral("More information"));
     QObject::connect(more, &QToolButton::clicked, &window, [this] { Image2_Click(); });
 
-    Image1 = new QLabel(back);
-    Controls::place(*Image1, QStringLiteral("Image1"), {4560, 120, 495, 495});
-    Image1->setAccessibleName(QStringLiteral("Bimbala"));
+    ui->Image1 = new QLabel(back);
+    Controls::place(*ui->Image1, QStringLiteral("Image1"), {4560, 120, 495, 495});
+    ui->Image1->setAccessibleName(QStringLiteral("Bimbala"));
     if (frames.front().isNull()) {
         for (std::size_t i = 0; i < frames.size(); ++i)
-            frames[i] = Pictures::pixmap(QStringLiteral(":/resources/about-frame%1.svg").arg(i + 1), Image1->size(),
-                                         Image1->devicePixelRatioF());
+            frames[i] = Pictures::pixmap(QStringLiteral(":/resources/about-frame%1.svg").arg(i + 1), ui->Image1->size(),
+                                         ui->Image1->devicePixelRatioF());
     }
 
-    Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&OK"), {360, 2760, 855, 375},
+    ui->Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&OK"), {360, 2760, 855, 375},
                                 DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true));
-    Colour::setBackColor(Command1, Grey);
-    Command1->setDefault(true);
-    QObject::connect(Command1, &QPushButton::clicked, &window, [this] { Unload(); });
+    Colour::setBackColor(ui->Command1, Grey);
+    ui->Command1->setDefault(true);
+    QObject::connect(ui->Command1, &QPushButton::clicked, &window, [this] { Unload(); });
 
-    Timer1 = new QTimer(&window);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(800);
-    QObject::connect(Timer1, &QTimer::timeout, &window, [this] { Timer1_Timer(); });
-    Timer2 = new QTimer(&window);
-    Timer2->setObjectName(QStringLiteral("Timer2"));
-    Timer2->setInterval(700);
-    QObject::connect(Timer2, &QTimer::timeout, &window, [this] { Timer2_Timer(); });
-    Timer1->start();
-    Timer2->start();
+    ui->Timer1 = new QTimer(&window);
+    ui->Timer1->setObjectName(QStringLiteral("Timer1"));
+    ui->Timer1->setInterval(800);
+    QObject::connect(ui->Timer1, &QTimer::timeout, &window, [this] { Timer1_Timer(); });
+    ui->Timer2 = new QTimer(&window);
+    ui->Timer2->setObjectName(QStringLiteral("Timer2"));
+    ui->Timer2->setInterval(700);
+    QObject::connect(ui->Timer2, &QTimer::timeout, &window, [this] { Timer2_Timer(); });
+    ui->Timer1->start();
+    ui->Timer2->start();
 
     window.setFixedSize(window.sizeHint());
 }
@@ -129,24 +130,24 @@ void sobre::Form_Load()
     showWindow();
     if (shared.AboutSeen == 0) {
         window()->setCursor(Qt::WaitCursor);
-        Command1->hide();
+        ui->Command1->hide();
     } else {
         window()->unsetCursor();
-        Command1->show();
-        Timer1->stop();
+        ui->Command1->show();
+        ui->Timer1->stop();
         // As in any About box, Enter at once presses OK.
-        Command1->setFocus();
+        ui->Command1->setFocus();
     }
 }
 
 void sobre::menuAction()
 {
     Show();
-    Timer1->stop();
+    ui->Timer1->stop();
     window()->unsetCursor();
-    Command1->setEnabled(true);
-    Command1->show();
-    Command1->setFocus();
+    ui->Command1->setEnabled(true);
+    ui->Command1->show();
+    ui->Command1->setFocus();
 }
 
 void sobre::Form_Unload()
@@ -157,7 +158,7 @@ void sobre::Form_Unload()
 void sobre::closeRequested()
 {
     // The splash must not strand the learner: closing it early opens the main menu at once.
-    if (Timer1->isActive())
+    if (ui->Timer1->isActive())
         Timer1_Timer();
     else
         Unload();
@@ -167,7 +168,7 @@ void sobre::Timer1_Timer()
 {
     // A learner reading the About text during the splash keeps it: the main
     // menu comes when the text is closed.
-    Timer1->stop();
+    ui->Timer1->stop();
     whenNoModalOpen([this] {
         program.showMainMenu(false);
         Unload();
@@ -182,7 +183,7 @@ void sobre::Timer2_Timer()
 void sobre::showFrame(int number)
 {
     frame = number;
-    Image1->setPixmap(frames[std::size_t(number - 1)]);
+    ui->Image1->setPixmap(frames[std::size_t(number - 1)]);
 }
 
 void sobre::Image2_Click()

@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include <array>
+#include <memory>
 
 class Program;
 class QLabel;
@@ -29,6 +30,7 @@ private:
     void Form_Load() override;
     void Form_Unload() override;
     void closeRequested() override;
+    void releaseControls() override { ui.reset(); }
     void Timer1_Timer();
     void Timer2_Timer();
     void Image2_Click();
@@ -39,8 +41,13 @@ private:
     Program &program;
     std::array<QPixmap, 3> frames;
     int frame = 1;
-    QLabel *Image1 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QTimer *Timer1 = nullptr;
-    QTimer *Timer2 = nullptr;
+    // The controls, from build to unload.
+    struct Widgets
+    {
+        QLabel *Image1 = nullptr; // the corner animation
+        QPushButton *Command1 = nullptr; // OK
+        QTimer *Timer1 = nullptr; // the splash's hand-over to the main menu
+        QTimer *Timer2 = nullptr; // the animation
+    };
+    std::unique_ptr<Widgets> ui;
 };

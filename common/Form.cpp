@@ -116,6 +116,7 @@ void Form::Unload()
     // form: until then nothing they report (a late focus change) may reach it.
     leaving->detach();
     leaving->deleteLater();
+    releaseControls();
     if (afterUnload)
         afterUnload();
 }

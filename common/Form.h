@@ -73,6 +73,9 @@ protected:
     virtual void build(FormWidget &window) = 0;
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
+    // The widgets are going: drop every pointer to them, so that a stray use
+    // after an unload is a null access and never a use of freed memory.
+    virtual void releaseControls() {}
     // The title-bar close box; unloads unless the form says otherwise.
     virtual void closeRequested() { Unload(); }
     // Shows the window; a load step may call it before it ends, as the About window does.

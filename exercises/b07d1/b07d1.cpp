@@ -48,68 +48,69 @@ b07d1::b07d1(Services services, ExerciseOpener &opener) : ExerciseWindow(suffixD
 
 void b07d1::buildControls(QWidget &client)
 {
+    ui = std::make_unique<Widgets>();
     const QFont heading = DesignFont(QStringLiteral("Arial"), 12, true);
     const QFont word = DesignFont(QStringLiteral("MS Serif"), 13.5, true);
 
     // The feedback label overlaps the cue and the answer box. It is only ever
     // cleared, so it stays underneath them and paints no patch of its own.
-    Label1 = Controls::label(client, QStringLiteral("Label1"), {}, {2760, 3840, 375, 495},
+    ui->Label1 = Controls::label(client, QStringLiteral("Label1"), {}, {2760, 3840, 375, 495},
                              DesignFont(QStringLiteral("MS Sans Serif"), 24, true), LabelBack, 0xFF0000);
-    Label1->setAutoFillBackground(false);
-    Label1->lower();
-    Label7 = Controls::label(client, QStringLiteral("Label7"), {}, {120, 600, 375, 375}, heading, LabelBack,
+    ui->Label1->setAutoFillBackground(false);
+    ui->Label1->lower();
+    ui->Label7 = Controls::label(client, QStringLiteral("Label7"), {}, {120, 600, 375, 375}, heading, LabelBack,
                              Colour::Black);
-    Label2 = Controls::label(client, QStringLiteral("Label2"), QStringLiteral("Put in the correct  suffixes:"),
+    ui->Label2 = Controls::label(client, QStringLiteral("Label2"), QStringLiteral("Put in the correct  suffixes:"),
                              {600, 600, 4095, 375}, heading, LabelBack, Colour::Black);
 
-    Text3 = new QPlainTextEdit(&client);
-    Controls::place(*Text3, QStringLiteral("Text3"), {240, 1080, 8655, 2535});
-    Text3->setReadOnly(true);
-    Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text3->setFont(DesignFont(QStringLiteral("MS Serif"), 12, true));
-    Text3->setAccessibleName(QStringLiteral("Solved words"));
-    QObject::connect(Text3, &QPlainTextEdit::textChanged, Text3, [this] {
-        Text3->moveCursor(QTextCursor::End);
-        Text3->ensureCursorVisible();
+    ui->Text3 = new QPlainTextEdit(&client);
+    Controls::place(*ui->Text3, QStringLiteral("Text3"), {240, 1080, 8655, 2535});
+    ui->Text3->setReadOnly(true);
+    ui->Text3->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    ui->Text3->setFont(DesignFont(QStringLiteral("MS Serif"), 12, true));
+    ui->Text3->setAccessibleName(QStringLiteral("Solved words"));
+    QObject::connect(ui->Text3, &QPlainTextEdit::textChanged, ui->Text3, [this] {
+        ui->Text3->moveCursor(QTextCursor::End);
+        ui->Text3->ensureCursorVisible();
     });
 
-    Label8 = Controls::label(client, QStringLiteral("Label8"), {}, {2880, 3720, 2655, 375}, word, LabelBack,
+    ui->Label8 = Controls::label(client, QStringLiteral("Label8"), {}, {2880, 3720, 2655, 375}, word, LabelBack,
                              Colour::Black);
-    Label3 = Controls::label(client, QStringLiteral("Label3"), {}, {480, 4200, 2175, 495}, word);
-    Label3->setAlignment(Qt::AlignCenter);
-    Label3->hide();
+    ui->Label3 = Controls::label(client, QStringLiteral("Label3"), {}, {480, 4200, 2175, 495}, word);
+    ui->Label3->setAlignment(Qt::AlignCenter);
+    ui->Label3->hide();
 
-    Text1 = makeAnswerBox(client, QStringLiteral("Text1"), {2880, 4200, 3015, 495});
-    Text1->setFont(word);
-    Text1->setAccessibleName(QStringLiteral("Answer"));
-    Colour::setForeColor(Text1, Colour::Black);
-    QObject::connect(Text1, &QLineEdit::textChanged, Text1,
-                     [this] { Text1->setCursorPosition(int(Text1->text().size())); });
+    ui->Text1 = makeAnswerBox(client, QStringLiteral("Text1"), {2880, 4200, 3015, 495});
+    ui->Text1->setFont(word);
+    ui->Text1->setAccessibleName(QStringLiteral("Answer"));
+    Colour::setForeColor(ui->Text1, Colour::Black);
+    QObject::connect(ui->Text1, &QLineEdit::textChanged, ui->Text1,
+                     [this] { ui->Text1->setCursorPosition(int(ui->Text1->text().size())); });
 
-    Label5 = Controls::label(
+    ui->Label5 = Controls::label(
         client, QStringLiteral("Label5"),
         QStringLiteral(
             " If you want to practise with an extended variant  of this exercise, click the \"Plus\" button:"),
         {6120, 3720, 3015, 1095}, DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true), 0xDDF0E0, Colour::Black);
-    Command9 = Controls::button(client, QStringLiteral("Command9"), QStringLiteral("&Plus"), {7320, 4800, 735, 495},
+    ui->Command9 = Controls::button(client, QStringLiteral("Command9"), QStringLiteral("&Plus"), {7320, 4800, 735, 495},
                                 DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true));
-    QObject::connect(Command9, &QPushButton::clicked, Command9, [this] { Command9_Click(); });
+    QObject::connect(ui->Command9, &QPushButton::clicked, ui->Command9, [this] { Command9_Click(); });
 
     // Next stays the default button for the life of the window; Enter clicks it while it is enabled.
-    setDefaultButton(Next);
+    setDefaultButton(frame->Next);
 }
 
 QLineEdit *b07d1::answerBox() const
 {
-    return Text1;
+    return ui ? ui->Text1 : nullptr;
 }
 
 void b07d1::load()
 {
     shared.SetColours();
     felir();
-    Label2->setText(QStringLiteral("Put in the correct suffixes."));
-    Module1::SetCaption(Label3, {}, Colour::fromLiteral(shared.ColourLockH), Colour::White);
+    ui->Label2->setText(QStringLiteral("Put in the correct suffixes."));
+    Module1::SetCaption(ui->Label3, {}, Colour::fromLiteral(shared.ColourLockH), Colour::White);
     SolvedCount = 0;
     ItemIndex = 0;
     // A new opening shows the basic variant and a fresh item, so it runs them too.
@@ -128,9 +129,9 @@ void b07d1::felir()
 
 void b07d1::showDrillLabels(const SuffixDrill &drill)
 {
-    Label7->setText(drill.number);
-    Label3->setVisible(true);
-    Module1::SetCaption(Label3, drill.suffix, Colour::fromLiteral(shared.ColourLockH), Colour::White);
+    ui->Label7->setText(drill.number);
+    ui->Label3->setVisible(true);
+    Module1::SetCaption(ui->Label3, drill.suffix, Colour::fromLiteral(shared.ColourLockH), Colour::White);
 }
 
 void b07d1::prepareFor(Exercise exercise, bool byMainMenu)
@@ -160,12 +161,12 @@ void b07d1::startClicked()
 {
     // A wrong try belongs to the item it was made on, never to a new run.
     RetryFlag = 0;
-    Next->setEnabled(true);
-    Solution->setEnabled(true);
-    if (!Command9->isHidden())
-        Command9->setEnabled(false);
-    Text3->clear();
-    Label3->setVisible(true);
+    frame->Next->setEnabled(true);
+    frame->Solution->setEnabled(true);
+    if (!ui->Command9->isHidden())
+        ui->Command9->setEnabled(false);
+    ui->Text3->clear();
+    ui->Label3->setVisible(true);
     const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
     if (drill) {
         buildLists(*drill);
@@ -173,8 +174,8 @@ void b07d1::startClicked()
         RunLength = runLength(*drill);
         DrawNext(0, RunLength - 1);
     }
-    Text1->setFocus();
-    Start->setEnabled(false);
+    ui->Text1->setFocus();
+    frame->Start->setEnabled(false);
 }
 
 void b07d1::DrawNext(int lo, int hi)
@@ -186,22 +187,22 @@ void b07d1::DrawNext(int lo, int hi)
         const int slot = random.drawOpen(lo, last, [&base](int i) { return !base[std::size_t(i)].isEmpty(); });
         if (slot >= 0) {
             ItemIndex = slot;
-            Text1->setText(QLatin1Char(' ') + base[std::size_t(slot)]);
-            Label8->setText(QStringLiteral("  ") + base[std::size_t(slot)]);
+            ui->Text1->setText(QLatin1Char(' ') + base[std::size_t(slot)]);
+            ui->Label8->setText(QStringLiteral("  ") + base[std::size_t(slot)]);
             Expected = answerLists[std::size_t(indexOf(drill->exercise))][std::size_t(slot)];
             return;
         }
     }
     showMessage(shared.MsgDone, Feedback::Exclamation);
-    if (!Command9->isHidden())
-        Command9->setEnabled(true);
-    Next->setEnabled(false);
-    Label1->clear();
+    if (!ui->Command9->isHidden())
+        ui->Command9->setEnabled(true);
+    frame->Next->setEnabled(false);
+    ui->Label1->clear();
     SolvedCount = 0;
     RunLength = 0;
-    Start->setEnabled(true);
-    Start->setText(QStringLiteral("&Restart"));
-    Start->setFocus();
+    frame->Start->setEnabled(true);
+    frame->Start->setText(QStringLiteral("&Restart"));
+    frame->Start->setFocus();
 }
 
 void b07d1::Randi()
@@ -219,7 +220,7 @@ void b07d1::nextClicked()
 
 void b07d1::control()
 {
-    Typed = HungarianText::trimBlanks(HungarianText::normalised(Text1->text()));
+    Typed = HungarianText::trimBlanks(HungarianText::normalised(ui->Text1->text()));
     if (Expected != Typed)
         WrongAnswer();
     else
@@ -234,9 +235,9 @@ void b07d1::WrongAnswer()
 
 void b07d1::RightAnswer()
 {
-    Text3->moveCursor(QTextCursor::End);
+    ui->Text3->moveCursor(QTextCursor::End);
     if (RetryFlag == 0) {
-        Text3->insertPlainText(Expected + QStringLiteral("; "));
+        ui->Text3->insertPlainText(Expected + QStringLiteral("; "));
         if (const SuffixDrill *drill = suffixDrill(shared.ExerciseNo)) {
             auto &base = baseLists[std::size_t(indexOf(drill->exercise))];
             if (ItemIndex < int(base.size()))
@@ -246,13 +247,13 @@ void b07d1::RightAnswer()
     } else {
         // Solved after a wrong try: logged, but the item stays in the pool until
         // it is answered right at the first attempt.
-        Text3->insertPlainText(Expected + QStringLiteral("*; "));
+        ui->Text3->insertPlainText(Expected + QStringLiteral("*; "));
         RetryFlag = 0;
     }
-    Label1->clear();
-    Text1->clear();
-    Label8->clear();
-    Text1->setFocus();
+    ui->Label1->clear();
+    ui->Text1->clear();
+    ui->Label8->clear();
+    ui->Text1->setFocus();
     Randi();
 }
 
@@ -265,23 +266,23 @@ void b07d1::Command9_Click()
 {
     Change();
     PlusMode = 1;
-    Label5->hide();
-    Command9->hide();
-    Start->setFocus();
+    ui->Label5->hide();
+    ui->Command9->hide();
+    frame->Start->setFocus();
 }
 
 void b07d1::Change()
 {
-    Start->setEnabled(true);
-    Start->setText(QStringLiteral("&Start"));
-    Label3->hide();
-    Label5->show();
-    Command9->show();
-    Command9->setEnabled(true);
-    Text1->clear();
-    Label8->clear();
-    Label1->clear();
-    Text3->clear();
+    frame->Start->setEnabled(true);
+    frame->Start->setText(QStringLiteral("&Start"));
+    ui->Label3->hide();
+    ui->Label5->show();
+    ui->Command9->show();
+    ui->Command9->setEnabled(true);
+    ui->Text1->clear();
+    ui->Label8->clear();
+    ui->Label1->clear();
+    ui->Text3->clear();
     ItemIndex = 0;
     SolvedCount = 0;
     RunLength = 0;
@@ -290,8 +291,8 @@ void b07d1::Change()
     RetryFlag = 0;
     // Nothing is on show to judge until Start: an answer now would be counted
     // against a run that has not begun and declare it accomplished.
-    Next->setEnabled(false);
-    Solution->setEnabled(false);
+    frame->Next->setEnabled(false);
+    frame->Solution->setEnabled(false);
 }
 
 void b07d1::fals()

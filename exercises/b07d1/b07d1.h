@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 #include <vector>
 
 class QPlainTextEdit;
@@ -28,6 +29,7 @@ private:
     void solutionClicked() override;
     void switchTo(Exercise exercise) override;
     QLineEdit *answerBox() const override;
+    void releaseOwnControls() override { ui.reset(); }
 
     void felir();
     void Change();
@@ -54,13 +56,18 @@ private:
     std::array<std::vector<QString>, 4> baseLists;
     std::array<std::vector<QString>, 4> answerLists;
 
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *Label5 = nullptr;
-    QLabel *Label7 = nullptr;
-    QLabel *Label8 = nullptr;
-    QPlainTextEdit *Text3 = nullptr;
-    AnswerBox *Text1 = nullptr;
-    QPushButton *Command9 = nullptr;
+    // The window's controls, from build to unload.
+    struct Widgets
+    {
+        QLabel *Label1 = nullptr; // feedback mark, only ever cleared
+        QLabel *Label2 = nullptr; // heading
+        QLabel *Label3 = nullptr; // the suffix of the drill
+        QLabel *Label5 = nullptr; // the Plus hint
+        QLabel *Label7 = nullptr; // the drill's number
+        QLabel *Label8 = nullptr; // the word on show
+        QPlainTextEdit *Text3 = nullptr; // the log of solved words
+        AnswerBox *Text1 = nullptr;
+        QPushButton *Command9 = nullptr; // Plus
+    };
+    std::unique_ptr<Widgets> ui;
 };

@@ -81,6 +81,7 @@ b07d3::b07d3(Services services, ExerciseOpener &opener)
 
 void b07d3::buildExtras(QWidget &client)
 {
+    ui = std::make_unique<Widgets>();
     Controls::label(client, QStringLiteral("Label1"), QStringLiteral("Ki?"), {4200, 540, 435, 375},
                     DesignFont(QStringLiteral("Arial"), 12, true), 0xF0F0F0, Colour::Black);
 
@@ -96,25 +97,25 @@ void b07d3::buildExtras(QWidget &client)
         Colour::setBackColor(line, Colour::Black);
     }
 
-    Image1 = pictureFrame(client, QStringLiteral("Image1"), {2280, 1095, 1455, 945}, QStringLiteral("Earlier picture"),
+    ui->Image1 = pictureFrame(client, QStringLiteral("Image1"), {2280, 1095, 1455, 945}, QStringLiteral("Earlier picture"),
                           true);
     auto *centre = new QFrame(&client);
     Controls::place(*centre, QStringLiteral("Picture2"), {3855, 1095, 1455, 945});
     centre->setFrameStyle(QFrame::Box | QFrame::Plain);
-    Image2 = pictureFrame(*centre, QStringLiteral("Image2"), {15, 15, 1425, 915}, QStringLiteral("Current picture"),
+    ui->Image2 = pictureFrame(*centre, QStringLiteral("Image2"), {15, 15, 1425, 915}, QStringLiteral("Current picture"),
                           false);
-    Image3 = pictureFrame(client, QStringLiteral("Image3"), {5400, 1110, 1335, 915}, QStringLiteral("Later picture"),
+    ui->Image3 = pictureFrame(client, QStringLiteral("Image3"), {5400, 1110, 1335, 915}, QStringLiteral("Later picture"),
                           true);
 
-    Image4 = arrow(client, QStringLiteral("Image4"), {1680, 1320, 480, 480}, QStringLiteral(":/resources/arrow-previous.svg"),
+    ui->Image4 = arrow(client, QStringLiteral("Image4"), {1680, 1320, 480, 480}, QStringLiteral(":/resources/arrow-previous.svg"),
                    QStringLiteral("Previous picture"));
-    Image5 = arrow(client, QStringLiteral("Image5"), {6840, 1320, 480, 480}, QStringLiteral(":/resources/arrow-next.svg"),
+    ui->Image5 = arrow(client, QStringLiteral("Image5"), {6840, 1320, 480, 480}, QStringLiteral(":/resources/arrow-next.svg"),
                    QStringLiteral("Next picture"));
-    QObject::connect(Image4, &QToolButton::clicked, Image4, [this] { Image4_Click(); });
-    QObject::connect(Image5, &QToolButton::clicked, Image5, [this] { Image5_Click(); });
+    QObject::connect(ui->Image4, &QToolButton::clicked, ui->Image4, [this] { Image4_Click(); });
+    QObject::connect(ui->Image5, &QToolButton::clicked, ui->Image5, [this] { Image5_Click(); });
 
     // The pictures are drawn once per opening at twice the largest frame, so they stay crisp when stretched.
-    const QSize size = Image1->size();
+    const QSize size = ui->Image1->size();
     for (int n = 0; n < StoryPictureCount; ++n)
         Image6[std::size_t(n)] = Pictures::pixmap(QStringLiteral(":/resources/story-%1.svg").arg(n), size,
                                                   2 * client.devicePixelRatioF());
@@ -147,20 +148,20 @@ void b07d3::kepvalt()
 // The picture in the centre, its neighbours beside it; nothing beyond the ends of the story.
 void b07d3::kepvalt3()
 {
-    showPicture(Image1, PictureNo >= 1 ? PictureNo - 1 : -1);
-    showPicture(Image2, PictureNo);
-    showPicture(Image3, PictureNo < LastPicture ? PictureNo + 1 : -1);
+    showPicture(ui->Image1, PictureNo >= 1 ? PictureNo - 1 : -1);
+    showPicture(ui->Image2, PictureNo);
+    showPicture(ui->Image3, PictureNo < LastPicture ? PictureNo + 1 : -1);
 }
 
-void b07d3::showPicture(QLabel *frame, int picture)
+void b07d3::showPicture(QLabel *slot, int picture)
 {
     if (picture < 0 || picture > LastPicture) {
-        frame->clear();
-        frame->setAccessibleDescription({});
+        slot->clear();
+        slot->setAccessibleDescription({});
         return;
     }
-    frame->setPixmap(Image6[std::size_t(picture)]);
-    frame->setAccessibleDescription(QString::fromUtf16(journeyScenes[std::size_t(picture)]));
+    slot->setPixmap(Image6[std::size_t(picture)]);
+    slot->setAccessibleDescription(QString::fromUtf16(journeyScenes[std::size_t(picture)]));
 }
 
 // The arrows stop at the second picture: the first is then in view on its left.

@@ -6,6 +6,7 @@
 #include <QPixmap>
 
 #include <array>
+#include <memory>
 
 class QToolButton;
 
@@ -19,13 +20,14 @@ public:
 
 private:
     void buildExtras(QWidget &client) override;
+    void releaseExtras() override { ui.reset(); }
     void personStart() override;
     void gapFocused(int n) override;
     bool alsoRight(int n, const QString &text) const override;
 
     void kepvalt();
     void kepvalt3();
-    void showPicture(QLabel *frame, int picture);
+    void showPicture(QLabel *slot, int picture);
     void Image4_Click();
     void Image5_Click();
 
@@ -35,9 +37,14 @@ private:
     int BrowseNo = 0;
 
     std::array<QPixmap, StoryPictureCount> Image6;
-    QLabel *Image1 = nullptr;
-    QLabel *Image2 = nullptr;
-    QLabel *Image3 = nullptr;
-    QToolButton *Image4 = nullptr;
-    QToolButton *Image5 = nullptr;
+    // The picture strip and its arrows, from build to unload.
+    struct Widgets
+    {
+        QLabel *Image1 = nullptr;
+        QLabel *Image2 = nullptr;
+        QLabel *Image3 = nullptr;
+        QToolButton *Image4 = nullptr;
+        QToolButton *Image5 = nullptr;
+    };
+    std::unique_ptr<Widgets> ui;
 };

@@ -91,38 +91,39 @@ b07d4::b07d4(Services services, ExerciseOpener &opener) : ExerciseWindow(sentenc
 
 void b07d4::buildControls(QWidget &client)
 {
+    ui = std::make_unique<Widgets>();
     const QFont small = DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true);
 
-    Label2 = Controls::label(client, QStringLiteral("Label2"), {}, {240, 600, 4215, 375},
+    ui->Label2 = Controls::label(client, QStringLiteral("Label2"), {}, {240, 600, 4215, 375},
                              DesignFont(QStringLiteral("Arial"), 12, true), Teal, Colour::White);
-    Label2->setWordWrap(false);
+    ui->Label2->setWordWrap(false);
 
-    Text4 = new QPlainTextEdit(&client);
-    Controls::place(*Text4, QStringLiteral("Text4"), {240, 960, 8775, 2415});
-    Text4->setFont(sentenceFont());
-    Text4->setReadOnly(true);
-    Text4->setAccessibleName(QStringLiteral("Finished sentences"));
-    Colour::setBackColor(Text4, LogGreen);
-    Colour::setForeColor(Text4, Colour::Black);
+    ui->Text4 = new QPlainTextEdit(&client);
+    Controls::place(*ui->Text4, QStringLiteral("Text4"), {240, 960, 8775, 2415});
+    ui->Text4->setFont(sentenceFont());
+    ui->Text4->setReadOnly(true);
+    ui->Text4->setAccessibleName(QStringLiteral("Finished sentences"));
+    Colour::setBackColor(ui->Text4, LogGreen);
+    Colour::setForeColor(ui->Text4, Colour::Black);
     // The newest sentence stays in view.
-    QObject::connect(Text4, &QPlainTextEdit::textChanged, Text4, [this] {
-        Text4->moveCursor(QTextCursor::End);
-        Text4->ensureCursorVisible();
+    QObject::connect(ui->Text4, &QPlainTextEdit::textChanged, ui->Text4, [this] {
+        ui->Text4->moveCursor(QTextCursor::End);
+        ui->Text4->ensureCursorVisible();
     });
 
-    Label3 = Controls::label(client, QStringLiteral("Label3"), {}, {3120, 3480, 3135, 375}, sentenceFont(), Teal,
+    ui->Label3 = Controls::label(client, QStringLiteral("Label3"), {}, {3120, 3480, 3135, 375}, sentenceFont(), Teal,
                              Colour::White);
-    Label3->setWordWrap(false);
+    ui->Label3->setWordWrap(false);
 
-    Text2 = sentencePart(client, QStringLiteral("Text2"), {0, 3840, 2895, 405}, QStringLiteral("Sentence start"));
-    Text1 = makeAnswerBox(client, QStringLiteral("Text1"), {2880, 3840, 3135, 405});
-    Text1->setFont(sentenceFont());
-    Text1->setAccessibleName(QStringLiteral("Answer"));
-    Colour::setBackColor(Text1, Colour::White);
-    Colour::setForeColor(Text1, Colour::Black);
-    Text3 = sentencePart(client, QStringLiteral("Text3"), {6000, 3840, 3255, 405}, QStringLiteral("Sentence end"));
+    ui->Text2 = sentencePart(client, QStringLiteral("Text2"), {0, 3840, 2895, 405}, QStringLiteral("Sentence start"));
+    ui->Text1 = makeAnswerBox(client, QStringLiteral("Text1"), {2880, 3840, 3135, 405});
+    ui->Text1->setFont(sentenceFont());
+    ui->Text1->setAccessibleName(QStringLiteral("Answer"));
+    Colour::setBackColor(ui->Text1, Colour::White);
+    Colour::setForeColor(ui->Text1, Colour::Black);
+    ui->Text3 = sentencePart(client, QStringLiteral("Text3"), {6000, 3840, 3255, 405}, QStringLiteral("Sentence end"));
 
-    for (std::size_t i = 0; i < Image.size(); ++i) {
+    for (std::size_t i = 0; i < ui->Image.size(); ++i) {
         auto *picture = new QLabel(&client);
         Controls::place(*picture, QStringLiteral("Image%1").arg(i + 1), {ImageLefts[i], 4320, 630, 645});
         picture->setAlignment(Qt::AlignCenter);
@@ -130,20 +131,20 @@ void b07d4::buildControls(QWidget &client)
                                             picture->devicePixelRatioF()));
         picture->setAccessibleName(QStringLiteral("Person: ") + QString::fromUtf16(PersonNames[i]));
         picture->hide();
-        Image[i] = picture;
+        ui->Image[i] = picture;
     }
 
-    Label1 = Controls::label(client, QStringLiteral("Label1"),
+    ui->Label1 = Controls::label(client, QStringLiteral("Label1"),
                              QStringLiteral("If you want to practise with an extended variant of the selected "
                                             "exercise, click the \"Plus\" button."),
                              {3120, 4920, 5055, 615}, small, HintBack, LightYellow);
-    Plus = Controls::button(client, QStringLiteral("Plus"), QStringLiteral("&Plus"), {8160, 4920, 975, 495}, small);
-    QObject::connect(Plus, &QPushButton::clicked, Plus, [this] { Plus_Click(); });
+    ui->Plus = Controls::button(client, QStringLiteral("Plus"), QStringLiteral("&Plus"), {8160, 4920, 975, 495}, small);
+    QObject::connect(ui->Plus, &QPushButton::clicked, ui->Plus, [this] { Plus_Click(); });
 }
 
 QLineEdit *b07d4::answerBox() const
 {
-    return Text1;
+    return ui ? ui->Text1 : nullptr;
 }
 
 void b07d4::load()
@@ -170,10 +171,10 @@ void b07d4::felir()
     shared.SetMessages();
     shared.Title += QStringLiteral("   ---   7. lecke");
     if (shared.ExerciseNo == 6) {
-        Label2->setText(Heading4);
+        ui->Label2->setText(Heading4);
         shared.Title += QStringLiteral(": 4.");
     } else if (shared.ExerciseNo == 7) {
-        Label2->setText(Heading5);
+        ui->Label2->setText(Heading5);
         shared.Title += QStringLiteral(": 5.");
     }
     window()->setWindowTitle(shared.Title);
@@ -183,7 +184,7 @@ void b07d4::prepareFor(Exercise exercise, bool byMainMenu)
 {
     ExerciseWindow::prepareFor(exercise, byMainMenu);
     if (exercise == Exercise::Ex4 && !byMainMenu)
-        Label2->setText(Heading4FromExercise);
+        ui->Label2->setText(Heading4FromExercise);
 }
 
 void b07d4::chooseRunMode()
@@ -215,13 +216,13 @@ RowRange b07d4::runRange() const
 
 void b07d4::startClicked()
 {
-    Next->setEnabled(true);
-    setDefaultButton(Next);
-    Solution->setEnabled(true);
-    Plus->setEnabled(false);
-    if (Start->text() == QStringLiteral("&Restart")) {
+    frame->Next->setEnabled(true);
+    setDefaultButton(frame->Next);
+    frame->Solution->setEnabled(true);
+    ui->Plus->setEnabled(false);
+    if (frame->Start->text() == QStringLiteral("&Restart")) {
         RunCounter = 0;
-        Text4->clear();
+        ui->Text4->clear();
     }
     // Every run starts with all keys, so a run interrupted by a switch or a
     // closed window cannot leave rows that the draw would wait for in vain.
@@ -229,11 +230,11 @@ void b07d4::startClicked()
     chooseRunMode();
     DrawFirst(runRange());
     if (RunMode == 5)
-        Colour::setBackColor(Text1, LightYellow); // stays until the window is closed
+        Colour::setBackColor(ui->Text1, LightYellow); // stays until the window is closed
     showPicture();
     showSentence();
-    Text1->setFocus();
-    Start->setEnabled(false);
+    ui->Text1->setFocus();
+    frame->Start->setEnabled(false);
 }
 
 void b07d4::DrawFirst(const RowRange &range)
@@ -251,7 +252,7 @@ void b07d4::DrawNext(const RowRange &range)
             CurrentItem = row;
             ++RunCounter;
             showSentence();
-            Text1->setFocus();
+            ui->Text1->setFocus();
             showPicture();
             return;
         }
@@ -263,17 +264,17 @@ void b07d4::accomplished()
 {
     feedback.beep();
     setDefaultButton(nullptr);
-    Next->setEnabled(false);
-    Solution->setEnabled(false);
+    frame->Next->setEnabled(false);
+    frame->Solution->setEnabled(false);
     showMessage(shared.MsgDone, Feedback::Exclamation);
-    Start->setEnabled(true);
-    Start->setText(QStringLiteral("&Restart"));
-    Plus->setEnabled(true);
-    Text2->clear();
-    Text1->clear();
-    Text3->clear();
-    Label3->clear();
-    Start->setFocus();
+    frame->Start->setEnabled(true);
+    frame->Start->setText(QStringLiteral("&Restart"));
+    ui->Plus->setEnabled(true);
+    ui->Text2->clear();
+    ui->Text1->clear();
+    ui->Text3->clear();
+    ui->Label3->clear();
+    frame->Start->setFocus();
     kulcslista();
     RunCounter = 0;
 }
@@ -281,15 +282,15 @@ void b07d4::accomplished()
 void b07d4::showSentence()
 {
     const SentenceRow &row = sentenceRows[std::size_t(CurrentItem)];
-    Text2->setText(QString::fromUtf16(row.head));
-    Text3->setText(QLatin1Char(' ') + QString::fromUtf16(row.tail));
-    Text1->setText(QString::fromUtf16(row.prefill));
-    Label3->setText(QLatin1Char(' ') + QString::fromUtf16(row.cue));
+    ui->Text2->setText(QString::fromUtf16(row.head));
+    ui->Text3->setText(QLatin1Char(' ') + QString::fromUtf16(row.tail));
+    ui->Text1->setText(QString::fromUtf16(row.prefill));
+    ui->Label3->setText(QLatin1Char(' ') + QString::fromUtf16(row.cue));
 }
 
 void b07d4::hidePictures()
 {
-    for (QLabel *picture : Image)
+    for (QLabel *picture : ui->Image)
         picture->hide();
 }
 
@@ -298,13 +299,13 @@ void b07d4::showPicture()
     hidePictures();
     const int person = int(sentenceRows[std::size_t(CurrentItem)].person);
     if (person > 0)
-        Image[std::size_t(person - 1)]->show();
+        ui->Image[std::size_t(person - 1)]->show();
 }
 
 void b07d4::nextClicked()
 {
-    Module1::CollapseSpaces(Text1);
-    const QString answer = HungarianText::trimBlanks(HungarianText::normalised(Text1->text()));
+    Module1::CollapseSpaces(ui->Text1);
+    const QString answer = HungarianText::trimBlanks(HungarianText::normalised(ui->Text1->text()));
     if (answer != keys[std::size_t(CurrentItem)])
         WrongAnswer();
     else
@@ -319,13 +320,13 @@ void b07d4::WrongAnswer()
 void b07d4::RightAnswer()
 {
     QString &key = keys[std::size_t(CurrentItem)];
-    Text4->moveCursor(QTextCursor::End);
-    Text4->insertPlainText(finishedSentence(sentenceRows[std::size_t(CurrentItem)], key) + shared.NewLine);
+    ui->Text4->moveCursor(QTextCursor::End);
+    ui->Text4->insertPlainText(finishedSentence(sentenceRows[std::size_t(CurrentItem)], key) + shared.NewLine);
     key.clear();
-    Text1->clear();
-    Text2->clear();
-    Text3->clear();
-    Label3->clear();
+    ui->Text1->clear();
+    ui->Text2->clear();
+    ui->Text3->clear();
+    ui->Label3->clear();
     DrawNext(runRange());
 }
 
@@ -333,7 +334,7 @@ void b07d4::solutionClicked()
 {
     showMessage(QStringLiteral("The correct solution is: ") + keys[std::size_t(CurrentItem)],
                 Feedback::Information);
-    Text1->setFocus();
+    ui->Text1->setFocus();
 }
 
 void b07d4::Plus_Click()
@@ -341,17 +342,17 @@ void b07d4::Plus_Click()
     Extended = 1;
     RunCounter = 0;
     hidePictures();
-    Label1->hide();
+    ui->Label1->hide();
 }
 
 void b07d4::Change()
 {
-    Text4->clear();
-    Text1->clear();
-    Text2->clear();
-    Text3->clear();
-    Start->setText(QStringLiteral("&Start"));
-    Start->setEnabled(true);
+    ui->Text4->clear();
+    ui->Text1->clear();
+    ui->Text2->clear();
+    ui->Text3->clear();
+    frame->Start->setText(QStringLiteral("&Start"));
+    frame->Start->setEnabled(true);
     hidePictures();
     Extended = 0;
 }
@@ -371,5 +372,5 @@ void b07d4::switchTo(Exercise exercise)
     felir();
     Enabl();
     goToButton(exercise)->setEnabled(false);
-    Label2->setText(exercise == Exercise::Ex4 ? Heading4 : Heading5);
+    ui->Label2->setText(exercise == Exercise::Ex4 ? Heading4 : Heading5);
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <array>
+#include <memory>
 
 class QPlainTextEdit;
 
@@ -33,6 +34,7 @@ private:
     void solutionClicked() override;
     void switchTo(Exercise exercise) override;
     QLineEdit *answerBox() const override;
+    void releaseOwnControls() override { ui.reset(); }
 
     void kulcslista();
     void felir();
@@ -60,13 +62,18 @@ private:
     // The expected answers; an emptied key marks a sentence answered in this run.
     std::array<QString, SentenceCount> keys;
 
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QPlainTextEdit *Text4 = nullptr;
-    QLineEdit *Text2 = nullptr;
-    AnswerBox *Text1 = nullptr;
-    QLineEdit *Text3 = nullptr;
-    std::array<QLabel *, 6> Image{};
-    QPushButton *Plus = nullptr;
+    // The window's controls, from build to unload.
+    struct Widgets
+    {
+        QLabel *Label1 = nullptr; // the Plus hint
+        QLabel *Label2 = nullptr; // heading
+        QLabel *Label3 = nullptr; // the cue
+        QPlainTextEdit *Text4 = nullptr; // the finished sentences
+        QLineEdit *Text2 = nullptr; // the sentence up to the gap
+        AnswerBox *Text1 = nullptr;
+        QLineEdit *Text3 = nullptr; // the sentence after the gap
+        std::array<QLabel *, 6> Image{}; // the person pictograms
+        QPushButton *Plus = nullptr;
+    };
+    std::unique_ptr<Widgets> ui;
 };

@@ -42,14 +42,14 @@ ExerciseWindow::ExerciseWindow(FrameDesign design, Services services, ExerciseOp
 
 void ExerciseWindow::build(FormWidget &window)
 {
-    defaultButton = nullptr;
+    frame = std::make_unique<FrameWidgets>();
     buildMenus(window);
     auto *client = new QWidget(&window);
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(Twips::size(ClientWidth, design.clientHeight));
     Colour::setBackColor(client, design.backColour);
     window.setCentralWidget(client);
-    buildFrameControls(*client);
+    buildFrameWidgets(*client);
     buildControls(*client);
     window.setFixedSize(window.sizeHint());
 }
@@ -59,10 +59,10 @@ void ExerciseWindow::buildMenus(FormWidget &window)
     QMenuBar *bar = window.menuBar();
     QMenu *options = bar->addMenu(QStringLiteral("&Options"));
     options->setObjectName(QStringLiteral("mnuOptions"));
-    mnuOntop = options->addAction(QStringLiteral("On&Top"));
-    mnuOntop->setObjectName(QStringLiteral("mnuOntop"));
-    mnuOntop->setCheckable(true);
-    QObject::connect(mnuOntop, &QAction::triggered, &window, [this] { mnuOntop_Click(); });
+    frame->mnuOntop = options->addAction(QStringLiteral("On&Top"));
+    frame->mnuOntop->setObjectName(QStringLiteral("mnuOntop"));
+    frame->mnuOntop->setCheckable(true);
+    QObject::connect(frame->mnuOntop, &QAction::triggered, &window, [this] { mnuOntop_Click(); });
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -74,22 +74,22 @@ void ExerciseWindow::buildMenus(FormWidget &window)
     QObject::connect(about, &QAction::triggered, &window, [this] { opener.showAbout(); });
 }
 
-void ExerciseWindow::buildFrameControls(QWidget &client)
+void ExerciseWindow::buildFrameWidgets(QWidget &client)
 {
     const QFont font = buttonFont();
     const int width = design.topButtonWidth;
     const int step = design.topButtonStep;
-    Start = Controls::button(client, QStringLiteral("Command1"), QStringLiteral("&Start"), {0, 0, width, 495}, font);
-    Solution = Controls::button(client, design.solutionName, QStringLiteral("Sol&ution"), {step, 0, width, 495}, font);
-    CloseButton =
+    frame->Start = Controls::button(client, QStringLiteral("Command1"), QStringLiteral("&Start"), {0, 0, width, 495}, font);
+    frame->Solution = Controls::button(client, design.solutionName, QStringLiteral("Sol&ution"), {step, 0, width, 495}, font);
+    frame->CloseButton =
         Controls::button(client, QStringLiteral("Command3"), QStringLiteral("Clos&e"), {2 * step, 0, width, 495}, font);
-    Next = Controls::button(client, QStringLiteral("Command2"), QStringLiteral("&Next"), design.next, font);
-    Solution->setEnabled(false);
-    Next->setEnabled(false);
-    QObject::connect(Start, &QPushButton::clicked, &client, [this] { startClicked(); });
-    QObject::connect(Next, &QPushButton::clicked, &client, [this] { nextClicked(); });
-    QObject::connect(Solution, &QPushButton::clicked, &client, [this] { solutionClicked(); });
-    QObject::connect(CloseButton, &QPushButton::clicked, &client, [this] { closeClicked(); });
+    frame->Next = Controls::button(client, QStringLiteral("Command2"), QStringLiteral("&Next"), design.next, font);
+    frame->Solution->setEnabled(false);
+    frame->Next->setEnabled(false);
+    QObject::connect(frame->Start, &QPushButton::clicked, &client, [this] { startClicked(); });
+    QObject::connect(frame->Next, &QPushButton::clicked, &client, [this] { nextClicked(); });
+    QObject::connect(frame->Solution, &QPushButton::clicked, &client, [this] { solutionClicked(); });
+    QObject::connect(frame->CloseButton, &QPushButton::clicked, &client, [this] { closeClicked(); });
 
     Controls::label(client, QStringLiteral("Label4"), QStringLiteral("Go to exercise:"), design.goToHeading,
                     DesignFont(QStringLiteral("Arial"), 12, true), design.goToHeadingBack, design.goToHeadingFore);
@@ -102,26 +102,32 @@ void ExerciseWindow::buildFrameControls(QWidget &client)
             Controls::button(client, design.goToNames[std::size_t(i)], goToCaption(exercise), place, goToFont);
         Colour::setBackColor(button, WindowColour);
         QObject::connect(button, &QPushButton::clicked, &client, [this, exercise] { goToClicked(exercise); });
-        goTo[std::size_t(i)] = button;
+        frame->goTo[std::size_t(i)] = button;
     }
     if (design.ownExercise && design.ownButtonDisabled)
         goToButton(*design.ownExercise)->setEnabled(false);
 
-    CharButton = Controls::button(client, design.charName, QStringLiteral("&Char"), design.charButton, font);
-    QObject::connect(CharButton, &QPushButton::clicked, &client, [this] { charClicked(); });
-    KeyHelp = Controls::label(client, design.keyHelpName,
+    frame->CharButton = Controls::button(client, design.charName, QStringLiteral("&Char"), design.charButton, font);
+    QObject::connect(frame->CharButton, &QPushButton::clicked, &client, [this] { charClicked(); });
+    frame->KeyHelp = Controls::label(client, design.keyHelpName,
                               design.keyHelpLeadingBlank ? QLatin1Char(' ') + KeyHelpText : KeyHelpText,
                               design.keyHelp, design.keyHelpFont, design.keyHelpBack, design.keyHelpFore);
-    KeyHelp->setWordWrap(false);
-    KeyHelp->hide();
+    frame->KeyHelp->setWordWrap(false);
+    frame->KeyHelp->hide();
 }
 
 void ExerciseWindow::Form_Load()
 {
     CentreForm(window());
     // Unchecked as designed, so every exercise window opens on top with the item checked.
-    mnuOntop->trigger();
+    frame->mnuOntop->trigger();
     load();
+}
+
+void ExerciseWindow::releaseControls()
+{
+    releaseOwnControls();
+    frame.reset();
 }
 
 void ExerciseWindow::closeRequested()
@@ -131,7 +137,7 @@ void ExerciseWindow::closeRequested()
 
 QPushButton *ExerciseWindow::goToButton(Exercise exercise) const
 {
-    return goTo[std::size_t(indexOf(exercise))];
+    return frame->goTo[std::size_t(indexOf(exercise))];
 }
 
 void ExerciseWindow::prepareFor(Exercise exercise, bool)
@@ -156,16 +162,16 @@ void ExerciseWindow::closeClicked()
 
 void ExerciseWindow::charClicked()
 {
-    KeyHelp->setVisible(KeyHelp->isHidden());
+    frame->KeyHelp->setVisible(frame->KeyHelp->isHidden());
     QLineEdit *box = answerBox();
-    if (design.charFocusesAnswer && !KeyHelp->isHidden() && box && !box->isHidden())
+    if (design.charFocusesAnswer && !frame->KeyHelp->isHidden() && box && !box->isHidden())
         box->setFocus();
 }
 
 void ExerciseWindow::mnuOntop_Click()
 {
     // The action has already flipped its check mark; the window follows it.
-    const bool topmost = mnuOntop->isChecked();
+    const bool topmost = frame->mnuOntop->isChecked();
     SetTopmost(window(), topmost);
 }
 
@@ -187,17 +193,17 @@ AnswerBox *ExerciseWindow::makeAnswerBox(QWidget &parent, const QString &name, c
 
 void ExerciseWindow::setDefaultButton(QPushButton *button)
 {
-    if (defaultButton)
-        defaultButton->setDefault(false);
-    defaultButton = button;
-    if (defaultButton)
-        defaultButton->setDefault(true);
+    if (frame->defaultButton)
+        frame->defaultButton->setDefault(false);
+    frame->defaultButton = button;
+    if (frame->defaultButton)
+        frame->defaultButton->setDefault(true);
 }
 
 void ExerciseWindow::pressDefaultButton()
 {
-    if (defaultButton && defaultButton->isEnabled())
-        defaultButton->click();
+    if (frame->defaultButton && frame->defaultButton->isEnabled())
+        frame->defaultButton->click();
 }
 
 void ExerciseWindow::showMessage(const QString &text, Feedback::Style style)

@@ -7,6 +7,7 @@
 #include "common/Services.h"
 
 #include <array>
+#include <memory>
 
 class AnswerBox;
 class ExerciseOpener;
@@ -65,26 +66,34 @@ protected:
     Feedback &feedback;
     RandomSource &random;
 
-    QPushButton *Start = nullptr;
-    QPushButton *Next = nullptr;
-    QPushButton *Solution = nullptr;
-    QPushButton *CloseButton = nullptr;
-    QPushButton *CharButton = nullptr;
-    QLabel *KeyHelp = nullptr;
-    QAction *mnuOntop = nullptr;
+    // The frame's controls, from build to unload.
+    struct FrameWidgets
+    {
+        QPushButton *Start = nullptr;
+        QPushButton *Next = nullptr;
+        QPushButton *Solution = nullptr;
+        QPushButton *CloseButton = nullptr;
+        QPushButton *CharButton = nullptr;
+        QLabel *KeyHelp = nullptr;
+        QAction *mnuOntop = nullptr;
+        std::array<QPushButton *, 8> goTo{};
+        QPushButton *defaultButton = nullptr;
+    };
+    std::unique_ptr<FrameWidgets> frame;
 
 private:
     void build(FormWidget &window) final;
     void Form_Load() final;
+    void releaseControls() final;
+    // The window's own controls go with the frame's.
+    virtual void releaseOwnControls() = 0;
     void closeRequested() final;
     void buildMenus(FormWidget &window);
-    void buildFrameControls(QWidget &client);
+    void buildFrameWidgets(QWidget &client);
     void goToClicked(Exercise exercise);
     void closeClicked();
     void charClicked();
 
     FrameDesign design;
     ExerciseOpener &opener;
-    std::array<QPushButton *, 8> goTo{};
-    QPushButton *defaultButton = nullptr;
 };

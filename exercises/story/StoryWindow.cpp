@@ -29,12 +29,12 @@ StoryWindow::StoryWindow(FrameDesign frame, const StoryDesign &story, Services s
 
 QLineEdit *StoryWindow::gap(int n) const
 {
-    return Text1.at(std::size_t(n));
+    return ui->Text1.at(std::size_t(n));
 }
 
 QLineEdit *StoryWindow::piece(int index) const
 {
-    return Text2.at(std::size_t(index));
+    return ui->Text2.at(std::size_t(index));
 }
 
 bool StoryWindow::isSolved(int n) const
@@ -63,6 +63,7 @@ QString StoryWindow::kindOf(Bgr colour, bool locked) const
 
 void StoryWindow::buildControls(QWidget &client)
 {
+    ui = std::make_unique<Widgets>();
     // The gaps are drawn in their kind's colours, which the colour table holds.
     shared.SetColours();
 
@@ -70,7 +71,6 @@ void StoryWindow::buildControls(QWidget &client)
                     DesignFont(QStringLiteral("Arial"), 12, true), story.headingBack, story.headingFore);
 
     // Gaps first, in number order, so that Tab walks them in story order.
-    Text1.clear();
     const QFont gapFont = DesignFont(story.gapFamily, 12, true);
     for (int n = 0; n < gapCount(); ++n) {
         const StoryGap &item = story.gaps[std::size_t(n)];
@@ -85,13 +85,12 @@ void StoryWindow::buildControls(QWidget &client)
         if (n != story.emptyGap)
             box->setText(QString::fromUtf16(item.base));
         QObject::connect(box, &AnswerBox::gotFocus, box, [this, n] { Text1_GotFocus(n); });
-        Text1.push_back(box);
+        ui->Text1.push_back(box);
     }
 
-    Text2.clear();
     for (const StoryPiece &item : story.pieces) {
-        if (Text2.size() <= std::size_t(item.index))
-            Text2.resize(std::size_t(item.index) + 1, nullptr);
+        if (ui->Text2.size() <= std::size_t(item.index))
+            ui->Text2.resize(std::size_t(item.index) + 1, nullptr);
         auto *box = new QLineEdit(&client);
         const int top = story.rowTops[std::size_t(item.row)] + story.pieceDrop;
         Controls::place(*box, QStringLiteral("Text2_%1").arg(item.index), {item.left, top, item.width, story.boxHeight});
@@ -106,34 +105,40 @@ void StoryWindow::buildControls(QWidget &client)
             box->setFrame(false);
             box->setFocusPolicy(Qt::NoFocus);
         }
-        Text2[std::size_t(item.index)] = box;
+        ui->Text2[std::size_t(item.index)] = box;
     }
 
-    personField = new QComboBox(&client);
-    Controls::place(*personField, story.personFieldName, story.personFieldPlace);
-    personField->setFont(DesignFont(QStringLiteral("MS Sans Serif"), 12, true));
-    personField->setAccessibleName(QStringLiteral("Person"));
-    Colour::setBackColor(personField, PersonFieldGreen);
-    QPalette green = personField->palette();
+    ui->personField = new QComboBox(&client);
+    Controls::place(*ui->personField, story.personFieldName, story.personFieldPlace);
+    ui->personField->setFont(DesignFont(QStringLiteral("MS Sans Serif"), 12, true));
+    ui->personField->setAccessibleName(QStringLiteral("Person"));
+    Colour::setBackColor(ui->personField, PersonFieldGreen);
+    QPalette green = ui->personField->palette();
     green.setColor(QPalette::Button, Colour::toQColor(PersonFieldGreen));
     green.setColor(QPalette::Base, Colour::toQColor(PersonFieldGreen));
     green.setColor(QPalette::ButtonText, Colour::toQColor(Colour::Black));
     green.setColor(QPalette::Text, Colour::toQColor(Colour::Black));
-    personField->setPalette(green);
-    QObject::connect(personField, &QComboBox::currentTextChanged, personField,
+    ui->personField->setPalette(green);
+    QObject::connect(ui->personField, &QComboBox::currentTextChanged, ui->personField,
                      [this](const QString &chosen) { personChosen(chosen); });
 
     buildExtras(client);
 
     // Next is the window's default button: Enter in a gap judges it.
-    setDefaultButton(Next);
+    setDefaultButton(frame->Next);
+}
+
+void StoryWindow::releaseOwnControls()
+{
+    releaseExtras();
+    ui.reset();
 }
 
 void StoryWindow::load()
 {
     for (const QString &person : story.persons)
-        personField->addItem(person);
-    personField->setCurrentIndex(0);
+        ui->personField->addItem(person);
+    ui->personField->setCurrentIndex(0);
     PersonNo = 0;
     shared.SetColours();
     shared.SetMessages();
@@ -146,7 +151,7 @@ void StoryWindow::load()
 
 QLineEdit *StoryWindow::answerBox() const
 {
-    return Text1.empty() ? nullptr : gap(GapNo);
+    return ui && !ui->Text1.empty() ? gap(GapNo) : nullptr;
 }
 
 // Anna_Click / Combo1_Click: the subject of the story was chosen.
@@ -160,14 +165,14 @@ void StoryWindow::personChosen(const QString &chosen)
 void StoryWindow::startClicked()
 {
     if (story.personFixedWhileRunning)
-        personField->setEnabled(false);
-    Next->setEnabled(true);
+        ui->personField->setEnabled(false);
+    frame->Next->setEnabled(true);
     if (story.dropDefaultWhenDone)
-        setDefaultButton(Next);
-    Solution->setEnabled(true);
+        setDefaultButton(frame->Next);
+    frame->Solution->setEnabled(true);
 
     // The first Start of an opening leaves the gaps as they are; Restart brings the story back.
-    if (Start->text() == QLatin1String("&Restart")) {
+    if (frame->Start->text() == QLatin1String("&Restart")) {
         for (int n = 0; n < gapCount(); ++n) {
             QLineEdit *box = gap(n);
             box->setText(n == story.emptyGap ? QString() : QString::fromUtf16(story.gaps[std::size_t(n)].base));
@@ -237,13 +242,13 @@ void StoryWindow::Oke()
 void StoryWindow::accomplished()
 {
     showMessage(shared.MsgDone, Feedback::Exclamation);
-    Start->setText(QStringLiteral("&Restart"));
+    frame->Start->setText(QStringLiteral("&Restart"));
     if (story.personFixedWhileRunning)
-        personField->setEnabled(true);
+        ui->personField->setEnabled(true);
     if (story.dropDefaultWhenDone)
         setDefaultButton(nullptr);
-    Next->setEnabled(false);
-    Solution->setEnabled(false);
+    frame->Next->setEnabled(false);
+    frame->Solution->setEnabled(false);
 }
 
 void StoryWindow::Hiba()

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 class QComboBox;
@@ -22,8 +23,9 @@ public:
     RunProgress runProgress() const override { return {RightCount, gapCount()}; }
 
 protected:
-    // Controls a window has beyond its story rows and person field.
+    // Controls a window has beyond its story rows and person field, and their release at unload.
     virtual void buildExtras(QWidget &) {}
+    virtual void releaseExtras() {}
     // The person-dependent touches made whenever Start is pressed.
     virtual void personStart() = 0;
     // After a gap received the focus and its expected answer is loaded.
@@ -50,6 +52,7 @@ private:
     void nextClicked() final;
     void solutionClicked() final;
     QLineEdit *answerBox() const final;
+    void releaseOwnControls() final;
 
     void personChosen(const QString &chosen);
     void focusGap(int n);
@@ -63,7 +66,12 @@ private:
     QString kindOf(Bgr colour, bool locked) const;
 
     const StoryDesign &story;
-    std::vector<AnswerBox *> Text1;
-    std::vector<QLineEdit *> Text2;
-    QComboBox *personField = nullptr;
+    // The story's controls, from build to unload.
+    struct Widgets
+    {
+        std::vector<AnswerBox *> Text1; // the gaps
+        std::vector<QLineEdit *> Text2; // the fixed pieces
+        QComboBox *personField = nullptr;
+    };
+    std::unique_ptr<Widgets> ui;
 };
