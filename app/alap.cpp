@@ -119,9 +119,7 @@ void alap::Form_Load()
     program.background().Show();
     CentreForm(window());
     SetTopmost(window(), true);
-    shared.SetMessages();
-    shared.Title += QStringLiteral("   ---   7. lecke");
-    window()->setWindowTitle(shared.Title);
+    shared.SetLessonTitle(window());
 }
 
 void alap::closeRequested()

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QWidget>
 
 #include <array>
 #include <utility>
@@ -19,6 +20,13 @@ void Module1::SetMessages()
     MsgDone = QStringLiteral(
         "This exercise has been accomplished. If you want to restart it, click on the \"Restart\" button.");
     MsgSolution = QStringLiteral("The correct solution is:");
+}
+
+void Module1::SetLessonTitle(QWidget *window, const QString &ending)
+{
+    SetMessages();
+    Title += QStringLiteral("   ---   7. lecke") + ending;
+    window->setWindowTitle(Title);
 }
 
 void Module1::SetColours()
@@ -33,7 +41,7 @@ void Module1::SetColours()
     ColourLockH = QStringLiteral("&H7799cc");
 }
 
-void Module1::ToggleBox(QLineEdit *box, const QString &kind) const
+std::optional<Bgr> Module1::KindColour(const QString &kind, bool locked) const
 {
     const std::array<std::pair<QString, std::pair<const QString *, const QString *>>, 4> kinds{{
         {QStringLiteral("a"), {&ColourEditA, &ColourLockA}},
@@ -41,29 +49,28 @@ void Module1::ToggleBox(QLineEdit *box, const QString &kind) const
         {QStringLiteral("t"), {&ColourEditT, &ColourLockT}},
         {QStringLiteral("h"), {&ColourEditH, &ColourLockH}},
     }};
-    const QString *edit = nullptr;
-    const QString *lock = nullptr;
     for (const auto &[code, colours] : kinds) {
-        if (code == kind) {
-            edit = colours.first;
-            lock = colours.second;
-        }
+        if (code == kind)
+            return Colour::fromLiteral(locked ? *colours.second : *colours.first);
     }
+    return std::nullopt;
+}
 
-    if (box->isReadOnly()) {
+void Module1::ToggleBox(QLineEdit *box, const QString &kind) const
+{
+    const bool locking = !box->isReadOnly();
+    if (locking) {
+        Colour::setForeColor(box, Colour::White);
+        box->setReadOnly(true);
+    } else {
         Colour::setForeColor(box, Colour::Black);
         box->setReadOnly(false);
         QFont font = box->font();
         font.setPointSizeF(12);
         box->setFont(font);
-        if (edit)
-            Colour::setBackColor(box, Colour::fromLiteral(*edit));
-    } else {
-        Colour::setForeColor(box, Colour::White);
-        box->setReadOnly(true);
-        if (lock)
-            Colour::setBackColor(box, Colour::fromLiteral(*lock));
     }
+    if (const std::optional<Bgr> colour = KindColour(kind, locking))
+        Colour::setBackColor(box, *colour);
 }
 
 void Module1::ConvertKey(char16_t &key)

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QLineEdit;
 class QWidget;
 
@@ -32,7 +34,14 @@ public:
 
     // Resets Title to the bare program name, so a window's suffix never accumulates.
     void SetMessages();
+    // SetMessages, then the lesson and the window's own ending appended to Title,
+    // which becomes the window's caption.
+    void SetLessonTitle(QWidget *window, const QString &ending = {});
     void SetColours();
+
+    // The colour-table entry of a kind of gap: its lock (strong) or edit (pale)
+    // colour; nothing for a kind the table does not have.
+    std::optional<Bgr> KindColour(const QString &kind, bool locked) const;
 
     // Locks an editable box (white text on the kind's lock colour) or unlocks a
     // locked one (black 12-point text on the kind's edit colour). An unknown kind

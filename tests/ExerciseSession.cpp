@@ -104,13 +104,9 @@ void StorySession::solveAllBut(int left, int who)
 
 bool StorySession::looks(int gap, bool locked) const
 {
-    const Module1 &c = program->shared();
-    const QString kind = QString::fromUtf16(gapItem(gap).kind);
-    const QString &colour = kind == u"al" ? (locked ? c.ColourLockAl : c.ColourEditAl)
-                            : kind == u"h" ? (locked ? c.ColourLockH : c.ColourEditH)
-                                           : (locked ? c.ColourLockT : c.ColourEditT);
+    const std::optional<Bgr> colour = program->shared().KindColour(QString::fromUtf16(gapItem(gap).kind), locked);
     QLineEdit *box = gapBox(gap);
-    return box->isReadOnly() == locked && Colour::backColor(box) == Colour::fromLiteral(colour) &&
+    return colour && box->isReadOnly() == locked && Colour::backColor(box) == *colour &&
            Colour::foreColor(box) == (locked ? Colour::White : Colour::Black) && box->font().pointSizeF() == 12.0;
 }
 

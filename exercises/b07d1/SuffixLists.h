@@ -26,7 +26,7 @@ struct SuffixDrill
     Exercise exercise;
     QString number;        // Label7: "1a."
     QString suffix;        // Label3: "-nál/-nél"
-    QString captionEnding; // after "   ---   7. lecke"
+    QString captionEnding; // after "   ---   7. lecke" (Module1::SetLessonTitle)
     int basicRun;          // the basic run asks slots 0 .. basicRun - 1
     std::span<const WordItem> items; // the extended run asks them all
 };

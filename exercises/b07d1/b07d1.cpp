@@ -120,11 +120,8 @@ void b07d1::load()
 
 void b07d1::felir()
 {
-    shared.SetMessages();
-    shared.Title += QStringLiteral("   ---   7. lecke");
-    if (const SuffixDrill *drill = suffixDrill(shared.ExerciseNo))
-        shared.Title += drill->captionEnding;
-    window()->setWindowTitle(shared.Title);
+    const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
+    shared.SetLessonTitle(window(), drill ? drill->captionEnding : QString());
 }
 
 void b07d1::showDrillLabels(const SuffixDrill &drill)
@@ -259,7 +256,7 @@ void b07d1::RightAnswer()
 
 void b07d1::solutionClicked()
 {
-    showMessage(QStringLiteral("The correct solution is: ") + Expected, Feedback::Exclamation);
+    showMessage(shared.MsgSolution + QLatin1Char(' ') + Expected, Feedback::Exclamation);
 }
 
 void b07d1::Command9_Click()

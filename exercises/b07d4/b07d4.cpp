@@ -168,16 +168,15 @@ void b07d4::kulcslista()
 
 void b07d4::felir()
 {
-    shared.SetMessages();
-    shared.Title += QStringLiteral("   ---   7. lecke");
+    QString ending;
     if (shared.ExerciseNo == 6) {
         ui->Label2->setText(Heading4);
-        shared.Title += QStringLiteral(": 4.");
+        ending = QStringLiteral(": 4.");
     } else if (shared.ExerciseNo == 7) {
         ui->Label2->setText(Heading5);
-        shared.Title += QStringLiteral(": 5.");
+        ending = QStringLiteral(": 5.");
     }
-    window()->setWindowTitle(shared.Title);
+    shared.SetLessonTitle(window(), ending);
 }
 
 void b07d4::prepareFor(Exercise exercise, bool byMainMenu)
@@ -332,7 +331,7 @@ void b07d4::RightAnswer()
 
 void b07d4::solutionClicked()
 {
-    showMessage(QStringLiteral("The correct solution is: ") + keys[std::size_t(CurrentItem)],
+    showMessage(shared.MsgSolution + QLatin1Char(' ') + keys[std::size_t(CurrentItem)],
                 Feedback::Information);
     ui->Text1->setFocus();
 }

@@ -60,7 +60,7 @@ struct StoryDesign
     QRect headingPlace;
     Bgr headingFore = Colour::Black;
     Bgr headingBack = 0x808080;
-    QString titleEnding; // after "   ---   7. lecke"
+    QString titleEnding; // after "   ---   7. lecke" (Module1::SetLessonTitle)
 
     QString personFieldName;
     QRect personFieldPlace;

@@ -42,20 +42,10 @@ bool StoryWindow::isSolved(int n) const
     return gap(n)->isReadOnly();
 }
 
-// The colour-table entry of a kind: its lock colour or its edit colour.
-Bgr StoryWindow::colourOf(const QString &kind, bool locked) const
-{
-    if (kind == QLatin1String("al"))
-        return Colour::fromLiteral(locked ? shared.ColourLockAl : shared.ColourEditAl);
-    if (kind == QLatin1String("h"))
-        return Colour::fromLiteral(locked ? shared.ColourLockH : shared.ColourEditH);
-    return Colour::fromLiteral(locked ? shared.ColourLockT : shared.ColourEditT);
-}
-
 QString StoryWindow::kindOf(Bgr colour, bool locked) const
 {
     for (const QString &kind : GapKinds) {
-        if (colourOf(kind, locked) == colour)
+        if (shared.KindColour(kind, locked) == colour)
             return kind;
     }
     return {};
@@ -81,7 +71,7 @@ void StoryWindow::buildControls(QWidget &client)
         box->setAccessibleName(QStringLiteral("Gap %1").arg(n));
         Colour::setForeColor(box, Colour::Black);
         // Every gap starts open, in the pale colour of its kind.
-        Colour::setBackColor(box, colourOf(QString::fromUtf16(item.kind), false));
+        Colour::setBackColor(box, shared.KindColour(QString::fromUtf16(item.kind), false).value_or(Colour::White));
         if (n != story.emptyGap)
             box->setText(QString::fromUtf16(item.base));
         QObject::connect(box, &AnswerBox::gotFocus, box, [this, n] { Text1_GotFocus(n); });
@@ -141,9 +131,7 @@ void StoryWindow::load()
     ui->personField->setCurrentIndex(0);
     PersonNo = 0;
     shared.SetColours();
-    shared.SetMessages();
-    shared.Title += QStringLiteral("   ---   7. lecke") + story.titleEnding;
-    window()->setWindowTitle(shared.Title);
+    shared.SetLessonTitle(window(), story.titleEnding);
     RightCount = 0;
     GapNo = 0;
     ExpectedList = QStringList(gapCount(), QString());

@@ -62,7 +62,6 @@ private:
     void Hiba();
     void dodo();
     void accomplished();
-    Bgr colourOf(const QString &kind, bool locked) const;
     QString kindOf(Bgr colour, bool locked) const;
 
     const StoryDesign &story;
