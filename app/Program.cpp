@@ -18,21 +18,13 @@
 
 namespace {
 
-// The value of ExerciseNo an opener sets for each exercise. Exercise 3 gets 5
-// from the main menu only, exercise 6 never gets one.
+// The value of ExerciseNo an opener sets for each exercise. Exercise 3 gets its
+// number from the main menu only, exercise 6 never gets one.
 std::optional<int> exerciseNoFor(Exercise exercise, bool byMainMenu)
 {
-    switch (exercise) {
-    case Exercise::Ex1a: return 1;
-    case Exercise::Ex1b: return 2;
-    case Exercise::Ex1c: return 3;
-    case Exercise::Ex2: return 4;
-    case Exercise::Ex3: return byMainMenu ? std::optional<int>(5) : std::nullopt;
-    case Exercise::Ex4: return 6;
-    case Exercise::Ex5: return 7;
-    case Exercise::Ex6: return std::nullopt;
-    }
-    return std::nullopt;
+    if (exercise == Exercise::Ex6 || (exercise == Exercise::Ex3 && !byMainMenu))
+        return std::nullopt;
+    return exerciseNoOf(exercise);
 }
 
 } // namespace

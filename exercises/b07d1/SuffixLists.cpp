@@ -188,20 +188,21 @@ namespace {
 
 // The basic runs are not one common size: 16, 16, 14 and 11 items.
 const std::array<SuffixDrill, 4> drills{{
-    {1, Exercise::Ex1a, QStringLiteral("1a."), QStringLiteral("-nál/-nél"), QStringLiteral(": 1/a.."), 16, nallista},
-    {2, Exercise::Ex1b, QStringLiteral("1b."), QStringLiteral("-hoz/-hez/-höz"), QStringLiteral(": 1/b."), 16,
+    {Exercise::Ex1a, QStringLiteral("1a."), QStringLiteral("-nál/-nél"), QStringLiteral(": 1/a.."), 16, nallista},
+    {Exercise::Ex1b, QStringLiteral("1b."), QStringLiteral("-hoz/-hez/-höz"), QStringLiteral(": 1/b."), 16,
      hozlista},
-    {3, Exercise::Ex1c, QStringLiteral("1c."), QStringLiteral("-tól/-től"), QStringLiteral(": 1/c."), 14, tollista},
-    {4, Exercise::Ex2, QStringLiteral("2."), QStringLiteral("-nak/-nek"), QStringLiteral(": 2."), 11, naklista},
+    {Exercise::Ex1c, QStringLiteral("1c."), QStringLiteral("-tól/-től"), QStringLiteral(": 1/c."), 14, tollista},
+    {Exercise::Ex2, QStringLiteral("2."), QStringLiteral("-nak/-nek"), QStringLiteral(": 2."), 11, naklista},
 }};
 
 } // namespace
 
 const SuffixDrill *suffixDrill(int exerciseNo)
 {
-    if (exerciseNo < 1 || exerciseNo > int(drills.size()))
+    const std::optional<Exercise> exercise = exerciseOf(exerciseNo);
+    if (!exercise || indexOf(*exercise) >= int(drills.size()))
         return nullptr;
-    return &drills[std::size_t(exerciseNo - 1)];
+    return &drills[std::size_t(indexOf(*exercise))];
 }
 
 const SuffixDrill &suffixDrill(Exercise exercise)

@@ -22,7 +22,6 @@ extern const std::array<WordItem, 26> naklista; // 2  -nak/-nek
 
 struct SuffixDrill
 {
-    int exerciseNo;
     Exercise exercise;
     QString number;        // Label7: "1a."
     QString suffix;        // Label3: "-nál/-nél"
@@ -31,6 +30,6 @@ struct SuffixDrill
     std::span<const WordItem> items; // the extended run asks them all
 };
 
-// The drill run when ExerciseNo is 1 to 4; nullptr for any other value.
+// The drill ExerciseNo selects; nullptr when it selects no suffix drill.
 const SuffixDrill *suffixDrill(int exerciseNo);
 const SuffixDrill &suffixDrill(Exercise exercise);

@@ -301,7 +301,7 @@ void b07d1::fals()
 void b07d1::switchTo(Exercise exercise)
 {
     const SuffixDrill &drill = suffixDrill(exercise);
-    shared.ExerciseNo = drill.exerciseNo;
+    shared.ExerciseNo = exerciseNoOf(exercise);
     fals();
     felir();
     Change();

@@ -157,7 +157,7 @@ void b07d4::load()
 
 void b07d4::Form_Unload()
 {
-    RunMode = 0;
+    Mode = RunMode::None;
 }
 
 void b07d4::kulcslista()
@@ -169,10 +169,11 @@ void b07d4::kulcslista()
 void b07d4::felir()
 {
     QString ending;
-    if (shared.ExerciseNo == 6) {
+    const std::optional<Exercise> exercise = exerciseOf(shared.ExerciseNo);
+    if (exercise == Exercise::Ex4) {
         ui->Label2->setText(Heading4);
         ending = QStringLiteral(": 4.");
-    } else if (shared.ExerciseNo == 7) {
+    } else if (exercise == Exercise::Ex5) {
         ui->Label2->setText(Heading5);
         ending = QStringLiteral(": 5.");
     }
@@ -190,27 +191,29 @@ void b07d4::chooseRunMode()
 {
     // The exercise is the one whose go-to button is disabled: every opener and the
     // switch disable it. With neither disabled the previous run's mode holds.
-    int exercise = 0;
+    std::optional<Exercise> exercise;
     if (!goToButton(Exercise::Ex4)->isEnabled())
-        exercise = 4;
+        exercise = Exercise::Ex4;
     else if (!goToButton(Exercise::Ex5)->isEnabled())
-        exercise = 5;
-    else if (RunMode == 0)
-        exercise = shared.ExerciseNo == 7 ? 5 : 4;
-    if (exercise == 4)
-        RunMode = Extended ? 4 : 1;
-    else if (exercise == 5)
-        RunMode = Extended ? 5 : 2;
+        exercise = Exercise::Ex5;
+    else if (Mode == RunMode::None)
+        exercise = exerciseOf(shared.ExerciseNo) == Exercise::Ex5 ? Exercise::Ex5 : Exercise::Ex4;
+    if (exercise == Exercise::Ex4)
+        Mode = Extended ? RunMode::Extended4 : RunMode::Basic4;
+    else if (exercise == Exercise::Ex5)
+        Mode = Extended ? RunMode::Extended5 : RunMode::Basic5;
 }
 
 RowRange b07d4::runRange() const
 {
-    switch (RunMode) {
-    case 2: return Exercise5Basic;
-    case 4: return Exercise4Extended;
-    case 5: return Exercise5Extended;
-    default: return Exercise4Basic;
+    switch (Mode) {
+    case RunMode::Basic5: return Exercise5Basic;
+    case RunMode::Extended4: return Exercise4Extended;
+    case RunMode::Extended5: return Exercise5Extended;
+    case RunMode::None:
+    case RunMode::Basic4: break;
     }
+    return Exercise4Basic;
 }
 
 void b07d4::startClicked()
@@ -228,7 +231,7 @@ void b07d4::startClicked()
     kulcslista();
     chooseRunMode();
     DrawFirst(runRange());
-    if (RunMode == 5)
+    if (Mode == RunMode::Extended5)
         Colour::setBackColor(ui->Text1, LightYellow); // stays until the window is closed
     showPicture();
     showSentence();
@@ -367,7 +370,7 @@ void b07d4::switchTo(Exercise exercise)
     // The item on show, the run and the keys stay: until Start, Next and
     // Solution still work on the sentence drawn before the switch.
     Change();
-    shared.ExerciseNo = exercise == Exercise::Ex4 ? 6 : 7;
+    shared.ExerciseNo = exerciseNoOf(exercise);
     felir();
     Enabl();
     goToButton(exercise)->setEnabled(false);

@@ -22,7 +22,7 @@ public:
     // With no run mode chosen the counter is a leftover of an earlier opening.
     RunProgress runProgress() const override
     {
-        return RunMode == 0 ? RunProgress{} : RunProgress{RunCounter, runRange().size()};
+        return Mode == RunMode::None ? RunProgress{} : RunProgress{RunCounter, runRange().size()};
     }
 
 private:
@@ -56,8 +56,9 @@ private:
     // clears the extended flag; the unload step clears the run mode.
     int CurrentItem = 0;
     int RunCounter = 0;
-    // 1 and 2: basic run of exercise 4 or 5; 4 and 5: their extended runs; 0: none chosen.
-    int RunMode = 0;
+    // The kind of run Start chose, by its old numbers.
+    enum class RunMode { None = 0, Basic4 = 1, Basic5 = 2, Extended4 = 4, Extended5 = 5 };
+    RunMode Mode = RunMode::None;
     int Extended = 0;
     // The expected answers; an emptied key marks a sentence answered in this run.
     std::array<QString, SentenceCount> keys;
