@@ -31,10 +31,15 @@ private:
     QLineEdit *answerBox() const override;
     void releaseOwnControls() override { ui.reset(); }
 
+    // Writes the window's caption for the drill ExerciseNo selects.
     void felir();
+    // Resets the window to its not-started state (Plus, drill switch).
     void Change();
+    // Judges the answer box against the expected form.
     void control();
+    // Enables the go-to buttons of all four drills.
     void fals();
+    // Draws the next unanswered item of the run, or ends the run.
     void Randi();
     void DrawNext(int lo, int hi);
     void WrongAnswer();

@@ -145,7 +145,7 @@ void b07d3::kepvalt()
     kepvalt3();
 }
 
-// The picture in the centre, its neighbours beside it; nothing beyond the ends of the story.
+// Nothing is shown beyond the ends of the story.
 void b07d3::kepvalt3()
 {
     showPicture(ui->Image1, PictureNo >= 1 ? PictureNo - 1 : -1);

@@ -25,7 +25,9 @@ private:
     void gapFocused(int n) override;
     bool alsoRight(int n, const QString &text) const override;
 
+    // Shows the picture of the current gap's sentence.
     void kepvalt();
+    // Shows picture PictureNo in the centre of the strip, its neighbours beside it.
     void kepvalt3();
     void showPicture(QLabel *slot, int picture);
     void Image4_Click();

@@ -36,9 +36,13 @@ private:
     QLineEdit *answerBox() const override;
     void releaseOwnControls() override { ui.reset(); }
 
+    // Fills the expected answers from the sentence table.
     void kulcslista();
+    // Writes the heading and the window's caption for the exercise ExerciseNo selects.
     void felir();
+    // Clears the window for an exercise switch.
     void Change();
+    // Enables every go-to button.
     void Enabl();
     void chooseRunMode();
     RowRange runRange() const;

@@ -189,7 +189,6 @@ void StoryWindow::Text1_GotFocus(int n)
     gapFocused(n);
 }
 
-// The expected answer of the current gap for the current person.
 void StoryWindow::szo()
 {
     if (PersonNo >= 0 && PersonNo < PersonCount)
@@ -245,7 +244,6 @@ void StoryWindow::Hiba()
     focusGap(GapNo);
 }
 
-// Moves on to the next open gap, from the last gap round to the first.
 void StoryWindow::dodo()
 {
     int n = GapNo;

@@ -57,9 +57,13 @@ private:
     void personChosen(const QString &chosen);
     void focusGap(int n);
     void Text1_GotFocus(int n);
+    // Loads the expected answer of the current gap for the chosen person.
     void szo();
+    // A right answer: locks the gap, counts it, moves on or ends the run.
     void Oke();
+    // A wrong answer: beep and warning, the gap keeps the focus.
     void Hiba();
+    // Moves on to the next open gap, round from the last to the first.
     void dodo();
     void accomplished();
     QString kindOf(Bgr colour, bool locked) const;
