@@ -28,6 +28,15 @@ void ExerciseSession::open(Exercise exercise)
     QVERIFY(QTest::qWaitForWindowActive(window()->window()));
 }
 
+QPushButton *ExerciseSession::captioned(const QString &caption) const
+{
+    for (QPushButton *candidate : window()->window()->findChildren<QPushButton *>()) {
+        if (candidate->text() == caption)
+            return candidate;
+    }
+    qFatal("%s has no button %s", qPrintable(window()->name()), qPrintable(caption));
+}
+
 void ExerciseSession::expectMessage(const QString &text, Feedback::Style style) const
 {
     QCOMPARE(feedback.messages.size(), 1);

@@ -47,10 +47,21 @@ protected:
     }
     QPushButton *button(const QString &name) const { return find<QPushButton>(name); }
     void click(const QString &name) const { button(name)->click(); }
+    // The frame's buttons, whatever each window named them.
+    QPushButton *startButton() const { return button(QStringLiteral("Command1")); }
+    QPushButton *nextButton() const { return button(QStringLiteral("Command2")); }
+    QPushButton *closeButton() const { return button(QStringLiteral("Command3")); }
+    QPushButton *solutionButton() const { return captioned(QStringLiteral("Sol&ution")); }
+    QPushButton *charButton() const { return captioned(QStringLiteral("&Char")); }
+    QPushButton *plusButton() const { return captioned(QStringLiteral("&Plus")); }
+    QPushButton *goTo(Exercise exercise) const { return window()->goToButton(exercise); }
     // The one message shown since the last clear: its text and style, the window's title as caption.
     void expectMessage(const QString &text, Feedback::Style style = Feedback::Exclamation) const;
     // The beep and the wrong-answer warning, nothing else.
     void expectWrong() const;
+
+private:
+    QPushButton *captioned(const QString &caption) const;
 
 private Q_SLOTS:
     void init();

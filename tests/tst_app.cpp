@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QMessageBox>
 #include <QTimer>
 #include <QToolButton>
@@ -228,6 +229,46 @@ private Q_SLOTS:
                 QCOMPARE(program->mainMenu().window()->windowTitle(), MenuTitle);
             }
         }
+    }
+
+    // A window on its way out (unloaded, its widgets not yet deleted) is cut off from
+    // its form: a late close or click on it does nothing.
+    void leavingWindowReportsNothing_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("its close box") << true;
+        QTest::newRow("its End button") << false;
+    }
+
+    void leavingWindowReportsNothing()
+    {
+        QFETCH(bool, closeBox);
+        waitForMainMenu();
+        QPointer<FormWidget> leaving = program->mainMenu().window();
+        QPointer<QPushButton> end = menuButton(QStringLiteral("Command1"));
+        program->openFromMainMenu(Exercise::Ex4);
+        QVERIFY(leaving && end && !program->mainMenu().isLoaded());
+        if (closeBox)
+            leaving->close();
+        else
+            end->click();
+        QCOMPARE(quits, 0);
+        QVERIFY(program->windowFor(Exercise::Ex4)->isLoaded() && program->background().isLoaded());
+        QTRY_VERIFY(!leaving);
+    }
+
+    // The program ends when its last window goes, whatever took it away, and not before.
+    void lastWindowGoneEndsTheProgram()
+    {
+        waitForMainMenu();
+        program->showAbout();
+        const QList<Form *> open{&program->about(), &program->background(), &program->mainMenu()};
+        for (Form *form : open) {
+            QCOMPARE(quits, 0);
+            form->Unload();
+        }
+        QVERIFY(!program->anyLoaded());
+        QCOMPARE(quits, 1);
     }
 
     void endEndsTheProgram_data()

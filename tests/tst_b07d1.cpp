@@ -102,14 +102,14 @@ private Q_SLOTS:
         QFETCH(bool, right);
         open(Exercise::Ex2);
         random.script({0.0}); // slot 0: orvos
-        click("Command1");
+        startButton()->click();
         QCOMPARE(answer()->text(), QStringLiteral(" orvos"));
         QCOMPARE(cue(), QStringLiteral("  orvos"));
         // The caret waits after the word, also when the box gets the focus back.
         QVERIFY(answer()->hasFocus());
         QCOMPARE(answer()->cursorPosition(), 6);
         answer()->setCursorPosition(0);
-        button("Command4")->setFocus();
+        solutionButton()->setFocus();
         answer()->setFocus();
         QCOMPARE(answer()->cursorPosition(), 6);
         if (pasted) {
@@ -155,11 +155,11 @@ private Q_SLOTS:
         QFETCH(int, items);
         open(drill);
         if (plus) {
-            click("Command9");
-            QVERIFY(button("Command9")->isHidden() && find<QLabel>("Label5")->isHidden());
+            plusButton()->click();
+            QVERIFY(plusButton()->isHidden() && find<QLabel>("Label5")->isHidden());
         }
-        click("Command1");
-        QVERIFY(!button("Command1")->isEnabled());
+        startButton()->click();
+        QVERIFY(!startButton()->isEnabled());
         QCOMPARE(finishRun(drill), items);
         expectMessage(program->shared().MsgDone);
 
@@ -172,13 +172,13 @@ private Q_SLOTS:
         logged.sort();
         QCOMPARE(logged, expected);
 
-        QCOMPARE(button("Command1")->text(), QStringLiteral("&Restart"));
-        QVERIFY(button("Command1")->isEnabled() && button("Command1")->hasFocus());
-        QVERIFY(!button("Command2")->isEnabled() && button("Command4")->isEnabled());
+        QCOMPARE(startButton()->text(), QStringLiteral("&Restart"));
+        QVERIFY(startButton()->isEnabled() && startButton()->hasFocus());
+        QVERIFY(!nextButton()->isEnabled() && solutionButton()->isEnabled());
 
         // Restart asks the same variant again from a fresh list and an empty log.
         feedback.clear();
-        click("Command1");
+        startButton()->click();
         QCOMPARE(log(), QString());
         QCOMPARE(finishRun(drill), items);
     }
@@ -189,14 +189,14 @@ private Q_SLOTS:
     {
         open(Exercise::Ex2);
         random.script({0.0, 0.0, 0.0}); // orvos, then orvos again after the retry
-        click("Command1");
+        startButton()->click();
         answerWith(QStringLiteral("orvos"));
         expectWrong();
         feedback.clear();
         answerWith(QStringLiteral("orvosnak"));
         QCOMPARE(log(), QStringLiteral("orvosnak*; "));
         QCOMPARE(cue(), QStringLiteral("  orvos"));
-        click("Command4");
+        solutionButton()->click();
         expectMessage(QStringLiteral("The correct solution is: orvosnak"));
         feedback.clear();
         answerWith(QStringLiteral("orvosnak"));
@@ -206,7 +206,7 @@ private Q_SLOTS:
         QCOMPARE(feedback.lastText(), program->shared().MsgDone);
         const QString last = log().split(QStringLiteral("; "), Qt::SkipEmptyParts).last();
         feedback.clear();
-        click("Command4");
+        solutionButton()->click();
         QCOMPARE(feedback.lastText(), QStringLiteral("The correct solution is: ") + last);
     }
 
@@ -231,8 +231,8 @@ private Q_SLOTS:
         QFETCH(Exercise, drill);
         QFETCH(int, items);
         open(Exercise::Ex2);
-        click("Command9"); // Plus
-        click("Command1");
+        plusButton()->click();
+        startButton()->click();
         answerWith(QStringLiteral("rossz"));
         click(away);
         if (!back.isEmpty())
@@ -241,17 +241,17 @@ private Q_SLOTS:
             QVERIFY(!window()->isLoaded() && program->mainMenu().isLoaded());
             open(Exercise::Ex2);
         }
-        QCOMPARE(button("Command1")->text(), QStringLiteral("&Start"));
+        QCOMPARE(startButton()->text(), QStringLiteral("&Start"));
         QCOMPARE(log() + answer()->text() + cue(), QString());
         // Nothing is on show, so there is nothing to judge or reveal until Start.
-        QVERIFY(!button("Command2")->isEnabled() && !button("Command4")->isEnabled());
+        QVERIFY(!nextButton()->isEnabled() && !solutionButton()->isEnabled());
         feedback.clear();
         pressEnter(answer());
         QCOMPARE(feedback.messages.size() + feedback.beeps, 0);
-        QVERIFY(!button("Command9")->isHidden() && !find<QLabel>("Label5")->isHidden());
-        QVERIFY(button("Command9")->isEnabled()); // the extended variant is on offer again
+        QVERIFY(!plusButton()->isHidden() && !find<QLabel>("Label5")->isHidden());
+        QVERIFY(plusButton()->isEnabled()); // the extended variant is on offer again
         feedback.clear();
-        click("Command1");
+        startButton()->click();
         answerRight(drill);
         QVERIFY(!log().contains(u'*'));
         QCOMPARE(finishRun(drill), items - 1);
@@ -269,9 +269,9 @@ private Q_SLOTS:
     {
         QFETCH(Qt::Key, key);
         open(Exercise::Ex2);
-        click("Command1");
+        startButton()->click();
         finishRun(Exercise::Ex2);
-        QPushButton *restart = button("Command1");
+        QPushButton *restart = startButton();
         QCOMPARE(restart->text(), QStringLiteral("&Restart"));
         QVERIFY(restart->hasFocus());
         QTest::keyClick(restart, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
@@ -287,11 +287,11 @@ private Q_SLOTS:
         QWidget *shown = window()->window();
         auto *help = find<QLabel>("Label6");
         QVERIFY(help->isHidden());
-        button("Command1")->setFocus();
-        click("Command11");
+        startButton()->setFocus();
+        charButton()->click();
         QVERIFY(!help->isHidden() && help->text().contains(QStringLiteral("ő ( [ )")));
         QVERIFY(answer()->hasFocus());
-        click("Command11");
+        charButton()->click();
         QVERIFY(help->isHidden());
         shown->findChild<QAction *>(QStringLiteral("mnuHow"))->trigger();
         QCOMPARE(feedback.messages.size(), 1);

@@ -102,8 +102,8 @@ private Q_SLOTS:
         QFETCH(QString, told);
         open();
         choosePerson(who);
-        click("Command1");
-        QVERIFY(button("Command2")->isDefault());
+        startButton()->click();
+        QVERIFY(nextButton()->isDefault());
         // From the end of the story backwards; the 23rd right answer accomplishes it.
         for (int n = gapCount() - 1; n >= 0; --n) {
             answer(n, answerOf(n, who));
@@ -116,18 +116,18 @@ private Q_SLOTS:
         QCOMPARE(story(), told);
         QVERIFY(person()->isEnabled());
         // Once accomplished, Enter clicks nothing.
-        QVERIFY(!button("Command2")->isDefault());
+        QVERIFY(!nextButton()->isDefault());
         pressEnter(gapBox(0));
         QCOMPARE(feedback.messages.size(), 1);
 
         // Restart, for the next person, gives Enter back, the heading and the pictures of the start.
         const int next = (who + 1) % PersonCount;
         choosePerson(next);
-        click("Command1");
+        startButton()->click();
         QCOMPARE(piece(0)->text(), QString::fromUtf16(journeyHeadings[std::size_t(next)]));
         QCOMPARE(gapBox(0)->text(), baseOf(0)); // no gap is emptied
         QCOMPARE(strip(), (QList<int>{-1, 0, 1}));
-        QVERIFY(button("Command2")->isDefault());
+        QVERIFY(nextButton()->isDefault());
         feedback.clear();
         pressEnter(gapBox(0)); // Enter judges again: "fél nyolc" lacks its suffix
         expectWrong();
@@ -161,7 +161,7 @@ private Q_SLOTS:
         QFETCH(bool, right);
         open();
         choosePerson(who);
-        click("Command1");
+        startButton()->click();
         answer(gap, typed);
         QCOMPARE(gapBox(gap)->text(), judged); // the box shows what was judged
         QCOMPARE(isLocked(gap), right);
@@ -191,7 +191,7 @@ private Q_SLOTS:
         QTest::mouseClick(gapBox(gap), Qt::LeftButton);
         QCOMPARE(strip(), pictures);
         // Start sends the focus to the first gap and its picture.
-        click("Command1");
+        startButton()->click();
         QCOMPARE(strip(), (QList<int>{-1, 0, 1}));
         // Moving on after a right answer brings the next gap's picture.
         answer(gap, answerOf(gap, 0));
@@ -224,7 +224,7 @@ private Q_SLOTS:
     void arrowsKeepTheirOwnPlace()
     {
         open();
-        click("Command1");
+        startButton()->click();
         clickArrow("Image5", 2);
         QCOMPARE(strip()[1], 2);
         QVERIFY(gapBox(0)->hasFocus()); // paging leaves the focus in the gap
@@ -234,15 +234,15 @@ private Q_SLOTS:
         QCOMPARE(strip()[1], 3);
 
         // Closed and opened again, and by way of another window: the arrows go on from 3.
-        click("Command3");
+        closeButton()->click();
         QVERIFY(!window()->isLoaded());
         open();
         QCOMPARE(strip(), (QList<int>{-1, -1, -1}));
         clickArrow("Image5");
         QCOMPARE(strip()[1], 4);
-        click("Command13"); // "&6"
+        goTo(Exercise::Ex6)->click();
         QVERIFY(!window()->isLoaded());
-        program->windowFor(Exercise::Ex6)->control<QPushButton>(QStringLiteral("Command11"))->click(); // "&3"
+        program->windowFor(Exercise::Ex6)->goToButton(Exercise::Ex3)->click();
         QVERIFY(window()->isLoaded());
         clickArrow("Image4");
         QCOMPARE(strip()[1], 3);
@@ -251,7 +251,7 @@ private Q_SLOTS:
     void personChangesMidRun()
     {
         open();
-        click("Command1");
+        startButton()->click();
         answer(1, QStringLiteral("kilép"));
         QVERIFY(person()->isEnabled());
         choosePerson(2); // te
@@ -263,11 +263,11 @@ private Q_SLOTS:
         answer(3, QStringLiteral("felszállsz"));
         QVERIFY(feedback.messages.isEmpty());
         QTest::mouseClick(gapBox(6), Qt::LeftButton);
-        click("Command4");
+        solutionButton()->click();
         expectMessage(QStringLiteral("The correct solution is: leszállsz"));
 
         // Start mid-run: the heading follows the person, solved gaps stay solved, nothing is reset.
-        click("Command1");
+        startButton()->click();
         QCOMPARE(piece(0)->text(), QStringLiteral("(Te) reggel"));
         QVERIFY(isLocked(1) && isLocked(3));
         QCOMPARE(gapBox(1)->text(), QStringLiteral("kilép"));

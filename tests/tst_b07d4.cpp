@@ -87,10 +87,10 @@ private:
         const bool extended = row > (exercise5 ? Exercise5Basic.last : Exercise4Basic.last);
         open(exercise5 ? Exercise::Ex5 : Exercise::Ex4);
         if (extended)
-            click("Plus");
+            plusButton()->click();
         const RowRange range = rangeOf(exercise5, extended);
         random.script({(row - range.first + 0.5) / range.size()});
-        click("Command1");
+        startButton()->click();
         QCOMPARE(rowOnShow(), row);
     }
 
@@ -189,8 +189,8 @@ private Q_SLOTS:
         QFETCH(QString, logged);
         startAt(row);
         // Solution shows the key and gives the focus back to the answer box; it judges nothing.
-        button("Command1")->setFocus();
-        click("Command8");
+        startButton()->setFocus();
+        solutionButton()->click();
         expectMessage(QStringLiteral("The correct solution is: ") + col(row, &SentenceRow::key), Feedback::Information);
         QVERIFY(answer()->hasFocus());
         feedback.clear();
@@ -261,22 +261,22 @@ private Q_SLOTS:
         pressEnter(answer()); // nothing to judge before Start
         QVERIFY(feedback.messages.isEmpty());
         if (extended) {
-            click("Plus");
+            plusButton()->click();
             QVERIFY(find<QLabel>("Label1")->isHidden());
         }
         for (const QString &caption : {QStringLiteral("&Start"), QStringLiteral("&Restart")}) {
-            QCOMPARE(button("Command1")->text(), caption);
+            QCOMPARE(startButton()->text(), caption);
             feedback.clear();
-            click("Command1");
+            startButton()->click();
             QCOMPARE(log(), QString());
-            QVERIFY(!button("Plus")->isEnabled());
+            QVERIFY(!plusButton()->isEnabled());
             QCOMPARE(Colour::backColor(answer()), exercise5 && extended ? Bgr(0xC0FFFF) : Colour::White);
             finishRun(rangeOf(exercise5, extended));
             QCOMPARE(log().count(u'\n'), size);
             QCOMPARE(feedback.beeps, 1); // accomplished with a beep
             expectMessage(program->shared().MsgDone);
-            QVERIFY(button("Command1")->hasFocus() && button("Plus")->isEnabled());
-            QVERIFY(!button("Command2")->isEnabled() && !button("Command8")->isEnabled());
+            QVERIFY(startButton()->hasFocus() && plusButton()->isEnabled());
+            QVERIFY(!nextButton()->isEnabled() && !solutionButton()->isEnabled());
             QCOMPARE(answer()->text() + text("Text2") + text("Text3") + cue(), QString());
             pressEnter(answer()); // Enter does nothing once the run is over
             QCOMPARE(feedback.messages.size(), 1);
@@ -288,40 +288,40 @@ private Q_SLOTS:
     void switchesAndReopening()
     {
         open(Exercise::Ex4);
-        click("Command1");
+        startButton()->click();
         for (int i = 0; i < 5; ++i) {
             retype(answer(), col(rowOnShow(), &SentenceRow::key));
             pressEnter(answer());
         }
         const QString cueBefore = cue();
-        click("Command13"); // &5, in place (the go-to matrix checks caption, heading and buttons)
+        goTo(Exercise::Ex5)->click(); // in place (the go-to matrix checks caption, heading and buttons)
         QCOMPARE(log() + answer()->text() + text("Text2") + text("Text3"), QString());
         QCOMPARE(cue(), cueBefore); // the sentence drawn before the switch can still be answered
-        QVERIFY(button("Command1")->isEnabled() && button("Command2")->isEnabled());
-        click("Command1");
+        QVERIFY(startButton()->isEnabled() && nextButton()->isEnabled());
+        startButton()->click();
         finishRun(Exercise5Basic);
 
-        click("Plus");
+        plusButton()->click();
         feedback.clear();
-        click("Command1");
+        startButton()->click();
         QCOMPARE(Colour::backColor(answer()), Bgr(0xC0FFFF));
-        click("Command12"); // &4: the basic run again, the box stays yellow
-        click("Command1");
+        goTo(Exercise::Ex4)->click(); // the basic run again, the box stays yellow
+        startButton()->click();
         QCOMPARE(Colour::backColor(answer()), Bgr(0xC0FFFF));
         finishRun(Exercise4Basic); // a full run, whatever the interrupted runs had asked
-        click("Plus"); // Plus before Restart extends the new run
+        plusButton()->click(); // Plus before Restart extends the new run
         feedback.clear();
-        click("Command1");
+        startButton()->click();
         finishRun(Exercise4Extended);
 
-        click("Plus");
-        click("Command3"); // Close
+        plusButton()->click();
+        closeButton()->click();
         QVERIFY(!window()->isLoaded());
         open(Exercise::Ex4);
         QVERIFY(!find<QLabel>("Label1")->isHidden());
         QCOMPARE(Colour::backColor(answer()), Colour::White);
         feedback.clear();
-        click("Command1");
+        startButton()->click();
         finishRun(Exercise4Basic); // the basic run the hint offers
     }
 
@@ -339,25 +339,25 @@ private Q_SLOTS:
             feedback.clear();
             const unsigned move = dice() % 8;
             bool drawn = false;
-            if (move == 0 && button("Command1")->isEnabled()) {
-                click("Command1");
+            if (move == 0 && startButton()->isEnabled()) {
+                startButton()->click();
                 range = rangeOf(exercise5, extended);
                 asked.clear();
                 right = 0;
                 drawn = true;
-            } else if (move == 1 && button("Plus")->isEnabled()) {
-                click("Plus");
+            } else if (move == 1 && plusButton()->isEnabled()) {
+                plusButton()->click();
                 extended = true;
             } else if (move == 2) {
                 exercise5 = !exercise5;
-                click(exercise5 ? "Command13" : "Command12");
+                goTo(exercise5 ? Exercise::Ex5 : Exercise::Ex4)->click();
                 extended = false;
             } else if (move == 3 && dice() % 4 == 0) {
-                click("Command3");
+                closeButton()->click();
                 open(exercise5 ? Exercise::Ex5 : Exercise::Ex4);
                 extended = false;
-            } else if (move > 3 && button("Command2")->isEnabled()) {
-                click("Command8"); // the learner asks for the key and types it
+            } else if (move > 3 && nextButton()->isEnabled()) {
+                solutionButton()->click(); // the learner asks for the key and types it
                 const QString key = feedback.lastText().mid(QStringLiteral("The correct solution is: ").size());
                 feedback.clear();
                 retype(answer(), key);

@@ -81,11 +81,11 @@ private Q_SLOTS:
         };
         open();
         choosePerson(who);
-        click("Command1");
+        startButton()->click();
         checkRow1(who);
         QVERIFY(gapBox(0)->hasFocus());
         QVERIFY(!person()->isEnabled());
-        QVERIFY(button("Command2")->isEnabled() && button("Command4")->isEnabled());
+        QVERIFY(nextButton()->isEnabled() && solutionButton()->isEnabled());
 
         // Any order: every seventh gap, round the story.
         for (int i = 0; i < gapCount(); ++i) {
@@ -98,8 +98,8 @@ private Q_SLOTS:
         QCOMPARE(feedback.beeps, 0);
         expectMessage(program->shared().MsgDone);
         QCOMPARE(story(), told);
-        QCOMPARE(button("Command1")->text(), QStringLiteral("&Restart"));
-        QVERIFY(!button("Command2")->isEnabled() && !button("Command4")->isEnabled());
+        QCOMPARE(startButton()->text(), QStringLiteral("&Restart"));
+        QVERIFY(!nextButton()->isEnabled() && !solutionButton()->isEnabled());
         QVERIFY(person()->isEnabled());
         // Enter judges nothing once the story is done.
         gapBox(5)->setFocus();
@@ -109,9 +109,9 @@ private Q_SLOTS:
         // Restart, for the next person: every gap open again with its base word, counted from nothing.
         const int next = (who + 1) % PersonCount;
         choosePerson(next);
-        click("Command1");
+        startButton()->click();
         QVERIFY(!person()->isEnabled());
-        QVERIFY(button("Command2")->isEnabled() && button("Command4")->isEnabled());
+        QVERIFY(nextButton()->isEnabled() && solutionButton()->isEnabled());
         QVERIFY(gapBox(0)->hasFocus());
         checkRow1(next);
         for (int n = 0; n < gapCount(); ++n) {
@@ -158,7 +158,7 @@ private Q_SLOTS:
         QFETCH(bool, right);
         open();
         choosePerson(who);
-        click("Command1");
+        startButton()->click();
         answer(gap, typed);
         if (right) {
             QCOMPARE(feedback.beeps, 0);
@@ -176,7 +176,7 @@ private Q_SLOTS:
     void movesOnToNextOpenGap()
     {
         open();
-        click("Command1");
+        startButton()->click();
         for (int n : {3, 4})
             answer(n, answerOf(n, 0));
         QVERIFY(gapBox(5)->hasFocus());
@@ -193,7 +193,7 @@ private Q_SLOTS:
         // Tab into another gap: Next judges the gap that has the focus now.
         QTest::keyClick(gapBox(7), Qt::Key_Tab);
         QVERIFY(gapBox(8)->hasFocus());
-        click("Command2"); // "iszik" confirmed unchanged: right for Anna
+        nextButton()->click(); // "iszik" confirmed unchanged: right for Anna
         QVERIFY(isLocked(8));
         QVERIFY(isOpen(7));
     }
@@ -202,12 +202,12 @@ private Q_SLOTS:
     {
         open();
         choosePerson(2);
-        click("Command1");
+        startButton()->click();
         for (int gap : {0, 1, 9, 21}) {
             feedback.clear();
             QTest::mouseClick(gapBox(gap), Qt::LeftButton);
             const QString before = gapBox(gap)->text();
-            click("Command4");
+            solutionButton()->click();
             expectMessage(QStringLiteral("The correct solution is: ") + answerOf(gap, 2));
             QVERIFY(gapBox(gap)->hasFocus());
             // Nothing is filled in or counted.
@@ -219,7 +219,7 @@ private Q_SLOTS:
     void solvedGapIsCountedOnce()
     {
         open();
-        click("Command1");
+        startButton()->click();
         solveAllBut(10, 0);
         QVERIFY(feedback.messages.isEmpty());
         // Judging solved gaps again counts nothing and moves on to the open gap.
@@ -255,7 +255,7 @@ private Q_SLOTS:
         type(gapBox(0), QStringLiteral("van"));
         pressEnter(gapBox(0)); // nothing to judge before Start
         QVERIFY(feedback.messages.isEmpty());
-        click("Command1");
+        startButton()->click();
         QCOMPARE(gapBox(0)->text(), QStringLiteral("van"));
         QVERIFY(!person()->isEnabled());
         choosePerson(0); // the keys do nothing in the disabled field: én's forms are still expected
@@ -263,8 +263,8 @@ private Q_SLOTS:
         answer(1, solved ? QStringLiteral("Belépek") : QStringLiteral("belépek"));
         answer(4, QStringLiteral("mosok"));
         QVERIFY(isLocked(4));
-        click("Command1"); // Start again mid-run
-        QCOMPARE(button("Command1")->text(), QStringLiteral("&Start"));
+        startButton()->click(); // Start again mid-run
+        QCOMPARE(startButton()->text(), QStringLiteral("&Start"));
         QCOMPARE(gapBox(1)->text(), after);
         QCOMPARE(isLocked(1), solved);
         QVERIFY(isLocked(4));
@@ -280,21 +280,21 @@ private Q_SLOTS:
     {
         open();
         choosePerson(2);
-        click("Command1");
+        startButton()->click();
         for (int n : {0, 1, 2})
             answer(n, answerOf(n, 2));
-        click("Command3"); // Close
+        closeButton()->click();
         QVERIFY(!window()->isLoaded());
         open();
         QCOMPARE(person()->currentText(), QStringLiteral("Anna"));
-        QVERIFY(person()->isEnabled() && button("Command1")->isEnabled());
-        QVERIFY(!button("Command2")->isEnabled() && !button("Command4")->isEnabled());
+        QVERIFY(person()->isEnabled() && startButton()->isEnabled());
+        QVERIFY(!nextButton()->isEnabled() && !solutionButton()->isEnabled());
         for (int n = 0; n < gapCount(); ++n) {
             QVERIFY2(isOpen(n), qPrintable(QString::number(n)));
             QCOMPARE(gapBox(n)->text(), n == 0 ? QString() : baseOf(n));
             QCOMPARE(gapBox(n)->accessibleName(), QStringLiteral("Gap %1").arg(n));
         }
-        click("Command1");
+        startButton()->click();
         for (int n = 0; n < gapCount(); ++n) {
             QVERIFY(feedback.messages.isEmpty()); // only the 22nd solved gap ends the run
             answer(n, answerOf(n, 0));

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include <cmath>
 #include <set>
 
 class tst_Module1 : public QObject
@@ -182,11 +183,13 @@ private Q_SLOTS:
 
     void drawStaysInRangeAndEnds()
     {
+        // The largest value below 1 the generator can give: 60 * r + 51 rounds up to 111 in double.
         struct Edge final : RandomSource
         {
-            double next() override { return 0.99999999999; }
+            double next() override { return std::nextafter(1.0, 0.0); }
         } nearOne;
         QCOMPARE(nearOne.draw(51, 110), 110);
+        QCOMPARE(nearOne.draw(0, 50), 50);
         SeededRandom random(3);
         std::set<int> seen;
         for (int i = 0; i < 500; ++i)
