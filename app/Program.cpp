@@ -40,8 +40,8 @@ void PrepareApplication()
     InstallPaletteSharingStyle();
 }
 
-Program::Program(Feedback &feedback, RandomSource &random)
-    : quit([] { QCoreApplication::quit(); }), services{values, feedback, random},
+Program::Program(Feedback &feedback, RandomSource &random, ProgressRecord &record)
+    : quit([] { QCoreApplication::quit(); }), services{values, feedback, random, record},
       suffixDrill(std::make_unique<b07d1>(services, *this)),
       sentences(std::make_unique<b07d4>(services, *this)), personStory(std::make_unique<b07d6>(services, *this)),
       pictureStory(std::make_unique<b07d3>(services, *this)), backgroundWindow(std::make_unique<hatter>()),

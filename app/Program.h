@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Module1.h"
+#include "common/ProgressRecord.h"
 #include "common/Services.h"
 #include "exercises/frame/ExerciseOpener.h"
 
@@ -29,7 +30,7 @@ void PrepareApplication();
 class Program final : public ExerciseOpener
 {
 public:
-    Program(Feedback &feedback, RandomSource &random);
+    Program(Feedback &feedback, RandomSource &random, ProgressRecord &record = ProgressRecord::none());
     ~Program() override;
 
     // The About window as a splash; it gives way to the main menu.

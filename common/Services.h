@@ -2,13 +2,15 @@
 
 class Module1;
 class Feedback;
+class ProgressRecord;
 class RandomSource;
 
 // What every window reaches of the program: the shared values, the feedback
-// (message boxes and beep) and the random numbers.
+// (message boxes and beep), the random numbers and the progress record.
 struct Services
 {
     Module1 &shared;
     Feedback &feedback;
     RandomSource &random;
+    ProgressRecord &record;
 };

@@ -111,11 +111,9 @@ void b07d1::load()
     felir();
     ui->Label2->setText(QStringLiteral("Put in the correct suffixes."));
     Module1::SetCaption(ui->Label3, {}, Colour::fromLiteral(shared.ColourLockH), Colour::White);
-    SolvedCount = 0;
-    ItemIndex = 0;
     // A new opening shows the basic variant and a fresh item, so it runs them too.
     PlusMode = 0;
-    RetryFlag = 0;
+    run.clear();
 }
 
 void b07d1::felir()
@@ -137,18 +135,6 @@ void b07d1::prepareFor(Exercise exercise, bool byMainMenu)
     showDrillLabels(suffixDrill(exercise));
 }
 
-void b07d1::buildLists(const SuffixDrill &drill)
-{
-    auto &base = baseLists[std::size_t(indexOf(drill.exercise))];
-    auto &answers = answerLists[std::size_t(indexOf(drill.exercise))];
-    base.clear();
-    answers.clear();
-    for (const WordItem &item : drill.items) {
-        base.push_back(QString::fromUtf16(item.base));
-        answers.push_back(QString::fromUtf16(item.answer));
-    }
-}
-
 int b07d1::runLength(const SuffixDrill &drill) const
 {
     return PlusMode ? int(drill.items.size()) : drill.basicRun;
@@ -156,58 +142,78 @@ int b07d1::runLength(const SuffixDrill &drill) const
 
 void b07d1::startClicked()
 {
-    // A wrong try belongs to the item it was made on, never to a new run.
-    RetryFlag = 0;
+    const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
+    std::vector<int> rows;
+    for (int row = 0; drill && row < runLength(*drill); ++row)
+        rows.push_back(row);
+    beginRun(drill, std::move(rows), PlusMode ? ProgressRecord::Variant::Plus : ProgressRecord::Variant::Basic);
+}
+
+bool b07d1::practise(Exercise exercise, const QStringList &items)
+{
+    const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
+    if (!isLoaded() || !drill || drill->exercise != exercise)
+        return false;
+    std::vector<int> rows;
+    for (int row = 0; row < int(drill->items.size()); ++row) {
+        if (items.contains(QString::fromUtf16(drill->items[std::size_t(row)].base)))
+            rows.push_back(row);
+    }
+    if (rows.empty())
+        return false;
+    beginRun(drill, std::move(rows), ProgressRecord::Variant::Mistakes);
+    return true;
+}
+
+void b07d1::beginRun(const SuffixDrill *drill, std::vector<int> rows, ProgressRecord::Variant variant)
+{
     frame->Next->setEnabled(true);
     frame->Solution->setEnabled(true);
     if (!ui->Command9->isHidden())
         ui->Command9->setEnabled(false);
     ui->Text3->clear();
     ui->Label3->setVisible(true);
-    const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
-    if (drill) {
-        buildLists(*drill);
+    if (drill && !rows.empty()) {
         showDrillLabels(*drill);
-        RunLength = runLength(*drill);
-        DrawNext(0, RunLength - 1);
+        // A fresh run: no wrong try of an earlier item carries over. A whole
+        // range is drawn from as floor(n * r + first).
+        if (rows.front() == 0 && int(rows.size()) == rows.back() + 1)
+            run.begin(0, rows.back());
+        else
+            run.begin(std::move(rows));
+        recordRunStart(drill->exercise, variant);
+        Randi();
     }
     ui->Text1->setFocus();
     frame->Start->setEnabled(false);
 }
 
-void b07d1::DrawNext(int lo, int hi)
+void b07d1::Randi()
 {
     const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
-    if (drill && SolvedCount < RunLength) {
-        const auto &base = baseLists[std::size_t(indexOf(drill->exercise))];
-        const int last = std::min(hi, int(base.size()) - 1);
-        const int slot = random.drawOpen(lo, last, [&base](int i) { return !base[std::size_t(i)].isEmpty(); });
-        if (slot >= 0) {
-            ItemIndex = slot;
-            ui->Text1->setText(QLatin1Char(' ') + base[std::size_t(slot)]);
-            ui->Label8->setText(QStringLiteral("  ") + base[std::size_t(slot)]);
-            Expected = answerLists[std::size_t(indexOf(drill->exercise))][std::size_t(slot)];
-            return;
-        }
+    const std::optional<int> row = drill ? run.drawNext(random) : std::nullopt;
+    if (!row) {
+        accomplished();
+        return;
     }
+    const WordItem &item = drill->items[std::size_t(*row)];
+    ui->Text1->setText(QLatin1Char(' ') + QString::fromUtf16(item.base));
+    ui->Label8->setText(QStringLiteral("  ") + QString::fromUtf16(item.base));
+    Expected = QString::fromUtf16(item.answer);
+}
+
+void b07d1::accomplished()
+{
+    recordRunEnd(ProgressRecord::Outcome::Accomplished);
     showMessage(shared.MsgDone, Feedback::Exclamation);
     if (!ui->Command9->isHidden())
         ui->Command9->setEnabled(true);
     frame->Next->setEnabled(false);
     ui->Label1->clear();
-    SolvedCount = 0;
-    RunLength = 0;
+    run.clear();
     frame->Start->setEnabled(true);
     frame->Start->setText(QStringLiteral("&Restart"));
     frame->Start->setFocus();
-}
-
-void b07d1::Randi()
-{
-    if (const SuffixDrill *drill = suffixDrill(shared.ExerciseNo))
-        DrawNext(0, runLength(*drill) - 1);
-    else
-        DrawNext(0, RunLength - 1);
 }
 
 void b07d1::nextClicked()
@@ -218,35 +224,30 @@ void b07d1::nextClicked()
 void b07d1::control()
 {
     Typed = HungarianText::trimBlanks(HungarianText::normalised(ui->Text1->text()));
-    if (Expected != Typed)
-        WrongAnswer();
-    else
+    const bool right = Expected == Typed;
+    if (const SuffixDrill *drill = suffixDrill(shared.ExerciseNo); drill && run.current() >= 0) {
+        recordAnswer(drill->exercise, QString::fromUtf16(drill->items[std::size_t(run.current())].base), Expected,
+                     Typed, right, run.solutionShown(), run.retryMarked());
+    }
+    if (right)
         RightAnswer();
+    else
+        WrongAnswer();
 }
 
 void b07d1::WrongAnswer()
 {
-    RetryFlag = 1;
+    run.markWrong();
     warnWrong();
 }
 
 void b07d1::RightAnswer()
 {
     ui->Text3->moveCursor(QTextCursor::End);
-    if (RetryFlag == 0) {
-        ui->Text3->insertPlainText(Expected + QStringLiteral("; "));
-        if (const SuffixDrill *drill = suffixDrill(shared.ExerciseNo)) {
-            auto &base = baseLists[std::size_t(indexOf(drill->exercise))];
-            if (ItemIndex < int(base.size()))
-                base[std::size_t(ItemIndex)].clear();
-        }
-        ++SolvedCount;
-    } else {
-        // Solved after a wrong try: logged, but the item stays in the pool until
-        // it is answered right at the first attempt.
-        ui->Text3->insertPlainText(Expected + QStringLiteral("*; "));
-        RetryFlag = 0;
-    }
+    // Solved after a wrong try: logged with a star, but the item stays in the
+    // pool until it is answered right at the first attempt.
+    const bool counted = run.answeredRight();
+    ui->Text3->insertPlainText(Expected + (counted ? QStringLiteral("; ") : QStringLiteral("*; ")));
     ui->Label1->clear();
     ui->Text1->clear();
     ui->Label8->clear();
@@ -256,6 +257,7 @@ void b07d1::RightAnswer()
 
 void b07d1::solutionClicked()
 {
+    run.markSolutionShown();
     showMessage(shared.MsgSolution + QLatin1Char(' ') + Expected, Feedback::Exclamation);
 }
 
@@ -280,12 +282,10 @@ void b07d1::Change()
     ui->Label8->clear();
     ui->Label1->clear();
     ui->Text3->clear();
-    ItemIndex = 0;
-    SolvedCount = 0;
-    RunLength = 0;
     PlusMode = 0;
-    // A wrong try belongs to the item it was made on, not to the next run.
-    RetryFlag = 0;
+    // The run goes, and with it a wrong try, which belongs to its item.
+    run.clear();
+    recordRunEnd(ProgressRecord::Outcome::Left);
     // Nothing is on show to judge until Start: an answer now would be counted
     // against a run that has not begun and declare it accomplished.
     frame->Next->setEnabled(false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SuffixLists.h"
+#include "exercises/drill/DrillRun.h"
 #include "exercises/frame/ExerciseWindow.h"
 
 #include <QString>
@@ -19,7 +20,8 @@ public:
     b07d1(Services services, ExerciseOpener &opener);
 
     void prepareFor(Exercise exercise, bool byMainMenu) override;
-    RunProgress runProgress() const override { return {SolvedCount, RunLength}; }
+    RunProgress runProgress() const override { return {run.counted(), run.length()}; }
+    bool practise(Exercise exercise, const QStringList &items) override;
 
 private:
     void buildControls(QWidget &client) override;
@@ -41,25 +43,21 @@ private:
     void fals();
     // Draws the next unanswered item of the run, or ends the run.
     void Randi();
-    void DrawNext(int lo, int hi);
     void WrongAnswer();
     void RightAnswer();
     void Command9_Click();
     void showDrillLabels(const SuffixDrill &drill);
-    void buildLists(const SuffixDrill &drill);
     int runLength(const SuffixDrill &drill) const;
+    // Start's work for a run over these rows of the drill.
+    void beginRun(const SuffixDrill *drill, std::vector<int> rows, ProgressRecord::Variant variant);
+    void accomplished();
 
     // Kept while the window is closed; the load step resets what a new opening must not inherit.
-    int ItemIndex = 0;
-    int SolvedCount = 0;
-    int RunLength = 0;
-    int RetryFlag = 0;
     int PlusMode = 0;
     QString Expected;
     QString Typed;
-    // Per drill: the words shown (an emptied slot was solved in this run) and the answers.
-    std::array<std::vector<QString>, 4> baseLists;
-    std::array<std::vector<QString>, 4> answerLists;
+    // The run: the rows of the drill's list it asks, the item on show, its wrong-try mark, the counts.
+    DrillRun run{DrillRun::AfterRetry::KeepsItemOpen};
 
     // The window's controls, from build to unload.
     struct Widgets

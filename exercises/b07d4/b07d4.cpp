@@ -218,19 +218,54 @@ RowRange b07d4::runRange() const
 
 void b07d4::startClicked()
 {
+    if (frame->Start->text() == QStringLiteral("&Restart"))
+        ui->Text4->clear();
+    chooseRunMode();
+    const RowRange range = runRange();
+    std::vector<int> rows;
+    for (int row = range.first; row <= range.last; ++row)
+        rows.push_back(row);
+    beginRun(std::move(rows), Extended ? ProgressRecord::Variant::Plus : ProgressRecord::Variant::Basic);
+}
+
+bool b07d4::practise(Exercise exercise, const QStringList &items)
+{
+    if (!isLoaded() || (exercise != Exercise::Ex4 && exercise != Exercise::Ex5))
+        return false;
+    // The rows of the exercise's extended run, which holds its basic one.
+    const RowRange range = exercise == Exercise::Ex4 ? Exercise4Extended : Exercise5Extended;
+    std::vector<int> rows;
+    for (int row = range.first; row <= range.last; ++row) {
+        if (items.contains(itemKey(row)))
+            rows.push_back(row);
+    }
+    if (rows.empty())
+        return false;
+    // Afterwards the window is as after a basic run of the exercise.
+    Extended = 0;
+    Mode = exercise == Exercise::Ex4 ? RunMode::Basic4 : RunMode::Basic5;
+    ui->Text4->clear();
+    beginRun(std::move(rows), ProgressRecord::Variant::Mistakes);
+    return true;
+}
+
+void b07d4::beginRun(std::vector<int> rows, ProgressRecord::Variant variant)
+{
     frame->Next->setEnabled(true);
     setDefaultButton(frame->Next);
     frame->Solution->setEnabled(true);
     ui->Plus->setEnabled(false);
-    if (frame->Start->text() == QStringLiteral("&Restart")) {
-        RunCounter = 0;
-        ui->Text4->clear();
-    }
     // Every run starts with all keys, so a run interrupted by a switch or a
     // closed window cannot leave rows that the draw would wait for in vain.
     kulcslista();
-    chooseRunMode();
-    DrawFirst(runRange());
+    // A whole range is drawn from as floor(n * r + first).
+    const bool whole = rows.back() - rows.front() + 1 == int(rows.size());
+    if (whole)
+        run.begin(rows.front(), rows.back());
+    else
+        run.begin(std::move(rows));
+    CurrentItem = run.drawNext(random).value_or(0);
+    recordRunStart(runExercise(), variant);
     if (Mode == RunMode::Extended5)
         Colour::setBackColor(ui->Text1, LightYellow); // stays until the window is closed
     showPicture();
@@ -239,31 +274,32 @@ void b07d4::startClicked()
     frame->Start->setEnabled(false);
 }
 
-void b07d4::DrawFirst(const RowRange &range)
+Exercise b07d4::runExercise() const
 {
-    CurrentItem = random.draw(range.first, range.last);
-    RunCounter = 1;
+    return Mode == RunMode::Basic5 || Mode == RunMode::Extended5 ? Exercise::Ex5 : Exercise::Ex4;
 }
 
-void b07d4::DrawNext(const RowRange &range)
+QString b07d4::itemKey(int row)
 {
-    if (RunCounter < range.size()) {
-        const int row = random.drawOpen(range.first, range.last,
-                                        [this](int slot) { return !keys[std::size_t(slot)].isEmpty(); });
-        if (row >= 0) {
-            CurrentItem = row;
-            ++RunCounter;
-            showSentence();
-            ui->Text1->setFocus();
-            showPicture();
-            return;
-        }
+    const SentenceRow &sentence = sentenceRows[std::size_t(row)];
+    return finishedSentence(sentence, QString::fromUtf16(sentence.key)).trimmed();
+}
+
+void b07d4::DrawNext()
+{
+    if (const std::optional<int> row = run.drawNext(random)) {
+        CurrentItem = *row;
+        showSentence();
+        ui->Text1->setFocus();
+        showPicture();
+        return;
     }
     accomplished();
 }
 
 void b07d4::accomplished()
 {
+    recordRunEnd(ProgressRecord::Outcome::Accomplished);
     feedback.beep();
     setDefaultButton(nullptr);
     frame->Next->setEnabled(false);
@@ -278,7 +314,7 @@ void b07d4::accomplished()
     ui->Label3->clear();
     frame->Start->setFocus();
     kulcslista();
-    RunCounter = 0;
+    run.clear();
 }
 
 void b07d4::showSentence()
@@ -308,32 +344,39 @@ void b07d4::nextClicked()
 {
     Module1::CollapseSpaces(ui->Text1);
     const QString answer = HungarianText::trimBlanks(HungarianText::normalised(ui->Text1->text()));
-    if (answer != keys[std::size_t(CurrentItem)])
-        WrongAnswer();
-    else
+    const QString &expected = keys[std::size_t(CurrentItem)];
+    const bool right = answer == expected;
+    if (run.running())
+        recordAnswer(runExercise(), itemKey(CurrentItem), expected, answer, right, run.solutionShown(),
+                     run.retryMarked());
+    if (right)
         RightAnswer();
+    else
+        WrongAnswer();
 }
 
 void b07d4::WrongAnswer()
 {
+    run.markWrong();
     warnWrong();
 }
 
 void b07d4::RightAnswer()
 {
-    QString &key = keys[std::size_t(CurrentItem)];
     ui->Text4->moveCursor(QTextCursor::End);
-    ui->Text4->insertPlainText(finishedSentence(sentenceRows[std::size_t(CurrentItem)], key) + shared.NewLine);
-    key.clear();
+    ui->Text4->insertPlainText(finishedSentence(sentenceRows[std::size_t(CurrentItem)], keys[std::size_t(CurrentItem)]) +
+                               shared.NewLine);
+    run.answeredRight();
     ui->Text1->clear();
     ui->Text2->clear();
     ui->Text3->clear();
     ui->Label3->clear();
-    DrawNext(runRange());
+    DrawNext();
 }
 
 void b07d4::solutionClicked()
 {
+    run.markSolutionShown();
     showMessage(shared.MsgSolution + QLatin1Char(' ') + keys[std::size_t(CurrentItem)],
                 Feedback::Information);
     ui->Text1->setFocus();
@@ -342,7 +385,7 @@ void b07d4::solutionClicked()
 void b07d4::Plus_Click()
 {
     Extended = 1;
-    RunCounter = 0;
+    run.clear();
     hidePictures();
     ui->Label1->hide();
 }

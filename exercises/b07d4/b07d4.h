@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SentenceContent.h"
+#include "exercises/drill/DrillRun.h"
 #include "exercises/frame/ExerciseWindow.h"
 
 #include <QString>
@@ -22,8 +23,12 @@ public:
     // With no run mode chosen the counter is a leftover of an earlier opening.
     RunProgress runProgress() const override
     {
-        return Mode == RunMode::None ? RunProgress{} : RunProgress{RunCounter, runRange().size()};
+        return Mode == RunMode::None ? RunProgress{} : RunProgress{run.drawn(), run.length()};
     }
+    bool practise(Exercise exercise, const QStringList &items) override;
+
+    // The key of a sentence in the progress record: the sentence as finished, answer included.
+    static QString itemKey(int row);
 
 private:
     void buildControls(QWidget &client) override;
@@ -46,8 +51,11 @@ private:
     void Enabl();
     void chooseRunMode();
     RowRange runRange() const;
-    void DrawFirst(const RowRange &range);
-    void DrawNext(const RowRange &range);
+    // Start's work for a run over these rows.
+    void beginRun(std::vector<int> rows, ProgressRecord::Variant variant);
+    // The exercise of the run's sentences.
+    Exercise runExercise() const;
+    void DrawNext();
     void accomplished();
     void showSentence();
     void showPicture();
@@ -59,13 +67,14 @@ private:
     // Kept while the window is closed. The load step refills the keys and
     // clears the extended flag; the unload step clears the run mode.
     int CurrentItem = 0;
-    int RunCounter = 0;
     // The kind of run Start chose, by its old numbers.
     enum class RunMode { None = 0, Basic4 = 1, Basic5 = 2, Extended4 = 4, Extended5 = 5 };
     RunMode Mode = RunMode::None;
     int Extended = 0;
-    // The expected answers; an emptied key marks a sentence answered in this run.
+    // The expected answers, by row.
     std::array<QString, SentenceCount> keys;
+    // The run: the rows it asks, those still open, the counts.
+    DrillRun run{DrillRun::AfterRetry::ClosesItem};
 
     // The window's controls, from build to unload.
     struct Widgets

@@ -8,3 +8,8 @@ QString goToCaption(Exercise exercise)
     };
     return captions[std::size_t(indexOf(exercise))];
 }
+
+QString exerciseCode(Exercise exercise)
+{
+    return goToCaption(exercise).remove(u'&');
+}

@@ -33,3 +33,5 @@ inline constexpr std::optional<Exercise> exerciseOf(int exerciseNo)
 
 // Button caption with its access key: "1&a" ... "&6".
 QString goToCaption(Exercise exercise);
+// The exercise's name in the lesson and in the progress record: "1a" ... "6".
+QString exerciseCode(Exercise exercise);

@@ -36,7 +36,7 @@ QFont buttonFont() { return DesignFont(QStringLiteral("MS Sans Serif"), 9.75, tr
 
 ExerciseWindow::ExerciseWindow(FrameDesign design, Services services, ExerciseOpener &opener)
     : Form(design.formName), shared(services.shared), feedback(services.feedback), random(services.random),
-      design(std::move(design)), opener(opener)
+      record(services.record), design(std::move(design)), opener(opener)
 {
 }
 
@@ -126,6 +126,7 @@ void ExerciseWindow::Form_Load()
 
 void ExerciseWindow::releaseControls()
 {
+    recordRunEnd(ProgressRecord::Outcome::Left);
     releaseOwnControls();
     frame.reset();
 }
@@ -209,6 +210,25 @@ void ExerciseWindow::pressDefaultButton()
 void ExerciseWindow::showMessage(const QString &text, Feedback::Style style)
 {
     Form::showMessage(feedback, text, style, shared.Title);
+}
+
+void ExerciseWindow::recordRunStart(Exercise exercise, ProgressRecord::Variant variant, const QString &person)
+{
+    recordRunEnd(ProgressRecord::Outcome::Left);
+    openRun = record.runStarted(exerciseCode(exercise), variant, person);
+}
+
+void ExerciseWindow::recordRunEnd(ProgressRecord::Outcome outcome)
+{
+    if (openRun)
+        record.runEnded(*openRun, outcome);
+    openRun.reset();
+}
+
+void ExerciseWindow::recordAnswer(Exercise exercise, const QString &item, const QString &expected,
+                                  const QString &given, bool right, bool solutionShown, bool retry)
+{
+    record.answerJudged({exerciseCode(exercise), item, expected, given, right, solutionShown, retry});
 }
 
 void ExerciseWindow::warnWrong()

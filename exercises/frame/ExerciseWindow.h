@@ -4,10 +4,14 @@
 #include "FrameDesign.h"
 #include "common/Feedback.h"
 #include "common/Form.h"
+#include "common/ProgressRecord.h"
 #include "common/Services.h"
+
+#include <QStringList>
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class AnswerBox;
 class ExerciseOpener;
@@ -35,6 +39,9 @@ public:
         int length = 0;
     };
     virtual RunProgress runProgress() const = 0;
+    // Runs exactly these items of the exercise (by their record keys), once each,
+    // as a run of their own; false when the window cannot run them.
+    virtual bool practise(Exercise, const QStringList &) { return false; }
     QPushButton *goToButton(Exercise exercise) const;
 
 protected:
@@ -59,12 +66,20 @@ protected:
     // Beep, then the wrong-answer warning.
     void warnWrong();
 
+    // The progress record: a run begins (ending one still open as left) or ends,
+    // and an answer was judged. A run still open when the window unloads was left.
+    void recordRunStart(Exercise exercise, ProgressRecord::Variant variant, const QString &person = {});
+    void recordRunEnd(ProgressRecord::Outcome outcome);
+    void recordAnswer(Exercise exercise, const QString &item, const QString &expected, const QString &given,
+                      bool right, bool solutionShown, bool retry);
+
     void mnuOntop_Click();
     void mnuHow_Click();
 
     Module1 &shared;
     Feedback &feedback;
     RandomSource &random;
+    ProgressRecord &record;
 
     // The frame's controls, from build to unload.
     struct FrameWidgets
@@ -96,4 +111,5 @@ private:
 
     FrameDesign design;
     ExerciseOpener &opener;
+    std::optional<qint64> openRun;
 };
