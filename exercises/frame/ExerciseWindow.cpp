@@ -36,7 +36,7 @@ QFont buttonFont() { return DesignFont(QStringLiteral("MS Sans Serif"), 9.75, tr
 
 ExerciseWindow::ExerciseWindow(FrameDesign design, Services services, ExerciseOpener &opener)
     : Form(design.formName), shared(services.shared), feedback(services.feedback), random(services.random),
-      record(services.record), design(std::move(design)), opener(opener)
+      record(services.record), frameDesign(std::move(design)), opener(opener)
 {
 }
 
@@ -46,8 +46,8 @@ void ExerciseWindow::build(FormWidget &window)
     buildMenus(window);
     auto *client = new QWidget(&window);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(Twips::size(ClientWidth, design.clientHeight));
-    Colour::setBackColor(client, design.backColour);
+    client->setFixedSize(Twips::size(ClientWidth, frameDesign.clientHeight));
+    Colour::setBackColor(client, frameDesign.backColour);
     window.setCentralWidget(client);
     buildFrameWidgets(*client);
     buildControls(*client);
@@ -66,7 +66,7 @@ void ExerciseWindow::buildMenus(FormWidget &window)
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
-    QAction *how = help->addAction(design.howToMenuCaption);
+    QAction *how = help->addAction(frameDesign.howToMenuCaption);
     how->setObjectName(QStringLiteral("mnuHow"));
     QObject::connect(how, &QAction::triggered, &window, [this] { mnuHow_Click(); });
     QAction *about = help->addAction(QStringLiteral("&About"));
@@ -77,13 +77,13 @@ void ExerciseWindow::buildMenus(FormWidget &window)
 void ExerciseWindow::buildFrameWidgets(QWidget &client)
 {
     const QFont font = buttonFont();
-    const int width = design.topButtonWidth;
-    const int step = design.topButtonStep;
+    const int width = frameDesign.topButtonWidth;
+    const int step = frameDesign.topButtonStep;
     frame->Start = Controls::button(client, QStringLiteral("Command1"), QStringLiteral("&Start"), {0, 0, width, 495}, font);
-    frame->Solution = Controls::button(client, design.solutionName, QStringLiteral("Sol&ution"), {step, 0, width, 495}, font);
+    frame->Solution = Controls::button(client, frameDesign.solutionName, QStringLiteral("Sol&ution"), {step, 0, width, 495}, font);
     frame->CloseButton =
         Controls::button(client, QStringLiteral("Command3"), QStringLiteral("Clos&e"), {2 * step, 0, width, 495}, font);
-    frame->Next = Controls::button(client, QStringLiteral("Command2"), QStringLiteral("&Next"), design.next, font);
+    frame->Next = Controls::button(client, QStringLiteral("Command2"), QStringLiteral("&Next"), frameDesign.next, font);
     frame->Solution->setEnabled(false);
     frame->Next->setEnabled(false);
     QObject::connect(frame->Start, &QPushButton::clicked, &client, [this] { startClicked(); });
@@ -91,27 +91,27 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
     QObject::connect(frame->Solution, &QPushButton::clicked, &client, [this] { solutionClicked(); });
     QObject::connect(frame->CloseButton, &QPushButton::clicked, &client, [this] { closeClicked(); });
 
-    Controls::label(client, QStringLiteral("Label4"), QStringLiteral("Go to exercise:"), design.goToHeading,
-                    DesignFont(QStringLiteral("Arial"), 12, true), design.goToHeadingBack, design.goToHeadingFore);
+    Controls::label(client, QStringLiteral("Label4"), QStringLiteral("Go to exercise:"), frameDesign.goToHeading,
+                    DesignFont(QStringLiteral("Arial"), 12, true), frameDesign.goToHeadingBack, frameDesign.goToHeadingFore);
     const QFont goToFont = DesignFont(QStringLiteral("MS Sans Serif"), 13.5, true);
     for (Exercise exercise : AllExercises) {
         const int i = indexOf(exercise);
         const QRect place{GoToColumns[std::size_t(i % 4)], GoToRows[std::size_t(i / 4)], GoToButtonWidth,
                           GoToButtonHeight};
         QPushButton *button =
-            Controls::button(client, design.goToNames[std::size_t(i)], goToCaption(exercise), place, goToFont);
+            Controls::button(client, frameDesign.goToNames[std::size_t(i)], goToCaption(exercise), place, goToFont);
         Colour::setBackColor(button, WindowColour);
         QObject::connect(button, &QPushButton::clicked, &client, [this, exercise] { goToClicked(exercise); });
         frame->goTo[std::size_t(i)] = button;
     }
-    if (design.ownExercise && design.ownButtonDisabled)
-        goToButton(*design.ownExercise)->setEnabled(false);
+    if (frameDesign.ownExercise && frameDesign.ownButtonDisabled)
+        goToButton(*frameDesign.ownExercise)->setEnabled(false);
 
-    frame->CharButton = Controls::button(client, design.charName, QStringLiteral("&Char"), design.charButton, font);
+    frame->CharButton = Controls::button(client, frameDesign.charName, QStringLiteral("&Char"), frameDesign.charButton, font);
     QObject::connect(frame->CharButton, &QPushButton::clicked, &client, [this] { charClicked(); });
-    frame->KeyHelp = Controls::label(client, design.keyHelpName,
-                              design.keyHelpLeadingBlank ? QLatin1Char(' ') + KeyHelpText : KeyHelpText,
-                              design.keyHelp, design.keyHelpFont, design.keyHelpBack, design.keyHelpFore);
+    frame->KeyHelp = Controls::label(client, frameDesign.keyHelpName,
+                              frameDesign.keyHelpLeadingBlank ? QLatin1Char(' ') + KeyHelpText : KeyHelpText,
+                              frameDesign.keyHelp, frameDesign.keyHelpFont, frameDesign.keyHelpBack, frameDesign.keyHelpFore);
     frame->KeyHelp->setWordWrap(false);
     frame->KeyHelp->hide();
 }
@@ -149,15 +149,15 @@ void ExerciseWindow::prepareFor(Exercise exercise, bool)
 
 void ExerciseWindow::goToClicked(Exercise exercise)
 {
-    if (design.switchesInPlace.contains(exercise))
+    if (frameDesign.switchesInPlace.contains(exercise))
         switchTo(exercise);
-    else if (exercise != design.ownExercise)
+    else if (exercise != frameDesign.ownExercise)
         opener.openExercise(exercise, *this);
 }
 
 void ExerciseWindow::closeClicked()
 {
-    opener.showMainMenu(design.closeFocusesEndButton);
+    opener.showMainMenu(frameDesign.closeFocusesEndButton);
     Unload();
 }
 
@@ -165,7 +165,7 @@ void ExerciseWindow::charClicked()
 {
     frame->KeyHelp->setVisible(frame->KeyHelp->isHidden());
     QLineEdit *box = answerBox();
-    if (design.charFocusesAnswer && !frame->KeyHelp->isHidden() && box && !box->isHidden())
+    if (frameDesign.charFocusesAnswer && !frame->KeyHelp->isHidden() && box && !box->isHidden())
         box->setFocus();
 }
 
@@ -178,9 +178,9 @@ void ExerciseWindow::mnuOntop_Click()
 
 void ExerciseWindow::mnuHow_Click()
 {
-    showMessage(design.howToFirstParagraph + shared.NewLine + shared.NewLine + HowToSecondParagraph,
+    showMessage(frameDesign.howToFirstParagraph + shared.NewLine + shared.NewLine + HowToSecondParagraph,
                 Feedback::Information);
-    if (design.howToFocusesAnswer && answerBox())
+    if (frameDesign.howToFocusesAnswer && answerBox())
         answerBox()->setFocus();
 }
 

@@ -70,11 +70,13 @@ protected:
     // and an answer was judged. A run still open when the window unloads was left.
     void recordRunStart(Exercise exercise, ProgressRecord::Variant variant, const QString &person = {});
     void recordRunEnd(ProgressRecord::Outcome outcome);
+    bool recordingRun() const { return openRun.has_value(); }
     void recordAnswer(Exercise exercise, const QString &item, const QString &expected, const QString &given,
                       bool right, bool solutionShown, bool retry);
 
     void mnuOntop_Click();
     void mnuHow_Click();
+    const FrameDesign &design() const { return frameDesign; }
 
     Module1 &shared;
     Feedback &feedback;
@@ -109,7 +111,7 @@ private:
     void closeClicked();
     void charClicked();
 
-    FrameDesign design;
+    FrameDesign frameDesign;
     ExerciseOpener &opener;
     std::optional<qint64> openRun;
 };

@@ -137,6 +137,11 @@ void StoryWindow::load()
     ExpectedList = QStringList(gapCount(), QString());
 }
 
+QString StoryWindow::currentPerson() const
+{
+    return PersonNo >= 0 && PersonNo < PersonCount ? story.persons[std::size_t(PersonNo)] : QString();
+}
+
 QLineEdit *StoryWindow::answerBox() const
 {
     return ui && !ui->Text1.empty() ? gap(GapNo) : nullptr;
@@ -169,6 +174,12 @@ void StoryWindow::startClicked()
                 shared.ToggleBox(box, kind);
         }
         RightCount = 0;
+    }
+    // Start pressed again during a run only goes back to the first gap: the run goes on.
+    if (frame->Start->text() == QLatin1String("&Restart") || !recordingRun()) {
+        wrongTried.assign(std::size_t(gapCount()), false);
+        solutionSeen.assign(std::size_t(gapCount()), false);
+        recordRunStart(*design().ownExercise, ProgressRecord::Variant::Basic, currentPerson());
     }
     focusGap(0);
     personStart();
@@ -207,7 +218,14 @@ void StoryWindow::nextClicked()
         Module1::CollapseSpaces(box);
     szo();
     const QString typed = box->text();
-    if (HungarianText::trimBlanks(typed) == ExpectedList[GapNo] || alsoRight(GapNo, typed))
+    const bool right = HungarianText::trimBlanks(typed) == ExpectedList[GapNo] || alsoRight(GapNo, typed);
+    if (std::size_t(GapNo) < wrongTried.size()) {
+        recordAnswer(*design().ownExercise, QStringLiteral("gap %1 (%2)").arg(GapNo).arg(currentPerson()),
+                     ExpectedList[GapNo], HungarianText::trimBlanks(typed), right,
+                     solutionSeen[std::size_t(GapNo)], wrongTried[std::size_t(GapNo)]);
+        wrongTried[std::size_t(GapNo)] = wrongTried[std::size_t(GapNo)] || !right;
+    }
+    if (right)
         Oke();
     else
         Hiba();
@@ -228,6 +246,7 @@ void StoryWindow::Oke()
 
 void StoryWindow::accomplished()
 {
+    recordRunEnd(ProgressRecord::Outcome::Accomplished);
     showMessage(shared.MsgDone, Feedback::Exclamation);
     frame->Start->setText(QStringLiteral("&Restart"));
     if (story.personFixedWhileRunning)
@@ -258,6 +277,8 @@ void StoryWindow::dodo()
 
 void StoryWindow::solutionClicked()
 {
+    if (std::size_t(GapNo) < solutionSeen.size())
+        solutionSeen[std::size_t(GapNo)] = true;
     showMessage(shared.MsgSolution + QLatin1Char(' ') + ExpectedList.value(GapNo), Feedback::Exclamation);
     focusGap(GapNo);
 }

@@ -44,6 +44,9 @@ protected:
     int GapNo = 0;    // the gap that last had the focus
     int RightCount = 0;
     QStringList ExpectedList;
+    // Per gap in this run, for the progress record: a wrong try made, Solution shown.
+    std::vector<bool> wrongTried;
+    std::vector<bool> solutionSeen;
 
 private:
     void buildControls(QWidget &client) final;
@@ -55,6 +58,7 @@ private:
     void releaseOwnControls() final;
 
     void personChosen(const QString &chosen);
+    QString currentPerson() const;
     void focusGap(int n);
     void Text1_GotFocus(int n);
     // Loads the expected answer of the current gap for the chosen person.
