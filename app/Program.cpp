@@ -7,12 +7,14 @@
 #include "exercises/b07d3/b07d3.h"
 #include "exercises/b07d4/b07d4.h"
 #include "exercises/b07d6/b07d6.h"
+#include "progress/ProgressWindow.h"
 
 #include "common/DesignFont.h"
 #include "common/PaletteSharingStyle.h"
 #include "common/Pictures.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <optional>
 
@@ -40,15 +42,19 @@ void PrepareApplication()
     InstallPaletteSharingStyle();
 }
 
-Program::Program(Feedback &feedback, RandomSource &random, ProgressRecord &record)
-    : quit([] { QCoreApplication::quit(); }), services{values, feedback, random, record},
+Program::Program(Feedback &feedback, RandomSource &random, ProgressStore *recordStore)
+    : quit([] { QCoreApplication::quit(); }),
+      ownStore(recordStore ? nullptr : std::make_unique<ProgressStore>(QStringLiteral(":memory:"))),
+      store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store},
       suffixDrill(std::make_unique<b07d1>(services, *this)),
       sentences(std::make_unique<b07d4>(services, *this)), personStory(std::make_unique<b07d6>(services, *this)),
       pictureStory(std::make_unique<b07d3>(services, *this)), backgroundWindow(std::make_unique<hatter>()),
-      mainMenuWindow(std::make_unique<alap>(services, *this)), aboutWindow(std::make_unique<sobre>(services, *this))
+      mainMenuWindow(std::make_unique<alap>(services, *this)), aboutWindow(std::make_unique<sobre>(services, *this)),
+      progressWindow(std::make_unique<ProgressWindow>(store, feedback))
 {
     for (Form *form : forms())
         form->afterUnload = [this] { afterUnload(); };
+    progressWindow->practise = [this](Exercise exercise) { practiseMistakes(exercise); };
 }
 
 Program::~Program() = default;
@@ -56,7 +62,7 @@ Program::~Program() = default;
 std::vector<Form *> Program::forms() const
 {
     return {aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(), suffixDrill.get(),
-            sentences.get(),   personStory.get(),    pictureStory.get()};
+            sentences.get(),   personStory.get(),    pictureStory.get(),      progressWindow.get()};
 }
 
 ExerciseWindow *Program::windowFor(Exercise exercise) const
@@ -132,9 +138,37 @@ void Program::showMainMenu(bool focusEndButton)
     mainMenuWindow->Show();
     if (focusEndButton)
         mainMenuWindow->focusEndButton();
+    // The record opens once the menu is on screen, so start-up never waits for it.
+    if (!storePrepared) {
+        storePrepared = true;
+        QTimer::singleShot(0, &timerContext, [this] { store.prepare(); });
+    }
 }
 
 void Program::showAbout()
 {
     aboutWindow->menuAction();
+}
+
+void Program::showProgress()
+{
+    progressWindow->Show();
+}
+
+void Program::practiseMistakes(Exercise exercise)
+{
+    ExerciseWindow *target = windowFor(exercise);
+    const QStringList items = store.mistakes(exerciseCode(exercise));
+    if (!target || items.isEmpty())
+        return;
+    // The exercise takes the place of the main menu and of any other exercise window.
+    for (Form *other : {static_cast<Form *>(mainMenuWindow.get()), static_cast<Form *>(suffixDrill.get()),
+                        static_cast<Form *>(sentences.get()), static_cast<Form *>(personStory.get()),
+                        static_cast<Form *>(pictureStory.get())}) {
+        if (other != target)
+            other->Unload();
+    }
+    backgroundWindow->Show();
+    open(exercise, *progressWindow, true);
+    target->practise(exercise, items);
 }

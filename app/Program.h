@@ -1,9 +1,11 @@
 #pragma once
 
 #include "common/Module1.h"
-#include "common/ProgressRecord.h"
+#include "progress/ProgressStore.h"
 #include "common/Services.h"
 #include "exercises/frame/ExerciseOpener.h"
+
+#include <QObject>
 
 #include <functional>
 #include <memory>
@@ -18,6 +20,7 @@ class ExerciseWindow;
 class Feedback;
 class Form;
 class hatter;
+class ProgressWindow;
 class RandomSource;
 class sobre;
 
@@ -30,7 +33,8 @@ void PrepareApplication();
 class Program final : public ExerciseOpener
 {
 public:
-    Program(Feedback &feedback, RandomSource &random, ProgressRecord &record = ProgressRecord::none());
+    // Without a store of its own the program records into one in memory, gone when it ends.
+    Program(Feedback &feedback, RandomSource &random, ProgressStore *store = nullptr);
     ~Program() override;
 
     // The About window as a splash; it gives way to the main menu.
@@ -42,11 +46,17 @@ public:
     void openFromMainMenu(Exercise target);
     void showMainMenu(bool focusEndButton) override;
     void showAbout() override;
+    void showProgress() override;
+    // Opens the exercise as the main menu would and runs the items the learner
+    // has yet to get right from the record.
+    void practiseMistakes(Exercise exercise);
 
     Module1 &shared() { return values; }
     sobre &about() { return *aboutWindow; }
     alap &mainMenu() { return *mainMenuWindow; }
     hatter &background() { return *backgroundWindow; }
+    ProgressWindow &progress() { return *progressWindow; }
+    ProgressStore &record() { return store; }
     // The window that runs an exercise.
     ExerciseWindow *windowFor(Exercise exercise) const;
     bool anyLoaded() const;
@@ -60,6 +70,8 @@ private:
     std::vector<Form *> forms() const;
 
     Module1 values;
+    std::unique_ptr<ProgressStore> ownStore;
+    ProgressStore &store;
     Services services;
     std::unique_ptr<b07d1> suffixDrill;
     std::unique_ptr<b07d4> sentences;
@@ -68,5 +80,9 @@ private:
     std::unique_ptr<hatter> backgroundWindow;
     std::unique_ptr<alap> mainMenuWindow;
     std::unique_ptr<sobre> aboutWindow;
+    std::unique_ptr<ProgressWindow> progressWindow;
     bool ending = false;
+    bool storePrepared = false;
+    // The context of the program's own timers, so none of them outlives it.
+    QObject timerContext;
 };

@@ -78,6 +78,9 @@ void alap::build(FormWidget &window)
     QAction *how = help->addAction(QStringLiteral("&How to ..."));
     how->setObjectName(QStringLiteral("mnuHow"));
     QObject::connect(how, &QAction::triggered, &window, [this] { mnuHow_Click(); });
+    QAction *progress = help->addAction(QStringLiteral("&Progress..."));
+    progress->setObjectName(QStringLiteral("mnuProgress"));
+    QObject::connect(progress, &QAction::triggered, &window, [this] { program.showProgress(); });
 
     auto *client = new QWidget(&window);
     client->setFixedSize(Twips::size(5985, 6915));

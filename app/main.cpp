@@ -11,7 +11,8 @@ int main(int argc, char *argv[])
 
     MessageBoxFeedback feedback;
     SeededRandom random;
-    Program program(feedback, random);
+    ProgressStore store(ProgressStore::defaultPath());
+    Program program(feedback, random, &store);
     program.start();
     return QApplication::exec();
 }

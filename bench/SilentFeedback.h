@@ -8,4 +8,6 @@ class SilentFeedback final : public Feedback
 public:
     void message(QWidget *, const QString &, Style, const QString &) override {}
     void beep() override {}
+    bool confirm(QWidget *, const QString &, const QString &) override { return false; }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
 };

@@ -1,6 +1,7 @@
 #include "Feedback.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 
 void MessageBoxFeedback::message(QWidget *parent, const QString &text, Style style, const QString &title)
@@ -9,6 +10,20 @@ void MessageBoxFeedback::message(QWidget *parent, const QString &text, Style sty
                     QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
+}
+
+bool MessageBoxFeedback::confirm(QWidget *parent, const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString MessageBoxFeedback::saveFileName(QWidget *parent, const QString &title, const QString &suggested,
+                                         const QString &filter)
+{
+    return QFileDialog::getSaveFileName(parent, title, suggested, filter);
 }
 
 void MessageBoxFeedback::beep()

@@ -14,6 +14,11 @@ public:
     virtual ~Feedback() = default;
     virtual void message(QWidget *parent, const QString &text, Style style, const QString &title) = 0;
     virtual void beep() = 0;
+    // A question with Yes and No, No the default; true for Yes.
+    virtual bool confirm(QWidget *parent, const QString &text, const QString &title) = 0;
+    // The file to save to, chosen by the learner; empty when they cancel.
+    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &suggested,
+                                 const QString &filter) = 0;
 };
 
 // The real thing: a modal QMessageBox and the system beep.
@@ -22,4 +27,7 @@ class MessageBoxFeedback final : public Feedback
 public:
     void message(QWidget *parent, const QString &text, Style style, const QString &title) override;
     void beep() override;
+    bool confirm(QWidget *parent, const QString &text, const QString &title) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &suggested,
+                         const QString &filter) override;
 };

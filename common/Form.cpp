@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QTimer>
 
 FormWidget::FormWidget(std::function<void()> closeRequested) : closeRequested(std::move(closeRequested))
 {
@@ -72,8 +73,15 @@ void Form::runModal(const std::function<void()> &step)
 {
     ++modalDepth;
     step();
-    if (--modalDepth > 0)
-        return;
+    --modalDepth;
+    // What waited for the box runs once the handler that opened it has finished:
+    // that handler may still go on with the window's controls.
+    if (!modalOpen() && !afterModal.empty() && widget)
+        QTimer::singleShot(0, widget, [this] { runAfterModal(); });
+}
+
+void Form::runAfterModal()
+{
     // An action may open a box of its own, which queues what comes after it anew.
     std::vector<std::function<void()>> pending;
     pending.swap(afterModal);

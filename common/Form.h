@@ -82,6 +82,8 @@ protected:
     void showWindow();
 
 private:
+    void runAfterModal();
+
     QString formName;
     QPointer<FormWidget> widget;
     int modalDepth = 0;

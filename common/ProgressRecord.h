@@ -29,7 +29,4 @@ public:
     // Returns the run's number for runEnded.
     virtual qint64 runStarted(const QString &exercise, Variant variant, const QString &person) = 0;
     virtual void runEnded(qint64 run, Outcome outcome) = 0;
-
-    // A record that keeps nothing, for a program that records nothing.
-    static ProgressRecord &none();
 };

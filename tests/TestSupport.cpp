@@ -8,6 +8,12 @@ void RecordingFeedback::message(QWidget *, const QString &text, Style style, con
     messages.append({text, style, title});
 }
 
+bool RecordingFeedback::confirm(QWidget *, const QString &text, const QString &title)
+{
+    messages.append({text, Information, title});
+    return answerYes;
+}
+
 double ScriptedRandom::next()
 {
     if (queued.empty())

@@ -23,6 +23,12 @@ public:
 
     void message(QWidget *parent, const QString &text, Style style, const QString &title) override;
     void beep() override { ++beeps; }
+    // Answers as scripted, and keeps the question among the messages.
+    bool confirm(QWidget *parent, const QString &text, const QString &title) override;
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return fileToSave;
+    }
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
     void clear()
@@ -33,6 +39,8 @@ public:
 
     QList<Message> messages;
     int beeps = 0;
+    bool answerYes = false;
+    QString fileToSave;
 };
 
 // Plays the given values first, then seeded pseudo-random ones.

@@ -5,6 +5,7 @@
 //
 // BIMBALA_MONKEY_EVENTS   events per seed (default 1500)
 // BIMBALA_MONKEY_SEEDS    comma-separated seeds (default 1,2)
+// BIMBALA_MONKEY_TRACE    set: print every event as it is sent
 #include "app/Program.h"
 #include "app/alap.h"
 #include "app/hatter.h"
@@ -118,6 +119,8 @@ private:
     QString solution;
     bool solutionFresh = false;
     std::deque<QString> recent;
+    // BIMBALA_MONKEY_TRACE=1 prints every event as it happens, for a replay that ends in a sanitizer report.
+    const bool trace = qEnvironmentVariableIsSet("BIMBALA_MONKEY_TRACE");
     std::map<const Form *, Remembered> remembered;
 
     // The watchdog sees the time of the last event and what it was.
@@ -141,6 +144,8 @@ void Monkey::note(const QString &event)
 {
     const std::lock_guard<std::mutex> hold(recentLock);
     recent.push_back(QStringLiteral("#%1 %2").arg(figures->events).arg(event));
+    if (trace)
+        std::fprintf(stderr, "%s\n", qPrintable(recent.back()));
     if (recent.size() > 25)
         recent.pop_front();
 }

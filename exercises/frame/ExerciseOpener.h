@@ -15,4 +15,6 @@ public:
     virtual void showMainMenu(bool focusEndButton) = 0;
     // Opens the About window in its normal mode.
     virtual void showAbout() = 0;
+    // Opens the window of the learner's progress.
+    virtual void showProgress() = 0;
 };

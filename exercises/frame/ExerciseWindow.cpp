@@ -69,6 +69,9 @@ void ExerciseWindow::buildMenus(FormWidget &window)
     QAction *how = help->addAction(frameDesign.howToMenuCaption);
     how->setObjectName(QStringLiteral("mnuHow"));
     QObject::connect(how, &QAction::triggered, &window, [this] { mnuHow_Click(); });
+    QAction *progress = help->addAction(QStringLiteral("&Progress..."));
+    progress->setObjectName(QStringLiteral("mnuProgress"));
+    QObject::connect(progress, &QAction::triggered, &window, [this] { opener.showProgress(); });
     QAction *about = help->addAction(QStringLiteral("&About"));
     about->setObjectName(QStringLiteral("mnuAbout"));
     QObject::connect(about, &QAction::triggered, &window, [this] { opener.showAbout(); });

@@ -1,0 +1,265 @@
+#include "ProgressWindow.h"
+
+#include "common/Feedback.h"
+#include "common/Module2.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QDateTimeAxis>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QLocale>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScatterSeries>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+namespace {
+
+// The drills whose mistakes can be practised, each in its window.
+const QList<Exercise> Practisable{Exercise::Ex1a, Exercise::Ex1b, Exercise::Ex1c,
+                                  Exercise::Ex2,  Exercise::Ex4,  Exercise::Ex5};
+
+QLabel *plainLabel(const QString &text, QWidget *parent = nullptr)
+{
+    auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QString percent(int part, int whole)
+{
+    return whole == 0 ? QStringLiteral("–") : QStringLiteral("%1 %").arg(qRound(100.0 * part / whole));
+}
+
+QString shortDate(const QDateTime &when)
+{
+    return when.isValid() ? QLocale().toString(when.toLocalTime().date(), QLocale::ShortFormat) : QStringLiteral("never");
+}
+
+} // namespace
+
+ProgressWindow::ProgressWindow(ProgressStore &store, Feedback &feedback)
+    : Form(QStringLiteral("progress")), store(store), feedback(feedback)
+{
+}
+
+void ProgressWindow::build(FormWidget &window)
+{
+    ui = std::make_unique<Widgets>();
+    window.setWindowTitle(QStringLiteral("  Bimbala!   ---   Your progress"));
+    auto *client = new QWidget(&window);
+    window.setCentralWidget(client);
+    auto *layout = new QVBoxLayout(client);
+
+    ui->problem = plainLabel({}, client);
+    ui->problem->setObjectName(QStringLiteral("problem"));
+    ui->problem->setWordWrap(true);
+    ui->problem->setStyleSheet(QStringLiteral("color: #8b0000; font-weight: bold"));
+    layout->addWidget(ui->problem);
+
+    ui->exerciseBox = new QGroupBox(QStringLiteral("Exercises of lesson 7"), client);
+    new QVBoxLayout(ui->exerciseBox);
+    layout->addWidget(ui->exerciseBox);
+
+    auto *chartRow = new QHBoxLayout;
+    QLabel *chartLabel = plainLabel(QStringLiteral("&Chart of exercise:"), client);
+    ui->chartChoice = new QComboBox(client);
+    ui->chartChoice->setObjectName(QStringLiteral("chartChoice"));
+    for (Exercise exercise : AllExercises)
+        ui->chartChoice->addItem(exerciseCode(exercise));
+    chartLabel->setBuddy(ui->chartChoice);
+    chartRow->addWidget(chartLabel);
+    chartRow->addWidget(ui->chartChoice);
+    chartRow->addStretch();
+    layout->addLayout(chartRow);
+    ui->chart = new QChartView(client);
+    ui->chart->setObjectName(QStringLiteral("chart"));
+    ui->chart->setMinimumHeight(220);
+    ui->chart->setRenderHint(QPainter::Antialiasing);
+    layout->addWidget(ui->chart);
+    QObject::connect(ui->chartChoice, &QComboBox::currentIndexChanged, client, [this](int row) { showChart(row); });
+
+    layout->addWidget(plainLabel(QStringLiteral("The items missed most often:"), client));
+    ui->missed = new QTableWidget(0, 4, client);
+    ui->missed->setObjectName(QStringLiteral("missed"));
+    ui->missed->setAccessibleName(QStringLiteral("Items missed most often"));
+    ui->missed->setHorizontalHeaderLabels(
+        {QStringLiteral("Exercise"), QStringLiteral("Item"), QStringLiteral("Right answer"), QStringLiteral("Missed")});
+    ui->missed->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ui->missed->setTabKeyNavigation(false);
+    ui->missed->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ui->missed->verticalHeader()->hide();
+    ui->missed->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ui->missed->horizontalHeader()->setStretchLastSection(true);
+    ui->missed->setMinimumHeight(200);
+    layout->addWidget(ui->missed);
+
+    auto *buttons = new QDialogButtonBox(client);
+    ui->exportButton = buttons->addButton(QStringLiteral("&Export..."), QDialogButtonBox::ActionRole);
+    ui->exportButton->setObjectName(QStringLiteral("export"));
+    ui->forgetButton = buttons->addButton(QStringLiteral("&Forget my progress..."), QDialogButtonBox::DestructiveRole);
+    ui->forgetButton->setObjectName(QStringLiteral("forget"));
+    QPushButton *close = buttons->addButton(QStringLiteral("C&lose"), QDialogButtonBox::RejectRole);
+    close->setObjectName(QStringLiteral("close"));
+    layout->addWidget(buttons);
+    QObject::connect(ui->exportButton, &QPushButton::clicked, client, [this] { exportClicked(); });
+    QObject::connect(ui->forgetButton, &QPushButton::clicked, client, [this] { forgetClicked(); });
+    QObject::connect(close, &QPushButton::clicked, client, [this] { Unload(); });
+}
+
+void ProgressWindow::Form_Load()
+{
+    fill();
+    window()->adjustSize();
+    CentreForm(window());
+}
+
+void ProgressWindow::fill()
+{
+    const QString problem = store.problem();
+    ui->problem->setText(problem);
+    ui->problem->setVisible(!problem.isEmpty());
+    shown = store.summaries(QDateTime::currentDateTimeUtc().date(), Days);
+
+    // Rebuilt whole, as after Forget.
+    delete ui->exerciseGrid;
+    ui->exerciseGrid = new QWidget(ui->exerciseBox);
+    ui->exerciseBox->layout()->addWidget(ui->exerciseGrid);
+    auto *grid = new QGridLayout(ui->exerciseGrid);
+    const QStringList headings{QStringLiteral("Exercise"), QStringLiteral("Runs accomplished\n(basic / Plus)"),
+                               QStringLiteral("Last accomplished"),
+                               QStringLiteral("Right at the first try\n(last %1 days)").arg(Days)};
+    for (int column = 0; column < headings.size(); ++column) {
+        QLabel *heading = plainLabel(headings[column], ui->exerciseGrid);
+        QFont bold = heading->font();
+        bold.setBold(true);
+        heading->setFont(bold);
+        grid->addWidget(heading, 0, column);
+    }
+    for (Exercise exercise : AllExercises) {
+        const ProgressStore::Summary &summary = shown[std::size_t(indexOf(exercise))];
+        const int row = indexOf(exercise) + 1;
+        grid->addWidget(plainLabel(summary.exercise, ui->exerciseGrid), row, 0);
+        grid->addWidget(plainLabel(QStringLiteral("%1 / %2").arg(summary.basicRuns).arg(summary.plusRuns),
+                                   ui->exerciseGrid),
+                        row, 1);
+        grid->addWidget(plainLabel(shortDate(summary.lastAccomplished), ui->exerciseGrid), row, 2);
+        grid->addWidget(plainLabel(percent(summary.rightAtFirstTry, summary.firstTries), ui->exerciseGrid), row, 3);
+        if (Practisable.contains(exercise))
+            grid->addWidget(practiseButton(exercise), row, 4);
+    }
+
+    const std::vector<ProgressStore::Missed> missed = store.mostMissed(10);
+    ui->missed->setRowCount(int(missed.size()));
+    for (int row = 0; row < int(missed.size()); ++row) {
+        const ProgressStore::Missed &item = missed[std::size_t(row)];
+        const QStringList cells{item.exercise, item.item, item.expected, QString::number(item.misses)};
+        for (int column = 0; column < cells.size(); ++column)
+            ui->missed->setItem(row, column, new QTableWidgetItem(cells[column]));
+    }
+    showChart(ui->chartChoice->currentIndex());
+}
+
+QPushButton *ProgressWindow::practiseButton(Exercise exercise)
+{
+    const QString code = exerciseCode(exercise);
+    auto *button = new QPushButton(QStringLiteral("Practise my mistakes"), ui->exerciseGrid);
+    button->setObjectName(QStringLiteral("practise") + code);
+    button->setAccessibleName(QStringLiteral("Practise my mistakes of exercise ") + code);
+    const qsizetype waiting = store.mistakes(code).size();
+    button->setEnabled(waiting > 0);
+    button->setToolTip(waiting == 0 ? QStringLiteral("No mistakes of exercise %1 are waiting to be practised.").arg(code)
+                                    : QStringLiteral("%1 items of exercise %2 to practise again.").arg(waiting).arg(code));
+    QObject::connect(button, &QPushButton::clicked, button, [this, exercise] {
+        if (practise)
+            practise(exercise);
+    });
+    return button;
+}
+
+void ProgressWindow::showChart(int row)
+{
+    if (row < 0 || row >= int(shown.size()))
+        return;
+    const ProgressStore::Summary &summary = shown[std::size_t(row)];
+    auto *chart = new QChart;
+    chart->setTitle(QStringLiteral("Exercise %1: right at the first try, per day").arg(summary.exercise));
+    chart->legend()->hide();
+    auto *line = new QLineSeries;
+    auto *points = new QScatterSeries;
+    points->setMarkerSize(7);
+    for (const ProgressStore::DayShare &day : summary.days) {
+        if (day.firstTries == 0)
+            continue;
+        const qreal when = qreal(QDateTime(day.day, QTime(12, 0), Qt::UTC).toMSecsSinceEpoch());
+        const qreal share = 100.0 * day.rightAtFirstTry / day.firstTries;
+        line->append(when, share);
+        points->append(when, share);
+    }
+    chart->addSeries(line);
+    chart->addSeries(points);
+    auto *days = new QDateTimeAxis;
+    days->setFormat(QStringLiteral("d MMM"));
+    days->setTickCount(6);
+    days->setRange(QDateTime(summary.days.front().day, QTime(0, 0), Qt::UTC),
+                   QDateTime(summary.days.back().day, QTime(23, 59), Qt::UTC));
+    auto *share = new QValueAxis;
+    share->setRange(0, 100);
+    share->setLabelFormat(QStringLiteral("%d %%"));
+    chart->addAxis(days, Qt::AlignBottom);
+    chart->addAxis(share, Qt::AlignLeft);
+    for (QAbstractSeries *series : chart->series()) {
+        series->attachAxis(days);
+        series->attachAxis(share);
+    }
+    QChart *old = ui->chart->chart();
+    ui->chart->setChart(chart);
+    delete old;
+    ui->chart->setAccessibleName(chart->title());
+    ui->chart->setAccessibleDescription(
+        QStringLiteral("%1 first tries in the last %2 days, %3 right")
+            .arg(summary.firstTries)
+            .arg(Days)
+            .arg(percent(summary.rightAtFirstTry, summary.firstTries)));
+}
+
+void ProgressWindow::exportClicked()
+{
+    const QString suggested = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                              QStringLiteral("/bimbala-progress.csv");
+    const QString file = feedback.saveFileName(window(), QStringLiteral("Export your answers"), suggested,
+                                               QStringLiteral("CSV files (*.csv)"));
+    if (file.isEmpty())
+        return;
+    // Written whole or not at all: a half-written file never replaces a good one.
+    QSaveFile out(file);
+    const bool written = out.open(QIODevice::WriteOnly) && store.exportCsv(out) && out.commit();
+    showMessage(feedback,
+                written ? QStringLiteral("Your answers were written to %1.").arg(file)
+                        : QStringLiteral("Your answers could not be written to %1.").arg(file),
+                written ? Feedback::Information : Feedback::Exclamation, QStringLiteral("Export"));
+}
+
+void ProgressWindow::forgetClicked()
+{
+    bool sure = false;
+    runModal([&] {
+        sure = feedback.confirm(window(),
+                                QStringLiteral("Forget every answer and run recorded so far? This cannot be undone."),
+                                QStringLiteral("Forget my progress"));
+    });
+    if (!sure || !isLoaded())
+        return;
+    store.forget();
+    fill();
+}
