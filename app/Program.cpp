@@ -33,7 +33,9 @@ std::optional<int> exerciseNoFor(Exercise exercise, bool byMainMenu)
 
 void PrepareApplication()
 {
-    QApplication::setApplicationName(QStringLiteral("Bimbala"));
+    // The lower-case name makes the data folder ~/.local/share/bimbala, as desktop programs have it.
+    QApplication::setApplicationName(QStringLiteral("bimbala"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Bimbala"));
     QApplication::setDesktopFileName(QStringLiteral("bimbala"));
     QApplication::setWindowIcon(Pictures::programIcon());
     // The program decides when it ends (End, or its last window closed).

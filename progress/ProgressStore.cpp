@@ -41,6 +41,12 @@ bool run(QSqlDatabase &db, const QString &statement)
     return query.exec(statement);
 }
 
+// A write step's result: no error when it went through.
+QSqlError executed(QSqlQuery &query)
+{
+    return query.exec() ? QSqlError() : query.lastError();
+}
+
 // A run's number: unique also between two copies of the program writing at once.
 qint64 newRunId()
 {
@@ -194,7 +200,7 @@ bool ProgressStore::writable()
     return ensureOpen() && !readOnly && trouble.isEmpty();
 }
 
-bool ProgressStore::write(const std::function<bool(QSqlDatabase &)> &step)
+bool ProgressStore::write(const std::function<QSqlError(QSqlDatabase &)> &step)
 {
     if (!writable())
         return false;
@@ -209,15 +215,14 @@ void ProgressStore::flushPending()
         return;
     QSqlDatabase db = database();
     while (!pending.empty()) {
-        if (!pending.front()(db)) {
-            const QSqlError error = db.lastError();
-            const QString text = error.text().isEmpty() ? QString() : error.text();
+        const QSqlError error = pending.front()(db);
+        if (error.isValid()) {
             // Busy: another copy holds the file; the answer waits for the next write.
+            const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
             if (text.contains(QStringLiteral("locked"), Qt::CaseInsensitive) ||
                 text.contains(QStringLiteral("busy"), Qt::CaseInsensitive))
                 return;
-            trouble = QStringLiteral("Your progress is no longer recorded: writing to %1 failed (%2).")
-                          .arg(filePath, error.databaseText().isEmpty() ? text : error.databaseText());
+            trouble = QStringLiteral("Your progress is no longer recorded: writing to %1 failed (%2).").arg(filePath, text);
             pending.clear();
             return;
         }
@@ -238,7 +243,7 @@ void ProgressStore::answerJudged(const Answer &answer)
               QVariant(answer.given), QVariant(int(answer.right)), QVariant(int(answer.solutionShown)),
               QVariant(int(answer.retry)), runId ? QVariant(runId) : QVariant()})
             query.addBindValue(value);
-        return query.exec();
+        return executed(query);
     });
 }
 
@@ -253,9 +258,9 @@ qint64 ProgressStore::runStarted(const QString &exercise, Variant variant, const
         query.addBindValue(id);
         query.addBindValue(exercise);
         query.addBindValue(variantName(variant));
-        query.addBindValue(person);
+        query.addBindValue(person.isNull() ? QStringLiteral("") : person);
         query.addBindValue(at);
-        return query.exec();
+        return executed(query);
     });
     return id;
 }
@@ -271,7 +276,7 @@ void ProgressStore::runEnded(qint64 runId, Outcome outcome)
         query.addBindValue(at);
         query.addBindValue(outcome == Outcome::Accomplished ? QStringLiteral("accomplished") : QStringLiteral("left"));
         query.addBindValue(runId);
-        return query.exec();
+        return executed(query);
     });
 }
 
@@ -400,11 +405,14 @@ bool ProgressStore::forget()
     pending.clear();
     return write([](QSqlDatabase &db) {
         if (!db.transaction())
-            return false;
-        if (run(db, QStringLiteral("DELETE FROM answers")) && run(db, QStringLiteral("DELETE FROM runs")))
-            return db.commit();
+            return db.lastError();
+        QSqlQuery query(db);
+        if (query.exec(QStringLiteral("DELETE FROM answers")) && query.exec(QStringLiteral("DELETE FROM runs")) &&
+            db.commit())
+            return QSqlError();
+        const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
         db.rollback();
-        return false;
+        return error;
     });
 }
 

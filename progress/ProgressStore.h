@@ -14,6 +14,7 @@
 
 class QIODevice;
 class QSqlDatabase;
+class QSqlError;
 
 // The progress record in one SQLite file (WAL mode, a schema version and a
 // migration step). It opens when first needed or when told the main menu is on
@@ -89,7 +90,7 @@ private:
     bool openFile();
     bool migrate(QSqlDatabase &db);
     bool moveAside();
-    bool write(const std::function<bool(QSqlDatabase &)> &step);
+    bool write(const std::function<QSqlError(QSqlDatabase &)> &step);
     void flushPending();
     QSqlDatabase database() const;
 
@@ -102,5 +103,5 @@ private:
     QString movedTo;
     qint64 currentRun = 0; // the run the next answers belong to
     // Answers not yet written because another copy of the program held the file.
-    std::deque<std::function<bool(QSqlDatabase &)>> pending;
+    std::deque<std::function<QSqlError(QSqlDatabase &)>> pending;
 };

@@ -154,10 +154,15 @@ bool b07d1::practise(Exercise exercise, const QStringList &items)
     const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
     if (!isLoaded() || !drill || drill->exercise != exercise)
         return false;
+    // A word that stands twice in a list is one item: it is asked once.
     std::vector<int> rows;
+    QStringList found;
     for (int row = 0; row < int(drill->items.size()); ++row) {
-        if (items.contains(QString::fromUtf16(drill->items[std::size_t(row)].base)))
+        const QString base = QString::fromUtf16(drill->items[std::size_t(row)].base);
+        if (items.contains(base) && !found.contains(base)) {
+            found << base;
             rows.push_back(row);
+        }
     }
     if (rows.empty())
         return false;

@@ -1,0 +1,508 @@
+#include "ExerciseSession.h"
+
+#include "exercises/b07d1/SuffixLists.h"
+#include "exercises/b07d4/SentenceContent.h"
+#include "progress/Csv.h"
+#include "progress/MistakeRule.h"
+#include "progress/ProgressStore.h"
+#include "progress/ProgressWindow.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QBuffer>
+#include <QChartView>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QMenu>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableWidget>
+#include <QTemporaryDir>
+
+
+using TestSupport::pressEnter;
+using TestSupport::retype;
+
+namespace {
+
+// The record as its export gives it: one list of fields per answer, header first.
+QList<QStringList> exported(ProgressStore &store)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (!store.exportCsv(buffer))
+        return {};
+    const QString text = QString::fromUtf8(buffer.data());
+    QList<QStringList> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (quoted) {
+            if (ch == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"')
+                field += text.at(++i);
+            else if (ch == u'"')
+                quoted = false;
+            else
+                field += ch;
+        } else if (ch == u'"') {
+            quoted = true;
+        } else if (ch == u',') {
+            fields << field;
+            field.clear();
+        } else if (ch == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
+            fields << field;
+            records << fields;
+            fields.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += ch;
+        }
+    }
+    return records;
+}
+
+// Column numbers of the export.
+enum Column { Time, ExerciseColumn, RunColumn, Person, Item, Expected, Given, Right, SolutionShown, Retry };
+
+void addAnswer(ProgressStore &store, const QString &exercise, const QString &item, bool right, bool solution = false,
+               bool retry = false)
+{
+    store.answerJudged({exercise, item, item + QStringLiteral("-right"), right ? item + QStringLiteral("-right") : QStringLiteral("wrong"),
+                        right, solution, retry});
+}
+
+} // namespace
+
+class tst_Progress : public ExerciseSession
+{
+    Q_OBJECT
+
+private:
+    QLineEdit *answer() const { return find<QLineEdit>("Text1"); }
+    QString cue() const { return find<QLabel>("Label8")->text().trimmed(); }
+
+    QString suffixAnswer(Exercise drill, const QString &base) const
+    {
+        for (const WordItem &item : suffixDrill(drill).items) {
+            if (QString::fromUtf16(item.base) == base)
+                return QString::fromUtf16(item.answer);
+        }
+        return {};
+    }
+    void answerWith(const QString &text)
+    {
+        retype(answer(), text);
+        pressEnter(answer());
+    }
+    // Answers the item on show right; `wrongFirst` times wrong before that.
+    QString answerItem(Exercise drill, int wrongFirst = 0)
+    {
+        const QString base = cue();
+        for (int i = 0; i < wrongFirst; ++i)
+            answerWith(QStringLiteral("rossz"));
+        answerWith(suffixAnswer(drill, base));
+        return base;
+    }
+    ProgressWindow &openProgress()
+    {
+        window()->window()->findChild<QAction *>(QStringLiteral("mnuProgress"))->trigger();
+        ProgressWindow &progress = program->progress();
+        [&] { QVERIFY(progress.isLoaded()); }();
+        return progress;
+    }
+
+private Q_SLOTS:
+    // A run of 1a with two items missed: every answer is recorded with its marks,
+    // and the run as accomplished; the Progress window shows it and practises
+    // exactly the two words missed.
+    void runRecordedAndMistakesPractised()
+    {
+        open(Exercise::Ex1a);
+        startButton()->click();
+        QStringList missed;
+        const auto done = [this] { return feedback.lastText() == program->shared().MsgDone; };
+        for (int item = 0; !done() && item < 40; ++item) {
+            if (item == 2 || item == 5) {
+                missed << answerItem(Exercise::Ex1a, 1);
+            } else if (item == 3) {
+                solutionButton()->click();
+                missed << answerItem(Exercise::Ex1a);
+            } else {
+                answerItem(Exercise::Ex1a);
+            }
+        }
+        QVERIFY(done());
+
+        const QList<QStringList> records = exported(program->record());
+        QVERIFY(records.size() > 16);
+        QCOMPARE(records.first().at(Item), QStringLiteral("item"));
+        int wrong = 0, retries = 0, solutions = 0;
+        for (const QStringList &record : records.mid(1)) {
+            QCOMPARE(record.size(), 10);
+            QCOMPARE(record.at(ExerciseColumn), QStringLiteral("1a"));
+            QCOMPARE(record.at(RunColumn), QStringLiteral("basic"));
+            QVERIFY(QDateTime::fromString(record.at(Time), Qt::ISODateWithMs).isValid());
+            QVERIFY(record.at(Time).endsWith(u'Z'));
+            wrong += record.at(Right) == u"no";
+            retries += record.at(Retry) == u"yes";
+            solutions += record.at(SolutionShown) == u"yes";
+            if (record.at(Right) == u"no")
+                QCOMPARE(record.at(Given), QStringLiteral("rossz"));
+        }
+        QCOMPARE(wrong, 2);
+        QVERIFY(retries >= 2);
+        QCOMPARE(solutions, 1);
+
+        ProgressWindow &progress = openProgress();
+        QWidget *shown = progress.window();
+        auto *grid = shown->findChild<QGroupBox *>();
+        QVERIFY(grid);
+        QStringList texts;
+        for (QLabel *label : grid->findChildren<QLabel *>())
+            texts << label->text();
+        QVERIFY(texts.contains(QStringLiteral("1 / 0")));
+        auto *table = shown->findChild<QTableWidget *>(QStringLiteral("missed"));
+        QStringList listed;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            listed << table->item(row, 1)->text();
+            QCOMPARE(table->item(row, 2)->text(), suffixAnswer(Exercise::Ex1a, table->item(row, 1)->text()));
+        }
+        for (const QString &word : missed)
+            QVERIFY2(listed.contains(word), qPrintable(word));
+        QVERIFY(!shown->findChild<QPushButton *>(QStringLiteral("practise1b"))->isEnabled());
+        QVERIFY(!shown->findChild<QPushButton *>(QStringLiteral("practise1b"))->toolTip().isEmpty());
+
+        // Practise: the window opens for 1a and asks exactly the missed words, once each.
+        feedback.clear();
+        shown->findChild<QPushButton *>(QStringLiteral("practise1a"))->click();
+        QVERIFY(!progress.isLoaded());
+        QVERIFY(window()->isLoaded() && !program->mainMenu().isLoaded());
+        QStringList asked;
+        while (feedback.messages.isEmpty() && asked.size() < 10) {
+            asked << cue();
+            answerItem(Exercise::Ex1a);
+        }
+        QCOMPARE(feedback.lastText(), program->shared().MsgDone);
+        asked.sort();
+        missed.sort();
+        missed.removeDuplicates();
+        QCOMPARE(asked, missed);
+        // Afterwards the window is as after a basic run.
+        QCOMPARE(startButton()->text(), QStringLiteral("&Restart"));
+        QVERIFY(plusButton()->isEnabled());
+        feedback.clear();
+        startButton()->click();
+        QCOMPARE(window()->runProgress().length, suffixDrill(Exercise::Ex1a).basicRun);
+    }
+
+    // The sentence exercises record the finished sentence as the item and practise it again.
+    void sentencesPractised()
+    {
+        open(Exercise::Ex5);
+        random.script({0.0});
+        startButton()->click();
+        const SentenceRow &row = sentenceRows[std::size_t(Exercise5Basic.first)];
+        retype(find<QLineEdit>("Text1"), QStringLiteral("rossz"));
+        pressEnter(find<QLineEdit>("Text1"));
+        closeButton()->click();
+        const QStringList mistakes = program->record().mistakes(QStringLiteral("5"));
+        QCOMPARE(mistakes.size(), 1);
+        QVERIFY(mistakes.first().contains(QString::fromUtf16(row.key)));
+        program->practiseMistakes(Exercise::Ex5);
+        current = Exercise::Ex5;
+        QVERIFY(window()->isLoaded());
+        QCOMPARE(window()->runProgress().length, 1);
+        QCOMPARE(find<QLineEdit>("Text2")->text(), QString::fromUtf16(row.head));
+    }
+
+    void mistakeRule_data()
+    {
+        QTest::addColumn<QString>("history"); // per answer: item, then r(ight) w(rong) s(olution) t(retry)
+        QTest::addColumn<QStringList>("practise");
+        QTest::newRow("never missed") << "a:r a:r b:r" << QStringList{};
+        QTest::newRow("missed once") << "a:w a:rt" << QStringList{"a"};
+        QTest::newRow("solution needed") << "a:rs" << QStringList{"a"};
+        QTest::newRow("then right once") << "a:w a:r" << QStringList{"a"};
+        QTest::newRow("then right twice in a row") << "a:w a:r a:r" << QStringList{};
+        QTest::newRow("a retry breaks the row") << "a:w a:r a:rt a:r" << QStringList{"a"};
+        QTest::newRow("missed again later") << "a:w a:r a:r a:w" << QStringList{"a"};
+        QTest::newRow("solution breaks the row") << "a:w a:r a:rs a:r" << QStringList{"a"};
+        QTest::newRow("order of first mistake") << "b:w a:w c:r b:r" << QStringList{"b", "a"};
+    }
+
+    void mistakeRule()
+    {
+        QFETCH(QString, history);
+        QFETCH(QStringList, practise);
+        std::vector<Attempt> attempts;
+        for (const QString &entry : history.split(u' ')) {
+            const QString marks = entry.section(u':', 1);
+            attempts.push_back({entry.section(u':', 0, 0), marks.contains(u'r'), marks.contains(u's'), marks.contains(u't')});
+        }
+        QCOMPARE(ItemsToPractise(attempts), practise);
+    }
+
+    void csvQuoting_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("plain") << "orvosnál" << "orvosnál";
+        QTest::newRow("comma") << "a, b" << "\"a, b\"";
+        QTest::newRow("quote") << "say \"hi\"" << "\"say \"\"hi\"\"\"";
+        QTest::newRow("line break") << "a\nb" << "\"a\nb\"";
+        QTest::newRow("carriage return") << "a\rb" << "\"a\rb\"";
+        QTest::newRow("formula =") << "=1+1" << "'=1+1";
+        QTest::newRow("formula +") << "+36" << "'+36";
+        QTest::newRow("formula -") << "-nál" << "'-nál";
+        QTest::newRow("formula @") << "@SUM(A1)" << "'@SUM(A1)";
+        QTest::newRow("formula with comma") << "=A1,B1" << "\"'=A1,B1\"";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void csvQuoting()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, field);
+        QCOMPARE(Csv::field(text), field);
+        QCOMPARE(Csv::record({text, text}), field + u',' + field + QStringLiteral("\r\n"));
+    }
+
+    // What a learner typed comes back out of the record unchanged, and shows as plain text.
+    void learnerTextStaysText()
+    {
+        const QString typed = QStringLiteral("<b>bold</b>, \"=2+2\"\nnext");
+        ProgressStore store(QStringLiteral(":memory:"));
+        store.answerJudged({QStringLiteral("1a"), typed, typed, typed, false, false, false});
+        const QList<QStringList> records = exported(store);
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records[1].at(Given), typed);
+        QCOMPARE(records[1].at(Item), typed);
+        ProgressWindow window(store, feedback);
+        window.Show();
+        auto *table = window.window()->findChild<QTableWidget *>(QStringLiteral("missed"));
+        QCOMPARE(table->item(0, 1)->text(), typed);
+        window.Unload();
+    }
+
+    // Whatever is wrong with the file, the record says so in one sentence naming the
+    // file, and never stops the exercises.
+    void failuresNeverStopTheExercises_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("folder cannot be created") << "no folder" << "cannot be created";
+        QTest::newRow("file is not a database") << "corrupt" << "moved aside";
+        QTest::newRow("newer schema") << "newer" << "newer version";
+        QTest::newRow("disk full") << "full" << "failed";
+    }
+
+    void failuresNeverStopTheExercises()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        const QByteArray garbage("This is a learner's note, not a database.\n");
+        if (kind == u"no folder") {
+            QFile blocker(dir.filePath(QStringLiteral("data")));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            path = dir.filePath(QStringLiteral("data/progress.sqlite")); // its folder would be a file
+        } else if (kind == u"corrupt") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(garbage.repeated(200));
+        } else if (kind == u"newer") {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99"));
+            db.close();
+        }
+        const QByteArray before = QFile::exists(path) && kind != u"corrupt" ? [&] {
+            QFile file(path);
+            file.open(QIODevice::ReadOnly);
+            return file.readAll();
+        }() : QByteArray();
+        QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+
+        ProgressStore store(path);
+        if (kind == u"full") {
+            // The file may not grow: a few answers fill the pages it has.
+            store.limitPages(1);
+            for (int i = 0; i < 200 && store.problem().isEmpty(); ++i)
+                addAnswer(store, QStringLiteral("1a"), QString(500, u'x') + QString::number(i), true);
+        }
+        program.reset();
+        program = std::make_unique<Program>(feedback, random, &store);
+        program->quit = [this] { ++quits; };
+        open(Exercise::Ex1a);
+        startButton()->click();
+        for (int item = 0; item < 3; ++item)
+            answerItem(Exercise::Ex1a, item == 1 ? 1 : 0);
+        QCOMPARE(feedback.beeps, 1);
+        QCOMPARE(window()->runProgress().counted, 2);
+
+        const QString problem = store.problem();
+        QVERIFY2(problem.contains(says), qPrintable(problem));
+        QVERIFY2(problem.contains(kind == u"no folder" ? dir.filePath(QStringLiteral("data")) : path), qPrintable(problem));
+        QVERIFY(problem.endsWith(u'.') && !problem.contains(u'\n'));
+        ProgressWindow &progress = openProgress();
+        auto *shownProblem = progress.window()->findChild<QLabel *>(QStringLiteral("problem"));
+        QVERIFY(shownProblem->isVisibleTo(progress.window()));
+        QCOMPARE(shownProblem->text(), problem);
+        QCOMPARE(shownProblem->textFormat(), Qt::PlainText);
+
+        if (kind == u"corrupt") {
+            // Moved aside under a name with the time, never deleted; a fresh file records.
+            const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("progress.sqlite.unreadable-*")});
+            QCOMPARE(aside.size(), 1);
+            QFile moved(dir.filePath(aside.first()));
+            QVERIFY(moved.open(QIODevice::ReadOnly));
+            QCOMPARE(moved.readAll(), garbage.repeated(200));
+            QVERIFY(exported(store).size() > 3);
+        } else if (kind == u"newer") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), before); // left as it is
+        }
+    }
+
+    // A record killed in the middle of writing keeps every answer written before the last.
+    void survivesAKill()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        const QString writer = QCoreApplication::applicationDirPath() + QStringLiteral("/progress_writer");
+        for (int round = 0; round < 5; ++round) {
+            QProcess child;
+            child.start(writer, {path});
+            QVERIFY(child.waitForStarted());
+            long last = 0;
+            const long stopAt = 20 + round * 37;
+            while (last < stopAt && child.waitForReadyRead(5000)) {
+                const QList<QByteArray> lines = child.readAll().split('\n');
+                for (const QByteArray &line : lines) {
+                    if (!line.isEmpty())
+                        last = line.toLong();
+                }
+            }
+            child.kill(); // SIGKILL: no chance to finish the write in hand
+            child.waitForFinished();
+            QVERIFY(last >= stopAt);
+
+            ProgressStore reopened(path);
+            QVERIFY2(reopened.problem().isEmpty(), qPrintable(reopened.problem()));
+            QSet<QString> items;
+            for (const QStringList &record : exported(reopened).mid(1))
+                items.insert(record.at(Item));
+            for (long n = 1; n <= last; ++n)
+                QVERIFY2(items.contains(QStringLiteral("item %1").arg(n)), qPrintable(QString::number(n)));
+        }
+    }
+
+    // Two copies of the program write to one file at once; neither fails, neither waits long,
+    // and an answer that found the file busy is written with the next one.
+    void twoCopiesShareTheFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        ProgressStore first(path);
+        ProgressStore second(path);
+        for (int i = 0; i < 20; ++i) {
+            addAnswer(first, QStringLiteral("1a"), QStringLiteral("first %1").arg(i), true);
+            addAnswer(second, QStringLiteral("4"), QStringLiteral("second %1").arg(i), false);
+        }
+        {
+            QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+            holder.setDatabaseName(path);
+            QVERIFY(holder.open());
+            QSqlQuery hold(holder);
+            QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+            QElapsedTimer took;
+            took.start();
+            addAnswer(first, QStringLiteral("1a"), QStringLiteral("while busy"), true);
+            QVERIFY(took.elapsed() < 1000);
+            QVERIFY(hold.exec(QStringLiteral("COMMIT")));
+            holder.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        addAnswer(first, QStringLiteral("1a"), QStringLiteral("after"), true);
+        QVERIFY(first.problem().isEmpty() && second.problem().isEmpty());
+        QCOMPARE(exported(first).size(), 1 + 20 + 20 + 2);
+    }
+
+    // The record opens once the main menu is on screen, never before.
+    void opensAfterTheMainMenu()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("sub/progress.sqlite"));
+        ProgressStore store(path);
+        program.reset();
+        program = std::make_unique<Program>(feedback, random, &store);
+        program->quit = [this] { ++quits; };
+        program->start();
+        QVERIFY(!QFile::exists(path));
+        QTRY_VERIFY_WITH_TIMEOUT(program->mainMenu().isLoaded(), 5000);
+        QTRY_VERIFY(QFile::exists(path));
+        program->end();
+    }
+
+    // Forget asks first; No keeps everything, Yes empties the record.
+    void forgetAsksFirst()
+    {
+        open(Exercise::Ex1a);
+        addAnswer(program->record(), QStringLiteral("1a"), QStringLiteral("orvos"), false);
+        ProgressWindow &progress = openProgress();
+        auto *forget = progress.window()->findChild<QPushButton *>(QStringLiteral("forget"));
+        feedback.answerYes = false;
+        forget->click();
+        QCOMPARE(exported(program->record()).size(), 2);
+        feedback.answerYes = true;
+        forget->click();
+        QCOMPARE(exported(program->record()).size(), 1);
+        QCOMPARE(progress.window()->findChild<QTableWidget *>(QStringLiteral("missed"))->rowCount(), 0);
+
+        // Export: the file the learner picked holds the header and every answer.
+        addAnswer(program->record(), QStringLiteral("1a"), QStringLiteral("a,\"b\""), false);
+        QTemporaryDir dir;
+        feedback.fileToSave = dir.filePath(QStringLiteral("answers.csv"));
+        progress.window()->findChild<QPushButton *>(QStringLiteral("export"))->click();
+        QFile file(feedback.fileToSave);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray csv = file.readAll();
+        QVERIFY(csv.startsWith("time (UTC),exercise,"));
+        QVERIFY(csv.contains("\"a,\"\"b\"\"\""));
+        QCOMPARE(csv.count("\r\n"), 2);
+    }
+
+    // Every window with a menu bar offers Progress after How to and before About; the
+    // window's controls can all be named by a screen reader.
+    void reachableAndNamed()
+    {
+        open(Exercise::Ex6);
+        QStringList order;
+        for (QAction *action : window()->window()->findChild<QMenu *>(QStringLiteral("mnuHelp"))->actions())
+            order << action->objectName();
+        QCOMPARE(order, (QStringList{QStringLiteral("mnuHow"), QStringLiteral("mnuProgress"), QStringLiteral("mnuAbout")}));
+        ProgressWindow &progress = openProgress();
+        for (QWidget *control : progress.window()->findChildren<QWidget *>()) {
+            if (!(control->focusPolicy() & Qt::TabFocus) || !control->isVisibleTo(progress.window()))
+                continue;
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(),
+                     qPrintable(control->metaObject()->className() + QStringLiteral(" ") + control->objectName() +
+                                QStringLiteral(" in ") + control->parentWidget()->metaObject()->className()));
+        }
+        progress.Unload();
+        program->showMainMenu(false);
+        QVERIFY(program->mainMenu().window()->findChild<QAction *>(QStringLiteral("mnuProgress")));
+    }
+};
+
+QTEST_MAIN(tst_Progress)
+#include "tst_progress.moc"
