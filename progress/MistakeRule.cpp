@@ -2,27 +2,26 @@
 
 #include <QHash>
 
+ItemState AfterAttempt(ItemState state, const Attempt &attempt)
+{
+    if (!attempt.right || attempt.solutionShown)
+        return {true, 0};
+    if (attempt.retry)
+        return {state.open, 0};
+    if (state.open && ++state.cleanStreak >= 2)
+        return {false, 0};
+    return state;
+}
+
 QStringList ItemsToPractise(const std::vector<Attempt> &attempts)
 {
-    struct State
-    {
-        bool open = false;
-        int cleanStreak = 0;
-    };
-    QHash<QString, State> states;
+    QHash<QString, ItemState> states;
     QStringList order;
     for (const Attempt &attempt : attempts) {
-        State &state = states[attempt.item];
-        if (!attempt.right || attempt.solutionShown) {
-            if (!order.contains(attempt.item))
-                order << attempt.item;
-            state = {true, 0};
-        } else if (attempt.retry) {
-            // Right after a wrong try: the item is not yet known.
-            state.cleanStreak = 0;
-        } else if (state.open && ++state.cleanStreak >= 2) {
-            state.open = false;
-        }
+        ItemState &state = states[attempt.item];
+        state = AfterAttempt(state, attempt);
+        if (state.open && !order.contains(attempt.item))
+            order << attempt.item;
     }
     QStringList items;
     for (const QString &item : order) {

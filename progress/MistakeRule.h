@@ -14,8 +14,19 @@ struct Attempt
     bool retry = false;
 };
 
-// The items to practise again: answered wrongly, or right only with the
-// solution shown, and not answered right at the first try (no wrong try, no
-// solution) twice in a row since. `attempts` are in the order given; the items
-// come in the order of their first mistake.
+// Where an item stands: to be practised again, and how many answers right at
+// the first try (no wrong try, no solution) it has had in a row since.
+struct ItemState
+{
+    bool open = false;
+    int cleanStreak = 0;
+};
+
+// The rule: an answer wrong, or right only with the solution shown, puts the
+// item among the mistakes; two answers right at the first try in a row take it
+// out again; a right answer after a wrong try breaks the row.
+ItemState AfterAttempt(ItemState state, const Attempt &attempt);
+
+// The rule over a whole history, in the order given; the items come in the
+// order of their first mistake.
 QStringList ItemsToPractise(const std::vector<Attempt> &attempts);

@@ -53,6 +53,58 @@ qint64 newRunId()
     return (QDateTime::currentMSecsSinceEpoch() << 16) | qint64(QRandomGenerator::global()->bounded(1 << 16));
 }
 
+QSqlError recordAnswer(QSqlDatabase &db, const ProgressRecord::Answer &answer, const QString &at, qint64 runId)
+{
+    QSqlQuery insert(db);
+    insert.prepare(QStringLiteral("INSERT INTO answers(at, exercise, item, expected, given, right, solution_shown, "
+                                  "retry, run) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariant &value : {QVariant(at), QVariant(answer.exercise), QVariant(answer.item),
+                                  QVariant(answer.expected), QVariant(answer.given), QVariant(int(answer.right)),
+                                  QVariant(int(answer.solutionShown)), QVariant(int(answer.retry)),
+                                  runId ? QVariant(runId) : QVariant()})
+        insert.addBindValue(value);
+    if (!insert.exec())
+        return insert.lastError();
+    const qint64 answerId = insert.lastInsertId().toLongLong();
+
+    if (!answer.retry) {
+        QSqlQuery day(db);
+        day.prepare(QStringLiteral("INSERT INTO days(exercise, day, first_tries, right_first) VALUES(?, ?, 1, ?) "
+                                   "ON CONFLICT(exercise, day) DO UPDATE SET first_tries = first_tries + 1, "
+                                   "right_first = right_first + excluded.right_first"));
+        day.addBindValue(answer.exercise);
+        day.addBindValue(at.left(10));
+        day.addBindValue(int(answer.right && !answer.solutionShown));
+        if (!day.exec())
+            return day.lastError();
+    }
+
+    QSqlQuery item(db);
+    item.prepare(QStringLiteral("SELECT open, clean_streak FROM items WHERE exercise = ? AND item = ?"));
+    item.addBindValue(answer.exercise);
+    item.addBindValue(answer.item);
+    if (!item.exec())
+        return item.lastError();
+    ItemState state;
+    if (item.next())
+        state = {item.value(0).toBool(), item.value(1).toInt()};
+    item.finish();
+    const ItemState after = AfterAttempt(state, {answer.item, answer.right, answer.solutionShown, answer.retry});
+    const bool missed = !answer.right || answer.solutionShown;
+    QSqlQuery update(db);
+    update.prepare(QStringLiteral(
+        "INSERT INTO items(exercise, item, expected, misses, last_missed, first_missed, open, clean_streak) "
+        "VALUES(?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(exercise, item) DO UPDATE SET expected = excluded.expected, "
+        "misses = misses + excluded.misses, last_missed = COALESCE(excluded.last_missed, last_missed), "
+        "first_missed = CASE WHEN open = 0 AND excluded.open = 1 THEN excluded.first_missed ELSE first_missed END, "
+        "open = excluded.open, clean_streak = excluded.clean_streak"));
+    for (const QVariant &value : {QVariant(answer.exercise), QVariant(answer.item), QVariant(answer.expected),
+                                  QVariant(int(missed)), missed ? QVariant(answerId) : QVariant(),
+                                  QVariant(answerId), QVariant(int(after.open)), QVariant(after.cleanStreak)})
+        update.addBindValue(value);
+    return update.exec() ? QSqlError() : update.lastError();
+}
+
 } // namespace
 
 ProgressStore::ProgressStore(QString path)
@@ -134,6 +186,8 @@ bool ProgressStore::migrate(QSqlDatabase &db)
     if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next())
         return false;
     const int found = version.value(0).toInt();
+    // Done with it: the journal mode cannot change while a statement is still reading.
+    version.finish();
     if (found > SchemaVersion) {
         readOnly = true;
         trouble = QStringLiteral("Your progress is not recorded: the file %1 was written by a newer version of "
@@ -141,7 +195,8 @@ bool ProgressStore::migrate(QSqlDatabase &db)
                       .arg(filePath);
         return true;
     }
-    run(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+    if (!run(db, QStringLiteral("PRAGMA journal_mode=WAL")))
+        return false;
     // In WAL mode a commit survives the program being killed at any moment.
     run(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
     if (found == SchemaVersion)
@@ -153,9 +208,15 @@ bool ProgressStore::migrate(QSqlDatabase &db)
         QStringLiteral("CREATE TABLE answers(id INTEGER PRIMARY KEY AUTOINCREMENT, at TEXT NOT NULL, "
                        "exercise TEXT NOT NULL, item TEXT NOT NULL, expected TEXT NOT NULL, given TEXT NOT NULL, "
                        "right INTEGER NOT NULL, solution_shown INTEGER NOT NULL, retry INTEGER NOT NULL, run INTEGER)"),
-        QStringLiteral("CREATE INDEX answers_by_time ON answers(at)"),
-        QStringLiteral("CREATE INDEX answers_by_item ON answers(exercise, item)"),
         QStringLiteral("CREATE INDEX runs_by_exercise ON runs(exercise, outcome)"),
+        // Kept up to date with every answer, so the Progress window reads a few
+        // hundred rows however long the record grows.
+        QStringLiteral("CREATE TABLE items(exercise TEXT NOT NULL, item TEXT NOT NULL, expected TEXT NOT NULL, "
+                       "misses INTEGER NOT NULL DEFAULT 0, last_missed INTEGER, first_missed INTEGER, "
+                       "open INTEGER NOT NULL DEFAULT 0, clean_streak INTEGER NOT NULL DEFAULT 0, "
+                       "PRIMARY KEY(exercise, item))"),
+        QStringLiteral("CREATE TABLE days(exercise TEXT NOT NULL, day TEXT NOT NULL, first_tries INTEGER NOT NULL, "
+                       "right_first INTEGER NOT NULL, PRIMARY KEY(exercise, day))"),
         QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion),
     };
     if (!db.transaction())
@@ -234,16 +295,16 @@ void ProgressStore::answerJudged(const Answer &answer)
 {
     const QString at = now();
     const qint64 runId = currentRun;
+    // The answer and the two summaries it changes, in one small transaction.
     write([answer, at, runId](QSqlDatabase &db) {
-        QSqlQuery query(db);
-        query.prepare(QStringLiteral("INSERT INTO answers(at, exercise, item, expected, given, right, solution_shown, "
-                                     "retry, run) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        for (const QVariant &value :
-             {QVariant(at), QVariant(answer.exercise), QVariant(answer.item), QVariant(answer.expected),
-              QVariant(answer.given), QVariant(int(answer.right)), QVariant(int(answer.solutionShown)),
-              QVariant(int(answer.retry)), runId ? QVariant(runId) : QVariant()})
-            query.addBindValue(value);
-        return executed(query);
+        if (!db.transaction())
+            return db.lastError();
+        const QSqlError error = recordAnswer(db, answer, at, runId);
+        if (!error.isValid() && db.commit())
+            return QSqlError();
+        const QSqlError failed = error.isValid() ? error : db.lastError();
+        db.rollback();
+        return failed;
     });
 }
 
@@ -316,9 +377,7 @@ std::vector<ProgressStore::Summary> ProgressStore::summaries(QDate today, int da
 
     // A first try is an answer with no wrong try before it; it is right only without the solution.
     QSqlQuery shares(db);
-    shares.prepare(QStringLiteral("SELECT exercise, substr(at, 1, 10), COUNT(*), "
-                                  "SUM(right = 1 AND solution_shown = 0) FROM answers "
-                                  "WHERE at >= ? AND retry = 0 GROUP BY exercise, substr(at, 1, 10)"));
+    shares.prepare(QStringLiteral("SELECT exercise, day, first_tries, right_first FROM days WHERE day >= ?"));
     shares.addBindValue(first.toString(Qt::ISODate));
     shares.exec();
     while (shares.next()) {
@@ -342,9 +401,8 @@ std::vector<ProgressStore::Missed> ProgressStore::mostMissed(int count)
         return result;
     QSqlDatabase db = database();
     QSqlQuery query(db);
-    query.prepare(QStringLiteral("SELECT exercise, item, MAX(expected), COUNT(*) AS misses FROM answers "
-                                 "WHERE right = 0 OR solution_shown = 1 GROUP BY exercise, item "
-                                 "ORDER BY misses DESC, MAX(id) DESC LIMIT ?"));
+    query.prepare(QStringLiteral("SELECT exercise, item, expected, misses FROM items WHERE misses > 0 "
+                                 "ORDER BY misses DESC, last_missed DESC LIMIT ?"));
     query.addBindValue(count);
     query.exec();
     while (query.next())
@@ -359,18 +417,13 @@ QStringList ProgressStore::mistakes(const QString &exercise)
         return {};
     QSqlDatabase db = database();
     QSqlQuery query(db);
-    // Only the items that were ever missed can be among the mistakes.
-    query.prepare(QStringLiteral("SELECT item, right, solution_shown, retry FROM answers WHERE exercise = ? AND item IN "
-                                 "(SELECT item FROM answers WHERE exercise = ? AND (right = 0 OR solution_shown = 1)) "
-                                 "ORDER BY id"));
-    query.addBindValue(exercise);
+    query.prepare(QStringLiteral("SELECT item FROM items WHERE exercise = ? AND open = 1 ORDER BY first_missed"));
     query.addBindValue(exercise);
     query.exec();
-    std::vector<Attempt> attempts;
+    QStringList items;
     while (query.next())
-        attempts.push_back({query.value(0).toString(), query.value(1).toBool(), query.value(2).toBool(),
-                            query.value(3).toBool()});
-    return ItemsToPractise(attempts);
+        items << query.value(0).toString();
+    return items;
 }
 
 bool ProgressStore::exportCsv(QIODevice &out)
@@ -408,6 +461,7 @@ bool ProgressStore::forget()
             return db.lastError();
         QSqlQuery query(db);
         if (query.exec(QStringLiteral("DELETE FROM answers")) && query.exec(QStringLiteral("DELETE FROM runs")) &&
+            query.exec(QStringLiteral("DELETE FROM items")) && query.exec(QStringLiteral("DELETE FROM days")) &&
             db.commit())
             return QSqlError();
         const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
