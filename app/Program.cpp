@@ -163,13 +163,12 @@ void Program::practiseMistakes(Exercise exercise)
     const QStringList items = store.mistakes(exerciseCode(exercise));
     if (!target || items.isEmpty())
         return;
-    // The exercise takes the place of the main menu and of any other exercise window.
+    // The exercise opens fresh, as from the main menu, in place of the menu and of
+    // any exercise window (a run going on there is left).
     for (Form *other : {static_cast<Form *>(mainMenuWindow.get()), static_cast<Form *>(suffixDrill.get()),
                         static_cast<Form *>(sentences.get()), static_cast<Form *>(personStory.get()),
-                        static_cast<Form *>(pictureStory.get())}) {
-        if (other != target)
-            other->Unload();
-    }
+                        static_cast<Form *>(pictureStory.get())})
+        other->Unload();
     backgroundWindow->Show();
     open(exercise, *progressWindow, true);
     target->practise(exercise, items);

@@ -10,6 +10,7 @@
 #include "app/alap.h"
 #include "app/hatter.h"
 #include "app/sobre.h"
+#include "progress/ProgressWindow.h"
 #include "common/Feedback.h"
 #include "common/RandomSource.h"
 #include "exercises/frame/AnswerBox.h"
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
@@ -131,7 +133,7 @@ private:
 
 std::vector<Form *> Monkey::forms() const
 {
-    std::vector<Form *> all{&program->about(), &program->mainMenu(), &program->background()};
+    std::vector<Form *> all{&program->about(), &program->mainMenu(), &program->background(), &program->progress()};
     for (Exercise exercise : AllExercises) {
         Form *window = program->windowFor(exercise);
         if (std::find(all.begin(), all.end(), window) == all.end())
@@ -259,8 +261,14 @@ void Monkey::act()
 }
 
 // A message box: read it (a shown solution is remembered), then close it as a learner would.
+// A file dialog is always cancelled: the monkey writes no files.
 void Monkey::actOnModal(QWidget *modal)
 {
+    if (qobject_cast<QFileDialog *>(modal)) {
+        note(QStringLiteral("file dialog: Escape"));
+        QTest::keyClick(modal, Qt::Key_Escape);
+        return;
+    }
     auto *box = qobject_cast<QMessageBox *>(modal);
     if (box && !box->property("monkeySeen").toBool()) {
         box->setProperty("monkeySeen", true);
