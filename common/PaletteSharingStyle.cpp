@@ -7,7 +7,8 @@ namespace {
 
 std::size_t colourHash(const QPalette &palette)
 {
-    std::size_t hash = 0;
+    // The colour group drawn with (a disabled control draws with the disabled one) counts too.
+    std::size_t hash = std::size_t(palette.currentColorGroup());
     for (int group = 0; group < QPalette::NColorGroups; ++group) {
         for (int role = 0; role < QPalette::NColorRoles; ++role) {
             const QBrush &brush = palette.brush(QPalette::ColorGroup(group), QPalette::ColorRole(role));
@@ -41,7 +42,7 @@ const QPalette &PaletteSharingStyle::shared(const QPalette &palette) const
 {
     std::vector<QPalette> &same = palettes[colourHash(palette)];
     for (const QPalette &known : same) {
-        if (known.isCopyOf(palette) || known == palette)
+        if (known.currentColorGroup() == palette.currentColorGroup() && (known.isCopyOf(palette) || known == palette))
             return known;
     }
     ++count;

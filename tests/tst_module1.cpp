@@ -1,6 +1,7 @@
 #include "common/Colour.h"
 #include "common/Module1.h"
 #include "common/Module2.h"
+#include "common/PaletteSharingStyle.h"
 #include "common/RandomSource.h"
 #include "exercises/frame/AnswerBox.h"
 
@@ -20,6 +21,36 @@ class tst_Module1 : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Palettes with the same colours are drawn as one (one key in the style's caches),
+    // each still in its own state: a disabled control keeps its greyed colours.
+    void sharedPalettes_data()
+    {
+        QTest::addColumn<QPalette::ColorGroup>("group");
+        QTest::newRow("active") << QPalette::Active;
+        QTest::newRow("disabled") << QPalette::Disabled;
+        QTest::newRow("inactive") << QPalette::Inactive;
+    }
+
+    void sharedPalettes()
+    {
+        QFETCH(QPalette::ColorGroup, group);
+        PaletteSharingStyle style;
+        const auto built = [](QPalette::ColorGroup current, Bgr back) {
+            QPalette palette = QApplication::palette();
+            palette.setColor(QPalette::Button, Colour::toQColor(back));
+            palette.setCurrentColorGroup(current);
+            return palette;
+        };
+        // Another state drawn first must not lend its colours.
+        style.shared(built(group == QPalette::Active ? QPalette::Disabled : QPalette::Active, 0xE0E0E0));
+        const QPalette first = style.shared(built(group, 0xE0E0E0));
+        const QPalette again = style.shared(built(group, 0xE0E0E0));
+        QCOMPARE(first.currentColorGroup(), group);
+        QCOMPARE(again.cacheKey(), first.cacheKey());
+        QVERIFY(style.shared(built(group, 0x00C000)).cacheKey() != first.cacheKey());
+        QCOMPARE(style.paletteCount(), std::size_t(3));
+    }
+
     // What is pasted into an answer box is what the box shows and what is judged:
     // control characters are blanks, and a paste longer than the box is cut
     // between characters, never inside one.
