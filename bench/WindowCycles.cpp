@@ -8,6 +8,7 @@
 #include "tests/WindowCycles.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <fstream>
@@ -36,7 +37,10 @@ int main(int argc, char *argv[])
 
     SilentFeedback feedback;
     SeededRandom random(1);
-    Program program(feedback, random);
+    // The record in a file, as the program keeps it: every Start adds a run to it.
+    QTemporaryDir dir;
+    ProgressStore store(dir.filePath(QStringLiteral("progress.sqlite")));
+    Program program(feedback, random, &store);
     program.quit = [] {};
     program.showMainMenu(false);
 

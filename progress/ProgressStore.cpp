@@ -199,6 +199,9 @@ bool ProgressStore::migrate(QSqlDatabase &db)
         return false;
     // In WAL mode a commit survives the program being killed at any moment.
     run(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
+    // Writes touch a few pages and the Progress window reads summaries: a small
+    // page cache will do, and the program's memory does not grow with the record.
+    run(db, QStringLiteral("PRAGMA cache_size=-256"));
     if (found == SchemaVersion)
         return true;
     // Version 0 is a new file. Later versions add their steps after this one.

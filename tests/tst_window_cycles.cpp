@@ -4,6 +4,7 @@
 #include "WindowCycles.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -38,7 +39,10 @@ private Q_SLOTS:
     {
         RecordingFeedback feedback;
         ScriptedRandom random;
-        Program program(feedback, random);
+        // The record in a file, as the program keeps it (in memory it would grow with every run started).
+        QTemporaryDir dir;
+        ProgressStore store(dir.filePath(QStringLiteral("progress.sqlite")));
+        Program program(feedback, random, &store);
         program.quit = [] {};
         program.showMainMenu(false);
         for (int round = 0; round < 10; ++round)
