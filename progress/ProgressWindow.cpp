@@ -1,26 +1,24 @@
 #include "ProgressWindow.h"
 
+#include "chart/ShareChart.h"
+
 #include "common/Feedback.h"
 #include "common/Module2.h"
 
-#include <QChart>
-#include <QChartView>
 #include <QComboBox>
-#include <QDateTimeAxis>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineSeries>
+#include <QLibrary>
 #include <QLocale>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QScatterSeries>
 #include <QStandardPaths>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
 
 namespace {
@@ -44,6 +42,36 @@ QString percent(int part, int whole)
 QString shortDate(const QDateTime &when)
 {
     return when.isValid() ? QLocale().toString(when.toLocalTime().date(), QLocale::ShortFormat) : QStringLiteral("never");
+}
+
+// The chart module, loaded when the window first needs it: beside the program
+// while it is being built, in the library folder once installed.
+struct ChartModule
+{
+    ShareChart::Make make = nullptr;
+    ShareChart::Show show = nullptr;
+    QString missing;
+};
+
+const ChartModule &chartModule()
+{
+    static const ChartModule module = [] {
+        ChartModule found;
+        for (const QString &folder : {QCoreApplication::applicationDirPath(), QStringLiteral(BIMBALA_BUILD_DIR),
+                                      QStringLiteral(BIMBALA_MODULE_DIR)}) {
+            QLibrary library(folder + QStringLiteral("/bimbala-chart"));
+            if (!library.load())
+                continue;
+            found.make = reinterpret_cast<ShareChart::Make>(library.resolve(ShareChart::MakeName));
+            found.show = reinterpret_cast<ShareChart::Show>(library.resolve(ShareChart::ShowName));
+            if (found.make && found.show)
+                return found;
+            found = {};
+        }
+        found.missing = QStringLiteral("The chart cannot be shown: the module bimbala-chart was not found.");
+        return found;
+    }();
+    return module;
 }
 
 } // namespace
@@ -82,12 +110,13 @@ void ProgressWindow::build(FormWidget &window)
     chartRow->addWidget(ui->chartChoice);
     chartRow->addStretch();
     layout->addLayout(chartRow);
-    ui->chart = new QChartView(client);
+    const ChartModule &module = chartModule();
+    ui->chart = module.make ? module.make(client) : plainLabel(module.missing, client);
     ui->chart->setObjectName(QStringLiteral("chart"));
     ui->chart->setMinimumHeight(220);
-    ui->chart->setRenderHint(QPainter::Antialiasing);
     // The view takes the focus, named after its chart, so a screen reader reads the figures.
-    ui->chart->viewport()->setFocusPolicy(Qt::NoFocus);
+    for (QWidget *inner : ui->chart->findChildren<QWidget *>())
+        inner->setFocusPolicy(Qt::NoFocus);
     ui->chart->setFocusPolicy(Qt::StrongFocus);
     layout->addWidget(ui->chart);
     QObject::connect(ui->chartChoice, &QComboBox::currentIndexChanged, client, [this](int row) { showChart(row); });
@@ -195,40 +224,18 @@ void ProgressWindow::showChart(int row)
     if (row < 0 || row >= int(shown.size()))
         return;
     const ProgressStore::Summary &summary = shown[std::size_t(row)];
-    auto *chart = new QChart;
-    chart->setTitle(QStringLiteral("Exercise %1: right at the first try, per day").arg(summary.exercise));
-    chart->legend()->hide();
-    auto *line = new QLineSeries;
-    auto *points = new QScatterSeries;
-    points->setMarkerSize(7);
+    const QString title = QStringLiteral("Exercise %1: right at the first try, per day").arg(summary.exercise);
+    std::vector<ShareChart::Point> points;
     for (const ProgressStore::DayShare &day : summary.days) {
-        if (day.firstTries == 0)
-            continue;
-        const qreal when = qreal(QDateTime(day.day, QTime(12, 0), Qt::UTC).toMSecsSinceEpoch());
-        const qreal share = 100.0 * day.rightAtFirstTry / day.firstTries;
-        line->append(when, share);
-        points->append(when, share);
+        if (day.firstTries > 0)
+            points.push_back({QDateTime(day.day, QTime(12, 0), Qt::UTC).toMSecsSinceEpoch(),
+                              100.0 * day.rightAtFirstTry / day.firstTries});
     }
-    chart->addSeries(line);
-    chart->addSeries(points);
-    auto *days = new QDateTimeAxis;
-    days->setFormat(QStringLiteral("d MMM"));
-    days->setTickCount(6);
-    days->setRange(QDateTime(summary.days.front().day, QTime(0, 0), Qt::UTC),
-                   QDateTime(summary.days.back().day, QTime(23, 59), Qt::UTC));
-    auto *share = new QValueAxis;
-    share->setRange(0, 100);
-    share->setLabelFormat(QStringLiteral("%d %%"));
-    chart->addAxis(days, Qt::AlignBottom);
-    chart->addAxis(share, Qt::AlignLeft);
-    for (QAbstractSeries *series : chart->series()) {
-        series->attachAxis(days);
-        series->attachAxis(share);
-    }
-    QChart *old = ui->chart->chart();
-    ui->chart->setChart(chart);
-    delete old;
-    ui->chart->setAccessibleName(chart->title());
+    if (const ShareChart::Show show = chartModule().show)
+        show(ui->chart, title, points.data(), int(points.size()),
+             QDateTime(summary.days.front().day, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch(),
+             QDateTime(summary.days.back().day, QTime(23, 59), Qt::UTC).toMSecsSinceEpoch());
+    ui->chart->setAccessibleName(title);
     ui->chart->setAccessibleDescription(
         QStringLiteral("%1 first tries in the last %2 days, %3 right")
             .arg(summary.firstTries)

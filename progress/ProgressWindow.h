@@ -8,7 +8,6 @@
 #include <memory>
 
 class Feedback;
-class QChartView;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -50,7 +49,7 @@ private:
         QGroupBox *exerciseBox = nullptr;
         QWidget *exerciseGrid = nullptr; // rebuilt at every fill
         QComboBox *chartChoice = nullptr;
-        QChartView *chart = nullptr;
+        QWidget *chart = nullptr; // a chart view from the chart module
         QTableWidget *missed = nullptr;
         QPushButton *exportButton = nullptr;
         QPushButton *forgetButton = nullptr;

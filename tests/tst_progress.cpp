@@ -10,7 +10,6 @@
 #include <QAccessible>
 #include <QAction>
 #include <QBuffer>
-#include <QChartView>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -494,6 +493,9 @@ private Q_SLOTS:
             order << action->objectName();
         QCOMPARE(order, (QStringList{QStringLiteral("mnuHow"), QStringLiteral("mnuProgress"), QStringLiteral("mnuAbout")}));
         ProgressWindow &progress = openProgress();
+        // The chart comes from its module, loaded now and not at start-up.
+        auto *chart = progress.window()->findChild<QWidget *>(QStringLiteral("chart"));
+        QCOMPARE(QByteArray(chart->metaObject()->className()), QByteArray("QChartView"));
         for (QWidget *control : progress.window()->findChildren<QWidget *>()) {
             if (!(control->focusPolicy() & Qt::TabFocus) || !control->isVisibleTo(progress.window()))
                 continue;
