@@ -107,6 +107,11 @@ private:
         answerWith(suffixAnswer(drill, base));
         return base;
     }
+    void restartWith(ProgressStore *store)
+    {
+        program = std::make_unique<Program>(feedback, random, store);
+        program->quit = [this] { ++quits; };
+    }
     ProgressWindow &openProgress()
     {
         window()->window()->findChild<QAction *>(QStringLiteral("mnuProgress"))->trigger();
@@ -121,6 +126,10 @@ private Q_SLOTS:
     // exactly the two words missed.
     void runRecordedAndMistakesPractised()
     {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        auto store = std::make_unique<ProgressStore>(path);
+        restartWith(store.get());
         open(Exercise::Ex1a);
         startButton()->click();
         QStringList missed;
@@ -137,6 +146,11 @@ private Q_SLOTS:
         }
         QVERIFY(done());
 
+        // The program ends and starts again: the record is read back from its file.
+        program->end();
+        program.reset();
+        store = std::make_unique<ProgressStore>(path);
+        restartWith(store.get());
         const QList<QStringList> records = exported(program->record());
         QVERIFY(records.size() > 16);
         QCOMPARE(records.first().at(Item), QStringLiteral("item"));
@@ -157,7 +171,10 @@ private Q_SLOTS:
         QVERIFY(retries >= 2);
         QCOMPARE(solutions, 1);
 
-        ProgressWindow &progress = openProgress();
+        program->showMainMenu(false);
+        program->mainMenu().window()->findChild<QAction *>(QStringLiteral("mnuProgress"))->trigger();
+        ProgressWindow &progress = program->progress();
+        QVERIFY(progress.isLoaded());
         QWidget *shown = progress.window();
         auto *grid = shown->findChild<QGroupBox *>();
         QVERIFY(grid);
@@ -337,8 +354,7 @@ private Q_SLOTS:
                 addAnswer(store, QStringLiteral("1a"), QString(500, u'x') + QString::number(i), true);
         }
         program.reset();
-        program = std::make_unique<Program>(feedback, random, &store);
-        program->quit = [this] { ++quits; };
+        restartWith(&store);
         open(Exercise::Ex1a);
         startButton()->click();
         for (int item = 0; item < 3; ++item)
@@ -446,8 +462,7 @@ private Q_SLOTS:
         const QString path = dir.filePath(QStringLiteral("sub/progress.sqlite"));
         ProgressStore store(path);
         program.reset();
-        program = std::make_unique<Program>(feedback, random, &store);
-        program->quit = [this] { ++quits; };
+        restartWith(&store);
         program->start();
         QVERIFY(!QFile::exists(path));
         QTRY_VERIFY_WITH_TIMEOUT(program->mainMenu().isLoaded(), 5000);
