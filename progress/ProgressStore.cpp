@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QIODevice>
 #include <QRandomGenerator>
 #include <QSqlDatabase>

@@ -4,6 +4,7 @@
 
 #include "common/Feedback.h"
 #include "common/Module2.h"
+#include "common/Topmost.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -154,6 +155,8 @@ void ProgressWindow::Form_Load()
     fill();
     window()->adjustSize();
     CentreForm(window());
+    // The exercise windows stay on top; the window opened from them must show above them.
+    SetTopmost(window(), true);
 }
 
 void ProgressWindow::fill()
