@@ -27,6 +27,10 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 case "${1:-}" in
 run)
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [[ "${QT_QPA_PLATFORM:-}" != offscreen* ]]; then
+        echo "Bimbala needs a graphical session to show its windows, and none was found (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
+        exit 1
+    fi
     ensure_packages "${BUILD_PACKAGES[@]}"
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build -j "$jobs"

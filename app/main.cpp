@@ -1,11 +1,25 @@
+#include "app/CommandLine.h"
 #include "app/Program.h"
 #include "common/Feedback.h"
 #include "common/RandomSource.h"
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Help, version, a wrong option or no display: said plainly, before Qt would need a display.
+    const CommandLine line = CommandLine::decide(arguments, CommandLine::displayAvailable());
+    if (!line.run) {
+        std::fputs(line.output.toLocal8Bit().constData(), stdout);
+        std::fputs(line.error.toLocal8Bit().constData(), stderr);
+        return line.exitCode;
+    }
+
     QApplication application(argc, argv);
     PrepareApplication();
 
