@@ -37,7 +37,8 @@ run)
     exec ./build/bimbala
     ;;
 test)
-    ensure_packages "${BUILD_PACKAGES[@]}"
+    # The validators of the desktop entry and the AppStream data, and CPack's dpkg-shlibdeps.
+    ensure_packages "${BUILD_PACKAGES[@]}" appstream desktop-file-utils dpkg-dev file
     cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DBIMBALA_TESTS=ON -DBIMBALA_SANITIZE=ON -DBIMBALA_WERROR=ON
     cmake --build build-tests -j "$jobs"
     ctest --test-dir build-tests --output-on-failure -j "$jobs"

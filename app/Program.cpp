@@ -36,7 +36,7 @@ void PrepareApplication()
     // The lower-case name makes the data folder ~/.local/share/bimbala, as desktop programs have it.
     QApplication::setApplicationName(QStringLiteral("bimbala"));
     QApplication::setApplicationDisplayName(QStringLiteral("Bimbala"));
-    QApplication::setDesktopFileName(QStringLiteral("bimbala"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.bimbala"));
     QApplication::setWindowIcon(Pictures::programIcon());
     // The program decides when it ends (End, or its last window closed).
     QApplication::setQuitOnLastWindowClosed(false);

@@ -58,8 +58,9 @@ const ChartModule &chartModule()
 {
     static const ChartModule module = [] {
         ChartModule found;
-        for (const QString &folder : {QCoreApplication::applicationDirPath(), QStringLiteral(BIMBALA_BUILD_DIR),
-                                      QStringLiteral(BIMBALA_MODULE_DIR)}) {
+        const QString program = QCoreApplication::applicationDirPath();
+        for (const QString &folder : {program, QStringLiteral(BIMBALA_BUILD_DIR),
+                                      program + QStringLiteral("/" BIMBALA_MODULE_DIR_FROM_PROGRAM)}) {
             QLibrary library(folder + QStringLiteral("/bimbala-chart"));
             if (!library.load())
                 continue;
@@ -114,7 +115,7 @@ void ProgressWindow::build(FormWidget &window)
     const ChartModule &module = chartModule();
     ui->chart = module.make ? module.make(client) : plainLabel(module.missing, client);
     ui->chart->setObjectName(QStringLiteral("chart"));
-    ui->chart->setMinimumHeight(220);
+    ui->chart->setMinimumHeight(180);
     // The view takes the focus, named after its chart, so a screen reader reads the figures.
     for (QWidget *inner : ui->chart->findChildren<QWidget *>())
         inner->setFocusPolicy(Qt::NoFocus);
@@ -134,7 +135,7 @@ void ProgressWindow::build(FormWidget &window)
     ui->missed->verticalHeader()->hide();
     ui->missed->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->missed->horizontalHeader()->setStretchLastSection(true);
-    ui->missed->setMinimumHeight(200);
+    ui->missed->setMinimumHeight(140);
     layout->addWidget(ui->missed);
 
     auto *buttons = new QDialogButtonBox(client);
