@@ -42,6 +42,7 @@ void PrepareApplication()
     QApplication::setQuitOnLastWindowClosed(false);
     InstallFontSubstitutions();
     InstallPaletteSharingStyle();
+    LoadClearColours();
 }
 
 Program::Program(Feedback &feedback, RandomSource &random, ProgressStore *recordStore)

@@ -1,10 +1,14 @@
 #include "Colour.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QWidget>
+
+#include <cmath>
 
 namespace {
 
@@ -34,37 +38,143 @@ QColor toQColor(Bgr bgr)
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
+namespace {
+
+bool clearMode = false;
+
+double channel(quint32 value)
+{
+    const double c = double(value) / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double luminance(Bgr bgr)
+{
+    return 0.2126 * channel(bgr & 0xFF) + 0.7152 * channel((bgr >> 8) & 0xFF) + 0.0722 * channel((bgr >> 16) & 0xFF);
+}
+
+// The same hue, darker by a tenth.
+Bgr darker(Bgr bgr)
+{
+    const auto scaled = [bgr](int shift) { return quint32(((bgr >> shift) & 0xFF) * 9 / 10) << shift; };
+    return scaled(0) | scaled(8) | scaled(16);
+}
+
+QPalette::ColorRole backRole(const QWidget *control)
+{
+    if (isTextEntry(control))
+        return QPalette::Base;
+    return qobject_cast<const QAbstractButton *>(control) ? QPalette::Button : QPalette::Window;
+}
+
+QPalette::ColorRole foreRole(const QWidget *control)
+{
+    if (isTextEntry(control))
+        return QPalette::Text;
+    return qobject_cast<const QAbstractButton *>(control) ? QPalette::ButtonText : QPalette::WindowText;
+}
+
+Bgr fromQColor(const QColor &colour)
+{
+    return Bgr(colour.red()) | Bgr(colour.green()) << 8 | Bgr(colour.blue()) << 16;
+}
+
+// Puts the control's colours, designed or made readable, on its palette. A colour
+// the program did not set is taken from the palette the control inherits. A label
+// gets a filled background when its back colour is set, and keeps what it has after.
+void applyColours(QWidget *control, bool settingBack = false)
+{
+    const QVariant back = control->property(BackColorProperty);
+    const QVariant fore = control->property(ForeColorProperty);
+    if (!back.isValid() && !fore.isValid())
+        return;
+    QPalette palette = control->palette();
+    const Bgr designedBack = back.isValid() ? back.toUInt() : fromQColor(palette.color(backRole(control)));
+    const Bgr designedFore = fore.isValid() ? fore.toUInt() : fromQColor(palette.color(foreRole(control)));
+    const auto [paintFore, paintBack] = Colour::painted(designedFore, designedBack);
+    if (back.isValid() || paintBack != designedBack) {
+        palette.setColor(backRole(control), Colour::toQColor(paintBack));
+        if (settingBack && backRole(control) == QPalette::Window)
+            control->setAutoFillBackground(true);
+    }
+    if (fore.isValid() || paintFore != designedFore)
+        palette.setColor(foreRole(control), Colour::toQColor(paintFore));
+    control->setPalette(palette);
+}
+
+} // namespace
+
 void setBackColor(QWidget *control, Bgr bgr)
 {
     control->setProperty(BackColorProperty, bgr);
-    QPalette palette = control->palette();
-    const QColor colour = toQColor(bgr);
-    if (isTextEntry(control)) {
-        palette.setColor(QPalette::Base, colour);
-    } else if (qobject_cast<QAbstractButton *>(control)) {
-        palette.setColor(QPalette::Button, colour);
-    } else {
-        palette.setColor(QPalette::Window, colour);
-        control->setAutoFillBackground(true);
-    }
-    control->setPalette(palette);
+    applyColours(control, true);
 }
 
 void setForeColor(QWidget *control, Bgr bgr)
 {
     control->setProperty(ForeColorProperty, bgr);
-    QPalette palette = control->palette();
-    const QColor colour = toQColor(bgr);
-    if (isTextEntry(control))
-        palette.setColor(QPalette::Text, colour);
-    else if (qobject_cast<QAbstractButton *>(control))
-        palette.setColor(QPalette::ButtonText, colour);
-    else
-        palette.setColor(QPalette::WindowText, colour);
-    control->setPalette(palette);
+    applyColours(control);
+}
+
+double contrast(Bgr a, Bgr b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+void setClearColours(bool on)
+{
+    clearMode = on;
+}
+
+bool clearColours()
+{
+    return clearMode;
+}
+
+std::pair<Bgr, Bgr> painted(Bgr fore, Bgr back)
+{
+    if (!clearMode)
+        return {fore, back};
+    // Light text on a darker ground: the ground darkens; dark text: the text does.
+    const bool lightText = luminance(fore) > luminance(back);
+    while (contrast(fore, back) < ReadableContrast && (lightText ? back : fore) != Black) {
+        if (lightText)
+            back = darker(back);
+        else
+            fore = darker(fore);
+    }
+    return {fore, back};
+}
+
+void repaintAll()
+{
+    for (QWidget *control : QApplication::allWidgets())
+        applyColours(control);
 }
 
 Bgr backColor(const QWidget *control) { return control->property(BackColorProperty).toUInt(); }
 Bgr foreColor(const QWidget *control) { return control->property(ForeColorProperty).toUInt(); }
 
 } // namespace Colour
+
+namespace {
+
+QSettings settings()
+{
+    return QSettings(QStringLiteral("bimbala"), QStringLiteral("bimbala"));
+}
+
+} // namespace
+
+void LoadClearColours()
+{
+    Colour::setClearColours(settings().value(QStringLiteral("clearColours"), false).toBool());
+}
+
+void SetClearColours(bool on)
+{
+    Colour::setClearColours(on);
+    Colour::repaintAll();
+    settings().setValue(QStringLiteral("clearColours"), on);
+}

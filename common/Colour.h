@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QString>
 
+#include <utility>
+
 class QWidget;
 
 // Colours are kept as 24-bit 0xBBGGRR numbers, the form in which the colour
@@ -19,9 +21,32 @@ Bgr fromLiteral(const QString &literal);
 QColor toQColor(Bgr bgr);
 
 // Colour properties of a control, stored on it as numbers and applied to its palette.
+// The numbers stay as designed in every mode; only what is painted may differ.
 void setBackColor(QWidget *control, Bgr bgr);
 void setForeColor(QWidget *control, Bgr bgr);
 Bgr backColor(const QWidget *control);
 Bgr foreColor(const QWidget *control);
+
+// The contrast ratio of two colours (WCAG 2), from 1 to 21.
+double contrast(Bgr a, Bgr b);
+// Readable text needs this much contrast to its background.
+inline constexpr double ReadableContrast = 4.5;
+
+// Clear colours: text and background painted in darker shades of the same hues
+// (or the text darker) wherever the designed pair falls short of ReadableContrast.
+void setClearColours(bool on);
+bool clearColours();
+// The pair painted for a designed text/background pair in the current mode.
+std::pair<Bgr, Bgr> painted(Bgr fore, Bgr back);
+// Paints again every control that has colours of its own, after the mode changed.
+void repaintAll();
+
+} // namespace Colour
+
+// The learner's choice of clear colours, kept between runs of the program.
+void LoadClearColours();
+void SetClearColours(bool on);
+
+namespace Colour {
 
 } // namespace Colour

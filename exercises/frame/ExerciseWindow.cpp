@@ -63,6 +63,11 @@ void ExerciseWindow::buildMenus(FormWidget &window)
     frame->mnuOntop->setObjectName(QStringLiteral("mnuOntop"));
     frame->mnuOntop->setCheckable(true);
     QObject::connect(frame->mnuOntop, &QAction::triggered, &window, [this] { mnuOntop_Click(); });
+    QAction *clear = options->addAction(QStringLiteral("&Clear colours"));
+    clear->setObjectName(QStringLiteral("mnuClearColours"));
+    clear->setCheckable(true);
+    clear->setChecked(Colour::clearColours());
+    QObject::connect(clear, &QAction::toggled, &window, [](bool on) { SetClearColours(on); });
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
