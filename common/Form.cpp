@@ -1,6 +1,9 @@
 #include "Form.h"
 
 #include <QAbstractButton>
+#include <QList>
+
+#include <algorithm>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QTimer>
@@ -37,6 +40,30 @@ void FormWidget::keyPressEvent(QKeyEvent *event)
     QMainWindow::keyPressEvent(event);
 }
 
+void Form::followReadingOrder(QWidget &window)
+{
+    QList<QWidget *> controls;
+    for (QWidget *control : window.findChildren<QWidget *>()) {
+        if ((control->focusPolicy() & Qt::TabFocus) && !control->focusProxy() && !control->isWindow())
+            controls << control;
+    }
+    const auto place = [&window](const QWidget *control) { return QRect(control->mapTo(&window, QPoint()), control->size()); };
+    std::stable_sort(controls.begin(), controls.end(), [&](QWidget *a, QWidget *b) { return place(a).top() < place(b).top(); });
+    QList<QWidget *> ordered;
+    for (qsizetype start = 0; start < controls.size();) {
+        const QRect first = place(controls[start]);
+        qsizetype end = start + 1;
+        while (end < controls.size() && place(controls[end]).top() < first.bottom())
+            ++end;
+        QList<QWidget *> row = controls.mid(start, end - start);
+        std::stable_sort(row.begin(), row.end(), [&](QWidget *a, QWidget *b) { return place(a).left() < place(b).left(); });
+        ordered << row;
+        start = end;
+    }
+    for (qsizetype i = 1; i < ordered.size(); ++i)
+        QWidget::setTabOrder(ordered[i - 1], ordered[i]);
+}
+
 Form::Form(QString name) : formName(std::move(name)) {}
 
 Form::~Form()
@@ -50,6 +77,7 @@ void Form::Show()
         widget = new FormWidget([this] { closeRequested(); });
         widget->setObjectName(formName);
         build(*widget);
+        arrangeTabOrder(*widget);
         Form_Load();
     }
     showWindow();

@@ -76,10 +76,15 @@ protected:
     // The widgets are going: drop every pointer to them, so that a stray use
     // after an unload is a null access and never a use of freed memory.
     virtual void releaseControls() {}
+    // Tab goes as a reader goes; a window laid out at its load orders itself then.
+    virtual void arrangeTabOrder(QWidget &window) { followReadingOrder(window); }
     // The title-bar close box; unloads unless the form says otherwise.
     virtual void closeRequested() { Unload(); }
     // Shows the window; a load step may call it before it ends, as the About window does.
     void showWindow();
+    // Tab goes through the controls as a reader goes through the window: row by row
+    // from the top, each row from the left. Controls whose heights overlap share a row.
+    static void followReadingOrder(QWidget &window);
 
 private:
     void runAfterModal();

@@ -8,7 +8,6 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -138,14 +137,18 @@ void ProgressWindow::build(FormWidget &window)
     ui->missed->setMinimumHeight(140);
     layout->addWidget(ui->missed);
 
-    auto *buttons = new QDialogButtonBox(client);
-    ui->exportButton = buttons->addButton(QStringLiteral("&Export..."), QDialogButtonBox::ActionRole);
+    auto *buttons = new QHBoxLayout;
+    ui->exportButton = new QPushButton(QStringLiteral("&Export..."), client);
     ui->exportButton->setObjectName(QStringLiteral("export"));
-    ui->forgetButton = buttons->addButton(QStringLiteral("&Forget my progress..."), QDialogButtonBox::DestructiveRole);
+    ui->forgetButton = new QPushButton(QStringLiteral("&Forget my progress..."), client);
     ui->forgetButton->setObjectName(QStringLiteral("forget"));
-    QPushButton *close = buttons->addButton(QStringLiteral("C&lose"), QDialogButtonBox::RejectRole);
+    auto *close = new QPushButton(QStringLiteral("C&lose"), client);
     close->setObjectName(QStringLiteral("close"));
-    layout->addWidget(buttons);
+    buttons->addWidget(ui->exportButton);
+    buttons->addWidget(ui->forgetButton);
+    buttons->addStretch();
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
     QObject::connect(ui->exportButton, &QPushButton::clicked, client, [this] { exportClicked(); });
     QObject::connect(ui->forgetButton, &QPushButton::clicked, client, [this] { forgetClicked(); });
     QObject::connect(close, &QPushButton::clicked, client, [this] { Unload(); });
@@ -155,6 +158,8 @@ void ProgressWindow::Form_Load()
 {
     fill();
     window()->adjustSize();
+    window()->layout()->activate();
+    followReadingOrder(*window());
     CentreForm(window());
     // The exercise windows stay on top; the window opened from them must show above them.
     SetTopmost(window(), true);
@@ -276,4 +281,6 @@ void ProgressWindow::forgetClicked()
         return;
     store.forget();
     fill();
+    window()->layout()->activate();
+    followReadingOrder(*window());
 }

@@ -292,7 +292,7 @@ private Q_SLOTS:
         for (int n = 0; n < gapCount(); ++n) {
             QVERIFY2(isOpen(n), qPrintable(QString::number(n)));
             QCOMPARE(gapBox(n)->text(), n == 0 ? QString() : baseOf(n));
-            QCOMPARE(gapBox(n)->accessibleName(), QStringLiteral("Gap %1").arg(n));
+            QCOMPARE(gapBox(n)->accessibleName(), QStringLiteral("Gap %1 of %2").arg(n + 1).arg(gapCount()));
         }
         startButton()->click();
         for (int n = 0; n < gapCount(); ++n) {

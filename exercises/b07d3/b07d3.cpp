@@ -52,6 +52,7 @@ QLabel *pictureFrame(QWidget &parent, const QString &name, const QRect &twips, c
     Controls::place(*frame, name, twips);
     frame->setScaledContents(true);
     frame->setAccessibleName(accessibleName);
+    frame->setProperty("frameName", accessibleName);
     if (bordered)
         frame->setFrameStyle(QFrame::Box | QFrame::Plain);
     return frame;
@@ -158,10 +159,14 @@ void b07d3::showPicture(QLabel *slot, int picture)
     if (picture < 0 || picture > LastPicture) {
         slot->clear();
         slot->setAccessibleDescription({});
+        slot->setAccessibleName(slot->property("frameName").toString() + QStringLiteral(": none"));
         return;
     }
     slot->setPixmap(Image6[std::size_t(picture)]);
-    slot->setAccessibleDescription(QString::fromUtf16(journeyScenes[std::size_t(picture)]));
+    // The scene is what a screen reader says of the frame.
+    const QString scene = QString::fromUtf16(journeyScenes[std::size_t(picture)]);
+    slot->setAccessibleDescription(scene);
+    slot->setAccessibleName(slot->property("frameName").toString() + QStringLiteral(": ") + scene);
 }
 
 // The arrows stop at the second picture: the first is then in view on its left.

@@ -68,7 +68,8 @@ void StoryWindow::buildControls(QWidget &client)
         AnswerBox *box = makeAnswerBox(client, QStringLiteral("Text1_%1").arg(n), place);
         box->setFont(gapFont);
         box->setAlignment(Qt::AlignCenter);
-        box->setAccessibleName(QStringLiteral("Gap %1").arg(n));
+        // A screen reader says which gap it is; the text it holds is its value.
+        box->setAccessibleName(QStringLiteral("Gap %1 of %2").arg(n + 1).arg(gapCount()));
         Colour::setForeColor(box, Colour::Black);
         // Every gap starts open, in the pale colour of its kind.
         Colour::setBackColor(box, shared.KindColour(QString::fromUtf16(item.kind), false).value_or(Colour::White));
@@ -87,6 +88,7 @@ void StoryWindow::buildControls(QWidget &client)
         box->setFont(DesignFont(item.family ? QString::fromUtf16(item.family) : story.pieceFamily, item.pointSize, true));
         box->setAlignment(item.alignLeft ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
         box->setText(QString::fromUtf16(item.text));
+        box->setAccessibleName(QStringLiteral("Story text"));
         Colour::setBackColor(box, story.pieceBack);
         Colour::setForeColor(box, Colour::Black);
         if (story.piecesLocked) {
@@ -116,6 +118,20 @@ void StoryWindow::buildControls(QWidget &client)
 
     // Next is the window's default button: Enter in a gap judges it.
     setDefaultButton(frame->Next);
+}
+
+// As a reader goes, but the fixed pieces of the story come after all the gaps,
+// so that Tab walks the gaps in story order.
+void StoryWindow::arrangeTabOrder(QWidget &window)
+{
+    followReadingOrder(window);
+    QWidget *previous = ui->Text1.back();
+    for (QLineEdit *piece : ui->Text2) {
+        if (piece && piece->focusPolicy() & Qt::TabFocus) {
+            QWidget::setTabOrder(previous, piece);
+            previous = piece;
+        }
+    }
 }
 
 void StoryWindow::releaseOwnControls()

@@ -56,6 +56,7 @@ private:
     void solutionClicked() final;
     QLineEdit *answerBox() const final;
     void releaseOwnControls() final;
+    void arrangeTabOrder(QWidget &window) final;
 
     void personChosen(const QString &chosen);
     QString currentPerson() const;
