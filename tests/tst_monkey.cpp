@@ -30,6 +30,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QStandardPaths>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -564,6 +565,8 @@ class tst_Monkey : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
+        // Settings the monkey changes (Clear colours) go to a test folder, not the user's.
+        QStandardPaths::setTestModeEnabled(true);
         PrepareApplication();
         // The offscreen platform cannot raise windows or pass size hints; saying so
         // at every window shown would bury what matters.
