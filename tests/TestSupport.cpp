@@ -1,6 +1,9 @@
 #include "TestSupport.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTest>
 
 void RecordingFeedback::message(QWidget *, const QString &text, Style style, const QString &title)
@@ -47,6 +50,18 @@ void retype(QWidget *lineEdit, const QString &text)
 void pressEnter(QWidget *widget)
 {
     QTest::keyClick(widget, Qt::Key_Return);
+}
+
+void withMessageBoxes(const std::function<void()> &step, const std::function<void(QMessageBox *)> &onBox)
+{
+    QTimer watcher;
+    watcher.setInterval(20);
+    QObject::connect(&watcher, &QTimer::timeout, &watcher, [&onBox] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+            onBox(box);
+    });
+    watcher.start();
+    step();
 }
 
 } // namespace TestSupport

@@ -7,7 +7,9 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 
+class QMessageBox;
 class QWidget;
 
 // Keeps every message box and beep instead of showing them.
@@ -63,5 +65,8 @@ void type(QWidget *widget, const QString &text);
 // Replaces the text of a line edit by typing it (Ctrl+A first), so key translation runs.
 void retype(QWidget *lineEdit, const QString &text);
 void pressEnter(QWidget *widget);
+// Runs `step` while real message boxes come up, handing each box on show to
+// `onBox`, which reads it and closes it (or leaves it for a later look).
+void withMessageBoxes(const std::function<void()> &step, const std::function<void(QMessageBox *)> &onBox);
 
 } // namespace TestSupport

@@ -136,21 +136,15 @@ private Q_SLOTS:
         const QString text = program->shared().MsgWrong;
         QString said;
         QAccessible::Role role = QAccessible::NoRole;
-        QTimer closer;
-        closer.setInterval(20);
-        connect(&closer, &QTimer::timeout, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
-            role = accessible->role();
-            for (int i = 0; i < accessible->childCount(); ++i)
-                said += accessible->child(i)->text(QAccessible::Name) + u'\n';
-            box->button(QMessageBox::Ok)->click();
-        });
-        closer.start();
-        real.message(nullptr, text, Feedback::Exclamation, QStringLiteral("Bimbala!"));
-        closer.stop();
+        TestSupport::withMessageBoxes(
+            [&] { real.message(nullptr, text, Feedback::Exclamation, QStringLiteral("Bimbala!")); },
+            [&](QMessageBox *box) {
+                QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(box);
+                role = accessible->role();
+                for (int i = 0; i < accessible->childCount(); ++i)
+                    said += accessible->child(i)->text(QAccessible::Name) + u'\n';
+                box->button(QMessageBox::Ok)->click();
+            });
         QVERIFY(role == QAccessible::Dialog || role == QAccessible::AlertMessage);
         QVERIFY2(said.contains(text), qPrintable(said));
     }

@@ -121,19 +121,15 @@ private Q_SLOTS:
         sobre &about = withBoxes.about();
         bool keptWhileOpen = false;
         QElapsedTimer open;
-        QTimer closer;
-        closer.setInterval(50);
-        connect(&closer, &QTimer::timeout, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box || !open.hasExpired(1200)) // well past the 800 ms hand-over
-                return;
-            keptWhileOpen = about.isLoaded() && !withBoxes.mainMenu().isLoaded();
-            box->button(QMessageBox::Ok)->click();
-        });
-        closer.start();
         open.start();
-        QTest::keyClick(about.control<QToolButton>(QStringLiteral("Image2")), Qt::Key_Space);
-        closer.stop();
+        TestSupport::withMessageBoxes(
+            [&] { QTest::keyClick(about.control<QToolButton>(QStringLiteral("Image2")), Qt::Key_Space); },
+            [&](QMessageBox *box) {
+                if (!open.hasExpired(1200)) // well past the 800 ms hand-over
+                    return;
+                keptWhileOpen = about.isLoaded() && !withBoxes.mainMenu().isLoaded();
+                box->button(QMessageBox::Ok)->click();
+            });
         QVERIFY(keptWhileOpen);
         // At once: at the next turn of the event loop, after the click that closed the text.
         QTRY_VERIFY_WITH_TIMEOUT(withBoxes.mainMenu().isLoaded(), 100);
@@ -301,20 +297,14 @@ private Q_SLOTS:
         withBoxes.showMainMenu(false);
         QString shownTitle, shownText;
         QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
-        QTimer closer;
-        closer.setInterval(20);
-        connect(&closer, &QTimer::timeout, this, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            shownTitle = box->windowTitle();
-            shownText = box->text();
-            shownIcon = box->icon();
-            box->button(QMessageBox::Ok)->click();
-        });
-        closer.start();
-        withBoxes.mainMenu().window()->findChild<QAction *>(QStringLiteral("mnuHow"))->trigger();
-        closer.stop();
+        TestSupport::withMessageBoxes(
+            [&] { withBoxes.mainMenu().window()->findChild<QAction *>(QStringLiteral("mnuHow"))->trigger(); },
+            [&](QMessageBox *box) {
+                shownTitle = box->windowTitle();
+                shownText = box->text();
+                shownIcon = box->icon();
+                box->button(QMessageBox::Ok)->click();
+            });
         QCOMPARE(shownTitle, QStringLiteral("How to ..."));
         QCOMPARE(shownIcon, QMessageBox::Information);
         QVERIFY(!shownText.contains(u'\r')); // the box is given plain line breaks
