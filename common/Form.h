@@ -60,10 +60,11 @@ public:
 
     // Runs a modal step the window owns (a message box). The window is not
     // destroyed under it: an unload asked for meanwhile, by a timer say, waits
-    // until the step is over and then happens at once.
+    // until the box is closed and the handler that opened it has finished, and
+    // happens at the next turn of the event loop.
     void runModal(const std::function<void()> &step);
     bool modalOpen() const { return modalDepth > 0; }
-    // Runs the action now, or as soon as the window's modal step is over.
+    // Runs the action now, or once the window's modal step is over (as above).
     void whenNoModalOpen(std::function<void()> action);
     // A message box over this window, as a modal step.
     void showMessage(Feedback &feedback, const QString &text, Feedback::Style style, const QString &title);
