@@ -180,12 +180,8 @@ void b07d1::beginRun(const SuffixDrill *drill, std::vector<int> rows, ProgressRe
     ui->Label3->setVisible(true);
     if (drill && !rows.empty()) {
         showDrillLabels(*drill);
-        // A fresh run: no wrong try of an earlier item carries over. A whole
-        // range is drawn from as floor(n * r + first).
-        if (rows.front() == 0 && int(rows.size()) == rows.back() + 1)
-            run.begin(0, rows.back());
-        else
-            run.begin(std::move(rows));
+        // A fresh run: no wrong try of an earlier item carries over.
+        run.begin(std::move(rows));
         recordRunStart(drill->exercise, variant);
         Randi();
     }

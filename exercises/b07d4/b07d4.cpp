@@ -258,12 +258,7 @@ void b07d4::beginRun(std::vector<int> rows, ProgressRecord::Variant variant)
     // Every run starts with all keys, so a run interrupted by a switch or a
     // closed window cannot leave rows that the draw would wait for in vain.
     kulcslista();
-    // A whole range is drawn from as floor(n * r + first).
-    const bool whole = rows.back() - rows.front() + 1 == int(rows.size());
-    if (whole)
-        run.begin(rows.front(), rows.back());
-    else
-        run.begin(std::move(rows));
+    run.begin(std::move(rows));
     CurrentItem = run.drawNext(random).value_or(0);
     recordRunStart(runExercise(), variant);
     if (Mode == RunMode::Extended5)

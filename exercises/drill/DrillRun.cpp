@@ -2,24 +2,18 @@
 
 #include "common/RandomSource.h"
 
-#include <numeric>
+#include <algorithm>
 #include <utility>
-
-void DrillRun::begin(int first, int last)
-{
-    std::vector<int> range(std::size_t(std::max(0, last - first + 1)));
-    std::iota(range.begin(), range.end(), first);
-    begin(std::move(range));
-    // Slots are numbered as the rows, so a draw over a whole range is the
-    // designed floor(n * r + first).
-    firstSlot = first;
-}
 
 void DrillRun::begin(std::vector<int> runRows)
 {
     rows = std::move(runRows);
     open.assign(rows.size(), true);
-    firstSlot = 0;
+    // Over a whole range of rows the slots are numbered as the rows, so that a
+    // draw is the designed floor(n * r + first).
+    const bool wholeRange = !rows.empty() && std::is_sorted(rows.begin(), rows.end()) &&
+                            rows.back() - rows.front() + 1 == int(rows.size());
+    firstSlot = wholeRange ? rows.front() : 0;
     currentSlot = -1;
     currentRow = -1;
     closedCount = 0;

@@ -20,8 +20,6 @@ public:
 
     explicit DrillRun(AfterRetry afterRetry) : afterRetry(afterRetry) {}
 
-    // A run over the rows first..last.
-    void begin(int first, int last);
     // A run over these rows, in this order of slots.
     void begin(std::vector<int> rows);
     // No run.
