@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
-
-#include <vector>
 
 // One recorded answer, as the mistakes rule sees it.
 struct Attempt
@@ -26,7 +23,3 @@ struct ItemState
 // item among the mistakes; two answers right at the first try in a row take it
 // out again; a right answer after a wrong try breaks the row.
 ItemState AfterAttempt(ItemState state, const Attempt &attempt);
-
-// The rule over a whole history, in the order given; the items come in the
-// order of their first mistake.
-QStringList ItemsToPractise(const std::vector<Attempt> &attempts);

@@ -255,12 +255,21 @@ private Q_SLOTS:
     {
         QFETCH(QString, history);
         QFETCH(QStringList, practise);
-        std::vector<Attempt> attempts;
+        // The rule applied answer by answer, as the record applies it; and the record itself.
+        QMap<QString, ItemState> states;
+        QStringList order;
+        ProgressStore store(QStringLiteral(":memory:"));
         for (const QString &entry : history.split(u' ')) {
-            const QString marks = entry.section(u':', 1);
-            attempts.push_back({entry.section(u':', 0, 0), marks.contains(u'r'), marks.contains(u's'), marks.contains(u't')});
+            const QString item = entry.section(u':', 0, 0), marks = entry.section(u':', 1);
+            const Attempt attempt{item, marks.contains(u'r'), marks.contains(u's'), marks.contains(u't')};
+            states[item] = AfterAttempt(states.value(item), attempt);
+            if (states[item].open && !order.contains(item))
+                order << item;
+            store.answerJudged({QStringLiteral("1a"), item, item, item, attempt.right, attempt.solutionShown, attempt.retry});
         }
-        QCOMPARE(ItemsToPractise(attempts), practise);
+        order.removeIf([&states](const QString &item) { return !states.value(item).open; });
+        QCOMPARE(order, practise);
+        QCOMPARE(store.mistakes(QStringLiteral("1a")), practise);
     }
 
     void csvQuoting_data()
