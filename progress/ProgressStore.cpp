@@ -2,6 +2,7 @@
 
 #include "Csv.h"
 #include "MistakeRule.h"
+#include "exercises/frame/Exercise.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,9 +16,6 @@
 #include <QVariant>
 
 namespace {
-
-const QStringList ExerciseCodes{QStringLiteral("1a"), QStringLiteral("1b"), QStringLiteral("1c"), QStringLiteral("2"),
-                                QStringLiteral("3"),  QStringLiteral("4"),  QStringLiteral("5"),  QStringLiteral("6")};
 
 QString now()
 {
@@ -347,9 +345,11 @@ std::vector<ProgressStore::Summary> ProgressStore::summaries(QDate today, int da
 {
     std::vector<Summary> result;
     const QDate first = today.addDays(1 - days);
-    for (const QString &code : ExerciseCodes) {
+    QStringList codes;
+    for (Exercise exercise : AllExercises) {
         Summary summary;
-        summary.exercise = code;
+        summary.exercise = exerciseCode(exercise);
+        codes << summary.exercise;
         for (int i = 0; i < days; ++i)
             summary.days.push_back({first.addDays(i), 0, 0});
         result.push_back(summary);
@@ -357,7 +357,7 @@ std::vector<ProgressStore::Summary> ProgressStore::summaries(QDate today, int da
     if (!ensureOpen())
         return result;
     QSqlDatabase db = database();
-    const auto indexOf = [](const QString &code) { return std::size_t(ExerciseCodes.indexOf(code)); };
+    const auto indexOf = [&codes](const QString &code) { return std::size_t(codes.indexOf(code)); };
 
     QSqlQuery runs(db);
     runs.exec(QStringLiteral("SELECT exercise, variant, COUNT(*), MAX(ended) FROM runs "
