@@ -141,11 +141,9 @@ void Program::showMainMenu(bool focusEndButton)
     mainMenuWindow->Show();
     if (focusEndButton)
         mainMenuWindow->focusEndButton();
-    // The record opens once the menu is on screen, so start-up never waits for it.
-    if (!storePrepared) {
-        storePrepared = true;
-        QTimer::singleShot(0, &timerContext, [this] { store.prepare(); });
-    }
+    // The record opens once the menu is on screen, so start-up never waits for it
+    // (opening is done once; later calls find it open).
+    QTimer::singleShot(0, &timerContext, [this] { store.prepare(); });
 }
 
 void Program::showAbout()
@@ -166,10 +164,9 @@ void Program::practiseMistakes(Exercise exercise)
         return;
     // The exercise opens fresh, as from the main menu, in place of the menu and of
     // any exercise window (a run going on there is left).
-    for (Form *other : {static_cast<Form *>(mainMenuWindow.get()), static_cast<Form *>(suffixDrill.get()),
-                        static_cast<Form *>(sentences.get()), static_cast<Form *>(personStory.get()),
-                        static_cast<Form *>(pictureStory.get())})
-        other->Unload();
+    mainMenuWindow->Unload();
+    for (Exercise other : AllExercises)
+        windowFor(other)->Unload();
     backgroundWindow->Show();
     open(exercise, *progressWindow, true);
     target->practise(exercise, items);

@@ -82,7 +82,6 @@ private:
     std::unique_ptr<sobre> aboutWindow;
     std::unique_ptr<ProgressWindow> progressWindow;
     bool ending = false;
-    bool storePrepared = false;
     // The context of the program's own timers, so none of them outlives it.
     QObject timerContext;
 };

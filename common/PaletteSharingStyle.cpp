@@ -45,9 +45,16 @@ const QPalette &PaletteSharingStyle::shared(const QPalette &palette) const
         if (known.currentColorGroup() == palette.currentColorGroup() && (known.isCopyOf(palette) || known == palette))
             return known;
     }
-    ++count;
     same.push_back(palette);
     return same.back();
+}
+
+std::size_t PaletteSharingStyle::paletteCount() const
+{
+    std::size_t count = 0;
+    for (const auto &[hash, same] : palettes)
+        count += same.size();
+    return count;
 }
 
 void PaletteSharingStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,

@@ -21,7 +21,7 @@ public:
     // The one palette with these colours, the same object every time.
     const QPalette &shared(const QPalette &palette) const;
     // How many different palettes the program has drawn with so far.
-    std::size_t paletteCount() const { return count; }
+    std::size_t paletteCount() const;
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget = nullptr) const override;
@@ -32,7 +32,6 @@ public:
 
 private:
     mutable std::unordered_map<std::size_t, std::vector<QPalette>> palettes;
-    mutable std::size_t count = 0;
 };
 
 // Makes it the application's style (main, and whoever runs the program's windows at length).

@@ -255,9 +255,6 @@ void b07d4::beginRun(std::vector<int> rows, ProgressRecord::Variant variant)
     setDefaultButton(frame->Next);
     frame->Solution->setEnabled(true);
     ui->Plus->setEnabled(false);
-    // Every run starts with all keys, so a run interrupted by a switch or a
-    // closed window cannot leave rows that the draw would wait for in vain.
-    kulcslista();
     run.begin(std::move(rows));
     CurrentItem = run.drawNext(random).value_or(0);
     recordRunStart(runExercise(), variant);
@@ -308,7 +305,6 @@ void b07d4::accomplished()
     ui->Text3->clear();
     ui->Label3->clear();
     frame->Start->setFocus();
-    kulcslista();
     run.clear();
 }
 
@@ -405,7 +401,7 @@ void b07d4::Enabl()
 
 void b07d4::switchTo(Exercise exercise)
 {
-    // The item on show, the run and the keys stay: until Start, Next and
+    // The item on show and the run stay: until Start, Next and
     // Solution still work on the sentence drawn before the switch.
     Change();
     shared.ExerciseNo = exerciseNoOf(exercise);
