@@ -88,12 +88,16 @@ void applyColours(QWidget *control, bool settingBack = false)
     const QVariant fore = control->property(ForeColorProperty);
     if (!back.isValid() && !fore.isValid())
         return;
+    // What is not set comes from the parent, not from this palette, which an
+    // earlier mode may have changed.
+    const QPalette inherited =
+        control->parentWidget() ? control->parentWidget()->palette() : QApplication::palette(control);
+    const Bgr designedBack = back.isValid() ? back.toUInt() : fromQColor(inherited.color(backRole(control)));
+    const Bgr designedFore = fore.isValid() ? fore.toUInt() : fromQColor(inherited.color(foreRole(control)));
+    const Bgr paintFore = Colour::paintedText(designedFore, designedBack);
     QPalette palette = control->palette();
-    const Bgr designedBack = back.isValid() ? back.toUInt() : fromQColor(palette.color(backRole(control)));
-    const Bgr designedFore = fore.isValid() ? fore.toUInt() : fromQColor(palette.color(foreRole(control)));
-    const auto [paintFore, paintBack] = Colour::painted(designedFore, designedBack);
-    if (back.isValid() || paintBack != designedBack) {
-        palette.setColor(backRole(control), Colour::toQColor(paintBack));
+    if (back.isValid()) {
+        palette.setColor(backRole(control), Colour::toQColor(designedBack));
         if (settingBack && backRole(control) == QPalette::Window)
             control->setAutoFillBackground(true);
     }
@@ -132,19 +136,23 @@ bool clearColours()
     return clearMode;
 }
 
-std::pair<Bgr, Bgr> painted(Bgr fore, Bgr back)
+Bgr paintedText(Bgr fore, Bgr back)
 {
     if (!clearMode)
-        return {fore, back};
-    // Light text on a darker ground: the ground darkens; dark text: the text does.
-    const bool lightText = luminance(fore) > luminance(back);
-    while (contrast(fore, back) < ReadableContrast && (lightText ? back : fore) != Black) {
-        if (lightText)
-            back = darker(back);
-        else
+        return fore;
+    // The ground (a gap's kind, a window's colour) always stays as designed, so no
+    // control stands out as a patch; only the text changes.
+    if (contrast(fore, back) >= ReadableContrast)
+        return fore;
+    // Dark text on a light ground: a darker shade of its own hue.
+    if (luminance(fore) <= luminance(back)) {
+        while (contrast(fore, back) < ReadableContrast && fore != Black)
             fore = darker(fore);
+        if (contrast(fore, back) >= ReadableContrast)
+            return fore;
     }
-    return {fore, back};
+    // Light text, or a ground too dark for dark text: black or white, whichever reads.
+    return contrast(Black, back) >= contrast(White, back) ? Black : White;
 }
 
 void repaintAll()

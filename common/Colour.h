@@ -3,8 +3,6 @@
 #include <QColor>
 #include <QString>
 
-#include <utility>
-
 class QWidget;
 
 // Colours are kept as 24-bit 0xBBGGRR numbers, the form in which the colour
@@ -32,12 +30,13 @@ double contrast(Bgr a, Bgr b);
 // Readable text needs this much contrast to its background.
 inline constexpr double ReadableContrast = 4.5;
 
-// Clear colours: text and background painted in darker shades of the same hues
-// (or the text darker) wherever the designed pair falls short of ReadableContrast.
+// Clear colours: wherever the designed pair falls short of ReadableContrast, the
+// text changes and the ground stays: dark text takes a darker shade of its own hue,
+// light text turns black (white on a ground too dark for black).
 void setClearColours(bool on);
 bool clearColours();
-// The pair painted for a designed text/background pair in the current mode.
-std::pair<Bgr, Bgr> painted(Bgr fore, Bgr back);
+// The text colour painted for a designed text/background pair in the current mode.
+Bgr paintedText(Bgr fore, Bgr back);
 // Paints again every control that has colours of its own, after the mode changed.
 void repaintAll();
 

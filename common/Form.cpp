@@ -44,7 +44,8 @@ void Form::followReadingOrder(QWidget &window)
 {
     QList<QWidget *> controls;
     for (QWidget *control : window.findChildren<QWidget *>()) {
-        if ((control->focusPolicy() & Qt::TabFocus) && !control->focusProxy() && !control->isWindow())
+        // A popup's insides (a combo box's list) belong to another window.
+        if ((control->focusPolicy() & Qt::TabFocus) && !control->focusProxy() && control->window() == &window)
             controls << control;
     }
     const auto place = [&window](const QWidget *control) { return QRect(control->mapTo(&window, QPoint()), control->size()); };

@@ -146,32 +146,39 @@ private Q_SLOTS:
         }
     }
 
-    // The designed lock colours and their clear shades: the same hues, darker.
-    void clearShades_data()
+    // Clear colours keep every ground as designed and change only the text: dark
+    // text to a darker shade of its own hue, light text to black (or white).
+    void clearText_data()
     {
         QTest::addColumn<Bgr>("fore");
         QTest::addColumn<Bgr>("back");
-        QTest::newRow("white on orange (t)") << Colour::White << Bgr(0x10BBFF);
-        QTest::newRow("white on light brown (h)") << Colour::White << Bgr(0x7799CC);
-        QTest::newRow("white on red (al)") << Colour::White << Bgr(0x0000FF);
-        QTest::newRow("white on green (a)") << Colour::White << Bgr(0x00AA00);
-        QTest::newRow("teal on silver") << Bgr(0x808000) << Bgr(0xC0C0C0);
+        QTest::addColumn<Bgr>("clear"); // the text painted; 0xFFFFFFFF: a darker shade of `fore`
+        QTest::newRow("white on orange (t)") << Colour::White << Bgr(0x10BBFF) << Colour::Black;
+        QTest::newRow("white on light brown (h)") << Colour::White << Bgr(0x7799CC) << Colour::Black;
+        QTest::newRow("white on red (al)") << Colour::White << Bgr(0x0000FF) << Colour::Black;
+        QTest::newRow("white on grey") << Colour::White << Bgr(0x808080) << Colour::Black;
+        QTest::newRow("teal on silver") << Bgr(0x808000) << Bgr(0xC0C0C0) << Bgr(0xFFFFFFFF);
+        QTest::newRow("grey on dark grey") << Bgr(0x303030) << Bgr(0x505050) << Colour::White;
+        QTest::newRow("black on white stays") << Colour::Black << Colour::White << Colour::Black;
     }
 
-    void clearShades()
+    void clearText()
     {
         QFETCH(Bgr, fore);
         QFETCH(Bgr, back);
-        QCOMPARE(Colour::painted(fore, back), std::make_pair(fore, back));
+        QFETCH(Bgr, clear);
+        QCOMPARE(Colour::paintedText(fore, back), fore);
         SetClearColours(true);
-        const auto [clearFore, clearBack] = Colour::painted(fore, back);
+        const Bgr clearFore = Colour::paintedText(fore, back);
         SetClearColours(false);
-        QVERIFY(Colour::contrast(clearFore, clearBack) >= Colour::ReadableContrast);
-        const QColor designed = Colour::toQColor(clearFore == fore ? back : fore);
-        const QColor shade = Colour::toQColor(clearFore == fore ? clearBack : clearFore);
-        if (designed.hsvSaturation() > 0)
+        QVERIFY(Colour::contrast(clearFore, back) >= Colour::ReadableContrast);
+        if (clear != 0xFFFFFFFF) {
+            QCOMPARE(clearFore, clear);
+        } else {
+            const QColor designed = Colour::toQColor(fore), shade = Colour::toQColor(clearFore);
             QVERIFY(std::abs(designed.hsvHue() - shade.hsvHue()) <= 6);
-        QVERIFY(shade.value() < designed.value());
+            QVERIFY(shade.value() < designed.value());
+        }
     }
 };
 
