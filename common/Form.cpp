@@ -8,7 +8,8 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-FormWidget::FormWidget(std::function<void()> closeRequested) : closeRequested(std::move(closeRequested))
+FormWidget::FormWidget(std::function<void()> closeRequested, std::function<void()> activated)
+    : closeRequested(std::move(closeRequested)), activated(std::move(activated))
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
 }
@@ -16,6 +17,7 @@ FormWidget::FormWidget(std::function<void()> closeRequested) : closeRequested(st
 void FormWidget::detach()
 {
     closeRequested = nullptr;
+    activated = nullptr;
     blockSignals(true);
     for (QObject *child : findChildren<QObject *>())
         child->blockSignals(true);
@@ -38,6 +40,13 @@ void FormWidget::keyPressEvent(QKeyEvent *event)
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+void FormWidget::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && activated)
+        activated();
 }
 
 void Form::followReadingOrder(QWidget &window)
@@ -75,7 +84,7 @@ Form::~Form()
 void Form::Show()
 {
     if (!widget) {
-        widget = new FormWidget([this] { closeRequested(); });
+        widget = new FormWidget([this] { closeRequested(); }, [this] { Form_Activate(); });
         widget->setObjectName(formName);
         build(*widget);
         arrangeTabOrder(*widget);

@@ -16,7 +16,7 @@ class FormWidget final : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit FormWidget(std::function<void()> closeRequested);
+    FormWidget(std::function<void()> closeRequested, std::function<void()> activated);
     // Cuts the window off from its form: nothing it or its controls report reaches the form any more.
     void detach();
 
@@ -24,9 +24,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     // Enter on a focused button that does not take it itself clicks the button.
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     std::function<void()> closeRequested;
+    std::function<void()> activated;
 };
 
 // A window object that lives for the whole run of the program while its widgets
@@ -74,6 +76,8 @@ protected:
     virtual void build(FormWidget &window) = 0;
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
+    // The window has come to the front: shown again, raised, or clicked.
+    virtual void Form_Activate() {}
     // The widgets are going: drop every pointer to them, so that a stray use
     // after an unload is a null access and never a use of freed memory.
     virtual void releaseControls() {}

@@ -2,9 +2,11 @@
 
 #include "Csv.h"
 #include "MistakeRule.h"
+#include "SideFile.h"
 #include "exercises/frame/Exercise.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
@@ -13,13 +15,51 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QThread>
+#include <QUrl>
+#include <QUuid>
 #include <QVariant>
+
+#include <initializer_list>
+#include <optional>
 
 namespace {
 
-QString now()
+// SQLite's primary result codes that the record acts on.
+enum SqliteCode { Busy = 5, Locked = 6, Corrupt = 11, NotADatabase = 26 };
+
+int sqliteCode(const QSqlError &error)
 {
-    return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    // Qt gives SQLite's result code as text; the low byte is the primary code
+    // also when extended codes are on.
+    return error.nativeErrorCode().toInt() & 0xff;
+}
+
+// Another connection holds the file for a moment: wait and try again.
+bool isBusy(const QSqlError &error)
+{
+    const int code = sqliteCode(error);
+    return code == Busy || code == Locked;
+}
+
+// Only these mean the file is no record we can ever read.
+bool isUnreadable(const QSqlError &error)
+{
+    const int code = sqliteCode(error);
+    return code == Corrupt || code == NotADatabase;
+}
+
+QString reason(const QSqlError &error)
+{
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
+QSqlError execute(QSqlQuery &query, std::initializer_list<QVariant> values = {})
+{
+    int i = 0;
+    for (const QVariant &value : values)
+        query.bindValue(i++, value);
+    return query.exec() ? QSqlError() : query.lastError();
 }
 
 QString variantName(ProgressRecord::Variant variant)
@@ -32,16 +72,16 @@ QString variantName(ProgressRecord::Variant variant)
     return QStringLiteral("basic");
 }
 
-bool run(QSqlDatabase &db, const QString &statement)
+// An entry stamped with the time now: UTC to store, the learner's local day to count by.
+RecordEntry stamped(RecordEntry::Kind kind, qint64 run)
 {
-    QSqlQuery query(db);
-    return query.exec(statement);
-}
-
-// A write step's result: no error when it went through.
-QSqlError executed(QSqlQuery &query)
-{
-    return query.exec() ? QSqlError() : query.lastError();
+    const QDateTime now = QDateTime::currentDateTime();
+    RecordEntry entry;
+    entry.kind = kind;
+    entry.at = now.toUTC().toString(Qt::ISODateWithMs);
+    entry.day = now.date().toString(Qt::ISODate);
+    entry.run = run;
+    return entry;
 }
 
 // A run's number: unique also between two copies of the program writing at once.
@@ -50,75 +90,79 @@ qint64 newRunId()
     return (QDateTime::currentMSecsSinceEpoch() << 16) | qint64(QRandomGenerator::global()->bounded(1 << 16));
 }
 
-QSqlError recordAnswer(QSqlDatabase &db, const ProgressRecord::Answer &answer, const QString &at, qint64 runId)
-{
-    QSqlQuery insert(db);
-    insert.prepare(QStringLiteral("INSERT INTO answers(at, exercise, item, expected, given, right, solution_shown, "
-                                  "retry, run) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    for (const QVariant &value : {QVariant(at), QVariant(answer.exercise), QVariant(answer.item),
-                                  QVariant(answer.expected), QVariant(answer.given), QVariant(int(answer.right)),
-                                  QVariant(int(answer.solutionShown)), QVariant(int(answer.retry)),
-                                  runId ? QVariant(runId) : QVariant()})
-        insert.addBindValue(value);
-    if (!insert.exec())
-        return insert.lastError();
-    const qint64 answerId = insert.lastInsertId().toLongLong();
-
-    if (!answer.retry) {
-        QSqlQuery day(db);
-        day.prepare(QStringLiteral("INSERT INTO days(exercise, day, first_tries, right_first) VALUES(?, ?, 1, ?) "
-                                   "ON CONFLICT(exercise, day) DO UPDATE SET first_tries = first_tries + 1, "
-                                   "right_first = right_first + excluded.right_first"));
-        day.addBindValue(answer.exercise);
-        day.addBindValue(at.left(10));
-        day.addBindValue(int(answer.right && !answer.solutionShown));
-        if (!day.exec())
-            return day.lastError();
-    }
-
-    QSqlQuery item(db);
-    item.prepare(QStringLiteral("SELECT open, clean_streak FROM items WHERE exercise = ? AND item = ?"));
-    item.addBindValue(answer.exercise);
-    item.addBindValue(answer.item);
-    if (!item.exec())
-        return item.lastError();
-    ItemState state;
-    if (item.next())
-        state = {item.value(0).toBool(), item.value(1).toInt()};
-    item.finish();
-    const ItemState after = AfterAttempt(state, {answer.item, answer.right, answer.solutionShown, answer.retry});
-    const bool missed = !answer.right || answer.solutionShown;
-    QSqlQuery update(db);
-    update.prepare(QStringLiteral(
-        "INSERT INTO items(exercise, item, expected, misses, last_missed, first_missed, open, clean_streak) "
-        "VALUES(?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(exercise, item) DO UPDATE SET expected = excluded.expected, "
-        "misses = misses + excluded.misses, last_missed = COALESCE(excluded.last_missed, last_missed), "
-        "first_missed = CASE WHEN open = 0 AND excluded.open = 1 THEN excluded.first_missed ELSE first_missed END, "
-        "open = excluded.open, clean_streak = excluded.clean_streak"));
-    for (const QVariant &value : {QVariant(answer.exercise), QVariant(answer.item), QVariant(answer.expected),
-                                  QVariant(int(missed)), missed ? QVariant(answerId) : QVariant(),
-                                  QVariant(answerId), QVariant(int(after.open)), QVariant(after.cleanStreak)})
-        update.addBindValue(value);
-    return update.exec() ? QSqlError() : update.lastError();
-}
+// How long a write waits for another copy before the answer is kept for later.
+constexpr int BusyTimeoutMs = 250;
+// At exit the waiting answers get this long to reach the file; then they stay in the side file.
+constexpr int ExitWaitMs = 1000;
+constexpr int RetryBusyMs = 500;
+constexpr int RetryFailedMs = 5000;
 
 } // namespace
+
+// Prepared once when the file opens: an answer then costs no parsing.
+struct ProgressStore::Statements
+{
+    explicit Statements(const QSqlDatabase &db)
+        : begin(db), commit(db), rollback(db), insertAnswer(db), addDay(db), readItem(db), writeItem(db),
+          insertRun(db), endRun(db), addRunTotal(db)
+    {
+        // Takes the write lock at once, so that a busy file is found here and
+        // never half-way through the entries.
+        begin.prepare(QStringLiteral("BEGIN IMMEDIATE"));
+        commit.prepare(QStringLiteral("COMMIT"));
+        rollback.prepare(QStringLiteral("ROLLBACK"));
+        insertAnswer.prepare(QStringLiteral(
+            "INSERT INTO answers(uid, at, exercise, item, expected, given, right, solution_shown, retry, run) "
+            "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(uid) DO NOTHING"));
+        addDay.prepare(QStringLiteral("INSERT INTO days(exercise, day, first_tries, right_first) VALUES(?, ?, 1, ?) "
+                                      "ON CONFLICT(exercise, day) DO UPDATE SET first_tries = first_tries + 1, "
+                                      "right_first = right_first + excluded.right_first"));
+        readItem.prepare(QStringLiteral("SELECT open, clean_streak FROM items WHERE exercise = ? AND item = ?"));
+        writeItem.prepare(QStringLiteral(
+            "INSERT INTO items(exercise, item, expected, misses, last_missed, first_missed, open, clean_streak) "
+            "VALUES(?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(exercise, item) DO UPDATE SET expected = excluded.expected, "
+            "misses = misses + excluded.misses, last_missed = COALESCE(excluded.last_missed, last_missed), "
+            "first_missed = CASE WHEN open = 0 AND excluded.open = 1 THEN excluded.first_missed ELSE first_missed END, "
+            "open = excluded.open, clean_streak = excluded.clean_streak"));
+        insertRun.prepare(
+            QStringLiteral("INSERT OR IGNORE INTO runs(id, exercise, variant, person, started) VALUES(?, ?, ?, ?, ?)"));
+        endRun.prepare(QStringLiteral("UPDATE runs SET ended = ?, outcome = ? WHERE id = ? AND ended IS NULL"));
+        addRunTotal.prepare(QStringLiteral(
+            "INSERT INTO run_totals(exercise, variant, accomplished, last_ended) "
+            "SELECT exercise, variant, 1, ? FROM runs WHERE id = ? ON CONFLICT(exercise, variant) "
+            "DO UPDATE SET accomplished = accomplished + 1, last_ended = MAX(last_ended, excluded.last_ended)"));
+    }
+
+    QSqlQuery begin, commit, rollback, insertAnswer, addDay, readItem, writeItem, insertRun, endRun, addRunTotal;
+};
 
 ProgressStore::ProgressStore(QString path)
     : filePath(std::move(path)),
       connection(QStringLiteral("progress-%1").arg(reinterpret_cast<quintptr>(this), 0, 16))
 {
+    retry.setSingleShot(true);
+    QObject::connect(&retry, &QTimer::timeout, &retry, [this] {
+        if (state == State::Busy)
+            open();
+        flush();
+    });
 }
 
 ProgressStore::~ProgressStore()
 {
-    flushPending();
-    {
-        QSqlDatabase db = database();
-        if (db.isValid())
-            db.close();
+    retry.stop();
+    // A copy that holds the file a moment longer gets that moment.
+    QElapsedTimer waited;
+    waited.start();
+    while (!pending.empty() && busy && waited.elapsed() < ExitWaitMs) {
+        QThread::msleep(50);
+        if (state == State::Busy)
+            open();
+        flush();
     }
-    QSqlDatabase::removeDatabase(connection);
+    if (sideFile)
+        sideFile->keep(pending);
+    closeConnection();
 }
 
 QString ProgressStore::defaultPath()
@@ -138,96 +182,176 @@ void ProgressStore::prepare()
 
 bool ProgressStore::ensureOpen()
 {
-    if (!tried) {
-        tried = true;
-        opened = openFile();
-    }
-    return opened;
+    if (state == State::NotOpened)
+        open();
+    return state == State::Open || state == State::ReadOnly;
 }
 
-bool ProgressStore::openFile()
+void ProgressStore::closeConnection()
+{
+    statements.reset();
+    {
+        QSqlDatabase db = database();
+        if (db.isValid())
+            db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+}
+
+QSqlError ProgressStore::openConnection(const QString &name, const QString &options)
+{
+    closeConnection();
+    databaseName = name;
+    readOptions = options;
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+    db.setDatabaseName(name);
+    db.setConnectOptions(options);
+    return db.open() ? QSqlError() : db.lastError();
+}
+
+void ProgressStore::open()
 {
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+        state = State::Closed;
         trouble = QStringLiteral("Your progress cannot be recorded: the SQLite driver of Qt is not installed.");
-        return false;
+        return;
     }
+    const QString wait = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs);
     const bool inMemory = filePath == QLatin1String(":memory:");
-    if (!inMemory && !QDir().mkpath(QFileInfo(filePath).absolutePath())) {
-        trouble = QStringLiteral("Your progress cannot be recorded: the folder %1 cannot be created.")
-                      .arg(QFileInfo(filePath).absolutePath());
-        return false;
-    }
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-            db.setDatabaseName(filePath);
-            // Another copy of the program may be writing: wait for it a moment, never long.
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=250"));
-            if (db.open() && migrate(db))
-                return true;
-            db.close();
+    if (inMemory) {
+        // Shared by name, so that an export on another thread reads the same record.
+        openConnection(QStringLiteral("file:bimbala-%1?mode=memory&cache=shared").arg(connection),
+                       QStringLiteral("QSQLITE_OPEN_URI;") + wait);
+    } else {
+        const QFileInfo file(filePath);
+        const QString folder = file.absolutePath();
+        if (!file.exists() && !QDir().mkpath(folder)) {
+            state = State::Closed;
+            trouble = QStringLiteral("Your progress cannot be recorded: the folder %1 cannot be created.").arg(folder);
+            return;
         }
-        QSqlDatabase::removeDatabase(connection);
-        if (!trouble.isEmpty() || inMemory || attempt > 0 || !moveAside())
-            break;
+        const bool folderWritable = QFileInfo(folder).isWritable();
+        if (file.exists() && (!folderWritable || !file.isWritable())) {
+            openReadOnly(folderWritable ? QStringLiteral("the file %1 is read-only").arg(filePath)
+                                        : QStringLiteral("the folder %1 is read-only").arg(folder));
+            return;
+        }
+        if (!folderWritable) {
+            state = State::Closed;
+            trouble = QStringLiteral("Your progress cannot be recorded: the folder %1 is read-only.").arg(folder);
+            return;
+        }
+        if (!sideFile)
+            sideFile = std::make_unique<SideFile>(filePath);
+        openConnection(filePath, wait);
     }
-    if (trouble.isEmpty())
-        trouble = QStringLiteral("Your progress cannot be recorded: the file %1 cannot be opened.").arg(filePath);
-    return false;
+
+    const QSqlError error = [this] {
+        QSqlDatabase db = database();
+        return db.isOpen() ? setUpFile(db) : db.lastError();
+    }();
+    if (state == State::ReadOnly)
+        return; // a newer version's file, left as it is
+    if (!error.isValid()) {
+        state = State::Open;
+        busy = false;
+        statements = std::make_unique<Statements>(database());
+        if (sideFile)
+            sideFile->takeOver(pending);
+        flush();
+        return;
+    }
+    closeConnection();
+    if (isBusy(error)) {
+        // Another copy is creating or migrating the file: ours waits and tries again.
+        state = State::Busy;
+        busy = true;
+        retryLater();
+        return;
+    }
+    if (isUnreadable(error) && !inMemory && !triedAside) {
+        triedAside = true;
+        if (moveAside()) {
+            open();
+            return;
+        }
+    }
+    state = State::Closed;
+    trouble = QStringLiteral("Your progress cannot be recorded: the file %1 cannot be opened (%2).")
+                  .arg(filePath, reason(error));
 }
 
-bool ProgressStore::migrate(QSqlDatabase &db)
+// WAL mode, then the schema brought to this version under the write lock, so
+// that two copies starting together create or migrate it once.
+QSqlError ProgressStore::setUpFile(QSqlDatabase &db)
 {
-    QSqlQuery version(db);
-    // A file that is no database fails here, at its first read.
-    if (!version.exec(QStringLiteral("PRAGMA user_version")) || !version.next())
-        return false;
-    const int found = version.value(0).toInt();
-    // Done with it: the journal mode cannot change while a statement is still reading.
-    version.finish();
-    if (found > SchemaVersion) {
-        readOnly = true;
-        trouble = QStringLiteral("Your progress is not recorded: the file %1 was written by a newer version of "
-                                 "Bimbala and is left as it is.")
-                      .arg(filePath);
-        return true;
+    QSqlQuery query(db);
+    const auto version = [&query]() -> std::optional<int> {
+        if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+            return std::nullopt;
+        const int found = query.value(0).toInt();
+        query.finish();
+        return found;
+    };
+    // A newer version's file is left exactly as it is, its journal mode too.
+    const std::optional<int> seen = version();
+    if (!seen)
+        return query.lastError();
+    if (*seen > SchemaVersion) {
+        state = State::ReadOnly;
+        readOnlyWhy = QStringLiteral("the file %1 was written by a newer version of Bimbala").arg(filePath);
+        trouble = QStringLiteral("Your progress is not recorded: %1 and is left as it is.").arg(readOnlyWhy);
+        return {};
     }
-    if (!run(db, QStringLiteral("PRAGMA journal_mode=WAL")))
-        return false;
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+        return query.lastError();
+    query.finish();
     // In WAL mode a commit survives the program being killed at any moment.
-    run(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
+    query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     // Writes touch a few pages and the Progress window reads summaries: a small
     // page cache will do, and the program's memory does not grow with the record.
-    run(db, QStringLiteral("PRAGMA cache_size=-256"));
-    if (found == SchemaVersion)
-        return true;
-    // Version 0 is a new file. Later versions add their steps after this one.
-    const QStringList steps{
-        QStringLiteral("CREATE TABLE runs(id INTEGER PRIMARY KEY, exercise TEXT NOT NULL, variant TEXT NOT NULL, "
-                       "person TEXT NOT NULL DEFAULT '', started TEXT NOT NULL, ended TEXT, outcome TEXT)"),
-        QStringLiteral("CREATE TABLE answers(id INTEGER PRIMARY KEY AUTOINCREMENT, at TEXT NOT NULL, "
-                       "exercise TEXT NOT NULL, item TEXT NOT NULL, expected TEXT NOT NULL, given TEXT NOT NULL, "
-                       "right INTEGER NOT NULL, solution_shown INTEGER NOT NULL, retry INTEGER NOT NULL, run INTEGER)"),
-        QStringLiteral("CREATE INDEX runs_by_exercise ON runs(exercise, outcome)"),
-        // Kept up to date with every answer, so the Progress window reads a few
-        // hundred rows however long the record grows.
-        QStringLiteral("CREATE TABLE items(exercise TEXT NOT NULL, item TEXT NOT NULL, expected TEXT NOT NULL, "
-                       "misses INTEGER NOT NULL DEFAULT 0, last_missed INTEGER, first_missed INTEGER, "
-                       "open INTEGER NOT NULL DEFAULT 0, clean_streak INTEGER NOT NULL DEFAULT 0, "
-                       "PRIMARY KEY(exercise, item))"),
-        QStringLiteral("CREATE TABLE days(exercise TEXT NOT NULL, day TEXT NOT NULL, first_tries INTEGER NOT NULL, "
-                       "right_first INTEGER NOT NULL, PRIMARY KEY(exercise, day))"),
-        QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion),
-    };
-    if (!db.transaction())
-        return false;
-    for (const QString &step : steps) {
-        if (!run(db, step)) {
-            db.rollback();
-            return false;
+    query.exec(QStringLiteral("PRAGMA cache_size=-256"));
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return query.lastError();
+    // Read again under the write lock: another copy may have created or migrated it meanwhile.
+    const std::optional<int> found = version();
+    if (found > SchemaVersion) {
+        query.exec(QStringLiteral("ROLLBACK"));
+        return setUpFile(db); // a newer copy was quicker: leave its file alone
+    }
+    QSqlError error;
+    if (!found)
+        error = query.lastError();
+    else if (*found < SchemaVersion)
+        error = ProgressSchema::migrate(db, *found);
+    if (!error.isValid() && query.exec(QStringLiteral("COMMIT")))
+        return {};
+    if (!error.isValid())
+        error = query.lastError();
+    query.exec(QStringLiteral("ROLLBACK"));
+    return error;
+}
+
+// A record the program may not change: its history is shown and exported, and
+// the learner is told why new answers are not recorded.
+void ProgressStore::openReadOnly(const QString &why)
+{
+    readOnlyWhy = why;
+    trouble = QStringLiteral("Your progress is shown, but new answers cannot be recorded: %1.").arg(why);
+    const QString uri = QUrl::fromLocalFile(filePath).toString(QUrl::FullyEncoded);
+    // Read-only; or, where no -shm file can be made beside it, as a file nobody changes.
+    for (const QString &mode : {QStringLiteral("?mode=ro"), QStringLiteral("?immutable=1")}) {
+        if (openConnection(uri + mode, QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY")).isValid())
+            continue;
+        QSqlQuery version(database());
+        if (version.exec(QStringLiteral("PRAGMA user_version")) && version.next()) {
+            state = State::ReadOnly;
+            return;
         }
     }
-    return db.commit();
+    closeConnection();
+    state = State::Closed;
+    trouble = QStringLiteral("Your progress cannot be shown or recorded: the file %1 cannot be read.").arg(filePath);
 }
 
 // The file is no database we can read: keep it beside, under a name with the time.
@@ -245,11 +369,31 @@ bool ProgressStore::moveAside()
     return true;
 }
 
+QString ProgressStore::waitingSentence() const
+{
+    const auto answers = std::count_if(pending.begin(), pending.end(),
+                                       [](const RecordEntry &e) { return e.kind == RecordEntry::Kind::Answer; });
+    const QString what = answers == 1 ? QStringLiteral("1 answer waits")
+                                      : QStringLiteral("%1 answers wait").arg(answers);
+    if (!writeFailure.isEmpty())
+        return QStringLiteral("%1 to be recorded: writing to %2 failed (%3); they are kept and written as soon as "
+                              "it works again.")
+            .arg(what, filePath, writeFailure);
+    return QStringLiteral("%1 to be recorded: another copy of Bimbala is using %2 just now; they are kept and "
+                          "written as soon as it is free.")
+        .arg(what, filePath);
+}
+
 QString ProgressStore::problem()
 {
     ensureOpen();
     if (!trouble.isEmpty())
         return trouble;
+    if (!pending.empty())
+        return waitingSentence();
+    if (state == State::Busy)
+        return QStringLiteral("Your progress cannot be shown just now: another copy of Bimbala is using %1.")
+            .arg(filePath);
     if (!movedTo.isEmpty())
         return QStringLiteral("The progress file could not be read; it was moved aside to %1 and a new one begun at %2.")
             .arg(movedTo, filePath);
@@ -258,87 +402,138 @@ QString ProgressStore::problem()
 
 bool ProgressStore::writable()
 {
-    return ensureOpen() && !readOnly && trouble.isEmpty();
+    ensureOpen();
+    return state == State::Open || state == State::Busy;
 }
 
-bool ProgressStore::write(const std::function<QSqlError(QSqlDatabase &)> &step)
+void ProgressStore::add(RecordEntry entry)
 {
     if (!writable())
-        return false;
-    pending.push_back(step);
-    flushPending();
-    return pending.empty();
+        return;
+    pending.push_back(std::move(entry));
+    flush();
 }
 
-void ProgressStore::flushPending()
+// Writes every waiting entry in one transaction. What cannot be written now
+// stays waiting, in memory and in the side file, and is tried again later.
+void ProgressStore::flush()
 {
-    if (!opened || readOnly)
+    if (pending.empty() || state != State::Open)
         return;
-    QSqlDatabase db = database();
-    while (!pending.empty()) {
-        const QSqlError error = pending.front()(db);
-        if (error.isValid()) {
-            // Busy: another copy holds the file; the answer waits for the next write.
-            const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-            if (text.contains(QStringLiteral("locked"), Qt::CaseInsensitive) ||
-                text.contains(QStringLiteral("busy"), Qt::CaseInsensitive))
-                return;
-            trouble = QStringLiteral("Your progress is no longer recorded: writing to %1 failed (%2).").arg(filePath, text);
-            pending.clear();
-            return;
+    Statements &s = *statements;
+    QSqlError error = execute(s.begin);
+    if (!error.isValid()) {
+        for (const RecordEntry &entry : pending) {
+            error = apply(entry);
+            if (error.isValid())
+                break;
         }
-        pending.pop_front();
+        if (!error.isValid())
+            error = execute(s.commit);
+        if (error.isValid())
+            execute(s.rollback);
     }
+    busy = error.isValid() && isBusy(error);
+    if (error.isValid()) {
+        writeFailure = busy ? QString() : reason(error);
+        if (sideFile)
+            sideFile->keep(pending);
+        retryLater();
+        return;
+    }
+    pending.clear();
+    writeFailure.clear();
+    if (sideFile)
+        sideFile->keep(pending);
+    notifyChanged();
+}
+
+void ProgressStore::retryLater()
+{
+    if (!retry.isActive())
+        retry.start(busy ? RetryBusyMs : RetryFailedMs);
+}
+
+void ProgressStore::notifyChanged()
+{
+    if (changed)
+        changed();
+}
+
+QSqlError ProgressStore::apply(const RecordEntry &entry)
+{
+    Statements &s = *statements;
+    switch (entry.kind) {
+    case RecordEntry::Kind::RunStarted:
+        return execute(s.insertRun, {entry.run, entry.exercise, entry.variant, entry.person, entry.at});
+    case RecordEntry::Kind::RunEnded: {
+        const QSqlError error = execute(s.endRun, {entry.at, entry.outcome, entry.run});
+        // Ended once only, however often the entry is written.
+        if (error.isValid() || s.endRun.numRowsAffected() == 0 || entry.outcome != u"accomplished")
+            return error;
+        return execute(s.addRunTotal, {entry.at, entry.run});
+    }
+    case RecordEntry::Kind::Answer: break;
+    }
+
+    QSqlError error = execute(s.insertAnswer, {entry.uid, entry.at, entry.exercise, entry.item, entry.expected,
+                                               entry.given, int(entry.right), int(entry.solutionShown),
+                                               int(entry.retry), entry.run ? QVariant(entry.run) : QVariant()});
+    // Already there: the summaries counted it then.
+    if (error.isValid() || s.insertAnswer.numRowsAffected() == 0)
+        return error;
+    const qint64 answerId = s.insertAnswer.lastInsertId().toLongLong();
+    if (!entry.retry) {
+        error = execute(s.addDay, {entry.exercise, entry.day, int(entry.right && !entry.solutionShown)});
+        if (error.isValid())
+            return error;
+    }
+    error = execute(s.readItem, {entry.exercise, entry.item});
+    if (error.isValid())
+        return error;
+    ItemState state;
+    if (s.readItem.next())
+        state = {s.readItem.value(0).toBool(), s.readItem.value(1).toInt()};
+    s.readItem.finish();
+    const ItemState after = AfterAttempt(state, {entry.item, entry.right, entry.solutionShown, entry.retry});
+    const bool missed = !entry.right || entry.solutionShown;
+    return execute(s.writeItem, {entry.exercise, entry.item, entry.expected, int(missed),
+                                 missed ? QVariant(answerId) : QVariant(), answerId, int(after.open),
+                                 after.cleanStreak});
 }
 
 void ProgressStore::answerJudged(const Answer &answer)
 {
-    const QString at = now();
-    const qint64 runId = currentRun;
-    // The answer and the two summaries it changes, in one small transaction.
-    write([answer, at, runId](QSqlDatabase &db) {
-        if (!db.transaction())
-            return db.lastError();
-        const QSqlError error = recordAnswer(db, answer, at, runId);
-        if (!error.isValid() && db.commit())
-            return QSqlError();
-        const QSqlError failed = error.isValid() ? error : db.lastError();
-        db.rollback();
-        return failed;
-    });
+    RecordEntry entry = stamped(RecordEntry::Kind::Answer, currentRun);
+    entry.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    entry.exercise = answer.exercise;
+    entry.item = answer.item;
+    entry.expected = answer.expected;
+    entry.given = answer.given;
+    entry.right = answer.right;
+    entry.solutionShown = answer.solutionShown;
+    entry.retry = answer.retry;
+    add(std::move(entry));
 }
 
 qint64 ProgressStore::runStarted(const QString &exercise, Variant variant, const QString &person)
 {
-    const qint64 id = newRunId();
-    const QString at = now();
-    currentRun = id;
-    write([=](QSqlDatabase &db) {
-        QSqlQuery query(db);
-        query.prepare(QStringLiteral("INSERT INTO runs(id, exercise, variant, person, started) VALUES(?, ?, ?, ?, ?)"));
-        query.addBindValue(id);
-        query.addBindValue(exercise);
-        query.addBindValue(variantName(variant));
-        query.addBindValue(person.isNull() ? QStringLiteral("") : person);
-        query.addBindValue(at);
-        return executed(query);
-    });
-    return id;
+    currentRun = newRunId();
+    RecordEntry entry = stamped(RecordEntry::Kind::RunStarted, currentRun);
+    entry.exercise = exercise;
+    entry.variant = variantName(variant);
+    entry.person = person.isNull() ? QStringLiteral("") : person;
+    add(std::move(entry));
+    return currentRun;
 }
 
 void ProgressStore::runEnded(qint64 runId, Outcome outcome)
 {
     if (runId == currentRun)
         currentRun = 0;
-    const QString at = now();
-    write([=](QSqlDatabase &db) {
-        QSqlQuery query(db);
-        query.prepare(QStringLiteral("UPDATE runs SET ended = ?, outcome = ? WHERE id = ?"));
-        query.addBindValue(at);
-        query.addBindValue(outcome == Outcome::Accomplished ? QStringLiteral("accomplished") : QStringLiteral("left"));
-        query.addBindValue(runId);
-        return executed(query);
-    });
+    RecordEntry entry = stamped(RecordEntry::Kind::RunEnded, runId);
+    entry.outcome = outcome == Outcome::Accomplished ? QStringLiteral("accomplished") : QStringLiteral("left");
+    add(std::move(entry));
 }
 
 std::vector<ProgressStore::Summary> ProgressStore::summaries(QDate today, int days)
@@ -360,8 +555,8 @@ std::vector<ProgressStore::Summary> ProgressStore::summaries(QDate today, int da
     const auto indexOf = [&codes](const QString &code) { return std::size_t(codes.indexOf(code)); };
 
     QSqlQuery runs(db);
-    runs.exec(QStringLiteral("SELECT exercise, variant, COUNT(*), MAX(ended) FROM runs "
-                             "WHERE outcome = 'accomplished' GROUP BY exercise, variant"));
+    runs.setForwardOnly(true);
+    runs.exec(QStringLiteral("SELECT exercise, variant, accomplished, last_ended FROM run_totals"));
     while (runs.next()) {
         const std::size_t i = indexOf(runs.value(0).toString());
         if (i >= result.size())
@@ -379,8 +574,10 @@ std::vector<ProgressStore::Summary> ProgressStore::summaries(QDate today, int da
 
     // A first try is an answer with no wrong try before it; it is right only without the solution.
     QSqlQuery shares(db);
-    shares.prepare(QStringLiteral("SELECT exercise, day, first_tries, right_first FROM days WHERE day >= ?"));
+    shares.setForwardOnly(true);
+    shares.prepare(QStringLiteral("SELECT exercise, day, first_tries, right_first FROM days WHERE day BETWEEN ? AND ?"));
     shares.addBindValue(first.toString(Qt::ISODate));
+    shares.addBindValue(today.toString(Qt::ISODate));
     shares.exec();
     while (shares.next()) {
         const std::size_t i = indexOf(shares.value(0).toString());
@@ -401,8 +598,8 @@ std::vector<ProgressStore::Missed> ProgressStore::mostMissed(int count)
     std::vector<Missed> result;
     if (!ensureOpen())
         return result;
-    QSqlDatabase db = database();
-    QSqlQuery query(db);
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT exercise, item, expected, misses FROM items WHERE misses > 0 "
                                  "ORDER BY misses DESC, last_missed DESC LIMIT ?"));
     query.addBindValue(count);
@@ -417,8 +614,8 @@ QStringList ProgressStore::mistakes(const QString &exercise)
 {
     if (!ensureOpen())
         return {};
-    QSqlDatabase db = database();
-    QSqlQuery query(db);
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
     query.prepare(QStringLiteral("SELECT item FROM items WHERE exercise = ? AND open = 1 ORDER BY first_missed"));
     query.addBindValue(exercise);
     query.exec();
@@ -428,54 +625,114 @@ QStringList ProgressStore::mistakes(const QString &exercise)
     return items;
 }
 
-bool ProgressStore::exportCsv(QIODevice &out)
+qint64 ProgressStore::answerCount()
 {
     if (!ensureOpen())
-        return false;
-    QSqlDatabase db = database();
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT answers.at, answers.exercise, COALESCE(runs.variant, ''), "
-                                   "COALESCE(runs.person, ''), answers.item, answers.expected, answers.given, "
-                                   "answers.right, answers.solution_shown, answers.retry FROM answers "
-                                   "LEFT JOIN runs ON runs.id = answers.run ORDER BY answers.id")))
-        return false;
-    const auto yesNo = [](const QVariant &value) { return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no"); };
-    bool ok = out.write(Csv::record({QStringLiteral("time (UTC)"), QStringLiteral("exercise"), QStringLiteral("run"),
-                                     QStringLiteral("person"), QStringLiteral("item"), QStringLiteral("right answer"),
-                                     QStringLiteral("answer given"), QStringLiteral("right"),
-                                     QStringLiteral("solution shown"), QStringLiteral("after a wrong try")})
-                            .toUtf8()) >= 0;
-    while (ok && query.next()) {
-        ok = out.write(Csv::record({query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
-                                    query.value(3).toString(), query.value(4).toString(), query.value(5).toString(),
-                                    query.value(6).toString(), yesNo(query.value(7)), yesNo(query.value(8)),
-                                    yesNo(query.value(9))})
-                             .toUtf8()) >= 0;
-    }
-    return ok;
+        return 0;
+    QSqlQuery query(database());
+    // From the first and last id, without reading the table: answers are only ever
+    // deleted all together, so the ids between have no gaps worth counting.
+    if (!query.exec(QStringLiteral("SELECT COALESCE(MAX(id) - MIN(id) + 1, 0) FROM answers")) ||
+        !query.next())
+        return 0;
+    return query.value(0).toLongLong();
 }
 
-bool ProgressStore::forget()
+ProgressStore::Exporter ProgressStore::exporter()
 {
+    if (!ensureOpen())
+        return [](QIODevice &, ExportProgress *) { return false; };
+    static std::atomic<int> exports{0};
+    const QString name = QStringLiteral("%1-export-%2").arg(connection).arg(++exports);
+    return [name, databaseName = databaseName, options = readOptions](QIODevice &out, ExportProgress *progress) {
+        bool ok = false;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(databaseName);
+            db.setConnectOptions(options);
+            QSqlQuery query(db);
+            // Forward only: one row in memory at a time, however long the record.
+            query.setForwardOnly(true);
+            ok = db.open() &&
+                 query.exec(QStringLiteral("SELECT answers.at, answers.exercise, COALESCE(runs.variant, ''), "
+                                           "COALESCE(runs.person, ''), answers.item, answers.expected, "
+                                           "answers.given, answers.right, answers.solution_shown, answers.retry "
+                                           "FROM answers LEFT JOIN runs ON runs.id = answers.run ORDER BY answers.id"));
+            ok = ok && out.write(Csv::record({QStringLiteral("time (UTC)"), QStringLiteral("exercise"),
+                                              QStringLiteral("run"), QStringLiteral("person"), QStringLiteral("item"),
+                                              QStringLiteral("right answer"), QStringLiteral("answer given"),
+                                              QStringLiteral("right"), QStringLiteral("solution shown"),
+                                              QStringLiteral("after a wrong try")})
+                                     .toUtf8()) >= 0;
+            const auto yesNo = [](const QVariant &value) {
+                return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
+            };
+            while (ok && query.next()) {
+                QStringList fields;
+                for (int column = 0; column < 7; ++column)
+                    fields << query.value(column).toString();
+                fields << yesNo(query.value(7)) << yesNo(query.value(8)) << yesNo(query.value(9));
+                ok = out.write(Csv::record(fields).toUtf8()) >= 0;
+                if (progress) {
+                    ++progress->written;
+                    ok = ok && !progress->cancel;
+                }
+            }
+            ok = ok && !query.lastError().isValid();
+            query.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return ok;
+    };
+}
+
+QString ProgressStore::forget()
+{
+    const QString notForgotten = QStringLiteral("Your progress was not forgotten: ");
+    ensureOpen();
+    if (state == State::Busy)
+        return notForgotten + busyNow();
+    if (state == State::ReadOnly)
+        return notForgotten + readOnlyWhy + u'.';
+    if (state != State::Open)
+        return notForgotten + QStringLiteral("the file %1 cannot be changed.").arg(filePath);
+    QSqlError error = execute(statements->begin);
+    if (!error.isValid()) {
+        QSqlQuery query(database());
+        for (const char *table : {"answers", "runs", "items", "days", "run_totals"}) {
+            if (!query.exec(QStringLiteral("DELETE FROM ") + QLatin1String(table))) {
+                error = query.lastError();
+                break;
+            }
+        }
+        if (!error.isValid())
+            error = execute(statements->commit);
+        if (error.isValid())
+            execute(statements->rollback);
+    }
+    if (isBusy(error))
+        return notForgotten + busyNow();
+    if (error.isValid())
+        return notForgotten + QStringLiteral("changing %1 failed (%2).").arg(filePath, reason(error));
+    // What waited to be written goes with the rest.
     pending.clear();
-    return write([](QSqlDatabase &db) {
-        if (!db.transaction())
-            return db.lastError();
-        QSqlQuery query(db);
-        if (query.exec(QStringLiteral("DELETE FROM answers")) && query.exec(QStringLiteral("DELETE FROM runs")) &&
-            query.exec(QStringLiteral("DELETE FROM items")) && query.exec(QStringLiteral("DELETE FROM days")) &&
-            db.commit())
-            return QSqlError();
-        const QSqlError error = query.lastError().isValid() ? query.lastError() : db.lastError();
-        db.rollback();
-        return error;
-    });
+    writeFailure.clear();
+    busy = false;
+    if (sideFile)
+        sideFile->keep(pending);
+    notifyChanged();
+    return {};
+}
+
+QString ProgressStore::busyNow() const
+{
+    return QStringLiteral("another copy of Bimbala is using %1 just now; try again in a moment.").arg(filePath);
 }
 
 void ProgressStore::limitPages(int pages)
 {
     if (!ensureOpen())
         return;
-    QSqlDatabase db = database();
-    run(db, QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
+    QSqlQuery(database()).exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProgressSchema.h"
+#include "RecordEntry.h"
 #include "common/ProgressRecord.h"
 
 #include <QDate>
@@ -7,25 +9,33 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
+#include <atomic>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QIODevice;
 class QSqlDatabase;
 class QSqlError;
+class SideFile;
 
-// The progress record in one SQLite file (WAL mode, a schema version and a
-// migration step). It opens when first needed or when told the main menu is on
-// screen, never before. Whatever goes wrong with the file (a read-only folder, a
-// full disk, a file that is no database, one from a newer version) never stops
-// the exercises: writing simply stops, and problem() says in one sentence what is
-// wrong and where the file is. An unreadable file is moved aside, never deleted.
+// The progress record in one SQLite file (WAL mode, a schema version with one
+// migration step per version). It opens when first needed or when told the main
+// menu is on screen, never before. Nothing about the file stops the exercises,
+// and no answer is lost or hidden:
+// - an answer that finds the file busy (another copy writing) or cannot be
+//   written (a full disk) waits in memory and in a side file beside the record,
+//   is retried on a timer, and at exit, or after a kill, the next start writes it;
+// - a file in a read-only folder is opened for reading: its history shows;
+// - only a file SQLite calls no database, or corrupt, is moved aside, never deleted;
+// - problem() says in one sentence what is wrong and where the file is.
 class ProgressStore final : public ProgressRecord
 {
 public:
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = ProgressSchema::Version;
 
     // A file path, or ":memory:" for a record that lasts as long as the object.
     explicit ProgressStore(QString path);
@@ -44,7 +54,10 @@ public:
     const QString &path() const { return filePath; }
     // Empty while all is well; otherwise one plain sentence for the learner.
     QString problem();
+    // Answers are taken: written now, or kept until they can be.
     bool writable();
+    // Told after what the record holds has changed (answers written, Forget).
+    std::function<void()> changed;
 
     struct DayShare
     {
@@ -62,7 +75,7 @@ public:
         int rightAtFirstTry = 0;
         std::vector<DayShare> days; // oldest first, one per day of the period
     };
-    // Per exercise 1a ... 6, over the `days` days up to `today` (UTC).
+    // Per exercise 1a ... 6, over the `days` days up to `today`, the learner's local day.
     std::vector<Summary> summaries(QDate today, int days = 30);
 
     struct Missed
@@ -77,31 +90,62 @@ public:
     // The items of an exercise to practise again (see MistakeRule).
     QStringList mistakes(const QString &exercise);
 
-    // Every recorded answer as CSV (RFC 4180, UTF-8, a header row).
-    bool exportCsv(QIODevice &out);
-    // Empties the record.
-    bool forget();
+    // How far an export has gone, and the way to stop it, shared with another thread.
+    struct ExportProgress
+    {
+        std::atomic<qint64> written{0};
+        std::atomic<bool> cancel{false};
+    };
+    // About how many answers an export writes, without reading them all.
+    qint64 answerCount();
+    // Writes every recorded answer as CSV (RFC 4180, UTF-8, a header row), read
+    // forward through a connection of its own, so that it may run on another
+    // thread while the program goes on. False when it failed or was cancelled.
+    using Exporter = std::function<bool(QIODevice &out, ExportProgress *progress)>;
+    Exporter exporter();
+    bool exportCsv(QIODevice &out) { return exporter()(out, nullptr); }
+    // Empties the record now, or says in one sentence why it cannot.
+    QString forget();
 
     // For tests of a full disk: the file may not grow beyond this many pages.
     void limitPages(int pages);
 
 private:
+    enum class State { NotOpened, Open, Busy, ReadOnly, Closed };
+    struct Statements;
+
     bool ensureOpen();
-    bool openFile();
-    bool migrate(QSqlDatabase &db);
+    void open();
+    QSqlError openConnection(const QString &name, const QString &options);
+    QSqlError setUpFile(QSqlDatabase &db);
+    void openReadOnly(const QString &reason);
     bool moveAside();
-    bool write(const std::function<QSqlError(QSqlDatabase &)> &step);
-    void flushPending();
+    void closeConnection();
+
+    void add(RecordEntry entry);
+    void flush();
+    QSqlError apply(const RecordEntry &entry);
+    void retryLater();
+    void notifyChanged();
+    QString waitingSentence() const;
+    QString busyNow() const;
     QSqlDatabase database() const;
 
     QString filePath;
     QString connection;
-    bool tried = false;
-    bool opened = false;
-    bool readOnly = false; // a newer schema: leave the file as it is
-    QString trouble;
+    QString databaseName; // what SQLite opens: the path, or a URI
+    QString readOptions;  // how another connection opens it to read
+    State state = State::NotOpened;
+    QString trouble;      // why the record cannot be written, for good
+    QString readOnlyWhy;  // why it can only be read
+    QString writeFailure; // the last write's error other than busy, while answers wait
+    bool busy = false;    // the last write or open found the file busy
+    bool triedAside = false;
     QString movedTo;
     qint64 currentRun = 0; // the run the next answers belong to
-    // Answers not yet written because another copy of the program held the file.
-    std::deque<std::function<QSqlError(QSqlDatabase &)>> pending;
+    std::unique_ptr<Statements> statements;
+    // Entries not yet in the file, oldest first; also in the side file while any wait.
+    std::deque<RecordEntry> pending;
+    std::unique_ptr<SideFile> sideFile;
+    QTimer retry;
 };

@@ -7,6 +7,10 @@
 #include "common/Topmost.h"
 
 #include <QComboBox>
+#include <QEventLoop>
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGridLayout>
@@ -20,6 +24,9 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <atomic>
+#include <climits>
 
 namespace {
 
@@ -96,9 +103,9 @@ void ProgressWindow::build(FormWidget &window)
     ui->problem->setStyleSheet(QStringLiteral("color: #8b0000; font-weight: bold"));
     layout->addWidget(ui->problem);
 
-    ui->exerciseBox = new QGroupBox(QStringLiteral("Exercises of lesson 7"), client);
-    new QVBoxLayout(ui->exerciseBox);
-    layout->addWidget(ui->exerciseBox);
+    auto *exerciseBox = new QGroupBox(QStringLiteral("Exercises of lesson 7"), client);
+    buildExerciseGrid(*exerciseBox);
+    layout->addWidget(exerciseBox);
 
     auto *chartRow = new QHBoxLayout;
     QLabel *chartLabel = plainLabel(QStringLiteral("&Chart of exercise:"), client);
@@ -154,8 +161,51 @@ void ProgressWindow::build(FormWidget &window)
     QObject::connect(close, &QPushButton::clicked, client, [this] { Unload(); });
 }
 
+void ProgressWindow::buildExerciseGrid(QWidget &box)
+{
+    auto *grid = new QGridLayout(&box);
+    const QStringList headings{QStringLiteral("Exercise"), QStringLiteral("Runs accomplished\n(basic / Plus)"),
+                               QStringLiteral("Last accomplished"),
+                               QStringLiteral("Right at the first try\n(last %1 days)").arg(Days)};
+    for (int column = 0; column < headings.size(); ++column) {
+        QLabel *heading = plainLabel(headings[column], &box);
+        QFont bold = heading->font();
+        bold.setBold(true);
+        heading->setFont(bold);
+        grid->addWidget(heading, 0, column);
+    }
+    for (Exercise exercise : AllExercises) {
+        const QString code = exerciseCode(exercise);
+        const int row = indexOf(exercise) + 1;
+        Widgets::ExerciseRow labels{plainLabel({}, &box), plainLabel({}, &box), plainLabel({}, &box), nullptr};
+        grid->addWidget(plainLabel(code, &box), row, 0);
+        grid->addWidget(labels.runs, row, 1);
+        grid->addWidget(labels.last, row, 2);
+        grid->addWidget(labels.share, row, 3);
+        if (Practisable.contains(exercise)) {
+            labels.practise = new QPushButton(QStringLiteral("Practise my mistakes"), &box);
+            labels.practise->setObjectName(QStringLiteral("practise") + code);
+            labels.practise->setAccessibleName(QStringLiteral("Practise my mistakes of exercise ") + code);
+            QObject::connect(labels.practise, &QPushButton::clicked, labels.practise,
+                             [this, exercise] { practiseClicked(exercise); });
+            grid->addWidget(labels.practise, row, 4);
+        }
+        ui->rows.push_back(labels);
+    }
+}
+
 void ProgressWindow::Form_Load()
 {
+    // While open, the window follows the answers given meanwhile; many changes make one refill.
+    store.changed = [this] {
+        if (!isLoaded() || refreshQueued)
+            return;
+        refreshQueued = true;
+        QTimer::singleShot(0, window(), [this] {
+            refreshQueued = false;
+            fill();
+        });
+    };
     fill();
     window()->adjustSize();
     window()->layout()->activate();
@@ -165,40 +215,22 @@ void ProgressWindow::Form_Load()
     SetTopmost(window(), true);
 }
 
+void ProgressWindow::Form_Unload()
+{
+    store.changed = nullptr;
+    refreshQueued = false;
+}
+
 void ProgressWindow::fill()
 {
+    if (!isLoaded())
+        return;
     const QString problem = store.problem();
     ui->problem->setText(problem);
     ui->problem->setVisible(!problem.isEmpty());
-    shown = store.summaries(QDateTime::currentDateTimeUtc().date(), Days);
-
-    // Rebuilt whole, as after Forget.
-    delete ui->exerciseGrid;
-    ui->exerciseGrid = new QWidget(ui->exerciseBox);
-    ui->exerciseBox->layout()->addWidget(ui->exerciseGrid);
-    auto *grid = new QGridLayout(ui->exerciseGrid);
-    const QStringList headings{QStringLiteral("Exercise"), QStringLiteral("Runs accomplished\n(basic / Plus)"),
-                               QStringLiteral("Last accomplished"),
-                               QStringLiteral("Right at the first try\n(last %1 days)").arg(Days)};
-    for (int column = 0; column < headings.size(); ++column) {
-        QLabel *heading = plainLabel(headings[column], ui->exerciseGrid);
-        QFont bold = heading->font();
-        bold.setBold(true);
-        heading->setFont(bold);
-        grid->addWidget(heading, 0, column);
-    }
-    for (Exercise exercise : AllExercises) {
-        const ProgressStore::Summary &summary = shown[std::size_t(indexOf(exercise))];
-        const int row = indexOf(exercise) + 1;
-        grid->addWidget(plainLabel(summary.exercise, ui->exerciseGrid), row, 0);
-        grid->addWidget(plainLabel(QStringLiteral("%1 / %2").arg(summary.basicRuns).arg(summary.plusRuns),
-                                   ui->exerciseGrid),
-                        row, 1);
-        grid->addWidget(plainLabel(shortDate(summary.lastAccomplished), ui->exerciseGrid), row, 2);
-        grid->addWidget(plainLabel(percent(summary.rightAtFirstTry, summary.firstTries), ui->exerciseGrid), row, 3);
-        if (Practisable.contains(exercise))
-            grid->addWidget(practiseButton(exercise), row, 4);
-    }
+    shown = store.summaries(today(), Days);
+    for (Exercise exercise : AllExercises)
+        fillExercise(exercise);
 
     const std::vector<ProgressStore::Missed> missed = store.mostMissed(10);
     ui->missed->setRowCount(int(missed.size()));
@@ -211,21 +243,28 @@ void ProgressWindow::fill()
     showChart(ui->chartChoice->currentIndex());
 }
 
-QPushButton *ProgressWindow::practiseButton(Exercise exercise)
+void ProgressWindow::fillExercise(Exercise exercise)
 {
-    const QString code = exerciseCode(exercise);
-    auto *button = new QPushButton(QStringLiteral("Practise my mistakes"), ui->exerciseGrid);
-    button->setObjectName(QStringLiteral("practise") + code);
-    button->setAccessibleName(QStringLiteral("Practise my mistakes of exercise ") + code);
+    const ProgressStore::Summary &summary = shown[std::size_t(indexOf(exercise))];
+    const Widgets::ExerciseRow &row = ui->rows[std::size_t(indexOf(exercise))];
+    row.runs->setText(QStringLiteral("%1 / %2").arg(summary.basicRuns).arg(summary.plusRuns));
+    row.last->setText(shortDate(summary.lastAccomplished));
+    row.share->setText(percent(summary.rightAtFirstTry, summary.firstTries));
+    if (!row.practise)
+        return;
+    const QString code = summary.exercise;
     const qsizetype waiting = store.mistakes(code).size();
-    button->setEnabled(waiting > 0);
-    button->setToolTip(waiting == 0 ? QStringLiteral("No mistakes of exercise %1 are waiting to be practised.").arg(code)
-                                    : QStringLiteral("%1 items of exercise %2 to practise again.").arg(waiting).arg(code));
-    QObject::connect(button, &QPushButton::clicked, button, [this, exercise] {
-        if (practise)
-            practise(exercise);
-    });
-    return button;
+    row.practise->setEnabled(waiting > 0);
+    row.practise->setToolTip(
+        waiting == 0 ? QStringLiteral("No mistakes of exercise %1 are waiting to be practised.").arg(code)
+                     : QStringLiteral("%1 items of exercise %2 to practise again.").arg(waiting).arg(code));
+}
+
+void ProgressWindow::practiseClicked(Exercise exercise)
+{
+    // Nothing left after all (practised meanwhile in another copy): the button says so.
+    if (practise && !practise(exercise) && isLoaded())
+        fill();
 }
 
 void ProgressWindow::showChart(int row)
@@ -256,17 +295,57 @@ void ProgressWindow::exportClicked()
 {
     const QString suggested = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
                               QStringLiteral("/bimbala-progress.csv");
-    const QString file = feedback.saveFileName(window(), QStringLiteral("Export your answers"), suggested,
-                                               QStringLiteral("CSV files (*.csv)"));
-    if (file.isEmpty())
+    QString file;
+    runModal([&] {
+        file = feedback.saveFileName(window(), QStringLiteral("Export your answers"), suggested,
+                                     QStringLiteral("CSV files (*.csv)"));
+    });
+    if (file.isEmpty() || !isLoaded())
         return;
-    // Written whole or not at all: a half-written file never replaces a good one.
-    QSaveFile out(file);
-    const bool written = out.open(QIODevice::WriteOnly) && store.exportCsv(out) && out.commit();
+    const Written written = writeExport(file);
+    if (written == Written::Cancelled || !isLoaded())
+        return;
     showMessage(feedback,
-                written ? QStringLiteral("Your answers were written to %1.").arg(file)
-                        : QStringLiteral("Your answers could not be written to %1.").arg(file),
-                written ? Feedback::Information : Feedback::Exclamation, QStringLiteral("Export"));
+                written == Written::Yes ? QStringLiteral("Your answers were written to %1.").arg(file)
+                                        : QStringLiteral("Your answers could not be written to %1.").arg(file),
+                written == Written::Yes ? Feedback::Information : Feedback::Exclamation, QStringLiteral("Export"));
+}
+
+ProgressWindow::Written ProgressWindow::writeExport(const QString &file)
+{
+    ProgressStore::ExportProgress progress;
+    const ProgressStore::Exporter exporter = store.exporter();
+    std::atomic<bool> ok{false};
+    // Written whole or not at all: a half-written or cancelled export never
+    // replaces a good file, nor leaves one behind.
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        QSaveFile out(file);
+        ok = out.open(QIODevice::WriteOnly) && exporter(out, &progress) && out.commit();
+    }));
+    runModal([&] {
+        QProgressDialog dialog(QStringLiteral("Writing your answers to %1...").arg(file), QStringLiteral("Cancel"), 0,
+                               int(std::min<qint64>(store.answerCount(), INT_MAX)), window());
+        dialog.setWindowTitle(QStringLiteral("Export"));
+        dialog.setWindowModality(Qt::WindowModal);
+        dialog.setMinimumDuration(0);
+        dialog.setAutoReset(false);
+        dialog.setAutoClose(false);
+        QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] { progress.cancel = true; });
+        QEventLoop loop;
+        QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, &dialog, [&] {
+            dialog.setValue(int(std::min<qint64>(progress.written, dialog.maximum())));
+        });
+        tick.start(100);
+        worker->start();
+        // A short export ends before the dialog would be worth showing.
+        QTimer::singleShot(300, &dialog, [&dialog] { dialog.show(); });
+        loop.exec();
+    });
+    if (progress.cancel)
+        return Written::Cancelled;
+    return ok ? Written::Yes : Written::No;
 }
 
 void ProgressWindow::forgetClicked()
@@ -279,8 +358,8 @@ void ProgressWindow::forgetClicked()
     });
     if (!sure || !isLoaded())
         return;
-    store.forget();
+    const QString notDone = store.forget();
     fill();
-    window()->layout()->activate();
-    followReadingOrder(*window());
+    if (!notDone.isEmpty())
+        showMessage(feedback, notDone, Feedback::Exclamation, QStringLiteral("Forget my progress"));
 }

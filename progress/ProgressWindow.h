@@ -4,12 +4,13 @@
 #include "common/Form.h"
 #include "exercises/frame/Exercise.h"
 
+#include <QDate>
+
 #include <functional>
 #include <memory>
 
 class Feedback;
 class QComboBox;
-class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -17,37 +18,56 @@ class QTableWidget;
 // The learner's progress: per exercise the runs accomplished, the last of them,
 // the share right at the first try over the last 30 days with a chart of it per
 // day, the items missed most often, and ways to export, forget and practise
-// the mistakes. Everything it shows of the record is plain text.
+// the mistakes. Everything it shows of the record is plain text, and it shows
+// what the record holds now: when it comes to the front and whenever the record
+// changes while it is open.
 class ProgressWindow final : public Form
 {
 public:
     ProgressWindow(ProgressStore &store, Feedback &feedback);
 
-    // Asked of the program: open the exercise and run its mistakes.
-    std::function<void(Exercise)> practise;
+    // Asked of the program: open the exercise and run its mistakes; false when
+    // there was nothing to practise after all.
+    std::function<bool(Exercise)> practise;
 
     static constexpr int Days = 30;
+    // The learner's day the figures end with; today unless a test says otherwise.
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
 
 private:
     void build(FormWidget &window) override;
     void Form_Load() override;
+    void Form_Unload() override;
+    void Form_Activate() override { fill(); }
     void releaseControls() override { ui.reset(); }
 
+    void buildExerciseGrid(QWidget &box);
     void fill();
-    QPushButton *practiseButton(Exercise exercise);
+    void fillExercise(Exercise exercise);
     void showChart(int row);
     void exportClicked();
+    // Writes the export on a thread of its own behind a progress dialog that can cancel.
+    enum class Written { Yes, No, Cancelled };
+    Written writeExport(const QString &file);
     void forgetClicked();
+    void practiseClicked(Exercise exercise);
 
     ProgressStore &store;
     Feedback &feedback;
     std::vector<ProgressStore::Summary> shown;
+    bool refreshQueued = false;
 
     struct Widgets
     {
         QLabel *problem = nullptr;
-        QGroupBox *exerciseBox = nullptr;
-        QWidget *exerciseGrid = nullptr; // rebuilt at every fill
+        struct ExerciseRow
+        {
+            QLabel *runs = nullptr;
+            QLabel *last = nullptr;
+            QLabel *share = nullptr;
+            QPushButton *practise = nullptr; // only where mistakes can be practised
+        };
+        std::vector<ExerciseRow> rows; // in the order of AllExercises
         QComboBox *chartChoice = nullptr;
         QWidget *chart = nullptr; // a chart view from the chart module
         QTableWidget *missed = nullptr;

@@ -236,7 +236,7 @@ void StoryWindow::nextClicked()
     const QString typed = box->text();
     const bool right = HungarianText::trimBlanks(typed) == ExpectedList[GapNo] || alsoRight(GapNo, typed);
     if (std::size_t(GapNo) < wrongTried.size()) {
-        recordAnswer(*design().ownExercise, QStringLiteral("gap %1 (%2)").arg(GapNo).arg(currentPerson()),
+        recordAnswer(*design().ownExercise, QStringLiteral("gap %1 (%2)").arg(GapNo + 1).arg(currentPerson()),
                      ExpectedList[GapNo], HungarianText::trimBlanks(typed), right,
                      solutionSeen[std::size_t(GapNo)], wrongTried[std::size_t(GapNo)]);
         wrongTried[std::size_t(GapNo)] = wrongTried[std::size_t(GapNo)] || !right;

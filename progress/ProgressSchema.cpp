@@ -1,0 +1,71 @@
+#include "ProgressSchema.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace {
+
+// Step n takes a file from version n to version n + 1.
+const QList<QStringList> Steps{
+    // 0 → 1: a new file.
+    {
+        QStringLiteral("CREATE TABLE runs(id INTEGER PRIMARY KEY, exercise TEXT NOT NULL, variant TEXT NOT NULL, "
+                       "person TEXT NOT NULL DEFAULT '', started TEXT NOT NULL, ended TEXT, outcome TEXT)"),
+        QStringLiteral("CREATE TABLE answers(id INTEGER PRIMARY KEY AUTOINCREMENT, at TEXT NOT NULL, "
+                       "exercise TEXT NOT NULL, item TEXT NOT NULL, expected TEXT NOT NULL, given TEXT NOT NULL, "
+                       "right INTEGER NOT NULL, solution_shown INTEGER NOT NULL, retry INTEGER NOT NULL, run INTEGER)"),
+        QStringLiteral("CREATE INDEX runs_by_exercise ON runs(exercise, outcome)"),
+        // Kept up to date with every answer, so the Progress window reads a few
+        // hundred rows however long the record grows.
+        QStringLiteral("CREATE TABLE items(exercise TEXT NOT NULL, item TEXT NOT NULL, expected TEXT NOT NULL, "
+                       "misses INTEGER NOT NULL DEFAULT 0, last_missed INTEGER, first_missed INTEGER, "
+                       "open INTEGER NOT NULL DEFAULT 0, clean_streak INTEGER NOT NULL DEFAULT 0, "
+                       "PRIMARY KEY(exercise, item))"),
+        QStringLiteral("CREATE TABLE days(exercise TEXT NOT NULL, day TEXT NOT NULL, first_tries INTEGER NOT NULL, "
+                       "right_first INTEGER NOT NULL, PRIMARY KEY(exercise, day))"),
+    },
+    // 1 → 2: answers carry a unique id, so one written twice (from a side file,
+    // or sent to a server) counts once; days are the learner's local days; the
+    // runs accomplished are summed as they end; story gaps count from 1.
+    {
+        QStringLiteral("ALTER TABLE answers ADD COLUMN uid TEXT"),
+        QStringLiteral("UPDATE answers SET uid = lower(substr(hex(u), 1, 8) || '-' || substr(hex(u), 9, 4) || '-' || "
+                       "substr(hex(u), 13, 4) || '-' || substr(hex(u), 17, 4) || '-' || substr(hex(u), 21)) "
+                       "FROM (SELECT id AS key, randomblob(16) AS u FROM answers) WHERE id = key"),
+        QStringLiteral("CREATE UNIQUE INDEX answers_by_uid ON answers(uid)"),
+        QStringLiteral("DELETE FROM days"),
+        QStringLiteral("INSERT INTO days(exercise, day, first_tries, right_first) "
+                       "SELECT exercise, date(at, 'localtime'), COUNT(*), SUM(right AND NOT solution_shown) "
+                       "FROM answers WHERE retry = 0 GROUP BY exercise, date(at, 'localtime')"),
+        QStringLiteral("CREATE INDEX days_by_day ON days(day)"),
+        QStringLiteral("CREATE TABLE run_totals(exercise TEXT NOT NULL, variant TEXT NOT NULL, "
+                       "accomplished INTEGER NOT NULL, last_ended TEXT, PRIMARY KEY(exercise, variant))"),
+        QStringLiteral("INSERT INTO run_totals SELECT exercise, variant, COUNT(*), MAX(ended) FROM runs "
+                       "WHERE outcome = 'accomplished' GROUP BY exercise, variant"),
+        // "gap 0 (Laci)" becomes "gap 1 (Laci)"; through a marked name first, so
+        // that no key meets the old key of its neighbour on the way.
+        QStringLiteral("UPDATE answers SET item = '~gap ' || (CAST(substr(item, 5, instr(item, ' (') - 5) AS INTEGER) "
+                       "+ 1) || substr(item, instr(item, ' (')) WHERE exercise IN ('3', '6') AND item GLOB 'gap [0-9]* (*)'"),
+        QStringLiteral("UPDATE answers SET item = substr(item, 2) WHERE item GLOB '~gap *'"),
+        QStringLiteral("UPDATE items SET item = '~gap ' || (CAST(substr(item, 5, instr(item, ' (') - 5) AS INTEGER) "
+                       "+ 1) || substr(item, instr(item, ' (')) WHERE exercise IN ('3', '6') AND item GLOB 'gap [0-9]* (*)'"),
+        QStringLiteral("UPDATE items SET item = substr(item, 2) WHERE item GLOB '~gap *'"),
+    },
+};
+
+} // namespace
+
+QSqlError ProgressSchema::migrate(QSqlDatabase &db, int from, int to)
+{
+    Q_ASSERT(to <= int(Steps.size()));
+    QSqlQuery query(db);
+    for (int version = from; version < to; ++version) {
+        for (const QString &statement : Steps[version]) {
+            if (!query.exec(statement))
+                return query.lastError();
+        }
+    }
+    return query.exec(QStringLiteral("PRAGMA user_version = %1").arg(to)) ? QSqlError() : query.lastError();
+}

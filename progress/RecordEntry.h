@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+// One thing to write into the record: an answer, a run begun, or a run ended.
+// Plain data, so that what could not be written yet can wait in memory or in a
+// side file and be written later, exactly as it would have been at once.
+struct RecordEntry
+{
+    enum class Kind { Answer, RunStarted, RunEnded };
+
+    Kind kind = Kind::Answer;
+    QString at;  // when, UTC, ISO 8601 with milliseconds
+    QString day; // the learner's local day then, yyyy-MM-dd
+    qint64 run = 0;
+    // An answer:
+    QString uid; // unique: written twice, it counts once
+    QString exercise;
+    QString item;
+    QString expected;
+    QString given;
+    bool right = false;
+    bool solutionShown = false;
+    bool retry = false;
+    // A run begun: exercise, variant, person; a run ended: outcome.
+    QString variant;
+    QString person;
+    QString outcome;
+
+    QJsonObject toJson() const;
+    // An entry read back from a side file; valid() says whether it can be written.
+    static RecordEntry fromJson(const QJsonObject &object);
+    bool valid() const;
+};
