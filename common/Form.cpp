@@ -83,13 +83,16 @@ Form::~Form()
 
 void Form::Show()
 {
-    if (!widget) {
-        widget = new FormWidget([this] { closeRequested(); }, [this] { Form_Activate(); });
-        widget->setObjectName(formName);
-        build(*widget);
-        arrangeTabOrder(*widget);
-        Form_Load();
+    if (widget) {
+        showWindow();
+        Form_Activate();
+        return;
     }
+    widget = new FormWidget([this] { closeRequested(); }, [this] { Form_Activate(); });
+    widget->setObjectName(formName);
+    build(*widget);
+    arrangeTabOrder(*widget);
+    Form_Load();
     showWindow();
 }
 

@@ -76,7 +76,7 @@ protected:
     virtual void build(FormWidget &window) = 0;
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
-    // The window has come to the front: shown again, raised, or clicked.
+    // The window has come to the front: shown again while loaded, raised, or clicked.
     virtual void Form_Activate() {}
     // The widgets are going: drop every pointer to them, so that a stray use
     // after an unload is a null access and never a use of freed memory.

@@ -418,34 +418,41 @@ void ProgressStore::add(RecordEntry entry)
 // stays waiting, in memory and in the side file, and is tried again later.
 void ProgressStore::flush()
 {
-    if (pending.empty() || state != State::Open)
+    if (pending.empty())
         return;
-    Statements &s = *statements;
-    QSqlError error = execute(s.begin);
-    if (!error.isValid()) {
-        for (const RecordEntry &entry : pending) {
-            error = apply(entry);
-            if (error.isValid())
-                break;
+    if (state == State::Open) {
+        const QSqlError error = writePending();
+        busy = error.isValid() && isBusy(error);
+        writeFailure = error.isValid() && !busy ? reason(error) : QString();
+        if (!error.isValid()) {
+            pending.clear();
+            if (sideFile)
+                sideFile->keep(pending);
+            notifyChanged();
+            return;
         }
-        if (!error.isValid())
-            error = execute(s.commit);
-        if (error.isValid())
-            execute(s.rollback);
     }
-    busy = error.isValid() && isBusy(error);
-    if (error.isValid()) {
-        writeFailure = busy ? QString() : reason(error);
-        if (sideFile)
-            sideFile->keep(pending);
-        retryLater();
-        return;
-    }
-    pending.clear();
-    writeFailure.clear();
     if (sideFile)
         sideFile->keep(pending);
-    notifyChanged();
+    retryLater();
+}
+
+QSqlError ProgressStore::writePending()
+{
+    Statements &s = *statements;
+    QSqlError error = execute(s.begin);
+    if (error.isValid())
+        return error;
+    for (const RecordEntry &entry : pending) {
+        error = apply(entry);
+        if (error.isValid())
+            break;
+    }
+    if (!error.isValid())
+        error = execute(s.commit);
+    if (error.isValid())
+        execute(s.rollback);
+    return error;
 }
 
 void ProgressStore::retryLater()

@@ -124,6 +124,7 @@ private:
 
     void add(RecordEntry entry);
     void flush();
+    QSqlError writePending();
     QSqlError apply(const RecordEntry &entry);
     void retryLater();
     void notifyChanged();

@@ -4,6 +4,7 @@
 #include "exercises/b07d4/SentenceContent.h"
 #include "progress/Csv.h"
 #include "progress/MistakeRule.h"
+#include "progress/ProgressSchema.h"
 #include "progress/ProgressStore.h"
 #include "progress/ProgressWindow.h"
 
@@ -12,13 +13,18 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QScopeGuard>
 #include <QMenu>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 
 using TestSupport::pressEnter;
@@ -73,6 +79,74 @@ void addAnswer(ProgressStore &store, const QString &exercise, const QString &ite
 {
     store.answerJudged({exercise, item, item + QStringLiteral("-right"), right ? item + QStringLiteral("-right") : QStringLiteral("wrong"),
                         right, solution, retry});
+}
+
+// Holds the record's write lock from a connection of its own, as another copy
+// of the program writing at that moment would, until released.
+class FileHolder
+{
+public:
+    explicit FileHolder(const QString &path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
+        db.setDatabaseName(path);
+        held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    ~FileHolder() { release(); }
+    void release()
+    {
+        if (QSqlDatabase::contains(Name)) {
+            {
+                QSqlDatabase db = QSqlDatabase::database(Name);
+                QSqlQuery(db).exec(QStringLiteral("COMMIT"));
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(Name);
+        }
+    }
+    bool held = false;
+
+private:
+    static inline const QString Name = QStringLiteral("holder");
+};
+
+// A folder this process cannot write to, root or not: a read-only bind mount
+// for root, whom the mode bits do not stop.
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(QString path) : folder(std::move(path))
+    {
+        if (geteuid() != 0) {
+            ok = QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+            return;
+        }
+        mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), folder, folder}) == 0;
+        ok = mounted && QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"),
+                                          QStringLiteral("remount,bind,ro"), folder, folder}) == 0;
+    }
+    ~ReadOnlyFolder()
+    {
+        if (mounted)
+            QProcess::execute(QStringLiteral("umount"), {folder});
+        else
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    bool ok = false;
+
+private:
+    QString folder;
+    bool mounted = false;
+};
+
+// The answers of the record, each once: the items they were given for.
+QStringList recordedItems(const QString &path)
+{
+    ProgressStore store(path);
+    QStringList items;
+    for (const QStringList &record : exported(store).mid(1))
+        items << record.at(Item);
+    return items;
 }
 
 } // namespace
@@ -531,6 +605,228 @@ private Q_SLOTS:
         progress.Unload();
         program->showMainMenu(false);
         QVERIFY(program->mainMenu().window()->findChild<QAction *>(QStringLiteral("mnuProgress")));
+    }
+
+    // Two copies started together on a new record, many times: the file is
+    // created once, nothing is moved aside, and every answer of both is in it once.
+    void twoCopiesStartTogether()
+    {
+        const QString writer = QCoreApplication::applicationDirPath() + QStringLiteral("/progress_writer");
+        for (int round = 0; round < 12; ++round) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+            QProcess first, second;
+            first.start(writer, {path, QStringLiteral("10"), QStringLiteral("first")});
+            second.start(writer, {path, QStringLiteral("10"), QStringLiteral("second")});
+            QVERIFY(first.waitForFinished(30000) && second.waitForFinished(30000));
+            QCOMPARE(first.exitCode() + second.exitCode(), 0);
+            QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("progress.sqlite.*")}), QStringList());
+            QStringList items = recordedItems(path);
+            QCOMPARE(items.size(), 20);
+            items.removeDuplicates();
+            QCOMPARE(items.size(), 20);
+        }
+    }
+
+    // Whatever state the file is in when the learner answers, they are told what
+    // happens in one sentence, and no answer is lost, hidden or doubled.
+    void fileStates_data()
+    {
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<int>("recorded"); // -1: every answer given
+        QTest::newRow("busy at an answer") << "busy" << "3 answers wait to be recorded: another copy" << 3;
+        QTest::newRow("busy at exit, then killed") << "killed" << "" << 3;
+        QTest::newRow("busy at Forget") << "forget" << "was not forgotten: another copy" << 3;
+        QTest::newRow("read-only folder") << "read-only" << "new answers cannot be recorded: the folder" << 2;
+        QTest::newRow("disk full, then space again") << "full" << "to be recorded: writing to" << -1;
+        QTest::newRow("older schema") << "older" << "" << 3;
+    }
+
+    void fileStates()
+    {
+        QFETCH(QString, state);
+        QFETCH(QString, told);
+        QFETCH(int, recorded);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("data"));
+        const QString path = folder + QStringLiteral("/progress.sqlite");
+        QString said;
+        int given = 0;
+        const auto answer = [&given](ProgressStore &store) {
+            addAnswer(store, QStringLiteral("3"), QStringLiteral("gap %1 (Laci)").arg(++given), false);
+        };
+        if (state != u"older")
+            ProgressStore(path).prepare();
+
+        if (state == u"busy") {
+            ProgressStore store(path);
+            FileHolder holder(path);
+            QVERIFY(holder.held);
+            for (int i = 0; i < 3; ++i)
+                answer(store);
+            said = store.problem();
+            holder.release();
+            QTRY_VERIFY(store.problem().isEmpty()); // written by the timer, with no answer after
+        } else if (state == u"killed") {
+            FileHolder holder(path);
+            QProcess child;
+            child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/progress_writer"),
+                        {path, QStringLiteral("3"), QStringLiteral("gap")});
+            QVERIFY(child.waitForStarted());
+            QByteArray printed;
+            // Each answer waits a moment for the file, then for the side file: kill it after the third.
+            QTRY_VERIFY_WITH_TIMEOUT((printed += child.readAllStandardOutput()).contains("3\n"), 10000);
+            child.kill();
+            child.waitForFinished();
+            given = 3;
+        } else if (state == u"forget") {
+            ProgressStore store(path);
+            answer(store);
+            answer(store);
+            {
+                FileHolder holder(path);
+                said = store.forget();
+            }
+            answer(store); // a Forget that was refused does not happen now
+        } else if (state == u"read-only") {
+            {
+                ProgressStore store(path);
+                answer(store);
+                answer(store);
+            }
+            ReadOnlyFolder readOnly(folder);
+            if (!readOnly.ok)
+                QSKIP("The folder cannot be made read-only here.");
+            ProgressStore store(path);
+            said = store.problem();
+            answer(store);
+            QCOMPARE(store.summaries(QDate::currentDate())[std::size_t(indexOf(Exercise::Ex3))].firstTries, 2); // its history shows
+            QTemporaryDir elsewhere;
+            QFile out(elsewhere.filePath(QStringLiteral("export.csv")));
+            QVERIFY(out.open(QIODevice::WriteOnly) && store.exportCsv(out));
+        } else if (state == u"full") {
+            ProgressStore store(path);
+            store.limitPages(1);
+            while (store.problem().isEmpty() && given < 300)
+                answer(store);
+            said = store.problem();
+            answer(store);
+            store.limitPages(100000);
+            answer(store); // writing works again: what waited goes first
+            QVERIFY2(store.problem().isEmpty(), qPrintable(store.problem()));
+        } else if (state == u"older") {
+            // A file as the previous version wrote it: gaps counted from 0, days in UTC.
+            QDir().mkpath(folder);
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
+                db.setDatabaseName(path);
+                QVERIFY(db.open());
+                QVERIFY(!ProgressSchema::migrate(db, 0, 1).isValid());
+                QSqlQuery query(db);
+                QVERIFY(query.exec(QStringLiteral("INSERT INTO runs VALUES(7, '3', 'basic', 'Laci', "
+                                                  "'2026-01-05T10:00:00.000Z', '2026-01-05T10:09:00.000Z', 'accomplished')")));
+                for (int gap : {0, 1}) {
+                    QVERIFY(query.exec(QStringLiteral("INSERT INTO answers(at, exercise, item, expected, given, right, "
+                                                      "solution_shown, retry, run) VALUES('2026-01-05T10:0%1:00.000Z', "
+                                                      "'3', 'gap %1 (Laci)', 'x', 'y', 0, 0, 0, 7)").arg(gap)));
+                    QVERIFY(query.exec(QStringLiteral("INSERT INTO items VALUES('3', 'gap %1 (Laci)', 'x', 1, %2, %2, "
+                                                      "1, 0)").arg(gap).arg(gap + 1)));
+                }
+                db.close();
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("older"));
+            ProgressStore store(path);
+            given = 2;
+            answer(store);
+            QCOMPARE(store.mistakes(QStringLiteral("3")),
+                     (QStringList{QStringLiteral("gap 1 (Laci)"), QStringLiteral("gap 2 (Laci)"),
+                                  QStringLiteral("gap 3 (Laci)")}));
+            QCOMPARE(store.summaries(QDate::currentDate())[std::size_t(indexOf(Exercise::Ex3))].basicRuns, 1);
+        }
+
+        QVERIFY2(said.contains(told), qPrintable(said));
+        QVERIFY(!said.contains(u'\n') && (said.isEmpty() || said.endsWith(u'.')));
+        const QStringList items = recordedItems(path); // a new start, which takes over any side file
+        QCOMPARE(items.size(), recorded < 0 ? given : recorded);
+        QCOMPARE(QSet<QString>(items.begin(), items.end()).size(), items.size());
+        QCOMPARE(QDir(folder).entryList({QStringLiteral("progress.sqlite.*")}), QStringList());
+    }
+
+    // The Progress window's figures, against a fixed day: the share right at the
+    // first try per day, the 30 days that end today, the learner's own day (not
+    // UTC's), the items missed most often first; and it follows new answers.
+    void figuresOfTheLastThirtyDays_data()
+    {
+        QTest::addColumn<int>("daysLater");
+        QTest::addColumn<QString>("share");
+        QTest::newRow("today") << 0 << "67 %";
+        QTest::newRow("29 days later, still counted") << 29 << "67 %";
+        QTest::newRow("30 days later, gone") << 30 << "–";
+    }
+
+    void figuresOfTheLastThirtyDays()
+    {
+        QFETCH(int, daysLater);
+        QFETCH(QString, share);
+        // A time zone whose date differs from UTC's at this hour, as evening practice does.
+        const QByteArray zone = QDateTime::currentDateTimeUtc().time().hour() < 12 ? "Etc/GMT+12" : "Etc/GMT-14";
+        const QByteArray oldZone = qgetenv("TZ");
+        qputenv("TZ", zone);
+        tzset();
+        const auto restoreZone = qScopeGuard([&oldZone] {
+            oldZone.isEmpty() ? qunsetenv("TZ") : qputenv("TZ", oldZone);
+            tzset();
+        });
+        QVERIFY(QDate::currentDate() != QDateTime::currentDateTimeUtc().date());
+
+        ProgressStore store(QStringLiteral(":memory:"));
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), false);
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), true, false, true); // a retry: no first try
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("tanár"), true);
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("barát"), true);
+        for (const char *item : {"often", "often", "recent"})
+            addAnswer(store, QStringLiteral("2"), QLatin1String(item), false);
+
+        ProgressWindow window(store, feedback);
+        window.today = [daysLater] { return QDate::currentDate().addDays(daysLater); };
+        window.Show();
+        const auto shareOf1a = [&window] {
+            auto *grid = static_cast<QGridLayout *>(window.window()->findChild<QGroupBox *>()->layout());
+            return static_cast<QLabel *>(grid->itemAtPosition(1, 3)->widget())->text();
+        };
+        QCOMPARE(shareOf1a(), share);
+        auto *chart = window.window()->findChild<QWidget *>(QStringLiteral("chart"));
+        QCOMPARE(chart->accessibleDescription().startsWith(QStringLiteral("3 first tries")), share != u"–");
+        auto *missed = window.window()->findChild<QTableWidget *>(QStringLiteral("missed"));
+        QCOMPARE(missed->item(0, 1)->text(), QStringLiteral("often"));
+        QCOMPARE(missed->item(1, 1)->text(), QStringLiteral("recent"));
+
+        // While open, it follows the answers given meanwhile.
+        if (daysLater == 0) {
+            addAnswer(store, QStringLiteral("1a"), QStringLiteral("szomszéd"), false);
+            QTRY_COMPARE(shareOf1a(), QStringLiteral("50 %"));
+        }
+        window.Unload();
+    }
+
+    // Shown again, the window reads the record anew: another copy may have written to it.
+    void shownAgainShowsWhatTheRecordHolds()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        ProgressStore store(path);
+        ProgressWindow window(store, feedback);
+        window.Show();
+        auto *missed = window.window()->findChild<QTableWidget *>(QStringLiteral("missed"));
+        QCOMPARE(missed->rowCount(), 0);
+        {
+            ProgressStore otherCopy(path);
+            addAnswer(otherCopy, QStringLiteral("1a"), QStringLiteral("orvos"), false);
+        }
+        window.Show();
+        QCOMPARE(missed->rowCount(), 1);
+        window.Unload();
     }
 };
 
