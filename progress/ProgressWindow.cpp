@@ -1,19 +1,17 @@
 #include "ProgressWindow.h"
 
-#include "chart/ShareChart.h"
+#include "ChartModule.h"
 
 #include "common/Feedback.h"
 #include "common/Module2.h"
 #include "common/Topmost.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLibrary>
 #include <QLocale>
 #include <QPushButton>
 #include <QSaveFile>
@@ -42,37 +40,6 @@ QString percent(int part, int whole)
 QString shortDate(const QDateTime &when)
 {
     return when.isValid() ? QLocale().toString(when.toLocalTime().date(), QLocale::ShortFormat) : QStringLiteral("never");
-}
-
-// The chart module, loaded when the window first needs it: beside the program
-// while it is being built, in the library folder once installed.
-struct ChartModule
-{
-    ShareChart::Make make = nullptr;
-    ShareChart::Show show = nullptr;
-    QString missing;
-};
-
-const ChartModule &chartModule()
-{
-    static const ChartModule module = [] {
-        ChartModule found;
-        const QString program = QCoreApplication::applicationDirPath();
-        for (const QString &folder : {program, QStringLiteral(BIMBALA_BUILD_DIR),
-                                      program + QStringLiteral("/" BIMBALA_MODULE_DIR_FROM_PROGRAM)}) {
-            QLibrary library(folder + QStringLiteral("/bimbala-chart"));
-            if (!library.load())
-                continue;
-            found.make = reinterpret_cast<ShareChart::Make>(library.resolve(ShareChart::MakeName));
-            found.show = reinterpret_cast<ShareChart::Show>(library.resolve(ShareChart::ShowName));
-            if (found.make && found.show)
-                return found;
-            found = {};
-        }
-        found.missing = QStringLiteral("The chart cannot be shown: the module bimbala-chart was not found.");
-        return found;
-    }();
-    return module;
 }
 
 } // namespace
@@ -111,8 +78,7 @@ void ProgressWindow::build(FormWidget &window)
     chartRow->addWidget(ui->chartChoice);
     chartRow->addStretch();
     layout->addLayout(chartRow);
-    const ChartModule &module = chartModule();
-    ui->chart = module.make ? module.make(client) : plainLabel(module.missing, client);
+    ui->chart = chartModule().makeView(client);
     ui->chart->setObjectName(QStringLiteral("chart"));
     ui->chart->setMinimumHeight(180);
     // The view takes the focus, named after its chart, so a screen reader reads the figures.
