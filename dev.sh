@@ -34,11 +34,11 @@ run)
     ensure_packages "${BUILD_PACKAGES[@]}"
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build -j "$jobs"
-    exec ./build/bimbala
+    exec ./build/bin/bimbala
     ;;
 test)
-    # The validators of the desktop entry and the AppStream data, and CPack's dpkg-shlibdeps.
-    ensure_packages "${BUILD_PACKAGES[@]}" appstream desktop-file-utils dpkg-dev file
+    # The validators of the desktop entry and the AppStream data, CPack's dpkg-shlibdeps, and strings.
+    ensure_packages "${BUILD_PACKAGES[@]}" appstream desktop-file-utils dpkg-dev file binutils
     cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DBIMBALA_TESTS=ON -DBIMBALA_SANITIZE=ON -DBIMBALA_WERROR=ON
     cmake --build build-tests -j "$jobs"
     ctest --test-dir build-tests --output-on-failure -j "$jobs"

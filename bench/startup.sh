@@ -36,7 +36,7 @@ watch=build-bench/yardstick/mapwatch
 : > /tmp/bimbala-bench.txt
 # Alternate the two programs so that both see the same machine load; one warm-up each.
 for i in $(seq 0 "$runs"); do
-    b=$($watch "About Bimbala" build-bench/bimbala)
+    b=$($watch "About Bimbala" build-bench/bin/bimbala)
     w=$($watch "bare window" build-bench/yardstick/bare)
     [ "$i" -gt 0 ] && echo "$b $w" >> /tmp/bimbala-bench.txt
 done

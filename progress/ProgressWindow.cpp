@@ -1,6 +1,6 @@
 #include "ProgressWindow.h"
 
-#include "chart/ShareChart.h"
+#include "ChartModule.h"
 
 #include "common/Feedback.h"
 #include "common/Module2.h"
@@ -11,13 +11,11 @@
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
-#include <QCoreApplication>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLibrary>
 #include <QLocale>
 #include <QPushButton>
 #include <QSaveFile>
@@ -49,37 +47,6 @@ QString percent(int part, int whole)
 QString shortDate(const QDateTime &when)
 {
     return when.isValid() ? QLocale().toString(when.toLocalTime().date(), QLocale::ShortFormat) : QStringLiteral("never");
-}
-
-// The chart module, loaded when the window first needs it: beside the program
-// while it is being built, in the library folder once installed.
-struct ChartModule
-{
-    ShareChart::Make make = nullptr;
-    ShareChart::Show show = nullptr;
-    QString missing;
-};
-
-const ChartModule &chartModule()
-{
-    static const ChartModule module = [] {
-        ChartModule found;
-        const QString program = QCoreApplication::applicationDirPath();
-        for (const QString &folder : {program, QStringLiteral(BIMBALA_BUILD_DIR),
-                                      program + QStringLiteral("/" BIMBALA_MODULE_DIR_FROM_PROGRAM)}) {
-            QLibrary library(folder + QStringLiteral("/bimbala-chart"));
-            if (!library.load())
-                continue;
-            found.make = reinterpret_cast<ShareChart::Make>(library.resolve(ShareChart::MakeName));
-            found.show = reinterpret_cast<ShareChart::Show>(library.resolve(ShareChart::ShowName));
-            if (found.make && found.show)
-                return found;
-            found = {};
-        }
-        found.missing = QStringLiteral("The chart cannot be shown: the module bimbala-chart was not found.");
-        return found;
-    }();
-    return module;
 }
 
 } // namespace
@@ -118,8 +85,7 @@ void ProgressWindow::build(FormWidget &window)
     chartRow->addWidget(ui->chartChoice);
     chartRow->addStretch();
     layout->addLayout(chartRow);
-    const ChartModule &module = chartModule();
-    ui->chart = module.make ? module.make(client) : plainLabel(module.missing, client);
+    ui->chart = chartModule().makeView(client);
     ui->chart->setObjectName(QStringLiteral("chart"));
     ui->chart->setMinimumHeight(180);
     // The view takes the focus, named after its chart, so a screen reader reads the figures.
@@ -279,10 +245,13 @@ void ProgressWindow::showChart(int row)
             points.push_back({QDateTime(day.day, QTime(12, 0), Qt::UTC).toMSecsSinceEpoch(),
                               100.0 * day.rightAtFirstTry / day.firstTries});
     }
-    if (const ShareChart::Show show = chartModule().show)
-        show(ui->chart, title, points.data(), int(points.size()),
-             QDateTime(summary.days.front().day, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch(),
-             QDateTime(summary.days.back().day, QTime(23, 59), Qt::UTC).toMSecsSinceEpoch());
+    const ShareChart::Show show = chartModule().show;
+    // Without the module the label in its place says why, in its own words.
+    if (!show)
+        return;
+    show(ui->chart, title, points.data(), int(points.size()),
+         QDateTime(summary.days.front().day, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch(),
+         QDateTime(summary.days.back().day, QTime(23, 59), Qt::UTC).toMSecsSinceEpoch());
     ui->chart->setAccessibleName(title);
     ui->chart->setAccessibleDescription(
         QStringLiteral("%1 first tries in the last %2 days, %3 right")

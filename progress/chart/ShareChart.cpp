@@ -8,6 +8,16 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 
+extern "C" Q_DECL_EXPORT const char *bimbala_chart_version()
+{
+    return BIMBALA_VERSION;
+}
+
+extern "C" Q_DECL_EXPORT int bimbala_chart_interface()
+{
+    return ShareChart::Interface;
+}
+
 extern "C" Q_DECL_EXPORT QWidget *bimbala_make_share_chart(QWidget *parent)
 {
     auto *view = new QChartView(parent);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "chart/ShareChart.h"
+
+#include <QString>
+
+class QWidget;
+
+// The chart module (bimbala-chart), loaded when the Progress window first needs
+// it. It is looked for in one place only, at a path relative to the program's own
+// folder that is the same in the build tree and once installed (bin/ and
+// lib/<arch>/bimbala/), so that no folder of the machine that built the program
+// can hand it a module. A module built for another version is refused.
+struct ChartModule
+{
+    ShareChart::Make make = nullptr;
+    ShareChart::Show show = nullptr;
+    // Without a chart: why, in one sentence.
+    QString missing;
+
+    // A chart view from the module or, without one, a label saying why.
+    QWidget *makeView(QWidget *parent) const;
+};
+
+// The module of the program's folder, loaded at the first call.
+const ChartModule &chartModule();

@@ -1,0 +1,105 @@
+// Progress finds its chart module by its path from the program's folder, from tests/
+// in the build tree and from bin/ of a staged install, and says in one sentence why a
+// module it cannot load, or one of another version, gives no chart. Each case runs in
+// a child process, as a run loads the module once.
+#include "TestSupport.h"
+
+#include "progress/ProgressWindow.h"
+
+#include <QApplication>
+#include <QDirIterator>
+#include <QLabel>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+// In the child: prints what stands where the chart goes, and its text if a label.
+static int showChart(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    ProgressStore store(QStringLiteral(":memory:"));
+    RecordingFeedback feedback;
+    ProgressWindow progress(store, feedback);
+    progress.Show();
+    auto *chart = progress.window()->findChild<QWidget *>(QStringLiteral("chart"));
+    auto *label = qobject_cast<QLabel *>(chart);
+    printf("%s\n%s\n", chart->metaObject()->className(), label ? qPrintable(label->text()) : "");
+    progress.Unload();
+    return 0;
+}
+
+class tst_ChartModule : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir staging;
+    QString installedModule;
+
+    QString path(const char *name) const { return staging.filePath(QString::fromLatin1(name)); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QProcess install;
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start(qEnvironmentVariable("CMAKE_COMMAND"), {QStringLiteral("--install"), qEnvironmentVariable("BIMBALA_BUILD_TREE"),
+                                                              QStringLiteral("--prefix"), staging.path()});
+        QVERIFY(install.waitForFinished(120000));
+        QVERIFY2(install.exitStatus() == QProcess::NormalExit && install.exitCode() == 0, install.readAll().constData());
+        // Wherever the install put it, the program must look there.
+        QDirIterator found(staging.path(), {QStringLiteral("bimbala-chart.so")}, QDir::Files, QDirIterator::Subdirectories);
+        QVERIFY(found.hasNext());
+        installedModule = found.next();
+        QVERIFY(QFile::copy(installedModule, path("own.so")));
+        QFile text(path("text.so"));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write(QByteArray(4096, 'x')) == 4096);
+        QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), path("bin/tst_chart_module")));
+    }
+
+    void chartOrWhyNot_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QString>("module"); // put where the module was installed; none if empty
+        QTest::addColumn<QString>("says");   // empty: a chart is shown
+        QTest::newRow("build tree") << false << QString() << QString();
+        QTest::newRow("installed") << true << path("own.so") << QString();
+        QTest::newRow("another version") << true << qEnvironmentVariable("BIMBALA_OTHER_CHART")
+                                         << "its module " + installedModule +
+                                                " was built for Bimbala 0.9 (chart interface 1), not for this";
+        QTest::newRow("missing") << true << QString() << "cannot open shared object file: No such file or directory";
+        QTest::newRow("not a module") << true << path("text.so") << "bimbala-chart.so: invalid ELF header";
+    }
+
+    void chartOrWhyNot()
+    {
+        QFETCH(bool, installed);
+        QFETCH(QString, module);
+        QFETCH(QString, says);
+        QFile::remove(installedModule);
+        QVERIFY(module.isEmpty() || QFile::copy(module, installedModule));
+        QProcess child;
+        child.start(installed ? path("bin/tst_chart_module") : QCoreApplication::applicationFilePath(), {"--show-chart"});
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAllStandardError().constData());
+        const QStringList shown = QString::fromUtf8(child.readAllStandardOutput()).split(u'\n');
+        QCOMPARE(shown.value(0), QLatin1String(says.isEmpty() ? "QChartView" : "QLabel"));
+        if (!says.isEmpty()) {
+            QVERIFY2(shown.value(1).startsWith("The chart cannot be shown: ") && shown.value(1).contains(says) &&
+                         shown.value(1).endsWith(u'.'),
+                     qPrintable(shown.value(1)));
+        }
+    }
+};
+
+int main(int argc, char **argv)
+{
+    if (argc == 2 && qstrcmp(argv[1], "--show-chart") == 0)
+        return showChart(argc, argv);
+    QCoreApplication app(argc, argv);
+    tst_ChartModule test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_chart_module.moc"
