@@ -57,7 +57,7 @@ Program::Program(Feedback &feedback, RandomSource &random, ProgressStore *record
 {
     for (Form *form : forms())
         form->afterUnload = [this] { afterUnload(); };
-    progressWindow->practise = [this](Exercise exercise) { practiseMistakes(exercise); };
+    progressWindow->practise = [this](Exercise exercise) { return practiseMistakes(exercise); };
 }
 
 Program::~Program() = default;
@@ -156,12 +156,12 @@ void Program::showProgress()
     progressWindow->Show();
 }
 
-void Program::practiseMistakes(Exercise exercise)
+bool Program::practiseMistakes(Exercise exercise)
 {
     ExerciseWindow *target = windowFor(exercise);
     const QStringList items = store.mistakes(exerciseCode(exercise));
     if (!target || items.isEmpty())
-        return;
+        return false;
     // The exercise opens fresh, as from the main menu, in place of the menu and of
     // any exercise window (a run going on there is left).
     mainMenuWindow->Unload();
@@ -169,5 +169,5 @@ void Program::practiseMistakes(Exercise exercise)
         windowFor(other)->Unload();
     backgroundWindow->Show();
     open(exercise, *progressWindow, true);
-    target->practise(exercise, items);
+    return target->practise(exercise, items);
 }

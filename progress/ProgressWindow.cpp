@@ -221,9 +221,9 @@ QPushButton *ProgressWindow::practiseButton(Exercise exercise)
     button->setEnabled(waiting > 0);
     button->setToolTip(waiting == 0 ? QStringLiteral("No mistakes of exercise %1 are waiting to be practised.").arg(code)
                                     : QStringLiteral("%1 items of exercise %2 to practise again.").arg(waiting).arg(code));
-    QObject::connect(button, &QPushButton::clicked, button, [this, exercise] {
-        if (practise)
-            practise(exercise);
+    QObject::connect(button, &QPushButton::clicked, button, [this, exercise, button] {
+        if (practise && !practise(exercise))
+            button->setEnabled(false);
     });
     return button;
 }

@@ -23,8 +23,9 @@ class ProgressWindow final : public Form
 public:
     ProgressWindow(ProgressStore &store, Feedback &feedback);
 
-    // Asked of the program: open the exercise and run its mistakes.
-    std::function<void(Exercise)> practise;
+    // Asked of the program: open the exercise and run its mistakes; false when
+    // there were none to run after all (the record changed since the window filled).
+    std::function<bool(Exercise)> practise;
 
     static constexpr int Days = 30;
 
