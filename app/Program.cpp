@@ -169,6 +169,5 @@ bool Program::practiseMistakes(Exercise exercise)
         windowFor(other)->Unload();
     backgroundWindow->Show();
     open(exercise, *progressWindow, true);
-    target->practise(exercise, items);
-    return true;
+    return target->practise(exercise, items);
 }

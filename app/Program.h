@@ -48,7 +48,7 @@ public:
     void showAbout() override;
     void showProgress() override;
     // Opens the exercise as the main menu would and runs the items the learner
-    // has yet to get right from the record; false when there are none.
+    // has yet to get right from the record; false when there was nothing to run.
     bool practiseMistakes(Exercise exercise);
 
     Module1 &shared() { return values; }

@@ -95,7 +95,20 @@ void applyColours(QWidget *control, bool settingBack = false)
     const Bgr designedBack = back.isValid() ? back.toUInt() : fromQColor(inherited.color(backRole(control)));
     const Bgr designedFore = fore.isValid() ? fore.toUInt() : fromQColor(inherited.color(foreRole(control)));
     const Bgr paintFore = Colour::paintedText(designedFore, designedBack);
-    QPalette palette = control->palette();
+    // The palette is made anew from the roles the control holds as its own, the text
+    // role left out: a control without a text colour of its own holds it only while
+    // the mode paints a different one. Once the mode is off it inherits its text again
+    // (a dark desktop's light text, say) instead of keeping the readable one.
+    const QPalette current = control->palette();
+    QPalette palette; // no role of its own yet
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = QPalette::ColorGroup(group);
+            const auto r = QPalette::ColorRole(role);
+            if (r != foreRole(control) && current.isBrushSet(g, r))
+                palette.setBrush(g, r, current.brush(g, r));
+        }
+    }
     if (back.isValid()) {
         palette.setColor(backRole(control), Colour::toQColor(designedBack));
         if (settingBack && backRole(control) == QPalette::Window)
@@ -104,6 +117,17 @@ void applyColours(QWidget *control, bool settingBack = false)
     if (fore.isValid() || paintFore != designedFore)
         palette.setColor(foreRole(control), Colour::toQColor(paintFore));
     control->setPalette(palette);
+}
+
+// Parents before their children: a control's inherited colours are its parent's
+// as they are now, so that every window looks as freshly built in the mode.
+void applyColoursDown(QWidget *control)
+{
+    applyColours(control);
+    for (QObject *child : control->children()) {
+        if (auto *widget = qobject_cast<QWidget *>(child))
+            applyColoursDown(widget);
+    }
 }
 
 } // namespace
@@ -157,8 +181,8 @@ Bgr paintedText(Bgr fore, Bgr back)
 
 void repaintAll()
 {
-    for (QWidget *control : QApplication::allWidgets())
-        applyColours(control);
+    for (QWidget *window : QApplication::topLevelWidgets())
+        applyColoursDown(window);
 }
 
 Bgr backColor(const QWidget *control) { return control->property(BackColorProperty).toUInt(); }

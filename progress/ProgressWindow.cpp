@@ -54,6 +54,9 @@ QString shortDate(const QDateTime &when)
 ProgressWindow::ProgressWindow(ProgressStore &store, Feedback &feedback)
     : Form(QStringLiteral("progress")), store(store), feedback(feedback)
 {
+    refresh.setSingleShot(true);
+    refresh.setInterval(0);
+    QObject::connect(&refresh, &QTimer::timeout, &refresh, [this] { fill(); });
 }
 
 void ProgressWindow::build(FormWidget &window)
@@ -163,15 +166,7 @@ void ProgressWindow::buildExerciseGrid(QWidget &box)
 void ProgressWindow::Form_Load()
 {
     // While open, the window follows the answers given meanwhile; many changes make one refill.
-    store.changed = [this] {
-        if (!isLoaded() || refreshQueued)
-            return;
-        refreshQueued = true;
-        QTimer::singleShot(0, window(), [this] {
-            refreshQueued = false;
-            fill();
-        });
-    };
+    store.changed = [this] { refresh.start(); };
     fill();
     window()->adjustSize();
     window()->layout()->activate();
@@ -184,7 +179,7 @@ void ProgressWindow::Form_Load()
 void ProgressWindow::Form_Unload()
 {
     store.changed = nullptr;
-    refreshQueued = false;
+    refresh.stop();
 }
 
 void ProgressWindow::fill()

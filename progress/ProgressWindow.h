@@ -5,6 +5,7 @@
 #include "exercises/frame/Exercise.h"
 
 #include <QDate>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -55,7 +56,7 @@ private:
     ProgressStore &store;
     Feedback &feedback;
     std::vector<ProgressStore::Summary> shown;
-    bool refreshQueued = false;
+    QTimer refresh; // one refill for many changes
 
     struct Widgets
     {

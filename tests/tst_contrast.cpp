@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QStandardPaths>
 
 namespace {
@@ -144,6 +145,61 @@ private Q_SLOTS:
             qInfo("designed pairs under %.1f:1: %s", Colour::ReadableContrast, qPrintable(unreadable.join(QStringLiteral(", "))));
             QVERIFY(unreadable.filter(QStringLiteral("/Text1_")).size() >= 2); // locked gaps
         }
+    }
+
+    // Clear colours ticked and unticked in an open window, as the learner does it from
+    // the Options menu, under a dark desktop palette (light button text, unreadable on
+    // the white go-to buttons): every control reads at once, then shows its designed
+    // colours again at once.
+    void clearColoursToggledInOpenWindow_data()
+    {
+        QTest::addColumn<Exercise>("exercise");
+        QTest::newRow("b07d1") << Exercise::Ex1a;
+        QTest::newRow("b07d3") << Exercise::Ex3;
+        QTest::newRow("b07d4") << Exercise::Ex4;
+        QTest::newRow("b07d6") << Exercise::Ex6;
+    }
+
+    void clearColoursToggledInOpenWindow()
+    {
+        QFETCH(Exercise, exercise);
+        const QPalette desktop = QApplication::palette();
+        const auto restore = qScopeGuard([&desktop] {
+            SetClearColours(false);
+            QApplication::setPalette(desktop);
+        });
+        SetClearColours(false);
+        QApplication::setPalette(QPalette(QColor(0x35, 0x35, 0x35), QColor(0x20, 0x20, 0x20))); // light text
+        open(exercise);
+        const QWidget *shown = window()->window();
+        const auto painted = [shown] {
+            QMap<QString, std::pair<Bgr, Bgr>> pairs;
+            for (const QWidget *control : shown->findChildren<QWidget *>()) {
+                if (showsText(control))
+                    pairs.insert(control->objectName(), shownPair(control));
+            }
+            return pairs;
+        };
+        const auto designed = painted();
+        const QString other = goTo(exercise == Exercise::Ex1a ? Exercise::Ex1b : Exercise::Ex1a)->objectName();
+        QVERIFY(Colour::contrast(designed[other].first, designed[other].second) < Colour::ReadableContrast);
+
+        auto *item = shown->findChild<QAction *>(QStringLiteral("mnuClearColours"));
+        item->trigger();
+        QVERIFY(item->isChecked());
+        const auto clear = painted();
+        for (const QString &name : designed.keys()) {
+            const auto [fore, back] = clear.value(name);
+            QCOMPARE(back, designed[name].second);
+            // A disabled control is greyed on purpose.
+            QVERIFY2(Colour::contrast(fore, back) >= Colour::ReadableContrast ||
+                         !shown->findChild<QWidget *>(name)->isEnabled(), qPrintable(name));
+        }
+
+        item->trigger();
+        QVERIFY(!item->isChecked());
+        QCOMPARE(painted(), designed);
+        closeButton()->click();
     }
 
     // Clear colours keep every ground as designed and change only the text: dark

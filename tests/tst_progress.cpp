@@ -1,6 +1,7 @@
 #include "ExerciseSession.h"
 
 #include "exercises/b07d1/SuffixLists.h"
+#include "exercises/b07d4/b07d4.h"
 #include "exercises/b07d4/SentenceContent.h"
 #include "progress/Csv.h"
 #include "progress/MistakeRule.h"
@@ -308,6 +309,67 @@ private Q_SLOTS:
         QVERIFY(window()->isLoaded());
         QCOMPARE(window()->runProgress().length, 1);
         QCOMPARE(find<QLineEdit>("Text2")->text(), QString::fromUtf16(row.head));
+    }
+
+    // A run of the learner's mistakes says so in its window's heading, with how many
+    // items it asks; Start or another drill gives the designed heading back. A
+    // button whose mistakes are gone from the record meanwhile turns itself off.
+    void mistakesRunShown_data()
+    {
+        QTest::addColumn<Exercise>("exercise");
+        QTest::addColumn<Exercise>("other"); // a drill the window switches to in place
+        QTest::addColumn<QStringList>("keys"); // two items as the record names them
+        const auto &words = suffixDrill(Exercise::Ex1a).items;
+        QTest::newRow("b07d1") << Exercise::Ex1a << Exercise::Ex1b
+                               << QStringList{QString::fromUtf16(words[0].base), QString::fromUtf16(words[1].base)};
+        QTest::newRow("b07d4") << Exercise::Ex5 << Exercise::Ex4
+                               << QStringList{b07d4::itemKey(Exercise5Basic.first), b07d4::itemKey(Exercise5Basic.first + 1)};
+    }
+
+    void mistakesRunShown()
+    {
+        QFETCH(Exercise, exercise);
+        QFETCH(Exercise, other);
+        QFETCH(QStringList, keys);
+        const auto heading = [this] { return find<QLabel>("Label2")->text(); };
+        open(other);
+        const QString otherHeading = heading();
+        closeButton()->click();
+        open(exercise);
+        const QString designed = heading();
+        const QString code = exerciseCode(exercise);
+        for (const QString &key : keys)
+            addAnswer(program->record(), code, key, false);
+
+        for (const bool byStart : {true, false}) {
+            openProgress().window()->findChild<QPushButton *>(QStringLiteral("practise") + code)->click();
+            QCOMPARE(window()->runProgress().length, 2);
+            QVERIFY2(heading().contains(QStringLiteral("mistakes")) && heading().contains(QStringLiteral("2 items")),
+                     qPrintable(heading()));
+            if (byStart) {
+                // Start comes back when the run is over.
+                for (int item = 0; item < 2; ++item) {
+                    feedback.clear();
+                    solutionButton()->click();
+                    answerWith(feedback.lastText().section(u':', 1).trimmed());
+                }
+                QCOMPARE(feedback.lastText(), program->shared().MsgDone);
+                startButton()->click();
+                QCOMPARE(heading(), designed);
+            } else {
+                goTo(other)->click();
+                QCOMPARE(heading(), otherHeading);
+                startButton()->click();
+                QCOMPARE(heading(), otherHeading);
+            }
+        }
+
+        QPushButton *practise = openProgress().window()->findChild<QPushButton *>(QStringLiteral("practise") + code);
+        QVERIFY(practise->isEnabled());
+        QVERIFY(program->record().forget().isEmpty());
+        practise->click();
+        QVERIFY(!practise->isEnabled());
+        QVERIFY(program->progress().isLoaded());
     }
 
     void mistakeRule_data()

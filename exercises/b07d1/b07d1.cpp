@@ -14,6 +14,8 @@
 namespace {
 
 const Bgr LabelBack = 0xC0FFFF;
+// The heading from the load on, but during a run of the learner's mistakes.
+const QString Heading = QStringLiteral("Put in the correct suffixes.");
 
 FrameDesign suffixDrillDesign()
 {
@@ -109,7 +111,7 @@ void b07d1::load()
 {
     shared.SetColours();
     felir();
-    ui->Label2->setText(QStringLiteral("Put in the correct suffixes."));
+    ui->Label2->setText(Heading);
     Module1::SetCaption(ui->Label3, {}, Colour::fromLiteral(shared.ColourLockH), Colour::White);
     // A new opening shows the basic variant and a fresh item, so it runs them too.
     PlusMode = 0;
@@ -142,6 +144,7 @@ int b07d1::runLength(const SuffixDrill &drill) const
 
 void b07d1::startClicked()
 {
+    ui->Label2->setText(Heading);
     const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
     std::vector<int> rows;
     for (int row = 0; drill && row < runLength(*drill); ++row)
@@ -166,6 +169,7 @@ bool b07d1::practise(Exercise exercise, const QStringList &items)
     }
     if (rows.empty())
         return false;
+    ui->Label2->setText(mistakesHeading(int(rows.size())));
     beginRun(drill, std::move(rows), ProgressRecord::Variant::Mistakes);
     return true;
 }
@@ -273,6 +277,7 @@ void b07d1::Command9_Click()
 
 void b07d1::Change()
 {
+    ui->Label2->setText(Heading);
     frame->Start->setEnabled(true);
     frame->Start->setText(QStringLiteral("&Start"));
     ui->Label3->hide();

@@ -158,6 +158,7 @@ void b07d4::load()
 void b07d4::Form_Unload()
 {
     Mode = RunMode::None;
+    headingBeforeMistakes.clear();
 }
 
 void b07d4::kulcslista()
@@ -220,6 +221,9 @@ void b07d4::startClicked()
 {
     if (frame->Start->text() == QStringLiteral("&Restart"))
         ui->Text4->clear();
+    if (!headingBeforeMistakes.isEmpty())
+        ui->Label2->setText(headingBeforeMistakes);
+    headingBeforeMistakes.clear();
     chooseRunMode();
     const RowRange range = runRange();
     std::vector<int> rows;
@@ -244,6 +248,9 @@ bool b07d4::practise(Exercise exercise, const QStringList &items)
     // Afterwards the window is as after a basic run of the exercise.
     Extended = 0;
     Mode = exercise == Exercise::Ex4 ? RunMode::Basic4 : RunMode::Basic5;
+    if (headingBeforeMistakes.isEmpty())
+        headingBeforeMistakes = ui->Label2->text();
+    ui->Label2->setText(exerciseCode(exercise) + QStringLiteral(". ") + mistakesHeading(int(rows.size())));
     ui->Text4->clear();
     beginRun(std::move(rows), ProgressRecord::Variant::Mistakes);
     return true;
@@ -409,4 +416,5 @@ void b07d4::switchTo(Exercise exercise)
     Enabl();
     goToButton(exercise)->setEnabled(false);
     ui->Label2->setText(exercise == Exercise::Ex4 ? Heading4 : Heading5);
+    headingBeforeMistakes.clear();
 }

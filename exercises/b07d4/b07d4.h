@@ -71,6 +71,9 @@ private:
     enum class RunMode { None = 0, Basic4 = 1, Basic5 = 2, Extended4 = 4, Extended5 = 5 };
     RunMode Mode = RunMode::None;
     int Extended = 0;
+    // The heading a run of the learner's mistakes wrote over, given back when the
+    // learner leaves the run (empty: no such run on show).
+    QString headingBeforeMistakes;
     // The expected answers, by row.
     std::array<QString, SentenceCount> keys;
     // The run: the rows it asks, those still open, the counts.

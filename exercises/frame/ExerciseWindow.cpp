@@ -177,6 +177,11 @@ void ExerciseWindow::charClicked()
         box->setFocus();
 }
 
+QString ExerciseWindow::mistakesHeading(int items)
+{
+    return items == 1 ? QStringLiteral("Your mistakes: 1 item") : QStringLiteral("Your mistakes: %1 items").arg(items);
+}
+
 void ExerciseWindow::mnuOntop_Click()
 {
     // The action has already flipped its check mark; the window follows it.

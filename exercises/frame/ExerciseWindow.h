@@ -74,6 +74,9 @@ protected:
     void recordAnswer(Exercise exercise, const QString &item, const QString &expected, const QString &given,
                       bool right, bool solutionShown, bool retry);
 
+    // The heading of a run of the learner's mistakes: what it asks and how many items.
+    static QString mistakesHeading(int items);
+
     void mnuOntop_Click();
     void mnuHow_Click();
     const FrameDesign &design() const { return frameDesign; }
