@@ -72,22 +72,10 @@ QString variantName(ProgressRecord::Variant variant)
     return QStringLiteral("basic");
 }
 
-// An entry stamped with the time now: UTC to store, the learner's local day to count by.
-RecordEntry stamped(RecordEntry::Kind kind, qint64 run)
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    RecordEntry entry;
-    entry.kind = kind;
-    entry.at = now.toUTC().toString(Qt::ISODateWithMs);
-    entry.day = now.date().toString(Qt::ISODate);
-    entry.run = run;
-    return entry;
-}
-
 // A run's number: unique also between two copies of the program writing at once.
-qint64 newRunId()
+qint64 newRunId(const QDateTime &now)
 {
-    return (QDateTime::currentMSecsSinceEpoch() << 16) | qint64(QRandomGenerator::global()->bounded(1 << 16));
+    return (now.toMSecsSinceEpoch() << 16) | qint64(QRandomGenerator::global()->bounded(1 << 16));
 }
 
 // How long a write waits for another copy before the answer is kept for later.
@@ -509,6 +497,18 @@ QSqlError ProgressStore::apply(const RecordEntry &entry)
                                  after.cleanStreak});
 }
 
+// An entry stamped with the time now: UTC to store, the learner's local day to count by.
+RecordEntry ProgressStore::stamped(RecordEntry::Kind kind, qint64 run) const
+{
+    const QDateTime now = clock();
+    RecordEntry entry;
+    entry.kind = kind;
+    entry.at = now.toUTC().toString(Qt::ISODateWithMs);
+    entry.day = now.date().toString(Qt::ISODate);
+    entry.run = run;
+    return entry;
+}
+
 void ProgressStore::answerJudged(const Answer &answer)
 {
     RecordEntry entry = stamped(RecordEntry::Kind::Answer, currentRun);
@@ -525,7 +525,7 @@ void ProgressStore::answerJudged(const Answer &answer)
 
 qint64 ProgressStore::runStarted(const QString &exercise, Variant variant, const QString &person)
 {
-    currentRun = newRunId();
+    currentRun = newRunId(clock());
     RecordEntry entry = stamped(RecordEntry::Kind::RunStarted, currentRun);
     entry.exercise = exercise;
     entry.variant = variantName(variant);

@@ -58,6 +58,8 @@ public:
     bool writable();
     // Told after what the record holds has changed (answers written, Forget).
     std::function<void()> changed;
+    // The time now, local; benchmarks build records of many days with a clock of their own.
+    std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
     struct DayShare
     {
@@ -122,6 +124,7 @@ private:
     bool moveAside();
     void closeConnection();
 
+    RecordEntry stamped(RecordEntry::Kind kind, qint64 run) const;
     void add(RecordEntry entry);
     void flush();
     QSqlError writePending();

@@ -168,8 +168,11 @@ void ProgressWindow::Form_Load()
     // While open, the window follows the answers given meanwhile; many changes make one refill.
     store.changed = [this] { refresh.start(); };
     fill();
+    // Laid out once for the label's width, then again for its height at that width.
     window()->adjustSize();
     window()->layout()->activate();
+    fitProblem();
+    window()->adjustSize();
     followReadingOrder(*window());
     CentreForm(window());
     // The exercise windows stay on top; the window opened from them must show above them.
@@ -187,8 +190,12 @@ void ProgressWindow::fill()
     if (!isLoaded())
         return;
     const QString problem = store.problem();
-    ui->problem->setText(problem);
-    ui->problem->setVisible(!problem.isEmpty());
+    if (problem != ui->problem->text()) {
+        ui->problem->setText(problem);
+        ui->problem->setVisible(!problem.isEmpty());
+        if (window()->isVisible())
+            fitProblem();
+    }
     shown = store.summaries(today(), Days);
     for (Exercise exercise : AllExercises)
         fillExercise(exercise);
@@ -202,6 +209,22 @@ void ProgressWindow::fill()
             ui->missed->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
     showChart(ui->chartChoice->currentIndex());
+}
+
+// The window's layout does not ask a wrapping label for its height at a width, so
+// a sentence on two lines would squeeze the rows below it: the label is told its
+// height for the width it has, and the window grows to fit.
+void ProgressWindow::fitProblem()
+{
+    QLabel *label = ui->problem;
+    // The label spans the window but for the margins (its own width is not set until the window shows).
+    const QMargins margins = label->parentWidget()->layout()->contentsMargins();
+    const int width = window()->width() - margins.left() - margins.right();
+    label->setMinimumHeight(label->text().isEmpty() ? 0 : label->heightForWidth(width));
+    window()->layout()->activate();
+    const int needed = window()->minimumSizeHint().height();
+    if (window()->height() < needed)
+        window()->resize(window()->width(), needed);
 }
 
 void ProgressWindow::fillExercise(Exercise exercise)

@@ -45,6 +45,7 @@ private:
     void buildExerciseGrid(QWidget &box);
     void fill();
     void fillExercise(Exercise exercise);
+    void fitProblem();
     void showChart(int row);
     void exportClicked();
     // Writes the export on a thread of its own behind a progress dialog that can cancel.

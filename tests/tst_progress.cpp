@@ -516,6 +516,11 @@ private Q_SLOTS:
         QVERIFY(shownProblem->isVisibleTo(progress.window()));
         QCOMPARE(shownProblem->text(), problem);
         QCOMPARE(shownProblem->textFormat(), Qt::PlainText);
+        // However many lines the sentence takes, the figures below keep theirs.
+        const QList<QLabel *> figures = progress.window()->findChild<QGroupBox *>()->findChildren<QLabel *>();
+        QTRY_VERIFY(std::all_of(figures.begin(), figures.end(), [](QLabel *label) {
+            return label->height() >= label->minimumSizeHint().height();
+        }));
 
         if (kind == u"corrupt") {
             // Moved aside under a name with the time, never deleted; a fresh file records.
