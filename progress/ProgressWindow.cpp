@@ -317,7 +317,9 @@ ProgressWindow::Written ProgressWindow::writeExport(const QString &file)
         dialog.setMinimumDuration(0);
         dialog.setAutoReset(false);
         dialog.setAutoClose(false);
+        // Cancel, Escape or the close box.
         QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] { progress.cancel = true; });
+        QObject::connect(&dialog, &QDialog::rejected, &dialog, [&progress] { progress.cancel = true; });
         QEventLoop loop;
         QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
         QTimer tick;

@@ -19,11 +19,13 @@
 #include <QScopeGuard>
 #include <QMenu>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -893,6 +895,40 @@ private Q_SLOTS:
         }
         window.Show();
         QCOMPARE(missed->rowCount(), 1);
+        window.Unload();
+    }
+
+    // A long export shows its progress and can be cancelled: no file is left
+    // behind, and nothing more is said.
+    void exportCancelled()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        ProgressStore(path).prepare();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bulk"));
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral(
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000) "
+                "INSERT INTO answers(uid, at, exercise, item, expected, given, right, solution_shown, retry) "
+                "SELECT i, '2026-01-05T10:00:00.000Z', '1a', 'orvos', 'orvosnál', 'orvosnál', 1, 0, 0 FROM n")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("bulk"));
+        ProgressStore store(path);
+        ProgressWindow window(store, feedback);
+        window.Show();
+        feedback.fileToSave = dir.filePath(QStringLiteral("answers.csv"));
+        QTimer learner;
+        QObject::connect(&learner, &QTimer::timeout, &learner, [&window] {
+            if (auto *dialog = window.window()->findChild<QProgressDialog *>(); dialog && dialog->isVisible())
+                dialog->findChild<QPushButton *>()->click();
+        });
+        learner.start(5);
+        window.window()->findChild<QPushButton *>(QStringLiteral("export"))->click();
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("answers.csv*")}), QStringList());
+        QVERIFY(feedback.messages.isEmpty());
         window.Unload();
     }
 };
