@@ -399,6 +399,12 @@ void ProgressStore::add(RecordEntry entry)
     if (!writable())
         return;
     pending.push_back(std::move(entry));
+    // While the file is busy the timer tries again: judging does not wait for it each time.
+    if (busy && retry.isActive()) {
+        if (sideFile)
+            sideFile->keep(pending);
+        return;
+    }
     flush();
 }
 
