@@ -15,7 +15,9 @@ cannot_run() {
 command -v Xvfb > /dev/null || cannot_run "Xvfb is not installed (Debian package xvfb)"
 dir=$(mktemp -d)
 : > "$dir/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$dir/display" > "$dir/log" 2>&1 &
+# -noreset: the server stays as it is when its last client goes, so that a client
+# connecting just then (the next program of a benchmark) never meets a server resetting.
+Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3> "$dir/display" > "$dir/log" 2>&1 &
 xvfb=$!
 trap 'kill "$xvfb" 2> /dev/null; wait "$xvfb" 2> /dev/null; rm -rf "$dir"' EXIT
 # The number is written once the server takes clients, its newline last.
