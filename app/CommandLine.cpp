@@ -8,40 +8,85 @@ const QString Description = QStringLiteral(
     "Bimbala! Lesson 7 of a course of Hungarian as a foreign language, as eight typing drills.");
 const QString Usage = QStringLiteral("Usage: bimbala [options]\n");
 
-// The toolkit's own options (-platform xcb, -style fusion, -reverse ...): accepted
-// and left to Qt, not shown in the help.
-void acceptToolkitOptions(QCommandLineParser &parser)
+struct ToolkitOption
 {
-    for (const char *name : {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
-                             "qwindowicon", "qwindowtitle", "style", "stylesheet", "display", "geometry", "title",
-                             "name", "session"}) {
-        QCommandLineOption option(QString::fromLatin1(name), {}, QStringLiteral("value"));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
+    const char *name;
+    const char *value; // nullptr: a switch
+    const char *description;
+};
+
+// The toolkit's own options: accepted and left to Qt, shown by --help-all only.
+constexpr ToolkitOption ToolkitOptions[] = {
+    {"platform", "name[:options]", "The platform plugin to show the windows with (xcb, wayland, offscreen, ...)."},
+    {"platformpluginpath", "path", "Where to look for platform plugins."},
+    {"platformtheme", "theme", "The platform theme."},
+    {"plugin", "plugin", "Loads another plugin, such as one for an input device."},
+    {"qwindowgeometry", "geometry", "The first window's geometry, as WIDTHxHEIGHT+X+Y."},
+    {"qwindowicon", "icon", "The windows' icon."},
+    {"qwindowtitle", "title", "The first window's title."},
+    {"style", "style", "The widget style (fusion, windows, ...)."},
+    {"stylesheet", "file", "A style sheet for every window."},
+    {"display", "display", "The X display to use instead of DISPLAY (xcb)."},
+    {"geometry", "geometry", "As --qwindowgeometry (xcb)."},
+    {"title", "title", "As --qwindowtitle (xcb)."},
+    {"name", "name", "The name the X resources are looked up under (xcb)."},
+    {"session", "session", "Restores an earlier session."},
+    {"reverse", nullptr, "Lays the windows out from right to left."},
+    {"widgetcount", nullptr, "Prints how many widgets are left at the end."},
+    {"nograb", nullptr, "Never grabs the mouse or the keyboard."},
+    {"dograb", nullptr, "Grabs even where running under a debugger would stop it."},
+    {"sync", nullptr, "Talks to the X server synchronously, for debugging (xcb)."},
+};
+
+// The value Qt itself takes for one of its options: the argument after "-name" or
+// "--name" (the last one given), options ending at "--".
+QString toolkitValue(const QStringList &arguments, const char *name)
+{
+    const QString option = QLatin1Char('-') + QLatin1String(name);
+    QString value;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == u"--")
+            break;
+        if ((argument == option || argument == u'-' + option) && i + 1 < arguments.size())
+            value = arguments[++i];
     }
-    for (const char *name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) {
-        QCommandLineOption option(QString::fromLatin1(name));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
+    return value;
 }
 
 } // namespace
 
-CommandLine CommandLine::decide(const QStringList &arguments, bool hasDisplay)
+CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvironment &environment)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(Description);
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Shows this help and ends."));
+    const QCommandLineOption helpAll(QStringLiteral("help-all"),
+                                     QStringLiteral("Shows this help with the options of the Qt toolkit, and ends."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Shows the version and ends."));
     parser.addOption(help);
+    parser.addOption(helpAll);
     parser.addOption(version);
-    acceptToolkitOptions(parser);
+    // The toolkit's options twice over: hidden in the parser that reads the line,
+    // shown in the one that writes the full help.
+    QCommandLineParser fullHelp;
+    fullHelp.setApplicationDescription(Description);
+    for (const QCommandLineOption &own : {help, helpAll, version})
+        fullHelp.addOption(own);
+    for (const ToolkitOption &toolkit : ToolkitOptions) {
+        QCommandLineOption option(QString::fromLatin1(toolkit.name), QString::fromLatin1(toolkit.description),
+                                  toolkit.value ? QString::fromLatin1(toolkit.value) : QString());
+        fullHelp.addOption(option);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
     // Without an application object the parser cannot know the program's name.
-    const QString helpText = QString(parser.helpText()).replace(QStringLiteral("<executable_name>"), QStringLiteral("bimbala"));
+    const auto named = [](const QCommandLineParser &p) {
+        return QString(p.helpText()).replace(QStringLiteral("<executable_name>"), QStringLiteral("bimbala"));
+    };
 
     if (!parser.parse(arguments))
         return {false, 2, {},
@@ -51,22 +96,42 @@ CommandLine CommandLine::decide(const QStringList &arguments, bool hasDisplay)
                 QStringLiteral("bimbala: this program takes no file or other argument: %1\n%2"
                                "Try 'bimbala --help' for more.\n")
                     .arg(parser.positionalArguments().first(), Usage)};
+    if (parser.isSet(helpAll))
+        return {false, 0, named(fullHelp), {}};
     if (parser.isSet(help))
-        return {false, 0, helpText, {}};
+        return {false, 0, named(parser), {}};
     if (parser.isSet(version))
         return {false, 0, QStringLiteral("bimbala %1\n").arg(QStringLiteral(BIMBALA_VERSION)), {}};
-    if (!hasDisplay)
+    const QString missing = missingSession(arguments, environment);
+    if (!missing.isEmpty())
         return {false, 1, {},
-                QStringLiteral("Bimbala needs a graphical session to show its windows, and none was found "
-                               "(neither DISPLAY nor WAYLAND_DISPLAY is set).\n")};
+                QStringLiteral("Bimbala needs a graphical session to show its windows, and none was found (%1).\n")
+                    .arg(missing)};
     return {};
 }
 
-bool CommandLine::displayAvailable()
+QString CommandLine::missingSession(const QStringList &arguments, const QProcessEnvironment &environment)
 {
-    // A platform plugin that draws without a display (tests run offscreen) needs none.
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    const bool needsNone = platform.startsWith("offscreen") || platform.startsWith("minimal") ||
-                           platform.startsWith("vnc") || platform.startsWith("eglfs") || platform.startsWith("linuxfb");
-    return needsNone || !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    // As Qt picks them: -platform before QT_QPA_PLATFORM, which may list several to try
+    // in turn; for xcb, -display before DISPLAY.
+    QString platforms = toolkitValue(arguments, "platform");
+    if (platforms.isEmpty())
+        platforms = environment.value(QStringLiteral("QT_QPA_PLATFORM"));
+    const bool x11 = !environment.value(QStringLiteral("DISPLAY")).isEmpty() ||
+                     !toolkitValue(arguments, "display").isEmpty();
+    const bool wayland = !environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty();
+    if (platforms.isEmpty())
+        return x11 || wayland ? QString() : QStringLiteral("neither DISPLAY nor WAYLAND_DISPLAY is set");
+
+    QStringList missing;
+    for (const QString &candidate : platforms.split(u';', Qt::SkipEmptyParts)) {
+        const QString name = candidate.section(u':', 0, 0);
+        if (name == u"xcb" && !x11)
+            missing << QStringLiteral("the platform xcb needs DISPLAY or -display");
+        else if (name.startsWith(u"wayland") && !wayland)
+            missing << QStringLiteral("the platform %1 needs WAYLAND_DISPLAY").arg(name);
+        else
+            return {}; // a display is there, none is needed, or Qt will say itself what it lacks
+    }
+    return missing.join(QStringLiteral(", and "));
 }

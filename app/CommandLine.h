@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -12,9 +13,10 @@ struct CommandLine
     QString output; // for standard output
     QString error;  // for standard error
 
-    // `arguments` as main gets them, the program's name first; `hasDisplay` says
-    // whether a graphical session (or a platform that needs none) is there.
-    static CommandLine decide(const QStringList &arguments, bool hasDisplay);
-    // DISPLAY or WAYLAND_DISPLAY set, or a platform chosen that needs no display.
-    static bool displayAvailable();
+    // `arguments` as main gets them, the program's name first; `environment` is where
+    // the platform and display are looked up when the command line names none.
+    static CommandLine decide(const QStringList &arguments, const QProcessEnvironment &environment);
+    // Empty when the platform Qt will start has something to show the windows on
+    // (a display, or none needed); otherwise what is missing, in a few words.
+    static QString missingSession(const QStringList &arguments, const QProcessEnvironment &environment);
 };

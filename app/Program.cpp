@@ -35,7 +35,8 @@ void PrepareApplication()
 {
     // The lower-case name makes the data folder ~/.local/share/bimbala, as desktop programs have it.
     QApplication::setApplicationName(QStringLiteral("bimbala"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Bimbala"));
+    // No display name: Qt would append it to every caption (" — Bimbala" on X11), and each
+    // window's caption is exactly as designed, blanks included. The desktop entry names the program.
     QApplication::setDesktopFileName(QStringLiteral("org.example.bimbala"));
     QApplication::setWindowIcon(Pictures::programIcon());
     // The program decides when it ends (End, or its last window closed).

@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     // Help, version, a wrong option or no display: said plainly, before Qt would need a display.
-    const CommandLine line = CommandLine::decide(arguments, CommandLine::displayAvailable());
+    const CommandLine line = CommandLine::decide(arguments, QProcessEnvironment::systemEnvironment());
     if (!line.run) {
         std::fputs(line.output.toLocal8Bit().constData(), stdout);
         std::fputs(line.error.toLocal8Bit().constData(), stderr);

@@ -1,7 +1,30 @@
 // The program as started from a terminal: --help, --version, a wrong option and no
-// graphical session all answer in plain text and end, without a display.
+// graphical session all answer in plain text and end, without a display; a platform
+// that needs no display starts.
+#include "app/CommandLine.h"
+
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// A command as typed in a shell (NAME=value settings, then the arguments), given
+// without the caller's session (DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM).
+std::pair<QStringList, QProcessEnvironment> typed(const QString &line)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    QStringList words = line.split(u' ', Qt::SkipEmptyParts);
+    for (QString setting; !words.isEmpty() && words.first().contains(u'=');) {
+        setting = words.takeFirst();
+        environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    }
+    return {words, environment};
+}
+
+} // namespace
 
 class tst_CommandLine : public QObject
 {
@@ -17,6 +40,7 @@ private Q_SLOTS:
         QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: bimbala [options]" << "";
         QTest::newRow("-h") << QStringList{"-h"} << 0 << "--version" << "";
         QTest::newRow("--version") << QStringList{"--version"} << 0 << "bimbala 1." << "";
+        QTest::newRow("--help-all, Qt's options too") << QStringList{"--help-all"} << 0 << "--platform <name" << "";
         QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << ""
                                         << "bimbala: Unknown option 'colour'.\nUsage: bimbala [options]";
         QTest::newRow("an argument") << QStringList{"notes.txt"} << 2 << "" << "takes no file";
@@ -32,10 +56,7 @@ private Q_SLOTS:
         QFETCH(QString, out);
         QFETCH(QString, err);
         QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            environment.remove(QString::fromLatin1(name));
-        program.setProcessEnvironment(environment);
+        program.setProcessEnvironment(typed({}).second);
         program.start(QStringLiteral(BIMBALA_EXECUTABLE), arguments);
         QVERIFY(program.waitForFinished(10000));
         const QString printed = QString::fromLocal8Bit(program.readAllStandardOutput());
@@ -46,6 +67,57 @@ private Q_SLOTS:
         QVERIFY2(err.isEmpty() ? complained.isEmpty() : complained.contains(err), qPrintable(complained));
         if (exitCode == 1)
             QCOMPARE(complained.count(u'\n'), 1); // one plain sentence
+    }
+
+    // Whether there is something to show the windows on, as Qt will look for it.
+    void session_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("nothing") << "" << false;
+        QTest::newRow("DISPLAY") << "DISPLAY=:0" << true;
+        QTest::newRow("offscreen") << "QT_QPA_PLATFORM=offscreen" << true;
+        QTest::newRow("-platform") << "-platform offscreen" << true;
+        QTest::newRow("--platform") << "--platform minimal" << true;
+        QTest::newRow("-platform first") << "QT_QPA_PLATFORM=xcb -platform offscreen" << true;
+        QTest::newRow("xcb, Wayland only") << "WAYLAND_DISPLAY=w QT_QPA_PLATFORM=offscreen -platform xcb" << false;
+        QTest::newRow("--display") << "--display :5" << true;
+        QTest::newRow("wayland, then xcb") << "DISPLAY=:0 QT_QPA_PLATFORM=wayland;xcb" << true;
+        QTest::newRow("after --, none of Qt's") << "-- -display :5" << false;
+    }
+
+    void session()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, found);
+        const auto [arguments, environment] = typed(line);
+        const QString missing = CommandLine::missingSession(QStringList{"bimbala"} + arguments, environment);
+        QVERIFY2(missing.isEmpty() == found, qPrintable(missing));
+    }
+
+    // On a platform that needs no display the program starts, and runs until it is stopped.
+    void startsWithoutDisplay_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("QT_QPA_PLATFORM=offscreen") << "QT_QPA_PLATFORM=offscreen";
+        QTest::newRow("-platform offscreen") << "-platform offscreen";
+    }
+
+    void startsWithoutDisplay()
+    {
+        QFETCH(QString, line);
+        QTemporaryDir home; // what it records stays out of the user's files
+        const auto [arguments, environment] =
+            typed(QStringLiteral("XDG_DATA_HOME=%1 XDG_CONFIG_HOME=%1 ").arg(home.path()) + line);
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(BIMBALA_EXECUTABLE), arguments);
+        QVERIFY(program.waitForStarted(10000));
+        QVERIFY2(!program.waitForFinished(1500), program.readAllStandardError().constData());
+        const QByteArray complained = program.readAllStandardError();
+        program.terminate();
+        QVERIFY(program.waitForFinished(10000));
+        QVERIFY2(!complained.contains("session"), complained.constData());
     }
 };
 
