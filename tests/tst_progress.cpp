@@ -839,7 +839,8 @@ private Q_SLOTS:
         QFETCH(int, daysLater);
         QFETCH(QString, share);
         // A time zone whose date differs from UTC's at this hour, as evening practice does.
-        const QByteArray zone = QDateTime::currentDateTimeUtc().time().hour() < 12 ? "Etc/GMT+12" : "Etc/GMT-14";
+        // POSIX zones need no time zone database: UTC-12 before noon UTC, UTC+14 after.
+        const QByteArray zone = QDateTime::currentDateTimeUtc().time().hour() < 12 ? "WEST+12" : "EAST-14";
         const QByteArray oldZone = qgetenv("TZ");
         qputenv("TZ", zone);
         tzset();
