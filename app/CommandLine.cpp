@@ -1,12 +1,14 @@
 #include "CommandLine.h"
 
+#include "lesson/LessonReader.h"
+
 #include <QCommandLineParser>
 
 namespace {
 
 const QString Description = QStringLiteral(
     "Bimbala! Lesson 7 of a course of Hungarian as a foreign language, as eight typing drills.");
-const QString Usage = QStringLiteral("Usage: bimbala [options]\n");
+const QString Usage = QStringLiteral("Usage: bimbala [options]\n       bimbala --check FILE...\n");
 
 struct ToolkitOption
 {
@@ -54,6 +56,21 @@ QString toolkitValue(const QStringList &arguments, const char *name)
     return value;
 }
 
+// Lessons checked as the program reads them, without a window.
+CommandLine checkLessons(const QStringList &files)
+{
+    if (files.isEmpty())
+        return {false, 2, {}, QStringLiteral("bimbala: --check needs the lesson files to check.\n%1").arg(Usage)};
+    CommandLine result{false, 0, {}, {}};
+    for (const QString &file : files) {
+        for (const LessonProblem &problem : LessonReader::read(file).problems) {
+            result.output += problem.text() + u'\n';
+            result.exitCode = 1;
+        }
+    }
+    return result;
+}
+
 } // namespace
 
 CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvironment &environment)
@@ -67,14 +84,18 @@ CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvi
                                      QStringLiteral("Shows this help with the options of the Qt toolkit, and ends."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Shows the version and ends."));
+    const QCommandLineOption check(QStringLiteral("check"),
+                                   QStringLiteral("Checks the lesson files given, prints each problem as "
+                                                  "FILE:LINE:COLUMN: message, and ends: 0 when every file is clean."));
     parser.addOption(help);
     parser.addOption(helpAll);
     parser.addOption(version);
+    parser.addOption(check);
     // The toolkit's options twice over: hidden in the parser that reads the line,
     // shown in the one that writes the full help.
     QCommandLineParser fullHelp;
     fullHelp.setApplicationDescription(Description);
-    for (const QCommandLineOption &own : {help, helpAll, version})
+    for (const QCommandLineOption &own : {help, helpAll, version, check})
         fullHelp.addOption(own);
     for (const ToolkitOption &toolkit : ToolkitOptions) {
         QCommandLineOption option(QString::fromLatin1(toolkit.name), QString::fromLatin1(toolkit.description),
@@ -91,6 +112,8 @@ CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvi
     if (!parser.parse(arguments))
         return {false, 2, {},
                 QStringLiteral("bimbala: %1\n%2Try 'bimbala --help' for more.\n").arg(parser.errorText(), Usage)};
+    if (parser.isSet(check))
+        return checkLessons(parser.positionalArguments());
     if (!parser.positionalArguments().isEmpty())
         return {false, 2, {},
                 QStringLiteral("bimbala: this program takes no file or other argument: %1\n%2"

@@ -118,7 +118,7 @@ void b07d3::buildExtras(QWidget &client)
     // The pictures are drawn once per opening at twice the largest frame, so they stay crisp when stretched.
     const QSize size = ui->Image1->size();
     for (int n = 0; n < StoryPictureCount; ++n)
-        Image6[std::size_t(n)] = Pictures::pixmap(QStringLiteral(":/resources/story-%1.svg").arg(n), size,
+        Image6[std::size_t(n)] = Pictures::pixmap(QStringLiteral(":/lessons/lesson7/story-%1.svg").arg(n), size,
                                                   2 * client.devicePixelRatioF());
 }
 

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <variant>
+#include <vector>
+
+// A lesson as its file gives it: plain values, no widgets. The windows play an
+// exercise by its shape; what every lesson of a shape shares (controls, fonts,
+// messages, colours of the gap kinds) stays with the window.
+namespace LessonModel {
+
+// Twips, as the windows are designed: 15 to a logical pixel.
+struct Place
+{
+    int row = 0;
+    int left = 0;
+    int width = 0;
+};
+
+struct Rect
+{
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Suffix drill: a word is shown, the learner types it with its suffix.
+struct WordItem
+{
+    QString cue;
+    QString answer;
+};
+
+struct SuffixDrill
+{
+    QString number; // shown before the heading: "1a."
+    QString suffix; // the suffix label: "-nál/-nél"
+    int basic = 0;  // the basic run asks the first `basic` items; Plus asks them all
+    std::vector<WordItem> items;
+};
+
+// Sentence exercise: a sentence with one gap; the learner types the suffix or verb form.
+struct SentenceRow
+{
+    QString before;
+    QString cue;   // shown above the gap
+    QString offer; // put into the gap
+    QString answer;
+    QString after;
+    QString person; // the pictogram of the subject ("én" ... "Önök"), or empty
+};
+
+struct SentenceExercise
+{
+    // The heading when another exercise window's go-to button opens it, where it differs.
+    QString headingFromOtherWindow;
+    int basic = 0;
+    std::vector<SentenceRow> rows;
+    // The answer box's background in a Plus run, where it changes.
+    std::optional<QColor> plusAnswerBackground;
+};
+
+// Story: pieces of fixed text and gaps, told about one of three persons.
+struct StoryGap
+{
+    QString kind;  // "al" a verb agreeing with the subject, "h" a place or time phrase, "t" an object
+    QString offer; // put into the gap; empty: the learner writes the whole word
+    QStringList answers; // one per person
+    QMap<QString, QStringList> alsoRight; // per person: other answers taken exactly as typed
+    QMap<QString, QString> offerAtStart;  // per person: the offer an unsolved gap takes at Start
+    std::optional<Place> place;           // none: laid out with the text
+    int picture = -1;                     // the picture story's picture of the gap's sentence
+};
+
+struct StoryPiece
+{
+    int index = 0; // its control's number, Text2(index)
+    QString text;
+    QMap<QString, QString> textAtStart; // per person: the text it takes at Start
+    std::optional<Place> place;
+    double points = 12;
+    bool alignLeft = false;
+    QString font; // the story's piece font unless given
+};
+
+struct StoryPicture
+{
+    QString file;  // relative to the lesson file
+    QString scene; // what it shows, for a screen reader
+    QByteArray svg;
+};
+
+struct StoryLayout
+{
+    std::vector<int> rowTops;
+    int boxHeight = 435;
+    int pieceDrop = 0;
+    QString gapFont;
+    QString pieceFont;
+    Rect headingPlace;
+    Rect personPlace;
+};
+
+struct Story
+{
+    QStringList persons; // three: the named person, "én", "te"
+    QString howTo;       // the first paragraph of How to, where the lesson words it
+    std::optional<StoryLayout> layout;
+    std::vector<StoryGap> gaps;
+    std::vector<StoryPiece> pieces;
+    std::vector<StoryPicture> pictures; // a picture story's; none for a person story
+};
+
+enum class Shape { SuffixDrill, Sentences, PersonStory, PictureStory };
+
+struct Exercise
+{
+    QString id;          // recorded with every answer: "1a"
+    QString caption;     // go-to and menu caption, & before its access key: "1&a"
+    QString description; // beside its menu button
+    int menuLabelHeight = 375;
+    QString heading;
+    QString captionEnding; // after the lesson's title in the window's caption: ": 1/a.."
+    Shape shape = Shape::SuffixDrill;
+    std::variant<SuffixDrill, SentenceExercise, Story> content;
+};
+
+struct Lesson
+{
+    QString id;
+    QString title; // in every caption: "7. lecke"
+    int number = 0;
+    QString language;
+    int version = 1;
+    QStringList authors;
+    QString licence;
+    std::vector<Exercise> exercises;
+};
+
+} // namespace LessonModel

@@ -1,0 +1,499 @@
+#include "LessonReader.h"
+
+#include "YamlFields.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStringDecoder>
+#include <QSvgRenderer>
+
+#include <string>
+
+using namespace LessonModel;
+
+namespace {
+
+// The format this reader knows; a later one says so in its "format".
+constexpr int FormatVersion = 1;
+// The persons a sentence's pictogram can stand for.
+const QStringList Pictograms{QStringLiteral("én"), QStringLiteral("te"), QStringLiteral("Ön"),
+                             QStringLiteral("mi"), QStringLiteral("ti"), QStringLiteral("Önök")};
+// The kinds of gap a story's colours know.
+const QStringList GapKinds{QStringLiteral("al"), QStringLiteral("h"), QStringLiteral("t")};
+constexpr int StoryPersons = 3;
+constexpr int MostExercises = 16;
+// A lesson's window is 9210 twips wide.
+constexpr int WindowWidth = 9210;
+constexpr int MostTwips = 20000;
+constexpr qint64 MostPictureBytes = 1024 * 1024;
+
+// The first line that is not UTF-8, from 1; 0 when all of it is.
+int firstLineNotUtf8(const QByteArray &bytes)
+{
+    int line = 1;
+    for (qsizetype start = 0; start < bytes.size(); ++line) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        (void)decoder.decode(QByteArrayView(bytes).sliced(start, end - start)).operator QString();
+        if (decoder.hasError())
+            return line;
+        start = end + 1;
+    }
+    return 0;
+}
+
+class Reader
+{
+public:
+    Reader(QString name, QString folder) : report(std::move(name)), folder(std::move(folder)) {}
+
+    std::optional<Lesson> lesson(const YAML::Node &root);
+    YamlReport report;
+
+private:
+    void exercise(const YAML::Node &node, Exercise &into);
+    void suffixDrill(YamlFields &fields, SuffixDrill &into);
+    void sentences(YamlFields &fields, SentenceExercise &into);
+    void story(YamlFields &fields, Story &into, bool withPictures);
+    std::optional<StoryLayout> layout(const YAML::Node &node);
+    StoryGap gap(const YAML::Node &node, const Story &story, int number);
+    StoryPiece piece(const YAML::Node &node, const Story &story, int number);
+    std::optional<Place> place(YamlFields &fields, const char *key);
+    std::optional<Rect> rect(YamlFields &fields, const char *key);
+    std::optional<std::vector<int>> numbers(YamlFields &fields, const char *key, int count);
+    QMap<QString, QString> perPerson(YamlFields &fields, const char *key, const Story &story);
+    StoryPicture picture(const YAML::Node &node, int number);
+    void checkLayout(const Story &story, const YAML::Mark &at);
+    void checkAccessKeys(const std::vector<Exercise> &exercises, const std::vector<YAML::Mark> &at);
+    QString folder;
+};
+
+std::optional<Lesson> Reader::lesson(const YAML::Node &root)
+{
+    Lesson result;
+    YamlFields fields(root, report, QStringLiteral("the lesson file"));
+    if (!fields.valid())
+        return std::nullopt;
+    if (const std::optional<int> format = fields.number("format", true, 1, 1000); format && *format > FormatVersion)
+        report.problem(fields.at("format"),
+                       QStringLiteral("the file is of format %1; this program reads format %2").arg(*format).arg(FormatVersion));
+    if (const std::optional<YAML::Node> about = fields.mapping("lesson")) {
+        YamlFields lesson(*about, report, QStringLiteral("the lesson"));
+        result.id = lesson.text("id").value_or(QString());
+        result.title = lesson.text("title").value_or(QString());
+        result.number = lesson.number("number", false, 0, 100000).value_or(0);
+        // The program teaches Hungarian; a lesson names its language for what speaks it.
+        result.language = lesson.text("language", QStringLiteral("hu"));
+        result.version = lesson.number("version", false, 1, 1000000).value_or(1);
+        result.authors = lesson.texts("authors", false).value_or(QStringList());
+        result.licence = lesson.text("licence", QString());
+    }
+    std::vector<YAML::Mark> marks;
+    if (const std::optional<std::vector<YAML::Node>> exercises = fields.list("exercises")) {
+        if (exercises->empty() || exercises->size() > std::size_t(MostExercises))
+            report.problem(fields.at("exercises"),
+                           QStringLiteral("a lesson has 1 to %1 exercises, not %2").arg(MostExercises).arg(exercises->size()));
+        QSet<QString> ids;
+        for (const YAML::Node &node : *exercises) {
+            Exercise exercise;
+            this->exercise(node, exercise);
+            if (!exercise.id.isEmpty() && ids.contains(exercise.id))
+                report.problem(node.Mark(), QStringLiteral("a second exercise \"%1\"").arg(exercise.id));
+            ids.insert(exercise.id);
+            result.exercises.push_back(std::move(exercise));
+            marks.push_back(node.Mark());
+        }
+    }
+    checkAccessKeys(result.exercises, marks);
+    return result;
+}
+
+void Reader::checkAccessKeys(const std::vector<Exercise> &exercises, const std::vector<YAML::Mark> &at)
+{
+    QMap<QChar, QString> taken;
+    for (std::size_t i = 0; i < exercises.size(); ++i) {
+        const QString &caption = exercises[i].caption;
+        const qsizetype amp = caption.indexOf(u'&');
+        if (caption.isEmpty())
+            continue;
+        if (amp < 0 || amp + 1 >= caption.size() || caption.indexOf(u'&', amp + 1) >= 0) {
+            report.problem(at[i], QStringLiteral("the caption \"%1\" must have one & before its access key").arg(caption));
+            continue;
+        }
+        const QChar key = caption.at(amp + 1).toLower();
+        if (taken.contains(key))
+            report.problem(at[i], QStringLiteral("the access key \"%1\" of \"%2\" is also that of \"%3\"")
+                                      .arg(key, caption, taken.value(key)));
+        taken.insert(key, caption);
+    }
+}
+
+void Reader::exercise(const YAML::Node &node, Exercise &into)
+{
+    YamlFields fields(node, report, QStringLiteral("an exercise"));
+    if (!fields.valid())
+        return;
+    into.id = fields.text("id").value_or(QString());
+    into.caption = fields.text("caption").value_or(QString());
+    into.description = fields.text("description").value_or(QString());
+    into.menuLabelHeight = fields.number("menu-label-height", false, 1, 2000).value_or(375);
+    into.heading = fields.text("heading").value_or(QString());
+    into.captionEnding = fields.text("caption-ending", QString());
+    const QString shape = fields.text("shape").value_or(QString());
+    if (shape == u"suffix-drill") {
+        into.shape = Shape::SuffixDrill;
+        suffixDrill(fields, into.content.emplace<SuffixDrill>());
+    } else if (shape == u"sentences") {
+        into.shape = Shape::Sentences;
+        sentences(fields, into.content.emplace<SentenceExercise>());
+    } else if (shape == u"person-story" || shape == u"picture-story") {
+        into.shape = shape == u"person-story" ? Shape::PersonStory : Shape::PictureStory;
+        story(fields, into.content.emplace<Story>(), into.shape == Shape::PictureStory);
+    } else if (!shape.isEmpty()) {
+        report.problem(fields.at("shape"),
+                       QStringLiteral("unknown shape \"%1\" (suffix-drill, sentences, person-story or picture-story)").arg(shape));
+    }
+}
+
+void Reader::suffixDrill(YamlFields &fields, SuffixDrill &into)
+{
+    into.number = fields.text("number", QString());
+    into.suffix = fields.text("suffix").value_or(QString());
+    const std::optional<std::vector<YAML::Node>> items = fields.list("items");
+    if (items) {
+        QMap<QString, QString> answers;
+        for (const YAML::Node &item : *items) {
+            if (!item.IsSequence() || item.size() != 2) {
+                report.problem(item.Mark(), QStringLiteral("an item is a pair: [word, answer]"));
+                continue;
+            }
+            const std::optional<QString> cue = YamlFields::scalar(item[0], report, QStringLiteral("the word"));
+            const std::optional<QString> answer = YamlFields::scalar(item[1], report, QStringLiteral("the answer"));
+            if (!cue || !answer)
+                continue;
+            if (cue->trimmed().isEmpty() || answer->trimmed().isEmpty())
+                report.problem(item.Mark(), QStringLiteral("an item has an empty word or answer"));
+            // A word asked twice is one item of the record: it must have one answer.
+            else if (answers.contains(*cue) && answers.value(*cue) != *answer)
+                report.problem(item.Mark(), QStringLiteral("the word \"%1\" is given two answers").arg(*cue));
+            answers.insert(*cue, *answer);
+            into.items.push_back({*cue, *answer});
+        }
+    }
+    into.basic = fields.number("basic", true, 1, 100000).value_or(0);
+    if (items && into.basic > int(into.items.size()))
+        report.problem(fields.at("basic"), QStringLiteral("the basic run asks %1 items, but there are %2")
+                                               .arg(into.basic)
+                                               .arg(into.items.size()));
+}
+
+void Reader::sentences(YamlFields &fields, SentenceExercise &into)
+{
+    into.headingFromOtherWindow = fields.text("heading-from-other-window", QString());
+    if (const std::optional<QString> colour = fields.text("plus-answer-background", false)) {
+        if (QColor::isValidColorName(*colour))
+            into.plusAnswerBackground = QColor::fromString(*colour);
+        else
+            report.problem(fields.at("plus-answer-background"), QStringLiteral("\"%1\" is no colour").arg(*colour));
+    }
+    QSet<QString> sentences;
+    if (const std::optional<std::vector<YAML::Node>> rows = fields.list("rows")) {
+        for (const YAML::Node &node : *rows) {
+            YamlFields row(node, report, QStringLiteral("a sentence"));
+            SentenceRow sentence{row.text("before", QString()), row.text("cue", QString()),
+                                 row.text("offer", QString()),  row.text("answer").value_or(QString()),
+                                 row.text("after", QString()),  row.text("person", QString())};
+            if (row.valid() && sentence.answer.trimmed().isEmpty())
+                report.problem(node.Mark(), QStringLiteral("a sentence has an empty answer"));
+            if (!sentence.person.isEmpty() && !Pictograms.contains(sentence.person))
+                report.problem(row.at("person"), QStringLiteral("\"%1\" is no person of a pictogram (%2)")
+                                                     .arg(sentence.person, Pictograms.join(QStringLiteral(", "))));
+            const QString whole = sentence.before + u' ' + sentence.answer + u' ' + sentence.after;
+            if (sentences.contains(whole))
+                report.problem(node.Mark(), QStringLiteral("the same sentence twice: \"%1\"").arg(whole.simplified()));
+            sentences.insert(whole);
+            into.rows.push_back(std::move(sentence));
+        }
+    }
+    into.basic = fields.number("basic", true, 1, 100000).value_or(0);
+    if (into.basic > int(into.rows.size()))
+        report.problem(fields.at("basic"), QStringLiteral("the basic run asks %1 sentences, but there are %2")
+                                               .arg(into.basic)
+                                               .arg(into.rows.size()));
+}
+
+void Reader::story(YamlFields &fields, Story &into, bool withPictures)
+{
+    into.persons = fields.texts("persons").value_or(QStringList());
+    if (fields.has("persons") && into.persons.size() != StoryPersons)
+        report.problem(fields.at("persons"), QStringLiteral("a story has %1 persons: the one named, \"én\" and \"te\"")
+                                                 .arg(StoryPersons));
+    into.howTo = fields.text("how-to", QString());
+    if (const std::optional<YAML::Node> node = fields.mapping("layout", false))
+        into.layout = layout(*node);
+    if (withPictures) {
+        if (const std::optional<std::vector<YAML::Node>> pictures = fields.list("pictures")) {
+            for (const YAML::Node &node : *pictures)
+                into.pictures.push_back(picture(node, int(into.pictures.size())));
+            if (into.pictures.size() < 2)
+                report.problem(fields.at("pictures"), QStringLiteral("a picture story has at least 2 pictures"));
+        }
+    }
+    if (const std::optional<std::vector<YAML::Node>> gaps = fields.list("gaps")) {
+        if (gaps->empty())
+            report.problem(fields.at("gaps"), QStringLiteral("a story has at least one gap"));
+        for (const YAML::Node &node : *gaps)
+            into.gaps.push_back(gap(node, into, int(into.gaps.size()) + 1));
+    }
+    if (const std::optional<std::vector<YAML::Node>> pieces = fields.list("pieces", false)) {
+        QSet<int> indexes;
+        for (const YAML::Node &node : *pieces) {
+            into.pieces.push_back(piece(node, into, int(into.pieces.size())));
+            if (indexes.contains(into.pieces.back().index))
+                report.problem(node.Mark(), QStringLiteral("a second piece %1").arg(into.pieces.back().index));
+            indexes.insert(into.pieces.back().index);
+        }
+    }
+    checkLayout(into, fields.node().Mark());
+}
+
+std::optional<StoryLayout> Reader::layout(const YAML::Node &node)
+{
+    YamlFields fields(node, report, QStringLiteral("the layout"));
+    if (!fields.valid())
+        return std::nullopt;
+    StoryLayout result;
+    if (const std::optional<std::vector<YAML::Node>> tops = fields.list("row-tops")) {
+        for (const YAML::Node &top : *tops) {
+            const std::optional<QString> text = YamlFields::scalar(top, report, QStringLiteral("a row's top"));
+            bool ok = false;
+            const int value = text ? text->toInt(&ok) : 0;
+            if (text && (!ok || value < 0 || value > MostTwips))
+                report.problem(top.Mark(), QStringLiteral("a row's top is a whole number of twips from 0 to %1").arg(MostTwips));
+            result.rowTops.push_back(value);
+        }
+    }
+    result.boxHeight = fields.number("box-height", false, 100, 2000).value_or(435);
+    result.pieceDrop = fields.number("piece-drop", false, 0, 2000).value_or(0);
+    result.gapFont = fields.text("gap-font").value_or(QString());
+    result.pieceFont = fields.text("piece-font").value_or(QString());
+    result.headingPlace = rect(fields, "heading-place").value_or(Rect());
+    result.personPlace = rect(fields, "person-place").value_or(Rect());
+    return result;
+}
+
+StoryGap Reader::gap(const YAML::Node &node, const Story &story, int number)
+{
+    StoryGap result;
+    YamlFields fields(node, report, QStringLiteral("gap %1").arg(number));
+    if (!fields.valid())
+        return result;
+    result.kind = fields.text("kind").value_or(QString());
+    if (!result.kind.isEmpty() && !GapKinds.contains(result.kind))
+        report.problem(fields.at("kind"), QStringLiteral("gap %1: unknown kind \"%2\" (%3)")
+                                              .arg(number)
+                                              .arg(result.kind, GapKinds.join(QStringLiteral(", "))));
+    result.offer = fields.text("offer", QString());
+    result.answers = fields.texts("answers").value_or(QStringList());
+    if (fields.has("answers") && !story.persons.isEmpty() && result.answers.size() != story.persons.size())
+        report.problem(fields.at("answers"), QStringLiteral("gap %1 has %2 answers for %3 persons")
+                                                 .arg(number)
+                                                 .arg(result.answers.size())
+                                                 .arg(story.persons.size()));
+    for (const QString &answer : std::as_const(result.answers)) {
+        if (answer.trimmed().isEmpty())
+            report.problem(fields.at("answers"), QStringLiteral("gap %1 has an empty answer").arg(number));
+    }
+    if (const std::optional<YAML::Node> also = fields.mapping("also-right", false)) {
+        YamlFields persons(*also, report, QStringLiteral("\"also-right\" of gap %1").arg(number));
+        for (const QString &person : story.persons)
+            if (const std::optional<QStringList> answers = persons.texts(person.toUtf8().constData(), false))
+                result.alsoRight.insert(person, *answers);
+    }
+    result.offerAtStart = perPerson(fields, "offer-at-start", story);
+    result.place = place(fields, "place");
+    if (const std::optional<int> picture = fields.number("picture", false, 0, 1000)) {
+        result.picture = *picture;
+        if (!story.pictures.empty() && *picture >= int(story.pictures.size()))
+            report.problem(fields.at("picture"), QStringLiteral("gap %1 shows picture %2, but there are %3")
+                                                     .arg(number)
+                                                     .arg(*picture)
+                                                     .arg(story.pictures.size()));
+    } else if (!story.pictures.empty()) {
+        report.problem(node.Mark(), QStringLiteral("gap %1 of a picture story names no picture").arg(number));
+    }
+    return result;
+}
+
+StoryPiece Reader::piece(const YAML::Node &node, const Story &story, int number)
+{
+    StoryPiece result;
+    YamlFields fields(node, report, QStringLiteral("a piece"));
+    if (!fields.valid())
+        return result;
+    result.index = fields.number("index", false, 0, 1000).value_or(number);
+    result.text = fields.text("text").value_or(QString());
+    result.textAtStart = perPerson(fields, "text-at-start", story);
+    result.place = place(fields, "place");
+    result.points = fields.real("points", false, 4, 72).value_or(12);
+    const QString align = fields.text("align", QStringLiteral("centre"));
+    if (align != u"left" && align != u"centre")
+        report.problem(fields.at("align"), QStringLiteral("a piece is aligned left or centre, not \"%1\"").arg(align));
+    result.alignLeft = align == u"left";
+    result.font = fields.text("font", QString());
+    return result;
+}
+
+QMap<QString, QString> Reader::perPerson(YamlFields &fields, const char *key, const Story &story)
+{
+    QMap<QString, QString> result;
+    const std::optional<YAML::Node> node = fields.mapping(key, false);
+    if (!node)
+        return result;
+    YamlFields persons(*node, report, QStringLiteral("\"%1\"").arg(QLatin1String(key)));
+    for (const QString &person : story.persons)
+        if (const std::optional<QString> text = persons.text(person.toUtf8().constData(), false))
+            result.insert(person, *text);
+    return result;
+}
+
+std::optional<std::vector<int>> Reader::numbers(YamlFields &fields, const char *key, int count)
+{
+    const std::optional<std::vector<YAML::Node>> items = fields.list(key, false);
+    if (!items)
+        return std::nullopt;
+    std::vector<int> values;
+    for (const YAML::Node &item : *items) {
+        bool ok = item.IsScalar();
+        const int value = ok ? QString::fromStdString(item.Scalar()).toInt(&ok) : 0;
+        if (!ok || value < 0 || value > MostTwips)
+            break;
+        values.push_back(value);
+    }
+    if (int(values.size()) != count || int(items->size()) != count) {
+        report.problem(fields.at(key), QStringLiteral("\"%1\" is a list of %2 whole numbers from 0 to %3")
+                                           .arg(QLatin1String(key))
+                                           .arg(count)
+                                           .arg(MostTwips));
+        return std::nullopt;
+    }
+    return values;
+}
+
+std::optional<Place> Reader::place(YamlFields &fields, const char *key)
+{
+    const std::optional<std::vector<int>> values = numbers(fields, key, 3);
+    if (!values)
+        return std::nullopt;
+    return Place{(*values)[0], (*values)[1], (*values)[2]};
+}
+
+std::optional<Rect> Reader::rect(YamlFields &fields, const char *key)
+{
+    const std::optional<std::vector<int>> values = numbers(fields, key, 4);
+    if (!values)
+        return std::nullopt;
+    return Rect{(*values)[0], (*values)[1], (*values)[2], (*values)[3]};
+}
+
+StoryPicture Reader::picture(const YAML::Node &node, int number)
+{
+    StoryPicture result;
+    YamlFields fields(node, report, QStringLiteral("picture %1").arg(number));
+    if (!fields.valid())
+        return result;
+    result.file = fields.text("file").value_or(QString());
+    result.scene = fields.text("scene").value_or(QString());
+    if (result.file.isEmpty())
+        return result;
+    QFile file(folder + u'/' + result.file);
+    if (!file.open(QIODevice::ReadOnly)) {
+        report.problem(fields.at("file"), QStringLiteral("the picture %1 cannot be read (%2)").arg(result.file, file.errorString()));
+        return result;
+    }
+    if (file.size() > MostPictureBytes) {
+        report.problem(fields.at("file"), QStringLiteral("the picture %1 is larger than 1 MB").arg(result.file));
+        return result;
+    }
+    result.svg = file.readAll();
+    if (!QSvgRenderer(result.svg).isValid())
+        report.problem(fields.at("file"), QStringLiteral("the picture %1 is no SVG picture").arg(result.file));
+    return result;
+}
+
+// Positions are given for all of a story or for none of it (then it is laid out
+// with the text); given, they must fit the window's rows.
+void Reader::checkLayout(const Story &story, const YAML::Mark &at)
+{
+    const auto placed = [](const auto &part) { return part.place.has_value(); };
+    const bool anyPlaced = std::any_of(story.gaps.begin(), story.gaps.end(), placed) ||
+                           std::any_of(story.pieces.begin(), story.pieces.end(), placed);
+    const bool allPlaced = std::all_of(story.gaps.begin(), story.gaps.end(), placed) &&
+                           std::all_of(story.pieces.begin(), story.pieces.end(), placed);
+    if (!anyPlaced && !story.layout)
+        return;
+    if (!story.layout || !allPlaced) {
+        report.problem(at, QStringLiteral("a story with a layout gives every gap and piece a place, and one with "
+                                          "places gives a layout"));
+        return;
+    }
+    const auto fits = [&story](const Place &place) {
+        return place.row >= 0 && place.row < int(story.layout->rowTops.size()) && place.left + place.width <= WindowWidth;
+    };
+    for (std::size_t i = 0; i < story.gaps.size(); ++i) {
+        if (!fits(*story.gaps[i].place))
+            report.problem(at, QStringLiteral("gap %1 is placed outside the rows or the window").arg(i + 1));
+    }
+    for (const StoryPiece &piece : story.pieces) {
+        if (!fits(*piece.place))
+            report.problem(at, QStringLiteral("piece %1 is placed outside the rows or the window").arg(piece.index));
+    }
+}
+
+} // namespace
+
+namespace LessonReader {
+
+Reading read(const QByteArray &bytes, const QString &name, const QString &folder)
+{
+    Reading reading;
+    const auto problem = [&](int line, int column, const QString &message) {
+        reading.problems.push_back({name, line, column, message});
+        return reading;
+    };
+    if (bytes.size() > MostBytes)
+        return problem(1, 1, QStringLiteral("the file is larger than 5 MB"));
+    if (const int line = firstLineNotUtf8(bytes))
+        return problem(line, 1, QStringLiteral("the line is not UTF-8 text"));
+    YAML::Node root;
+    try {
+        root = YAML::Load(bytes.toStdString());
+    } catch (const YAML::Exception &error) {
+        return problem(std::max(0, error.mark.line) + 1, std::max(0, error.mark.column) + 1,
+                       QString::fromStdString(error.msg));
+    }
+    Reader reader(name, folder);
+    std::optional<LessonModel::Lesson> lesson = reader.lesson(root);
+    reading.problems = reader.report.problems();
+    std::stable_sort(reading.problems.begin(), reading.problems.end(), [](const LessonProblem &a, const LessonProblem &b) {
+        return std::tie(a.line, a.column) < std::tie(b.line, b.column);
+    });
+    if (reading.problems.empty())
+        reading.lesson = std::move(lesson);
+    return reading;
+}
+
+Reading read(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {std::nullopt, {{path, 1, 1, QStringLiteral("the file cannot be read (%1)").arg(file.errorString())}}};
+    // Read no more than can be a lesson, so that a huge file costs no memory.
+    const QByteArray bytes = file.read(MostBytes + 1);
+    return read(bytes, path, QFileInfo(path).absolutePath());
+}
+
+} // namespace LessonReader
