@@ -49,7 +49,7 @@ void PrepareApplication()
 Program::Program(Feedback &feedback, RandomSource &random, ProgressStore *recordStore)
     : quit([] { QCoreApplication::quit(); }),
       ownStore(recordStore ? nullptr : std::make_unique<ProgressStore>(QStringLiteral(":memory:"))),
-      store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store},
+      store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store, lessonSource},
       suffixDrill(std::make_unique<b07d1>(services, *this)),
       sentences(std::make_unique<b07d4>(services, *this)), personStory(std::make_unique<b07d6>(services, *this)),
       pictureStory(std::make_unique<b07d3>(services, *this)), backgroundWindow(std::make_unique<hatter>()),

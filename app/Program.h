@@ -4,6 +4,7 @@
 #include "progress/ProgressStore.h"
 #include "common/Services.h"
 #include "exercises/frame/ExerciseOpener.h"
+#include "lesson/LessonSource.h"
 
 #include <QObject>
 
@@ -57,6 +58,7 @@ public:
     hatter &background() { return *backgroundWindow; }
     ProgressWindow &progress() { return *progressWindow; }
     ProgressStore &record() { return store; }
+    LessonSource &lesson() { return lessonSource; }
     // The window that runs an exercise.
     ExerciseWindow *windowFor(Exercise exercise) const;
     bool anyLoaded() const;
@@ -72,6 +74,7 @@ private:
     Module1 values;
     std::unique_ptr<ProgressStore> ownStore;
     ProgressStore &store;
+    LessonSource lessonSource;
     Services services;
     std::unique_ptr<b07d1> suffixDrill;
     std::unique_ptr<b07d4> sentences;

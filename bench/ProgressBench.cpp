@@ -10,7 +10,6 @@
 #include "SilentFeedback.h"
 #include "app/Program.h"
 #include "common/RandomSource.h"
-#include "exercises/b07d1/SuffixLists.h"
 #include "exercises/frame/ExerciseWindow.h"
 #include "progress/ProgressStore.h"
 #include "progress/ProgressWindow.h"
@@ -40,11 +39,11 @@ double percentile(std::vector<double> values, double share)
     return values[std::min(values.size() - 1, std::size_t(share * double(values.size())))];
 }
 
-QString answerFor(const QString &base)
+QString answerFor(LessonSource &lesson, const QString &cue)
 {
-    for (const WordItem &item : suffixDrill(Exercise::Ex1a).items) {
-        if (QString::fromUtf16(item.base) == base)
-            return QString::fromUtf16(item.answer);
+    for (const LessonModel::WordItem &item : std::get<LessonModel::SuffixDrill>(lesson.exercise(0).content).items) {
+        if (item.cue == cue)
+            return item.answer;
     }
     return {};
 }
@@ -69,7 +68,7 @@ std::vector<double> judgeAnswers(ProgressStore &store, int answers)
             start->click();
         // Every seventh answer wrong, as learners make them.
         const bool wrong = took.size() % 7 == 3;
-        box->setText(wrong ? QStringLiteral("rossz") : answerFor(cue->text().trimmed()));
+        box->setText(wrong ? QStringLiteral("rossz") : answerFor(program.lesson(), cue->text().trimmed()));
         QElapsedTimer clock;
         clock.start();
         QTest::keyClick(box, Qt::Key_Return);

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "lesson/LessonSource.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -62,6 +64,31 @@ void withMessageBoxes(const std::function<void()> &step, const std::function<voi
     });
     watcher.start();
     step();
+}
+
+const LessonModel::Lesson &lesson7()
+{
+    static LessonSource source;
+    return source.lesson();
+}
+
+const LessonModel::Exercise &lesson7(Exercise exercise)
+{
+    return lesson7().exercises.at(std::size_t(indexOf(exercise)));
+}
+
+const LessonModel::SuffixDrill &drillOf(Exercise exercise)
+{
+    return std::get<LessonModel::SuffixDrill>(lesson7(exercise).content);
+}
+
+QString suffixAnswer(Exercise drill, const QString &cue)
+{
+    for (const LessonModel::WordItem &item : drillOf(drill).items) {
+        if (item.cue == cue)
+            return item.answer;
+    }
+    return {};
 }
 
 } // namespace TestSupport

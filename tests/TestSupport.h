@@ -2,6 +2,8 @@
 
 #include "common/Feedback.h"
 #include "common/RandomSource.h"
+#include "exercises/frame/Exercise.h"
+#include "lesson/Lesson.h"
 
 #include <QList>
 #include <QString>
@@ -68,5 +70,12 @@ void pressEnter(QWidget *widget);
 // Runs `step` while real message boxes come up, handing each box on show to
 // `onBox`, which reads it and closes it (or leaves it for a later look).
 void withMessageBoxes(const std::function<void()> &step, const std::function<void(QMessageBox *)> &onBox);
+
+// Lesson 7 as the program reads it, and its parts in the place of an exercise.
+const LessonModel::Lesson &lesson7();
+const LessonModel::Exercise &lesson7(Exercise exercise);
+const LessonModel::SuffixDrill &drillOf(Exercise exercise);
+// The answer of a suffix drill's word.
+QString suffixAnswer(Exercise drill, const QString &cue);
 
 } // namespace TestSupport

@@ -1,6 +1,5 @@
 #include "ExerciseSession.h"
 
-#include "exercises/b07d1/SuffixLists.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -28,11 +27,10 @@ private:
     // Answers the item on show right, from the drill's own list.
     void answerRight(Exercise drill)
     {
-        for (const WordItem &item : suffixDrill(drill).items) {
-            if (QString::fromUtf16(item.base) == cue().trimmed())
-                return answerWith(QString::fromUtf16(item.answer));
-        }
-        QFAIL(qPrintable(QStringLiteral("not in the list: ") + cue()));
+        const QString right = TestSupport::suffixAnswer(drill, cue().trimmed());
+        if (right.isEmpty())
+            QFAIL(qPrintable(QStringLiteral("not in the list: ") + cue()));
+        answerWith(right);
     }
 
     // Answers every item right at the first attempt until the run is over.
@@ -166,7 +164,7 @@ private Q_SLOTS:
         // Each item of the range came once: the logged answers are the range's answers.
         QStringList expected;
         for (int slot = 0; slot < items; ++slot)
-            expected << QString::fromUtf16(suffixDrill(drill).items[std::size_t(slot)].answer);
+            expected << TestSupport::drillOf(drill).items[std::size_t(slot)].answer;
         QStringList logged = log().split(QStringLiteral("; "), Qt::SkipEmptyParts);
         expected.sort();
         logged.sort();

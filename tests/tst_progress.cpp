@@ -1,6 +1,5 @@
 #include "ExerciseSession.h"
 
-#include "exercises/b07d1/SuffixLists.h"
 #include "exercises/b07d4/b07d4.h"
 #include "exercises/b07d4/SentenceContent.h"
 #include "progress/Csv.h"
@@ -162,14 +161,7 @@ private:
     QLineEdit *answer() const { return find<QLineEdit>("Text1"); }
     QString cue() const { return find<QLabel>("Label8")->text().trimmed(); }
 
-    QString suffixAnswer(Exercise drill, const QString &base) const
-    {
-        for (const WordItem &item : suffixDrill(drill).items) {
-            if (QString::fromUtf16(item.base) == base)
-                return QString::fromUtf16(item.answer);
-        }
-        return {};
-    }
+    QString suffixAnswer(Exercise drill, const QString &base) const { return TestSupport::suffixAnswer(drill, base); }
     void answerWith(const QString &text)
     {
         retype(answer(), text);
@@ -290,7 +282,7 @@ private Q_SLOTS:
         QVERIFY(plusButton()->isEnabled());
         feedback.clear();
         startButton()->click();
-        QCOMPARE(window()->runProgress().length, suffixDrill(Exercise::Ex1a).basicRun);
+        QCOMPARE(window()->runProgress().length, TestSupport::drillOf(Exercise::Ex1a).basic);
     }
 
     // The sentence exercises record the finished sentence as the item and practise it again.
@@ -321,9 +313,8 @@ private Q_SLOTS:
         QTest::addColumn<Exercise>("exercise");
         QTest::addColumn<Exercise>("other"); // a drill the window switches to in place
         QTest::addColumn<QStringList>("keys"); // two items as the record names them
-        const auto &words = suffixDrill(Exercise::Ex1a).items;
-        QTest::newRow("b07d1") << Exercise::Ex1a << Exercise::Ex1b
-                               << QStringList{QString::fromUtf16(words[0].base), QString::fromUtf16(words[1].base)};
+        const auto &words = TestSupport::drillOf(Exercise::Ex1a).items;
+        QTest::newRow("b07d1") << Exercise::Ex1a << Exercise::Ex1b << QStringList{words[0].cue, words[1].cue};
         QTest::newRow("b07d4") << Exercise::Ex5 << Exercise::Ex4
                                << QStringList{b07d4::itemKey(Exercise5Basic.first), b07d4::itemKey(Exercise5Basic.first + 1)};
     }

@@ -14,8 +14,6 @@
 namespace {
 
 const Bgr LabelBack = 0xC0FFFF;
-// The heading from the load on, but during a run of the learner's mistakes.
-const QString Heading = QStringLiteral("Put in the correct suffixes.");
 
 FrameDesign suffixDrillDesign()
 {
@@ -107,11 +105,28 @@ QLineEdit *b07d1::answerBox() const
     return ui ? ui->Text1 : nullptr;
 }
 
+const LessonModel::SuffixDrill *b07d1::drill(Exercise exercise) const
+{
+    return std::get_if<LessonModel::SuffixDrill>(&lessonExercise(exercise).content);
+}
+
+std::optional<Exercise> b07d1::selected() const
+{
+    const std::optional<Exercise> exercise = exerciseOf(shared.ExerciseNo);
+    return exercise && drill(*exercise) ? exercise : std::nullopt;
+}
+
+// The heading from the load on, but during a run of the learner's mistakes.
+void b07d1::showHeading()
+{
+    ui->Label2->setText(lessonExercise(selected().value_or(Exercise::Ex1a)).heading);
+}
+
 void b07d1::load()
 {
     shared.SetColours();
     felir();
-    ui->Label2->setText(Heading);
+    showHeading();
     Module1::SetCaption(ui->Label3, {}, Colour::fromLiteral(shared.ColourLockH), Colour::White);
     // A new opening shows the basic variant and a fresh item, so it runs them too.
     PlusMode = 0;
@@ -120,61 +135,57 @@ void b07d1::load()
 
 void b07d1::felir()
 {
-    const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
-    shared.SetLessonTitle(window(), drill ? drill->captionEnding : QString());
+    const std::optional<Exercise> exercise = selected();
+    shared.SetLessonTitle(window(), exercise ? lessonExercise(*exercise).captionEnding : QString());
 }
 
-void b07d1::showDrillLabels(const SuffixDrill &drill)
+void b07d1::showDrillLabels(Exercise exercise)
 {
-    ui->Label7->setText(drill.number);
+    ui->Label7->setText(drill(exercise)->number);
     ui->Label3->setVisible(true);
-    Module1::SetCaption(ui->Label3, drill.suffix, Colour::fromLiteral(shared.ColourLockH), Colour::White);
+    Module1::SetCaption(ui->Label3, drill(exercise)->suffix, Colour::fromLiteral(shared.ColourLockH), Colour::White);
 }
 
 void b07d1::prepareFor(Exercise exercise, bool byMainMenu)
 {
     ExerciseWindow::prepareFor(exercise, byMainMenu);
-    showDrillLabels(suffixDrill(exercise));
-}
-
-int b07d1::runLength(const SuffixDrill &drill) const
-{
-    return PlusMode ? int(drill.items.size()) : drill.basicRun;
+    showDrillLabels(exercise);
 }
 
 void b07d1::startClicked()
 {
-    ui->Label2->setText(Heading);
-    const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
+    showHeading();
+    const std::optional<Exercise> exercise = selected();
     std::vector<int> rows;
-    for (int row = 0; drill && row < runLength(*drill); ++row)
+    const int length = !exercise ? 0 : PlusMode ? int(drill(*exercise)->items.size()) : drill(*exercise)->basic;
+    for (int row = 0; row < length; ++row)
         rows.push_back(row);
-    beginRun(drill, std::move(rows), PlusMode ? ProgressRecord::Variant::Plus : ProgressRecord::Variant::Basic);
+    beginRun(exercise, std::move(rows), PlusMode ? ProgressRecord::Variant::Plus : ProgressRecord::Variant::Basic);
 }
 
 bool b07d1::practise(Exercise exercise, const QStringList &items)
 {
-    const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
-    if (!isLoaded() || !drill || drill->exercise != exercise)
+    if (!isLoaded() || selected() != exercise)
         return false;
     // A word that stands twice in a list is one item: it is asked once.
     std::vector<int> rows;
     QStringList found;
-    for (int row = 0; row < int(drill->items.size()); ++row) {
-        const QString base = QString::fromUtf16(drill->items[std::size_t(row)].base);
-        if (items.contains(base) && !found.contains(base)) {
-            found << base;
+    const std::vector<LessonModel::WordItem> &words = drill(exercise)->items;
+    for (int row = 0; row < int(words.size()); ++row) {
+        const QString &cue = words[std::size_t(row)].cue;
+        if (items.contains(cue) && !found.contains(cue)) {
+            found << cue;
             rows.push_back(row);
         }
     }
     if (rows.empty())
         return false;
     ui->Label2->setText(mistakesHeading(int(rows.size())));
-    beginRun(drill, std::move(rows), ProgressRecord::Variant::Mistakes);
+    beginRun(exercise, std::move(rows), ProgressRecord::Variant::Mistakes);
     return true;
 }
 
-void b07d1::beginRun(const SuffixDrill *drill, std::vector<int> rows, ProgressRecord::Variant variant)
+void b07d1::beginRun(std::optional<Exercise> exercise, std::vector<int> rows, ProgressRecord::Variant variant)
 {
     frame->Next->setEnabled(true);
     frame->Solution->setEnabled(true);
@@ -182,11 +193,11 @@ void b07d1::beginRun(const SuffixDrill *drill, std::vector<int> rows, ProgressRe
         ui->Command9->setEnabled(false);
     ui->Text3->clear();
     ui->Label3->setVisible(true);
-    if (drill && !rows.empty()) {
-        showDrillLabels(*drill);
+    if (exercise && !rows.empty()) {
+        showDrillLabels(*exercise);
         // A fresh run: no wrong try of an earlier item carries over.
         run.begin(std::move(rows));
-        recordRunStart(drill->exercise, variant);
+        recordRunStart(*exercise, variant);
         Randi();
     }
     ui->Text1->setFocus();
@@ -195,16 +206,16 @@ void b07d1::beginRun(const SuffixDrill *drill, std::vector<int> rows, ProgressRe
 
 void b07d1::Randi()
 {
-    const SuffixDrill *drill = suffixDrill(shared.ExerciseNo);
-    const std::optional<int> row = drill ? run.drawNext(random) : std::nullopt;
+    const std::optional<Exercise> exercise = selected();
+    const std::optional<int> row = exercise ? run.drawNext(random) : std::nullopt;
     if (!row) {
         accomplished();
         return;
     }
-    const WordItem &item = drill->items[std::size_t(*row)];
-    ui->Text1->setText(QLatin1Char(' ') + QString::fromUtf16(item.base));
-    ui->Label8->setText(QStringLiteral("  ") + QString::fromUtf16(item.base));
-    Expected = QString::fromUtf16(item.answer);
+    const LessonModel::WordItem &item = drill(*exercise)->items[std::size_t(*row)];
+    ui->Text1->setText(QLatin1Char(' ') + item.cue);
+    ui->Label8->setText(QStringLiteral("  ") + item.cue);
+    Expected = item.answer;
 }
 
 void b07d1::accomplished()
@@ -230,9 +241,9 @@ void b07d1::control()
 {
     Typed = HungarianText::trimBlanks(HungarianText::normalised(ui->Text1->text()));
     const bool right = Expected == Typed;
-    if (const SuffixDrill *drill = suffixDrill(shared.ExerciseNo); drill && run.current() >= 0) {
-        recordAnswer(drill->exercise, QString::fromUtf16(drill->items[std::size_t(run.current())].base), Expected,
-                     Typed, right, run.solutionShown(), run.retryMarked());
+    if (const std::optional<Exercise> exercise = selected(); exercise && run.current() >= 0) {
+        recordAnswer(*exercise, drill(*exercise)->items[std::size_t(run.current())].cue, Expected, Typed, right,
+                     run.solutionShown(), run.retryMarked());
     }
     if (right)
         RightAnswer();
@@ -277,7 +288,7 @@ void b07d1::Command9_Click()
 
 void b07d1::Change()
 {
-    ui->Label2->setText(Heading);
+    showHeading();
     frame->Start->setEnabled(true);
     frame->Start->setText(QStringLiteral("&Start"));
     ui->Label3->hide();
@@ -306,11 +317,10 @@ void b07d1::fals()
 
 void b07d1::switchTo(Exercise exercise)
 {
-    const SuffixDrill &drill = suffixDrill(exercise);
     shared.ExerciseNo = exerciseNoOf(exercise);
     fals();
     felir();
     Change();
-    showDrillLabels(drill);
+    showDrillLabels(exercise);
     goToButton(exercise)->setEnabled(false);
 }

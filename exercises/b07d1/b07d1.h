@@ -1,6 +1,5 @@
 #pragma once
 
-#include "SuffixLists.h"
 #include "exercises/drill/DrillRun.h"
 #include "exercises/frame/ExerciseWindow.h"
 
@@ -8,6 +7,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPlainTextEdit;
@@ -46,10 +46,14 @@ private:
     void WrongAnswer();
     void RightAnswer();
     void Command9_Click();
-    void showDrillLabels(const SuffixDrill &drill);
-    int runLength(const SuffixDrill &drill) const;
+    // The lesson's drill in the place of the exercise; nullptr when it is of another shape.
+    const LessonModel::SuffixDrill *drill(Exercise exercise) const;
+    // The drill ExerciseNo selects, if it selects one.
+    std::optional<Exercise> selected() const;
+    void showHeading();
+    void showDrillLabels(Exercise exercise);
     // Start's work for a run over these rows of the drill.
-    void beginRun(const SuffixDrill *drill, std::vector<int> rows, ProgressRecord::Variant variant);
+    void beginRun(std::optional<Exercise> exercise, std::vector<int> rows, ProgressRecord::Variant variant);
     void accomplished();
 
     // Kept while the window is closed; the load step resets what a new opening must not inherit.

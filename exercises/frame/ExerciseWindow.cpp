@@ -1,5 +1,7 @@
 #include "ExerciseWindow.h"
 
+#include "lesson/LessonSource.h"
+
 #include "AnswerBox.h"
 #include "ExerciseOpener.h"
 #include "common/Controls.h"
@@ -36,8 +38,13 @@ QFont buttonFont() { return DesignFont(QStringLiteral("MS Sans Serif"), 9.75, tr
 
 ExerciseWindow::ExerciseWindow(FrameDesign design, Services services, ExerciseOpener &opener)
     : Form(design.formName), shared(services.shared), feedback(services.feedback), random(services.random),
-      record(services.record), frameDesign(std::move(design)), opener(opener)
+      record(services.record), lessons(services.lesson), frameDesign(std::move(design)), opener(opener)
 {
+}
+
+const LessonModel::Exercise &ExerciseWindow::lessonExercise(Exercise exercise) const
+{
+    return lessons.exercise(indexOf(exercise));
 }
 
 void ExerciseWindow::build(FormWidget &window)

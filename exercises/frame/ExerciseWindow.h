@@ -6,6 +6,7 @@
 #include "common/Form.h"
 #include "common/ProgressRecord.h"
 #include "common/Services.h"
+#include "lesson/Lesson.h"
 
 #include <QStringList>
 
@@ -80,11 +81,14 @@ protected:
     void mnuOntop_Click();
     void mnuHow_Click();
     const FrameDesign &design() const { return frameDesign; }
+    // What the lesson gives for the exercise: its texts, items, sentences or story.
+    const LessonModel::Exercise &lessonExercise(Exercise exercise) const;
 
     Module1 &shared;
     Feedback &feedback;
     RandomSource &random;
     ProgressRecord &record;
+    LessonSource &lessons;
 
     // The frame's controls, from build to unload.
     struct FrameWidgets
