@@ -33,6 +33,11 @@ Bgr fromLiteral(const QString &literal)
     return ok ? value & 0xFFFFFF : 0;
 }
 
+Bgr fromQColor(const QColor &colour)
+{
+    return Bgr(colour.red()) | Bgr(colour.green()) << 8 | Bgr(colour.blue()) << 16;
+}
+
 QColor toQColor(Bgr bgr)
 {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
@@ -72,11 +77,6 @@ QPalette::ColorRole foreRole(const QWidget *control)
     if (isTextEntry(control))
         return QPalette::Text;
     return qobject_cast<const QAbstractButton *>(control) ? QPalette::ButtonText : QPalette::WindowText;
-}
-
-Bgr fromQColor(const QColor &colour)
-{
-    return Bgr(colour.red()) | Bgr(colour.green()) << 8 | Bgr(colour.blue()) << 16;
 }
 
 // Puts the control's colours, designed or made readable, on its palette. A colour

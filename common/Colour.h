@@ -17,6 +17,7 @@ constexpr Bgr White = 0xFFFFFF;
 // "&H7799cc" -> 0x7799CC; anything unreadable is 0 (black), as an empty colour is.
 Bgr fromLiteral(const QString &literal);
 QColor toQColor(Bgr bgr);
+Bgr fromQColor(const QColor &colour);
 
 // Colour properties of a control, stored on it as numbers and applied to its palette.
 // The numbers stay as designed in every mode; only what is painted may differ.

@@ -46,6 +46,10 @@ struct SuffixDrill
     std::vector<WordItem> items;
 };
 
+// The persons a sentence's pictogram can stand for, in the order of the pictures.
+inline const QStringList Pictograms{QStringLiteral("én"), QStringLiteral("te"), QStringLiteral("Ön"),
+                                    QStringLiteral("mi"), QStringLiteral("ti"), QStringLiteral("Önök")};
+
 // Sentence exercise: a sentence with one gap; the learner types the suffix or verb form.
 struct SentenceRow
 {

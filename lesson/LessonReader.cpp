@@ -16,9 +16,6 @@ namespace {
 
 // The format this reader knows; a later one says so in its "format".
 constexpr int FormatVersion = 1;
-// The persons a sentence's pictogram can stand for.
-const QStringList Pictograms{QStringLiteral("én"), QStringLiteral("te"), QStringLiteral("Ön"),
-                             QStringLiteral("mi"), QStringLiteral("ti"), QStringLiteral("Önök")};
 // The kinds of gap a story's colours know.
 const QStringList GapKinds{QStringLiteral("al"), QStringLiteral("h"), QStringLiteral("t")};
 constexpr int StoryPersons = 3;

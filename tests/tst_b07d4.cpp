@@ -1,6 +1,6 @@
 #include "ExerciseSession.h"
 
-#include "exercises/b07d4/SentenceContent.h"
+#include "exercises/b07d4/SentenceTable.h"
 
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -14,15 +14,21 @@ using TestSupport::type;
 
 namespace {
 
-QString str(const char16_t *text) { return QString::fromUtf16(text); }
-QString col(int row, const char16_t *SentenceRow::*column) { return str(sentenceRows[std::size_t(row)].*column); }
+using Row = LessonModel::SentenceRow;
+
+// Lesson 7's sentences as the window joins them: exercise 4's, then exercise 5's.
+const SentenceTable &table()
+{
+    static const SentenceTable sentences(TestSupport::lesson7(), {Exercise::Ex4, Exercise::Ex5});
+    return sentences;
+}
+QString col(int row, QString Row::*column) { return table().row(row).*column; }
 QStringList words(const QString &text) { return text.split(u' ', Qt::SkipEmptyParts); }
 
 // The run a learner gets: exercise 4 or 5, basic or extended.
 RowRange rangeOf(bool exercise5, bool extended)
 {
-    return exercise5 ? (extended ? Exercise5Extended : Exercise5Basic)
-                     : (extended ? Exercise4Extended : Exercise4Basic);
+    return table().range(exercise5 ? Exercise::Ex5 : Exercise::Ex4, extended);
 }
 
 } // namespace
@@ -51,9 +57,9 @@ private:
     // The row whose head, cue and tail are on show (a learner sees no more); -1 if none.
     int rowOnShow() const
     {
-        for (int row = 0; row < SentenceCount; ++row) {
-            if (text("Text2") == col(row, &SentenceRow::head) && cue() == u' ' + col(row, &SentenceRow::cue) &&
-                text("Text3") == u' ' + col(row, &SentenceRow::tail))
+        for (int row = 0; row < table().size(); ++row) {
+            if (text("Text2") == col(row, &Row::before) && cue() == u' ' + col(row, &Row::cue) &&
+                text("Text3") == u' ' + col(row, &Row::after))
                 return row;
         }
         return -1;
@@ -67,11 +73,11 @@ private:
         while (feedback.lastText() != program->shared().MsgDone && asked.size() < 200) {
             const int row = rowOnShow();
             QVERIFY2(row >= 0, qPrintable(text("Text2") + u'|' + cue() + u'|' + text("Text3")));
-            QCOMPARE(answer()->text(), col(row, &SentenceRow::prefill));
-            const int person = int(sentenceRows[std::size_t(row)].person);
+            QCOMPARE(answer()->text(), col(row, &Row::offer));
+            const int person = SentenceTable::pictogram(table().row(row));
             QCOMPARE(shownPictures(), person ? QStringList{QStringLiteral("Image%1").arg(person)} : QStringList());
             asked << row;
-            retype(answer(), col(row, &SentenceRow::key));
+            retype(answer(), col(row, &Row::answer));
             pressEnter(answer());
         }
         std::sort(asked.begin(), asked.end());
@@ -83,8 +89,8 @@ private:
     // Opens the exercise of the row and starts the run that holds it, drawing that row first.
     void startAt(int row)
     {
-        const bool exercise5 = row >= Exercise5Basic.first;
-        const bool extended = row > (exercise5 ? Exercise5Basic.last : Exercise4Basic.last);
+        const bool exercise5 = row >= rangeOf(true, false).first;
+        const bool extended = row > rangeOf(exercise5, false).last;
         open(exercise5 ? Exercise::Ex5 : Exercise::Ex4);
         if (extended)
             plusButton()->click();
@@ -98,16 +104,15 @@ private Q_SLOTS:
     void rowRelations_data()
     {
         QTest::addColumn<int>("row");
-        for (int row = 0; row < SentenceCount; ++row)
+        for (int row = 0; row < table().size(); ++row)
             QTest::addRow("row %d", row) << row;
     }
 
     void rowRelations()
     {
         QFETCH(int, row);
-        const SentenceRow &s = sentenceRows[std::size_t(row)];
-        const QString head = str(s.head), cue = str(s.cue), prefill = str(s.prefill), key = str(s.key),
-                      tail = str(s.tail);
+        const Row &s = table().row(row);
+        const QString head = s.before, cue = s.cue, prefill = s.offer, key = s.answer, tail = s.after;
         const bool doubleBlankPrefill = row == 6 || row == 13;
         for (const QString &part : {head, cue, key, tail}) {
             QCOMPARE(part.trimmed(), part);
@@ -123,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(key.front(), prefill.front());
         QVERIFY(tail.endsWith(u'.') || tail.endsWith(u'?'));
 
-        if (row <= Exercise4Extended.last) {
+        if (row <= rangeOf(false, true).last) {
             // Each phrase is shown with its own "...", the key inflects each word's end.
             QVERIFY(cue.endsWith(QStringLiteral("...")));
             QCOMPARE(QString(cue).remove(QStringLiteral("...")), words(prefill).join(u' '));
@@ -137,7 +142,7 @@ private Q_SLOTS:
                          qPrintable(inflected[i]));
             }
             QVERIFY(key != prefill);
-            QCOMPARE(s.person, Person::None);
+            QCOMPARE(s.person, QString());
         } else {
             QVERIFY(cue == prefill + QStringLiteral("...") || cue == u'(' + prefill + u')');
             QCOMPARE(words(prefill).size(), 1);
@@ -146,8 +151,8 @@ private Q_SLOTS:
             QCOMPARE(key == prefill, row == 65 || row == 74 || row >= 105);
             // The pictogram agrees with the ending of the verb.
             const QStringList endings{".", "[km]$", "(sz|l)$", ".", "[uü]nk$", "t[eoö]k$", "n[ae]k$"};
-            QVERIFY2(key.contains(QRegularExpression(endings[int(s.person)])), qPrintable(key));
-            if (s.person == Person::On)
+            QVERIFY2(key.contains(QRegularExpression(endings[SentenceTable::pictogram(s)])), qPrintable(key));
+            if (s.person == u"Ön")
                 QCOMPARE(key, prefill);
         }
     }
@@ -156,9 +161,9 @@ private Q_SLOTS:
     {
         // A learner tells the sentences apart by what is on show.
         QSet<QString> seen;
-        for (const SentenceRow &s : sentenceRows)
-            seen.insert(str(s.head) + u'|' + str(s.cue) + u'|' + str(s.tail));
-        QCOMPARE(seen.size(), SentenceCount);
+        for (int row = 0; row < table().size(); ++row)
+            seen.insert(table().row(row).before + u'|' + table().row(row).cue + u'|' + table().row(row).after);
+        QCOMPARE(seen.size(), table().size());
     }
 
     // A few sentences end to end: Solution, what is typed, and the sentence the log then shows.
@@ -191,11 +196,11 @@ private Q_SLOTS:
         // Solution shows the key and gives the focus back to the answer box; it judges nothing.
         startButton()->setFocus();
         solutionButton()->click();
-        expectMessage(QStringLiteral("The correct solution is: ") + col(row, &SentenceRow::key), Feedback::Information);
+        expectMessage(QStringLiteral("The correct solution is: ") + col(row, &Row::answer), Feedback::Information);
         QVERIFY(answer()->hasFocus());
         feedback.clear();
         if (insertAt < 0) {
-            retype(answer(), col(row, &SentenceRow::key));
+            retype(answer(), col(row, &Row::answer));
         } else {
             answer()->setCursorPosition(insertAt);
             type(answer(), first);
@@ -290,7 +295,7 @@ private Q_SLOTS:
         open(Exercise::Ex4);
         startButton()->click();
         for (int i = 0; i < 5; ++i) {
-            retype(answer(), col(rowOnShow(), &SentenceRow::key));
+            retype(answer(), col(rowOnShow(), &Row::answer));
             pressEnter(answer());
         }
         const QString cueBefore = cue();
@@ -299,7 +304,7 @@ private Q_SLOTS:
         QCOMPARE(cue(), cueBefore); // the sentence drawn before the switch can still be answered
         QVERIFY(startButton()->isEnabled() && nextButton()->isEnabled());
         startButton()->click();
-        finishRun(Exercise5Basic);
+        finishRun(rangeOf(true, false));
 
         plusButton()->click();
         feedback.clear();
@@ -308,11 +313,11 @@ private Q_SLOTS:
         goTo(Exercise::Ex4)->click(); // the basic run again, the box stays yellow
         startButton()->click();
         QCOMPARE(Colour::backColor(answer()), Bgr(0xC0FFFF));
-        finishRun(Exercise4Basic); // a full run, whatever the interrupted runs had asked
+        finishRun(rangeOf(false, false)); // a full run, whatever the interrupted runs had asked
         plusButton()->click(); // Plus before Restart extends the new run
         feedback.clear();
         startButton()->click();
-        finishRun(Exercise4Extended);
+        finishRun(rangeOf(false, true));
 
         plusButton()->click();
         closeButton()->click();
@@ -322,7 +327,7 @@ private Q_SLOTS:
         QCOMPARE(Colour::backColor(answer()), Colour::White);
         feedback.clear();
         startButton()->click();
-        finishRun(Exercise4Basic); // the basic run the hint offers
+        finishRun(rangeOf(false, false)); // the basic run the hint offers
     }
 
     // Switches, restarts, Plus, closing and answers in any order: every run still

@@ -1,7 +1,7 @@
 #include "ExerciseSession.h"
 
 #include "exercises/b07d4/b07d4.h"
-#include "exercises/b07d4/SentenceContent.h"
+#include "exercises/b07d4/SentenceTable.h"
 #include "progress/Csv.h"
 #include "progress/MistakeRule.h"
 #include "progress/ProgressSchema.h"
@@ -291,18 +291,19 @@ private Q_SLOTS:
         open(Exercise::Ex5);
         random.script({0.0});
         startButton()->click();
-        const SentenceRow &row = sentenceRows[std::size_t(Exercise5Basic.first)];
+        const LessonModel::SentenceRow &row =
+            std::get<LessonModel::SentenceExercise>(TestSupport::lesson7(Exercise::Ex5).content).rows.front();
         retype(find<QLineEdit>("Text1"), QStringLiteral("rossz"));
         pressEnter(find<QLineEdit>("Text1"));
         closeButton()->click();
         const QStringList mistakes = program->record().mistakes(QStringLiteral("5"));
         QCOMPARE(mistakes.size(), 1);
-        QVERIFY(mistakes.first().contains(QString::fromUtf16(row.key)));
+        QVERIFY(mistakes.first().contains(row.answer));
         program->practiseMistakes(Exercise::Ex5);
         current = Exercise::Ex5;
         QVERIFY(window()->isLoaded());
         QCOMPARE(window()->runProgress().length, 1);
-        QCOMPARE(find<QLineEdit>("Text2")->text(), QString::fromUtf16(row.head));
+        QCOMPARE(find<QLineEdit>("Text2")->text(), row.before);
     }
 
     // A run of the learner's mistakes says so in its window's heading, with how many
@@ -314,9 +315,10 @@ private Q_SLOTS:
         QTest::addColumn<Exercise>("other"); // a drill the window switches to in place
         QTest::addColumn<QStringList>("keys"); // two items as the record names them
         const auto &words = TestSupport::drillOf(Exercise::Ex1a).items;
+        const auto &fifth = std::get<LessonModel::SentenceExercise>(TestSupport::lesson7(Exercise::Ex5).content);
         QTest::newRow("b07d1") << Exercise::Ex1a << Exercise::Ex1b << QStringList{words[0].cue, words[1].cue};
         QTest::newRow("b07d4") << Exercise::Ex5 << Exercise::Ex4
-                               << QStringList{b07d4::itemKey(Exercise5Basic.first), b07d4::itemKey(Exercise5Basic.first + 1)};
+                               << QStringList{SentenceTable::key(fifth.rows[0]), SentenceTable::key(fifth.rows[1])};
     }
 
     void mistakesRunShown()

@@ -7,6 +7,7 @@
 #include "common/Pictures.h"
 #include "common/RandomSource.h"
 #include "exercises/frame/AnswerBox.h"
+#include "lesson/LessonSource.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -20,10 +21,7 @@ const Bgr LogGreen = 0xC0FFC0;
 const Bgr LightYellow = 0xC0FFFF;
 const Bgr HintBack = 0x400000;
 
-const QString Heading4 = QStringLiteral("4. Put in the missing suffixes.");
-const QString Heading5 = QStringLiteral("5. Put in the right verb forms.");
 // What the other exercise windows write over the heading when they open exercise 4.
-const QString Heading4FromExercise = QStringLiteral("4. Put in the missing suffixes:");
 
 // The pictograms stand side by side below the head of the sentence; the last
 // two overlap, which does not show since only one is visible at a time.
@@ -74,20 +72,9 @@ QLineEdit *sentencePart(QWidget &client, const QString &name, const QRect &twips
     return box;
 }
 
-// A tail that starts with a full stop, question mark or comma joins the answer without a blank.
-QString finishedSentence(const SentenceRow &row, const QString &key)
-{
-    const QString tail = QString::fromUtf16(row.tail);
-    const bool joins = tail.startsWith(u'.') || tail.startsWith(u'?') || tail.startsWith(u',');
-    return QString::fromUtf16(row.head) + QLatin1Char(' ') + key + (joins ? QString() : QStringLiteral(" ")) + tail;
-}
-
 } // namespace
 
-b07d4::b07d4(Services services, ExerciseOpener &opener) : ExerciseWindow(sentenceDesign(), services, opener)
-{
-    kulcslista();
-}
+b07d4::b07d4(Services services, ExerciseOpener &opener) : ExerciseWindow(sentenceDesign(), services, opener) {}
 
 void b07d4::buildControls(QWidget &client)
 {
@@ -163,20 +150,21 @@ void b07d4::Form_Unload()
 
 void b07d4::kulcslista()
 {
-    for (std::size_t row = 0; row < keys.size(); ++row)
-        keys[row] = QString::fromUtf16(sentenceRows[row].key);
+    // Read when the window first opens, so that start-up does not wait for the lesson.
+    if (table.size() == 0)
+        table = SentenceTable(lessons.lesson(), {Exercise::Ex4, Exercise::Ex5});
+    keys.clear();
+    for (int row = 0; row < table.size(); ++row)
+        keys.push_back(table.row(row).answer);
 }
 
 void b07d4::felir()
 {
     QString ending;
     const std::optional<Exercise> exercise = exerciseOf(shared.ExerciseNo);
-    if (exercise == Exercise::Ex4) {
-        ui->Label2->setText(Heading4);
-        ending = QStringLiteral(": 4.");
-    } else if (exercise == Exercise::Ex5) {
-        ui->Label2->setText(Heading5);
-        ending = QStringLiteral(": 5.");
+    if (exercise == Exercise::Ex4 || exercise == Exercise::Ex5) {
+        ui->Label2->setText(lessonExercise(*exercise).heading);
+        ending = lessonExercise(*exercise).captionEnding;
     }
     shared.SetLessonTitle(window(), ending);
 }
@@ -184,8 +172,9 @@ void b07d4::felir()
 void b07d4::prepareFor(Exercise exercise, bool byMainMenu)
 {
     ExerciseWindow::prepareFor(exercise, byMainMenu);
-    if (exercise == Exercise::Ex4 && !byMainMenu)
-        ui->Label2->setText(Heading4FromExercise);
+    const auto &sentences = std::get<LessonModel::SentenceExercise>(lessonExercise(exercise).content);
+    if (!byMainMenu && !sentences.headingFromOtherWindow.isEmpty())
+        ui->Label2->setText(sentences.headingFromOtherWindow);
 }
 
 void b07d4::chooseRunMode()
@@ -207,14 +196,7 @@ void b07d4::chooseRunMode()
 
 RowRange b07d4::runRange() const
 {
-    switch (Mode) {
-    case RunMode::Basic5: return Exercise5Basic;
-    case RunMode::Extended4: return Exercise4Extended;
-    case RunMode::Extended5: return Exercise5Extended;
-    case RunMode::None:
-    case RunMode::Basic4: break;
-    }
-    return Exercise4Basic;
+    return table.range(runExercise(), Mode == RunMode::Extended4 || Mode == RunMode::Extended5);
 }
 
 void b07d4::startClicked()
@@ -237,7 +219,7 @@ bool b07d4::practise(Exercise exercise, const QStringList &items)
     if (!isLoaded() || (exercise != Exercise::Ex4 && exercise != Exercise::Ex5))
         return false;
     // The rows of the exercise's extended run, which holds its basic one.
-    const RowRange range = exercise == Exercise::Ex4 ? Exercise4Extended : Exercise5Extended;
+    const RowRange range = table.range(exercise, true);
     std::vector<int> rows;
     for (int row = range.first; row <= range.last; ++row) {
         if (items.contains(itemKey(row)))
@@ -265,8 +247,9 @@ void b07d4::beginRun(std::vector<int> rows, ProgressRecord::Variant variant)
     run.begin(std::move(rows));
     CurrentItem = run.drawNext(random).value_or(0);
     recordRunStart(runExercise(), variant);
-    if (Mode == RunMode::Extended5)
-        Colour::setBackColor(ui->Text1, LightYellow); // stays until the window is closed
+    const auto &sentences = std::get<LessonModel::SentenceExercise>(lessonExercise(runExercise()).content);
+    if (Extended && sentences.plusAnswerBackground) // stays until the window is closed
+        Colour::setBackColor(ui->Text1, Colour::fromQColor(*sentences.plusAnswerBackground));
     showPicture();
     showSentence();
     ui->Text1->setFocus();
@@ -278,10 +261,9 @@ Exercise b07d4::runExercise() const
     return Mode == RunMode::Basic5 || Mode == RunMode::Extended5 ? Exercise::Ex5 : Exercise::Ex4;
 }
 
-QString b07d4::itemKey(int row)
+QString b07d4::itemKey(int row) const
 {
-    const SentenceRow &sentence = sentenceRows[std::size_t(row)];
-    return finishedSentence(sentence, QString::fromUtf16(sentence.key)).trimmed();
+    return SentenceTable::key(table.row(row));
 }
 
 void b07d4::DrawNext()
@@ -317,11 +299,11 @@ void b07d4::accomplished()
 
 void b07d4::showSentence()
 {
-    const SentenceRow &row = sentenceRows[std::size_t(CurrentItem)];
-    ui->Text2->setText(QString::fromUtf16(row.head));
-    ui->Text3->setText(QLatin1Char(' ') + QString::fromUtf16(row.tail));
-    ui->Text1->setText(QString::fromUtf16(row.prefill));
-    ui->Label3->setText(QLatin1Char(' ') + QString::fromUtf16(row.cue));
+    const LessonModel::SentenceRow &row = table.row(CurrentItem);
+    ui->Text2->setText(row.before);
+    ui->Text3->setText(QLatin1Char(' ') + row.after);
+    ui->Text1->setText(row.offer);
+    ui->Label3->setText(QLatin1Char(' ') + row.cue);
 }
 
 void b07d4::hidePictures()
@@ -333,7 +315,7 @@ void b07d4::hidePictures()
 void b07d4::showPicture()
 {
     hidePictures();
-    const int person = int(sentenceRows[std::size_t(CurrentItem)].person);
+    const int person = SentenceTable::pictogram(table.row(CurrentItem));
     if (person > 0)
         ui->Image[std::size_t(person - 1)]->show();
 }
@@ -362,7 +344,7 @@ void b07d4::WrongAnswer()
 void b07d4::RightAnswer()
 {
     ui->Text4->moveCursor(QTextCursor::End);
-    ui->Text4->insertPlainText(finishedSentence(sentenceRows[std::size_t(CurrentItem)], keys[std::size_t(CurrentItem)]) +
+    ui->Text4->insertPlainText(SentenceTable::finished(table.row(CurrentItem), keys[std::size_t(CurrentItem)]) +
                                shared.NewLine);
     run.answeredRight();
     ui->Text1->clear();
@@ -415,6 +397,6 @@ void b07d4::switchTo(Exercise exercise)
     felir();
     Enabl();
     goToButton(exercise)->setEnabled(false);
-    ui->Label2->setText(exercise == Exercise::Ex4 ? Heading4 : Heading5);
+    ui->Label2->setText(lessonExercise(exercise).heading);
     headingBeforeMistakes.clear();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SentenceContent.h"
+#include "SentenceTable.h"
 #include "exercises/drill/DrillRun.h"
 #include "exercises/frame/ExerciseWindow.h"
 
@@ -8,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QPlainTextEdit;
 
@@ -28,7 +29,7 @@ public:
     bool practise(Exercise exercise, const QStringList &items) override;
 
     // The key of a sentence in the progress record: the sentence as finished, answer included.
-    static QString itemKey(int row);
+    QString itemKey(int row) const;
 
 private:
     void buildControls(QWidget &client) override;
@@ -41,7 +42,7 @@ private:
     QLineEdit *answerBox() const override;
     void releaseOwnControls() override { ui.reset(); }
 
-    // Fills the expected answers from the sentence table.
+    // Fills the expected answers from the lesson's sentences.
     void kulcslista();
     // Writes the heading and the window's caption for the exercise ExerciseNo selects.
     void felir();
@@ -74,8 +75,9 @@ private:
     // The heading a run of the learner's mistakes wrote over, given back when the
     // learner leaves the run (empty: no such run on show).
     QString headingBeforeMistakes;
-    // The expected answers, by row.
-    std::array<QString, SentenceCount> keys;
+    // The sentences of exercises 4 and 5, and their expected answers, by row.
+    SentenceTable table;
+    std::vector<QString> keys;
     // The run: the rows it asks, those still open, the counts.
     DrillRun run{DrillRun::AfterRetry::ClosesItem};
 
