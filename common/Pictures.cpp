@@ -6,9 +6,10 @@
 
 namespace Pictures {
 
-QPixmap pixmap(const QString &resource, QSize size, qreal pixelRatio)
+namespace {
+
+QPixmap drawn(QSvgRenderer &renderer, QSize size, qreal pixelRatio)
 {
-    QSvgRenderer renderer(resource);
     if (!renderer.isValid() || size.isEmpty())
         return {};
     QPixmap picture(size * pixelRatio);
@@ -18,6 +19,20 @@ QPixmap pixmap(const QString &resource, QSize size, qreal pixelRatio)
     painter.end();
     picture.setDevicePixelRatio(pixelRatio);
     return picture;
+}
+
+} // namespace
+
+QPixmap pixmap(const QString &resource, QSize size, qreal pixelRatio)
+{
+    QSvgRenderer renderer(resource);
+    return drawn(renderer, size, pixelRatio);
+}
+
+QPixmap pixmap(const QByteArray &svg, QSize size, qreal pixelRatio)
+{
+    QSvgRenderer renderer(svg);
+    return drawn(renderer, size, pixelRatio);
 }
 
 QIcon icon(const QString &resource, std::initializer_list<int> sizes, qreal pixelRatio)

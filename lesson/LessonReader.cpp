@@ -421,20 +421,14 @@ StoryPicture Reader::picture(const YAML::Node &node, int number)
     return result;
 }
 
-// Positions are given for all of a story or for none of it (then it is laid out
-// with the text); given, they must fit the window's rows.
+// Every gap and piece has its place in the story's rows, inside the window.
 void Reader::checkLayout(const Story &story, const YAML::Mark &at)
 {
     const auto placed = [](const auto &part) { return part.place.has_value(); };
-    const bool anyPlaced = std::any_of(story.gaps.begin(), story.gaps.end(), placed) ||
-                           std::any_of(story.pieces.begin(), story.pieces.end(), placed);
     const bool allPlaced = std::all_of(story.gaps.begin(), story.gaps.end(), placed) &&
                            std::all_of(story.pieces.begin(), story.pieces.end(), placed);
-    if (!anyPlaced && !story.layout)
-        return;
     if (!story.layout || !allPlaced) {
-        report.problem(at, QStringLiteral("a story with a layout gives every gap and piece a place, and one with "
-                                          "places gives a layout"));
+        report.problem(at, QStringLiteral("a story gives its layout and a place for every gap and piece"));
         return;
     }
     const auto fits = [&story](const Place &place) {

@@ -7,7 +7,6 @@
 #include "app/hatter.h"
 #include "common/Colour.h"
 #include "exercises/frame/ExerciseWindow.h"
-#include "exercises/story/StoryDesign.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -74,16 +73,18 @@ class StorySession : public ExerciseSession
     Q_OBJECT
 
 protected:
-    StorySession(Exercise exercise, const StoryDesign &design) : exercise(exercise), design(design) {}
+    StorySession(Exercise exercise, QString personField) : exercise(exercise), personField(std::move(personField)) {}
 
     void open() { ExerciseSession::open(exercise); }
-    int gapCount() const { return int(design.gaps.size()); }
-    const StoryGap &gapItem(int gap) const { return design.gaps[std::size_t(gap)]; }
-    QString answerOf(int gap, int who) const { return QString::fromUtf16(gapItem(gap).answers[std::size_t(who)]); }
-    QString baseOf(int gap) const { return QString::fromUtf16(gapItem(gap).base); }
+    // Lesson 7's story this window tells.
+    const LessonModel::Story &lessonStory() const { return TestSupport::storyOf(exercise); }
+    int gapCount() const { return int(lessonStory().gaps.size()); }
+    const LessonModel::StoryGap &gapItem(int gap) const { return lessonStory().gaps[std::size_t(gap)]; }
+    QString answerOf(int gap, int who) const { return gapItem(gap).answers[who]; }
+    QString baseOf(int gap) const { return gapItem(gap).offer; }
     QLineEdit *gapBox(int n) const { return find<QLineEdit>(QStringLiteral("Text1_%1").arg(n)); }
     QLineEdit *piece(int n) const { return find<QLineEdit>(QStringLiteral("Text2_%1").arg(n)); }
-    QComboBox *person() const { return find<QComboBox>(design.personFieldName); }
+    QComboBox *person() const { return find<QComboBox>(personField); }
 
     // What both story tables keep to: a known kind, base and answers without blanks at the ends,
     // double blanks or old letters, in NFC; a phrase (not a verb) is its base, a final a or e
@@ -107,5 +108,5 @@ protected:
 private:
     bool looks(int gap, bool locked) const;
     Exercise exercise;
-    const StoryDesign &design;
+    QString personField;
 };

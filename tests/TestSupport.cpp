@@ -82,6 +82,11 @@ const LessonModel::SuffixDrill &drillOf(Exercise exercise)
     return std::get<LessonModel::SuffixDrill>(lesson7(exercise).content);
 }
 
+const LessonModel::Story &storyOf(Exercise exercise)
+{
+    return std::get<LessonModel::Story>(lesson7(exercise).content);
+}
+
 QString suffixAnswer(Exercise drill, const QString &cue)
 {
     for (const LessonModel::WordItem &item : drillOf(drill).items) {

@@ -75,6 +75,7 @@ void withMessageBoxes(const std::function<void()> &step, const std::function<voi
 const LessonModel::Lesson &lesson7();
 const LessonModel::Exercise &lesson7(Exercise exercise);
 const LessonModel::SuffixDrill &drillOf(Exercise exercise);
+const LessonModel::Story &storyOf(Exercise exercise);
 // The answer of a suffix drill's word.
 QString suffixAnswer(Exercise drill, const QString &cue);
 

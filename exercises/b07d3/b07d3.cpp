@@ -43,8 +43,6 @@ FrameDesign pictureStoryDesign()
     return d;
 }
 
-const int LastPicture = StoryPictureCount - 1;
-
 QLabel *pictureFrame(QWidget &parent, const QString &name, const QRect &twips, const QString &accessibleName,
                      bool bordered)
 {
@@ -73,11 +71,30 @@ QToolButton *arrow(QWidget &parent, const QString &name, const QRect &twips, con
     return button;
 }
 
+// The journey reads as running text on the window, its pieces plain and locked.
+StoryDesign journeyDesign()
+{
+    StoryDesign d;
+    d.pieceBack = 0xF0F0F0;
+    d.piecesLocked = true;
+    d.headingFore = Colour::Black;
+    d.headingBack = 0x808080;
+    d.personFieldName = QStringLiteral("Combo1");
+    d.collapseBlanks = true;
+    d.dropDefaultWhenDone = true;
+    return d;
+}
+
 } // namespace
 
 b07d3::b07d3(Services services, ExerciseOpener &opener)
-    : StoryWindow(pictureStoryDesign(), morningJourney(), services, opener)
+    : StoryWindow(pictureStoryDesign(), journeyDesign(), services, opener)
 {
+}
+
+int b07d3::lastPicture() const
+{
+    return int(story().pictures.size()) - 1;
 }
 
 void b07d3::buildExtras(QWidget &client)
@@ -117,21 +134,9 @@ void b07d3::buildExtras(QWidget &client)
 
     // The pictures are drawn once per opening at twice the largest frame, so they stay crisp when stretched.
     const QSize size = ui->Image1->size();
-    for (int n = 0; n < StoryPictureCount; ++n)
-        Image6[std::size_t(n)] = Pictures::pixmap(QStringLiteral(":/lessons/lesson7/story-%1.svg").arg(n), size,
-                                                  2 * client.devicePixelRatioF());
-}
-
-void b07d3::personStart()
-{
-    piece(0)->setText(QString::fromUtf16(journeyHeadings[std::size_t(PersonNo)]));
-}
-
-// "kilépnek" (they step out) fits the sentence about Laci too, when it is typed
-// exactly, without blanks around it.
-bool b07d3::alsoRight(int n, const QString &text) const
-{
-    return n == 1 && PersonNo == 0 && text == QStringLiteral("kilépnek");
+    Image6.clear();
+    for (const LessonModel::StoryPicture &picture : story().pictures)
+        Image6.push_back(Pictures::pixmap(picture.svg, size, 2 * client.devicePixelRatioF()));
 }
 
 void b07d3::gapFocused(int)
@@ -142,7 +147,7 @@ void b07d3::gapFocused(int)
 // The picture of the sentence the current gap is in.
 void b07d3::kepvalt()
 {
-    PictureNo = journeyGaps[std::size_t(GapNo)].picture;
+    PictureNo = story().gaps[std::size_t(GapNo)].picture;
     kepvalt3();
 }
 
@@ -151,12 +156,12 @@ void b07d3::kepvalt3()
 {
     showPicture(ui->Image1, PictureNo >= 1 ? PictureNo - 1 : -1);
     showPicture(ui->Image2, PictureNo);
-    showPicture(ui->Image3, PictureNo < LastPicture ? PictureNo + 1 : -1);
+    showPicture(ui->Image3, PictureNo < lastPicture() ? PictureNo + 1 : -1);
 }
 
 void b07d3::showPicture(QLabel *slot, int picture)
 {
-    if (picture < 0 || picture > LastPicture) {
+    if (picture < 0 || picture > lastPicture()) {
         slot->clear();
         slot->setAccessibleDescription({});
         slot->setAccessibleName(slot->property("frameName").toString() + QStringLiteral(": none"));
@@ -164,7 +169,7 @@ void b07d3::showPicture(QLabel *slot, int picture)
     }
     slot->setPixmap(Image6[std::size_t(picture)]);
     // The scene is what a screen reader says of the frame.
-    const QString scene = QString::fromUtf16(journeyScenes[std::size_t(picture)]);
+    const QString &scene = story().pictures[std::size_t(picture)].scene;
     slot->setAccessibleDescription(scene);
     slot->setAccessibleName(slot->property("frameName").toString() + QStringLiteral(": ") + scene);
 }
@@ -179,7 +184,7 @@ void b07d3::Image4_Click()
 
 void b07d3::Image5_Click()
 {
-    BrowseNo = std::min(BrowseNo + 1, LastPicture);
+    BrowseNo = std::min(BrowseNo + 1, lastPicture());
     PictureNo = BrowseNo;
     kepvalt3();
 }

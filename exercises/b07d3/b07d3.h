@@ -1,16 +1,15 @@
 #pragma once
 
-#include "MorningJourney.h"
 #include "exercises/story/StoryWindow.h"
 
 #include <QPixmap>
 
-#include <array>
+#include <vector>
 #include <memory>
 
 class QToolButton;
 
-// Exercise 3: the morning journey in 23 gaps with a strip of ten pictures.
+// Exercise 3: a story with a strip of pictures, one for each of its sentences.
 // The strip shows the picture of the sentence being worked on between its
 // neighbours; two arrows page through the pictures by hand.
 class b07d3 final : public StoryWindow
@@ -21,9 +20,8 @@ public:
 private:
     void buildExtras(QWidget &client) override;
     void releaseExtras() override { ui.reset(); }
-    void personStart() override;
     void gapFocused(int n) override;
-    bool alsoRight(int n, const QString &text) const override;
+    int lastPicture() const;
 
     // Shows the picture of the current gap's sentence.
     void kepvalt();
@@ -38,7 +36,7 @@ private:
     // arrows go on from here when the window is opened again.
     int BrowseNo = 0;
 
-    std::array<QPixmap, StoryPictureCount> Image6;
+    std::vector<QPixmap> Image6;
     // The picture strip and its arrows, from build to unload.
     struct Widgets
     {

@@ -1,13 +1,12 @@
 #include "b07d6.h"
 
-#include "EveningStory.h"
 #include "common/DesignFont.h"
 
 #include <QLineEdit>
 
 namespace {
 
-FrameDesign storyDesign()
+FrameDesign personStoryFrame()
 {
     FrameDesign d;
     d.formName = QStringLiteral("b07d6");
@@ -35,23 +34,22 @@ FrameDesign storyDesign()
     return d;
 }
 
+// The evening's story is written on white pieces; its person is fixed while a run goes on.
+StoryDesign personStoryDesign()
+{
+    StoryDesign d;
+    d.pieceBack = Colour::White;
+    d.headingFore = Colour::White;
+    d.headingBack = 0x808080;
+    d.personFieldName = QStringLiteral("Anna");
+    // The answers were loaded for the person chosen at Start.
+    d.personFixedWhileRunning = true;
+    return d;
+}
+
 } // namespace
 
 b07d6::b07d6(Services services, ExerciseOpener &opener)
-    : StoryWindow(storyDesign(), eveningStory(), services, opener)
+    : StoryWindow(personStoryFrame(), personStoryDesign(), services, opener)
 {
-}
-
-// For "én" and "te" the story names nobody in row 1: the sentence opens with the
-// verb in gap 1, offered with a capital.
-void b07d6::personStart()
-{
-    if (PersonNo == 0) {
-        piece(1)->setText(QStringLiteral(". Anna"));
-        return;
-    }
-    piece(1)->setText(QStringLiteral(".      "));
-    // A solved gap 1 keeps its answer when Start is pressed again mid-run.
-    if (!isSolved(1))
-        gap(1)->setText(QStringLiteral("Belép"));
 }

@@ -198,7 +198,7 @@ void ExerciseWindow::mnuOntop_Click()
 
 void ExerciseWindow::mnuHow_Click()
 {
-    showMessage(frameDesign.howToFirstParagraph + shared.NewLine + shared.NewLine + HowToSecondParagraph,
+    showMessage(howToFirstParagraph() + shared.NewLine + shared.NewLine + HowToSecondParagraph,
                 Feedback::Information);
     if (frameDesign.howToFocusesAnswer && answerBox())
         answerBox()->setFocus();

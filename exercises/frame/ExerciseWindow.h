@@ -55,6 +55,8 @@ protected:
     virtual void solutionClicked() = 0;
     // A go-to button of an exercise this window runs itself.
     virtual void switchTo(Exercise) {}
+    // What How to says first: how this window is worked.
+    virtual QString howToFirstParagraph() const { return frameDesign.howToFirstParagraph; }
     // The box that Char and How to give the focus to.
     virtual QLineEdit *answerBox() const { return nullptr; }
 

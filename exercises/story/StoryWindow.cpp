@@ -22,9 +22,19 @@ const Bgr PersonFieldGreen = 0x00C000;
 
 } // namespace
 
-StoryWindow::StoryWindow(FrameDesign frame, const StoryDesign &story, Services services, ExerciseOpener &opener)
-    : ExerciseWindow(std::move(frame), services, opener), story(story)
+StoryWindow::StoryWindow(FrameDesign frame, StoryDesign story, Services services, ExerciseOpener &opener)
+    : ExerciseWindow(std::move(frame), services, opener), storyDesign(std::move(story))
 {
+}
+
+const LessonModel::Exercise &StoryWindow::storyExercise() const
+{
+    return lessonExercise(*design().ownExercise);
+}
+
+const LessonModel::Story &StoryWindow::story() const
+{
+    return std::get<LessonModel::Story>(storyExercise().content);
 }
 
 QLineEdit *StoryWindow::gap(int n) const
@@ -57,14 +67,18 @@ void StoryWindow::buildControls(QWidget &client)
     // The gaps are drawn in their kind's colours, which the colour table holds.
     shared.SetColours();
 
-    Controls::label(client, QStringLiteral("Label2"), story.heading, story.headingPlace,
-                    DesignFont(QStringLiteral("Arial"), 12, true), story.headingBack, story.headingFore);
+    const LessonModel::StoryLayout &layout = *story().layout;
+    const auto rect = [](const LessonModel::Rect &r) { return QRect(r.left, r.top, r.width, r.height); };
+    Controls::label(client, QStringLiteral("Label2"), storyExercise().heading,
+                    rect(layout.headingPlace), DesignFont(QStringLiteral("Arial"), 12, true), storyDesign.headingBack,
+                    storyDesign.headingFore);
 
     // Gaps first, in number order, so that Tab walks them in story order.
-    const QFont gapFont = DesignFont(story.gapFamily, 12, true);
+    const QFont gapFont = DesignFont(layout.gapFont, 12, true);
     for (int n = 0; n < gapCount(); ++n) {
-        const StoryGap &item = story.gaps[std::size_t(n)];
-        const QRect place{item.left, story.rowTops[std::size_t(item.row)], item.width, story.boxHeight};
+        const LessonModel::StoryGap &item = story().gaps[std::size_t(n)];
+        const QRect place{item.place->left, layout.rowTops.at(std::size_t(item.place->row)), item.place->width,
+                          layout.boxHeight};
         AnswerBox *box = makeAnswerBox(client, QStringLiteral("Text1_%1").arg(n), place);
         box->setFont(gapFont);
         box->setAlignment(Qt::AlignCenter);
@@ -72,26 +86,26 @@ void StoryWindow::buildControls(QWidget &client)
         box->setAccessibleName(QStringLiteral("Gap %1 of %2").arg(n + 1).arg(gapCount()));
         Colour::setForeColor(box, Colour::Black);
         // Every gap starts open, in the pale colour of its kind.
-        Colour::setBackColor(box, shared.KindColour(QString::fromUtf16(item.kind), false).value_or(Colour::White));
-        if (n != story.emptyGap)
-            box->setText(QString::fromUtf16(item.base));
+        Colour::setBackColor(box, shared.KindColour(item.kind, false).value_or(Colour::White));
+        box->setText(item.offer);
         QObject::connect(box, &AnswerBox::gotFocus, box, [this, n] { Text1_GotFocus(n); });
         ui->Text1.push_back(box);
     }
 
-    for (const StoryPiece &item : story.pieces) {
+    for (const LessonModel::StoryPiece &item : story().pieces) {
         if (ui->Text2.size() <= std::size_t(item.index))
             ui->Text2.resize(std::size_t(item.index) + 1, nullptr);
         auto *box = new QLineEdit(&client);
-        const int top = story.rowTops[std::size_t(item.row)] + story.pieceDrop;
-        Controls::place(*box, QStringLiteral("Text2_%1").arg(item.index), {item.left, top, item.width, story.boxHeight});
-        box->setFont(DesignFont(item.family ? QString::fromUtf16(item.family) : story.pieceFamily, item.pointSize, true));
+        const int top = layout.rowTops.at(std::size_t(item.place->row)) + layout.pieceDrop;
+        Controls::place(*box, QStringLiteral("Text2_%1").arg(item.index),
+                        {item.place->left, top, item.place->width, layout.boxHeight});
+        box->setFont(DesignFont(item.font.isEmpty() ? layout.pieceFont : item.font, item.points, true));
         box->setAlignment(item.alignLeft ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
-        box->setText(QString::fromUtf16(item.text));
+        box->setText(item.text);
         box->setAccessibleName(QStringLiteral("Story text"));
-        Colour::setBackColor(box, story.pieceBack);
+        Colour::setBackColor(box, storyDesign.pieceBack);
         Colour::setForeColor(box, Colour::Black);
-        if (story.piecesLocked) {
+        if (storyDesign.piecesLocked) {
             // Plain running text on the window: nothing to type into, nothing to tab to.
             box->setReadOnly(true);
             box->setFrame(false);
@@ -101,7 +115,7 @@ void StoryWindow::buildControls(QWidget &client)
     }
 
     ui->personField = new QComboBox(&client);
-    Controls::place(*ui->personField, story.personFieldName, story.personFieldPlace);
+    Controls::place(*ui->personField, storyDesign.personFieldName, rect(layout.personPlace));
     ui->personField->setFont(DesignFont(QStringLiteral("MS Sans Serif"), 12, true));
     ui->personField->setAccessibleName(QStringLiteral("Person"));
     Colour::setBackColor(ui->personField, PersonFieldGreen);
@@ -142,12 +156,12 @@ void StoryWindow::releaseOwnControls()
 
 void StoryWindow::load()
 {
-    for (const QString &person : story.persons)
+    for (const QString &person : story().persons)
         ui->personField->addItem(person);
     ui->personField->setCurrentIndex(0);
     PersonNo = 0;
     shared.SetColours();
-    shared.SetLessonTitle(window(), story.titleEnding);
+    shared.SetLessonTitle(window(), storyExercise().captionEnding);
     RightCount = 0;
     GapNo = 0;
     ExpectedList = QStringList(gapCount(), QString());
@@ -155,7 +169,12 @@ void StoryWindow::load()
 
 QString StoryWindow::currentPerson() const
 {
-    return PersonNo >= 0 && PersonNo < PersonCount ? story.persons[std::size_t(PersonNo)] : QString();
+    return story().persons.value(PersonNo);
+}
+
+QString StoryWindow::howToFirstParagraph() const
+{
+    return story().howTo.isEmpty() ? ExerciseWindow::howToFirstParagraph() : story().howTo;
 }
 
 QLineEdit *StoryWindow::answerBox() const
@@ -166,17 +185,16 @@ QLineEdit *StoryWindow::answerBox() const
 // Anna_Click / Combo1_Click: the subject of the story was chosen.
 void StoryWindow::personChosen(const QString &chosen)
 {
-    const auto found = std::find(story.persons.begin(), story.persons.end(), chosen);
-    if (found != story.persons.end())
-        PersonNo = int(found - story.persons.begin());
+    if (const qsizetype found = story().persons.indexOf(chosen); found >= 0)
+        PersonNo = int(found);
 }
 
 void StoryWindow::startClicked()
 {
-    if (story.personFixedWhileRunning)
+    if (storyDesign.personFixedWhileRunning)
         ui->personField->setEnabled(false);
     frame->Next->setEnabled(true);
-    if (story.dropDefaultWhenDone)
+    if (storyDesign.dropDefaultWhenDone)
         setDefaultButton(frame->Next);
     frame->Solution->setEnabled(true);
 
@@ -184,7 +202,7 @@ void StoryWindow::startClicked()
     if (frame->Start->text() == QLatin1String("&Restart")) {
         for (int n = 0; n < gapCount(); ++n) {
             QLineEdit *box = gap(n);
-            box->setText(n == story.emptyGap ? QString() : QString::fromUtf16(story.gaps[std::size_t(n)].base));
+            box->setText(story().gaps[std::size_t(n)].offer);
             const QString kind = kindOf(Colour::backColor(box), true);
             if (!kind.isEmpty())
                 shared.ToggleBox(box, kind);
@@ -199,6 +217,27 @@ void StoryWindow::startClicked()
     }
     focusGap(0);
     personStart();
+}
+
+// The story tells of the person chosen: pieces and offers that name or fit them.
+void StoryWindow::personStart()
+{
+    const QString person = currentPerson();
+    for (const LessonModel::StoryPiece &item : story().pieces) {
+        if (item.textAtStart.contains(person))
+            piece(item.index)->setText(item.textAtStart.value(person));
+    }
+    for (int n = 0; n < gapCount(); ++n) {
+        const LessonModel::StoryGap &item = story().gaps[std::size_t(n)];
+        // A solved gap keeps its answer when Start is pressed again mid-run.
+        if (item.offerAtStart.contains(person) && !isSolved(n))
+            gap(n)->setText(item.offerAtStart.value(person));
+    }
+}
+
+bool StoryWindow::alsoRight(int n, const QString &text) const
+{
+    return story().gaps[std::size_t(n)].alsoRight.value(currentPerson()).contains(text);
 }
 
 void StoryWindow::focusGap(int n)
@@ -218,8 +257,9 @@ void StoryWindow::Text1_GotFocus(int n)
 
 void StoryWindow::szo()
 {
-    if (PersonNo >= 0 && PersonNo < PersonCount)
-        ExpectedList[GapNo] = QString::fromUtf16(story.gaps[std::size_t(GapNo)].answers[std::size_t(PersonNo)]);
+    const QStringList &answers = story().gaps[std::size_t(GapNo)].answers;
+    if (PersonNo >= 0 && PersonNo < answers.size())
+        ExpectedList[GapNo] = answers[PersonNo];
 }
 
 void StoryWindow::nextClicked()
@@ -230,7 +270,7 @@ void StoryWindow::nextClicked()
         dodo();
         return;
     }
-    if (story.collapseBlanks)
+    if (storyDesign.collapseBlanks)
         Module1::CollapseSpaces(box);
     szo();
     const QString typed = box->text();
@@ -265,9 +305,9 @@ void StoryWindow::accomplished()
     recordRunEnd(ProgressRecord::Outcome::Accomplished);
     showMessage(shared.MsgDone, Feedback::Exclamation);
     frame->Start->setText(QStringLiteral("&Restart"));
-    if (story.personFixedWhileRunning)
+    if (storyDesign.personFixedWhileRunning)
         ui->personField->setEnabled(true);
-    if (story.dropDefaultWhenDone)
+    if (storyDesign.dropDefaultWhenDone)
         setDefaultButton(nullptr);
     frame->Next->setEnabled(false);
     frame->Solution->setEnabled(false);

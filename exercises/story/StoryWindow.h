@@ -18,7 +18,7 @@ class QComboBox;
 class StoryWindow : public ExerciseWindow
 {
 public:
-    StoryWindow(FrameDesign frame, const StoryDesign &story, Services services, ExerciseOpener &opener);
+    StoryWindow(FrameDesign frame, StoryDesign story, Services services, ExerciseOpener &opener);
 
     RunProgress runProgress() const override { return {RightCount, gapCount()}; }
 
@@ -26,17 +26,15 @@ protected:
     // Controls a window has beyond its story rows and person field, and their release at unload.
     virtual void buildExtras(QWidget &) {}
     virtual void releaseExtras() {}
-    // The person-dependent touches made whenever Start is pressed.
-    virtual void personStart() = 0;
     // After a gap received the focus and its expected answer is loaded.
     virtual void gapFocused(int) {}
-    // An answer other than the expected one that the window accepts as well;
-    // `text` is what the box holds, blanks at the ends included.
-    virtual bool alsoRight(int, const QString &) const { return false; }
+    // The lesson's exercise this window runs, and its story.
+    const LessonModel::Exercise &storyExercise() const;
+    const LessonModel::Story &story() const;
 
     QLineEdit *gap(int n) const;
     QLineEdit *piece(int index) const;
-    int gapCount() const { return int(story.gaps.size()); }
+    int gapCount() const { return int(story().gaps.size()); }
     bool isSolved(int n) const;
 
     // Window values; every opening starts from these defaults.
@@ -55,11 +53,17 @@ private:
     void nextClicked() final;
     void solutionClicked() final;
     QLineEdit *answerBox() const final;
+    // A story that names its persons may word How to itself.
+    QString howToFirstParagraph() const final;
     void releaseOwnControls() final;
     void arrangeTabOrder(QWidget &window) final;
 
     void personChosen(const QString &chosen);
     QString currentPerson() const;
+    // What the story changes for the chosen person whenever Start is pressed.
+    void personStart();
+    // An answer other than the expected one that the story takes as well, exactly as typed.
+    bool alsoRight(int n, const QString &text) const;
     void focusGap(int n);
     void Text1_GotFocus(int n);
     // Loads the expected answer of the current gap for the chosen person.
@@ -73,7 +77,7 @@ private:
     void accomplished();
     QString kindOf(Bgr colour, bool locked) const;
 
-    const StoryDesign &story;
+    StoryDesign storyDesign;
     // The story's controls, from build to unload.
     struct Widgets
     {
