@@ -54,7 +54,7 @@ Program::Program(Feedback &feedback, RandomSource &random, ProgressStore *record
       sentences(std::make_unique<b07d4>(services, *this)), personStory(std::make_unique<b07d6>(services, *this)),
       pictureStory(std::make_unique<b07d3>(services, *this)), backgroundWindow(std::make_unique<hatter>()),
       mainMenuWindow(std::make_unique<alap>(services, *this)), aboutWindow(std::make_unique<sobre>(services, *this)),
-      progressWindow(std::make_unique<ProgressWindow>(store, feedback))
+      progressWindow(std::make_unique<ProgressWindow>(store, feedback, &lessonSource))
 {
     for (Form *form : forms())
         form->afterUnload = [this] { afterUnload(); };

@@ -1,5 +1,7 @@
 #include "alap.h"
 
+#include "lesson/LessonSource.h"
+
 #include "Program.h"
 #include "hatter.h"
 #include "sobre.h"
@@ -20,25 +22,21 @@
 
 namespace {
 
+// The designer's names of the menu's buttons and of the descriptions beside them, row by row.
 struct MenuRow
 {
-    Exercise exercise;
     const char *button;
     const char *label;
-    const char *description;
-    int labelHeight;
 };
-
-// The descriptions are the lesson's own wording, odd hyphens and blanks included.
 const std::array<MenuRow, 8> rows{{
-    {Exercise::Ex1a, "AniButton1", "Label1", "Put in the correct suffixes. (-nál/-nél)", 375},
-    {Exercise::Ex1b, "AniPushButton1", "Label3", "Put in the correct suffixes. (-hoz-/hez-/höz)", 375},
-    {Exercise::Ex1c, "AniButton4", "Label4", "Put in the correct suffixes. (-tól/-től)", 495},
-    {Exercise::Ex2, "AniButton3", "Label2", "Put in the correct suffixes. (-nak/-nek)", 375},
-    {Exercise::Ex3, "AniPushButton3", "Label6", "Put in the correct verb forms", 375},
-    {Exercise::Ex4, "AniPushButton2", "Label5", "Put in the missing adverbial suffixes.", 375},
-    {Exercise::Ex5, "AniPushButton4", "Label7", "Put in the right verb forms.", 375},
-    {Exercise::Ex6, "AniPushButton5", "Label8", "Put in the  missing  words  and suffixes.", 375},
+    {"AniButton1", "Label1"},
+    {"AniPushButton1", "Label3"},
+    {"AniButton4", "Label4"},
+    {"AniButton3", "Label2"},
+    {"AniPushButton3", "Label6"},
+    {"AniPushButton2", "Label5"},
+    {"AniPushButton4", "Label7"},
+    {"AniPushButton5", "Label8"},
 }};
 
 // Names the keys the answer boxes really translate.
@@ -63,7 +61,8 @@ QString howToText(const QString &newLine)
 } // namespace
 
 alap::alap(Services services, Program &program)
-    : Form(QStringLiteral("alap")), shared(services.shared), feedback(services.feedback), program(program)
+    : Form(QStringLiteral("alap")), shared(services.shared), feedback(services.feedback), lessons(services.lesson),
+      program(program)
 {
 }
 
@@ -99,16 +98,18 @@ void alap::build(FormWidget &window)
     const QIcon picture = Pictures::icon(QStringLiteral(":/resources/exercise-button.svg"), {24}, client->devicePixelRatioF());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const MenuRow &row = rows[i];
+        const Exercise exercise = AllExercises[i];
+        // The lesson's own wording, odd hyphens and blanks included.
+        const LessonModel::Exercise &lesson = lessons.exercise(indexOf(exercise));
         const int top = 1200 + 600 * int(i);
-        QPushButton *button = Controls::button(*client, QString::fromLatin1(row.button), goToCaption(row.exercise),
+        QPushButton *button = Controls::button(*client, QString::fromLatin1(row.button), lesson.caption,
                                                {360, top, 1215, 510}, buttonFont);
         button->setIcon(picture);
         button->setIconSize({24, 24});
         Colour::setBackColor(button, 0xE0E0E0);
-        const Exercise exercise = row.exercise;
         QObject::connect(button, &QPushButton::clicked, &window, [this, exercise] { program.openFromMainMenu(exercise); });
-        Controls::label(*client, QString::fromLatin1(row.label), QString::fromUtf8(row.description),
-                        {1680, top + 120, 4200, row.labelHeight}, labelFont, 0xC0C0C0, Colour::Black);
+        Controls::label(*client, QString::fromLatin1(row.label), lesson.description,
+                        {1680, top + 120, 4200, lesson.menuLabelHeight}, labelFont, 0xC0C0C0, Colour::Black);
     }
 
     ui->Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&End"), {2280, 6240, 1215, 495},
@@ -122,7 +123,7 @@ void alap::Form_Load()
     program.background().Show();
     CentreForm(window());
     SetTopmost(window(), true);
-    shared.SetLessonTitle(window());
+    shared.SetLessonTitle(window(), lessons.lesson().title);
 }
 
 void alap::closeRequested()

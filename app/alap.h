@@ -5,6 +5,7 @@
 
 #include <memory>
 
+class LessonSource;
 class Program;
 class QPushButton;
 
@@ -25,6 +26,7 @@ private:
 
     Module1 &shared;
     Feedback &feedback;
+    LessonSource &lessons;
     Program &program;
     // The controls used after build, from build to unload.
     struct Widgets

@@ -22,10 +22,10 @@ void Module1::SetMessages()
     MsgSolution = QStringLiteral("The correct solution is:");
 }
 
-void Module1::SetLessonTitle(QWidget *window, const QString &ending)
+void Module1::SetLessonTitle(QWidget *window, const QString &lesson, const QString &ending)
 {
     SetMessages();
-    Title += QStringLiteral("   ---   7. lecke") + ending;
+    Title += QStringLiteral("   ---   ") + lesson + ending;
     window->setWindowTitle(Title);
 }
 

@@ -36,7 +36,7 @@ public:
     void SetMessages();
     // SetMessages, then the lesson and the window's own ending appended to Title,
     // which becomes the window's caption.
-    void SetLessonTitle(QWidget *window, const QString &ending = {});
+    void SetLessonTitle(QWidget *window, const QString &lesson, const QString &ending = {});
     void SetColours();
 
     // The colour-table entry of a kind of gap: its lock (strong) or edit (pale)

@@ -5,6 +5,7 @@
 #include "common/Feedback.h"
 #include "common/Module2.h"
 #include "common/Topmost.h"
+#include "lesson/LessonSource.h"
 
 #include <QComboBox>
 #include <QEventLoop>
@@ -51,8 +52,18 @@ QString shortDate(const QDateTime &when)
 
 } // namespace
 
-ProgressWindow::ProgressWindow(ProgressStore &store, Feedback &feedback)
-    : Form(QStringLiteral("progress")), store(store), feedback(feedback)
+namespace {
+
+LessonSource &builtInLesson()
+{
+    static LessonSource source;
+    return source;
+}
+
+} // namespace
+
+ProgressWindow::ProgressWindow(ProgressStore &store, Feedback &feedback, LessonSource *lesson)
+    : Form(QStringLiteral("progress")), store(store), feedback(feedback), lesson(lesson ? *lesson : builtInLesson())
 {
     refresh.setSingleShot(true);
     refresh.setInterval(0);
@@ -73,7 +84,8 @@ void ProgressWindow::build(FormWidget &window)
     ui->problem->setStyleSheet(QStringLiteral("color: #8b0000; font-weight: bold"));
     layout->addWidget(ui->problem);
 
-    auto *exerciseBox = new QGroupBox(QStringLiteral("Exercises of lesson 7"), client);
+    auto *exerciseBox =
+        new QGroupBox(QStringLiteral("Exercises of lesson %1").arg(lesson.lesson().number), client);
     buildExerciseGrid(*exerciseBox);
     layout->addWidget(exerciseBox);
 

@@ -11,6 +11,7 @@
 #include <memory>
 
 class Feedback;
+class LessonSource;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -25,7 +26,8 @@ class QTableWidget;
 class ProgressWindow final : public Form
 {
 public:
-    ProgressWindow(ProgressStore &store, Feedback &feedback);
+    // `lesson`: the lesson whose exercises it lists; without one, the built-in lesson.
+    ProgressWindow(ProgressStore &store, Feedback &feedback, LessonSource *lesson = nullptr);
 
     // Asked of the program: open the exercise and run its mistakes; false when
     // there was nothing to practise after all.
@@ -56,6 +58,7 @@ private:
 
     ProgressStore &store;
     Feedback &feedback;
+    LessonSource &lesson;
     std::vector<ProgressStore::Summary> shown;
     QTimer refresh; // one refill for many changes
 

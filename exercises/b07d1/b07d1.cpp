@@ -136,7 +136,7 @@ void b07d1::load()
 void b07d1::felir()
 {
     const std::optional<Exercise> exercise = selected();
-    shared.SetLessonTitle(window(), exercise ? lessonExercise(*exercise).captionEnding : QString());
+    showCaption(exercise ? lessonExercise(*exercise).captionEnding : QString());
 }
 
 void b07d1::showDrillLabels(Exercise exercise)

@@ -166,7 +166,7 @@ void b07d4::felir()
         ui->Label2->setText(lessonExercise(*exercise).heading);
         ending = lessonExercise(*exercise).captionEnding;
     }
-    shared.SetLessonTitle(window(), ending);
+    showCaption(ending);
 }
 
 void b07d4::prepareFor(Exercise exercise, bool byMainMenu)

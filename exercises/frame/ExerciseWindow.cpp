@@ -47,6 +47,11 @@ const LessonModel::Exercise &ExerciseWindow::lessonExercise(Exercise exercise) c
     return lessons.exercise(indexOf(exercise));
 }
 
+void ExerciseWindow::showCaption(const QString &ending)
+{
+    shared.SetLessonTitle(window(), lessons.lesson().title, ending);
+}
+
 void ExerciseWindow::build(FormWidget &window)
 {
     frame = std::make_unique<FrameWidgets>();

@@ -85,6 +85,8 @@ protected:
     const FrameDesign &design() const { return frameDesign; }
     // What the lesson gives for the exercise: its texts, items, sentences or story.
     const LessonModel::Exercise &lessonExercise(Exercise exercise) const;
+    // The window's caption: the program's, the lesson's title, then the exercise's ending.
+    void showCaption(const QString &ending);
 
     Module1 &shared;
     Feedback &feedback;

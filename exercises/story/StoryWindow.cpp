@@ -161,7 +161,7 @@ void StoryWindow::load()
     ui->personField->setCurrentIndex(0);
     PersonNo = 0;
     shared.SetColours();
-    shared.SetLessonTitle(window(), storyExercise().captionEnding);
+    showCaption(storyExercise().captionEnding);
     RightCount = 0;
     GapNo = 0;
     ExpectedList = QStringList(gapCount(), QString());
