@@ -39,7 +39,8 @@ run)
 test)
     # The validators of the desktop entry and the AppStream data, CPack's dpkg-shlibdeps, strings,
     # and the X server (with the X client library's headers) that the captions test runs on.
-    ensure_packages "${BUILD_PACKAGES[@]}" appstream desktop-file-utils dpkg-dev file binutils xvfb libxcb1-dev
+    ensure_packages "${BUILD_PACKAGES[@]}" appstream desktop-file-utils dpkg-dev file binutils xvfb libxcb1-dev \
+        python3-jsonschema python3-yaml
     # Xvfb is installed now, so the captions test runs and is never skipped here.
     export BIMBALA_REQUIRE_XVFB=1
     cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DBIMBALA_TESTS=ON -DBIMBALA_SANITIZE=ON -DBIMBALA_WERROR=ON
