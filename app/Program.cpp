@@ -59,6 +59,8 @@ Program::Program(Feedback &feedback, RandomSource &random, ProgressStore *record
     for (Form *form : forms())
         form->afterUnload = [this] { afterUnload(); };
     progressWindow->practise = [this](Exercise exercise) { return practiseMistakes(exercise); };
+    // Answers are recorded under the lesson they were given in.
+    lessonSource.loaded = [this](const LessonModel::Lesson &lesson) { store.setLesson(lesson.id); };
 }
 
 Program::~Program() = default;

@@ -10,6 +10,8 @@ const LessonModel::Lesson &LessonSource::lesson()
         if (!reading.lesson)
             qFatal("%s", qPrintable(reading.problems.front().text()));
         read = std::move(reading.lesson);
+        if (loaded)
+            loaded(*read);
     }
     return *read;
 }

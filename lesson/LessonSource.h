@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // The lesson the program plays, read when first needed (after the splash is on
@@ -15,6 +16,8 @@ public:
     static inline const QString BuiltIn = QStringLiteral(":/lessons/lesson7/lesson7.yaml");
 
     const LessonModel::Lesson &lesson();
+    // Told once the lesson has been read.
+    std::function<void(const LessonModel::Lesson &)> loaded;
     // The exercise in the n-th place of the lesson (menu and go-to order).
     const LessonModel::Exercise &exercise(int place) { return lesson().exercises.at(std::size_t(place)); }
 

@@ -53,6 +53,32 @@ const QList<QStringList> Steps{
                        "+ 1) || substr(item, instr(item, ' (')) WHERE exercise IN ('3', '6') AND item GLOB 'gap [0-9]* (*)'"),
         QStringLiteral("UPDATE items SET item = substr(item, 2) WHERE item GLOB '~gap *'"),
     },
+    // 2 → 3: every answer, run and summary belongs to a lesson; what was recorded
+    // so far is lesson 7's. The summaries are keyed by lesson too, so they are
+    // made anew (a key cannot be changed in place) from the rows they had.
+    {
+        QStringLiteral("ALTER TABLE answers ADD COLUMN lesson TEXT NOT NULL DEFAULT '%1'").arg(QLatin1String(ProgressSchema::FirstLesson)),
+        QStringLiteral("ALTER TABLE runs ADD COLUMN lesson TEXT NOT NULL DEFAULT '%1'").arg(QLatin1String(ProgressSchema::FirstLesson)),
+        QStringLiteral("ALTER TABLE items RENAME TO items_2"),
+        QStringLiteral("CREATE TABLE items(lesson TEXT NOT NULL, exercise TEXT NOT NULL, item TEXT NOT NULL, "
+                       "expected TEXT NOT NULL, misses INTEGER NOT NULL DEFAULT 0, last_missed INTEGER, "
+                       "first_missed INTEGER, open INTEGER NOT NULL DEFAULT 0, clean_streak INTEGER NOT NULL DEFAULT 0, "
+                       "PRIMARY KEY(lesson, exercise, item))"),
+        QStringLiteral("INSERT INTO items SELECT '%1', * FROM items_2").arg(QLatin1String(ProgressSchema::FirstLesson)),
+        QStringLiteral("DROP TABLE items_2"),
+        QStringLiteral("DROP INDEX days_by_day"),
+        QStringLiteral("ALTER TABLE days RENAME TO days_2"),
+        QStringLiteral("CREATE TABLE days(lesson TEXT NOT NULL, exercise TEXT NOT NULL, day TEXT NOT NULL, "
+                       "first_tries INTEGER NOT NULL, right_first INTEGER NOT NULL, PRIMARY KEY(lesson, exercise, day))"),
+        QStringLiteral("INSERT INTO days SELECT '%1', * FROM days_2").arg(QLatin1String(ProgressSchema::FirstLesson)),
+        QStringLiteral("DROP TABLE days_2"),
+        QStringLiteral("CREATE INDEX days_by_day ON days(lesson, day)"),
+        QStringLiteral("ALTER TABLE run_totals RENAME TO run_totals_2"),
+        QStringLiteral("CREATE TABLE run_totals(lesson TEXT NOT NULL, exercise TEXT NOT NULL, variant TEXT NOT NULL, "
+                       "accomplished INTEGER NOT NULL, last_ended TEXT, PRIMARY KEY(lesson, exercise, variant))"),
+        QStringLiteral("INSERT INTO run_totals SELECT '%1', * FROM run_totals_2").arg(QLatin1String(ProgressSchema::FirstLesson)),
+        QStringLiteral("DROP TABLE run_totals_2"),
+    },
 };
 
 } // namespace

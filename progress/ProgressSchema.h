@@ -8,7 +8,9 @@ class QSqlError;
 // caller's transaction.
 namespace ProgressSchema {
 
-inline constexpr int Version = 2;
+inline constexpr int Version = 3;
+// The lesson of the rows recorded before answers named their lesson.
+inline const char *const FirstLesson = "bimbala-lesson-7";
 
 // Brings the tables from version `from` to version `to` and stamps `to` as the
 // file's user_version. No error when it went through.

@@ -100,24 +100,27 @@ struct ProgressStore::Statements
         commit.prepare(QStringLiteral("COMMIT"));
         rollback.prepare(QStringLiteral("ROLLBACK"));
         insertAnswer.prepare(QStringLiteral(
-            "INSERT INTO answers(uid, at, exercise, item, expected, given, right, solution_shown, retry, run) "
-            "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(uid) DO NOTHING"));
-        addDay.prepare(QStringLiteral("INSERT INTO days(exercise, day, first_tries, right_first) VALUES(?, ?, 1, ?) "
-                                      "ON CONFLICT(exercise, day) DO UPDATE SET first_tries = first_tries + 1, "
-                                      "right_first = right_first + excluded.right_first"));
-        readItem.prepare(QStringLiteral("SELECT open, clean_streak FROM items WHERE exercise = ? AND item = ?"));
+            "INSERT INTO answers(lesson, uid, at, exercise, item, expected, given, right, solution_shown, retry, run) "
+            "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(uid) DO NOTHING"));
+        addDay.prepare(QStringLiteral(
+            "INSERT INTO days(lesson, exercise, day, first_tries, right_first) VALUES(?, ?, ?, 1, ?) "
+            "ON CONFLICT(lesson, exercise, day) DO UPDATE SET first_tries = first_tries + 1, "
+            "right_first = right_first + excluded.right_first"));
+        readItem.prepare(
+            QStringLiteral("SELECT open, clean_streak FROM items WHERE lesson = ? AND exercise = ? AND item = ?"));
         writeItem.prepare(QStringLiteral(
-            "INSERT INTO items(exercise, item, expected, misses, last_missed, first_missed, open, clean_streak) "
-            "VALUES(?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(exercise, item) DO UPDATE SET expected = excluded.expected, "
+            "INSERT INTO items(lesson, exercise, item, expected, misses, last_missed, first_missed, open, clean_streak) "
+            "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(lesson, exercise, item) DO UPDATE SET "
+            "expected = excluded.expected, "
             "misses = misses + excluded.misses, last_missed = COALESCE(excluded.last_missed, last_missed), "
             "first_missed = CASE WHEN open = 0 AND excluded.open = 1 THEN excluded.first_missed ELSE first_missed END, "
             "open = excluded.open, clean_streak = excluded.clean_streak"));
-        insertRun.prepare(
-            QStringLiteral("INSERT OR IGNORE INTO runs(id, exercise, variant, person, started) VALUES(?, ?, ?, ?, ?)"));
+        insertRun.prepare(QStringLiteral(
+            "INSERT OR IGNORE INTO runs(lesson, id, exercise, variant, person, started) VALUES(?, ?, ?, ?, ?, ?)"));
         endRun.prepare(QStringLiteral("UPDATE runs SET ended = ?, outcome = ? WHERE id = ? AND ended IS NULL"));
         addRunTotal.prepare(QStringLiteral(
-            "INSERT INTO run_totals(exercise, variant, accomplished, last_ended) "
-            "SELECT exercise, variant, 1, ? FROM runs WHERE id = ? ON CONFLICT(exercise, variant) "
+            "INSERT INTO run_totals(lesson, exercise, variant, accomplished, last_ended) "
+            "SELECT lesson, exercise, variant, 1, ? FROM runs WHERE id = ? ON CONFLICT(lesson, exercise, variant) "
             "DO UPDATE SET accomplished = accomplished + 1, last_ended = MAX(last_ended, excluded.last_ended)"));
     }
 
@@ -466,7 +469,7 @@ QSqlError ProgressStore::apply(const RecordEntry &entry)
     Statements &s = *statements;
     switch (entry.kind) {
     case RecordEntry::Kind::RunStarted:
-        return execute(s.insertRun, {entry.run, entry.exercise, entry.variant, entry.person, entry.at});
+        return execute(s.insertRun, {entry.lesson, entry.run, entry.exercise, entry.variant, entry.person, entry.at});
     case RecordEntry::Kind::RunEnded: {
         const QSqlError error = execute(s.endRun, {entry.at, entry.outcome, entry.run});
         // Ended once only, however often the entry is written.
@@ -477,7 +480,7 @@ QSqlError ProgressStore::apply(const RecordEntry &entry)
     case RecordEntry::Kind::Answer: break;
     }
 
-    QSqlError error = execute(s.insertAnswer, {entry.uid, entry.at, entry.exercise, entry.item, entry.expected,
+    QSqlError error = execute(s.insertAnswer, {entry.lesson, entry.uid, entry.at, entry.exercise, entry.item, entry.expected,
                                                entry.given, int(entry.right), int(entry.solutionShown),
                                                int(entry.retry), entry.run ? QVariant(entry.run) : QVariant()});
     // Already there: the summaries counted it then.
@@ -485,11 +488,11 @@ QSqlError ProgressStore::apply(const RecordEntry &entry)
         return error;
     const qint64 answerId = s.insertAnswer.lastInsertId().toLongLong();
     if (!entry.retry) {
-        error = execute(s.addDay, {entry.exercise, entry.day, int(entry.right && !entry.solutionShown)});
+        error = execute(s.addDay, {entry.lesson, entry.exercise, entry.day, int(entry.right && !entry.solutionShown)});
         if (error.isValid())
             return error;
     }
-    error = execute(s.readItem, {entry.exercise, entry.item});
+    error = execute(s.readItem, {entry.lesson, entry.exercise, entry.item});
     if (error.isValid())
         return error;
     ItemState state;
@@ -498,7 +501,7 @@ QSqlError ProgressStore::apply(const RecordEntry &entry)
     s.readItem.finish();
     const ItemState after = AfterAttempt(state, {entry.item, entry.right, entry.solutionShown, entry.retry});
     const bool missed = !entry.right || entry.solutionShown;
-    return execute(s.writeItem, {entry.exercise, entry.item, entry.expected, int(missed),
+    return execute(s.writeItem, {entry.lesson, entry.exercise, entry.item, entry.expected, int(missed),
                                  missed ? QVariant(answerId) : QVariant(), answerId, int(after.open),
                                  after.cleanStreak});
 }
@@ -509,6 +512,7 @@ RecordEntry ProgressStore::stamped(RecordEntry::Kind kind, qint64 run) const
     const QDateTime now = clock();
     RecordEntry entry;
     entry.kind = kind;
+    entry.lesson = lesson;
     entry.at = now.toUTC().toString(Qt::ISODateWithMs);
     entry.day = now.date().toString(Qt::ISODate);
     entry.run = run;
@@ -569,7 +573,9 @@ std::vector<ProgressStore::Summary> ProgressStore::summaries(QDate today, int da
 
     QSqlQuery runs(db);
     runs.setForwardOnly(true);
-    runs.exec(QStringLiteral("SELECT exercise, variant, accomplished, last_ended FROM run_totals"));
+    runs.prepare(QStringLiteral("SELECT exercise, variant, accomplished, last_ended FROM run_totals WHERE lesson = ?"));
+    runs.addBindValue(lesson);
+    runs.exec();
     while (runs.next()) {
         const std::size_t i = indexOf(runs.value(0).toString());
         if (i >= result.size())
@@ -588,7 +594,9 @@ std::vector<ProgressStore::Summary> ProgressStore::summaries(QDate today, int da
     // A first try is an answer with no wrong try before it; it is right only without the solution.
     QSqlQuery shares(db);
     shares.setForwardOnly(true);
-    shares.prepare(QStringLiteral("SELECT exercise, day, first_tries, right_first FROM days WHERE day BETWEEN ? AND ?"));
+    shares.prepare(QStringLiteral(
+        "SELECT exercise, day, first_tries, right_first FROM days WHERE lesson = ? AND day BETWEEN ? AND ?"));
+    shares.addBindValue(lesson);
     shares.addBindValue(first.toString(Qt::ISODate));
     shares.addBindValue(today.toString(Qt::ISODate));
     shares.exec();
@@ -613,8 +621,9 @@ std::vector<ProgressStore::Missed> ProgressStore::mostMissed(int count)
         return result;
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT exercise, item, expected, misses FROM items WHERE misses > 0 "
+    query.prepare(QStringLiteral("SELECT exercise, item, expected, misses FROM items WHERE lesson = ? AND misses > 0 "
                                  "ORDER BY misses DESC, last_missed DESC LIMIT ?"));
+    query.addBindValue(lesson);
     query.addBindValue(count);
     query.exec();
     while (query.next())
@@ -629,7 +638,9 @@ QStringList ProgressStore::mistakes(const QString &exercise)
         return {};
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT item FROM items WHERE exercise = ? AND open = 1 ORDER BY first_missed"));
+    query.prepare(QStringLiteral(
+        "SELECT item FROM items WHERE lesson = ? AND exercise = ? AND open = 1 ORDER BY first_missed"));
+    query.addBindValue(lesson);
     query.addBindValue(exercise);
     query.exec();
     QStringList items;
@@ -669,13 +680,14 @@ ProgressStore::Exporter ProgressStore::exporter()
             ok = db.open() &&
                  query.exec(QStringLiteral("SELECT answers.at, answers.exercise, COALESCE(runs.variant, ''), "
                                            "COALESCE(runs.person, ''), answers.item, answers.expected, "
-                                           "answers.given, answers.right, answers.solution_shown, answers.retry "
-                                           "FROM answers LEFT JOIN runs ON runs.id = answers.run ORDER BY answers.id"));
+                                           "answers.given, answers.right, answers.solution_shown, answers.retry, "
+                                           "answers.lesson FROM answers LEFT JOIN runs ON runs.id = answers.run "
+                                           "ORDER BY answers.id"));
             ok = ok && out.write(Csv::record({QStringLiteral("time (UTC)"), QStringLiteral("exercise"),
                                               QStringLiteral("run"), QStringLiteral("person"), QStringLiteral("item"),
                                               QStringLiteral("right answer"), QStringLiteral("answer given"),
                                               QStringLiteral("right"), QStringLiteral("solution shown"),
-                                              QStringLiteral("after a wrong try")})
+                                              QStringLiteral("after a wrong try"), QStringLiteral("lesson")})
                                      .toUtf8()) >= 0;
             const auto yesNo = [](const QVariant &value) {
                 return value.toBool() ? QStringLiteral("yes") : QStringLiteral("no");
@@ -684,7 +696,8 @@ ProgressStore::Exporter ProgressStore::exporter()
                 QStringList fields;
                 for (int column = 0; column < 7; ++column)
                     fields << query.value(column).toString();
-                fields << yesNo(query.value(7)) << yesNo(query.value(8)) << yesNo(query.value(9));
+                fields << yesNo(query.value(7)) << yesNo(query.value(8)) << yesNo(query.value(9))
+                       << query.value(10).toString();
                 ok = out.write(Csv::record(fields).toUtf8()) >= 0;
                 if (progress) {
                     ++progress->written;

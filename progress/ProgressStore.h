@@ -58,6 +58,9 @@ public:
     bool writable();
     // Told after what the record holds has changed (answers written, Forget).
     std::function<void()> changed;
+    // The lesson the answers and runs belong to from now on, and the one whose
+    // figures and mistakes are read: lesson 7's until the program says another.
+    void setLesson(const QString &id) { lesson = id; }
     // The time now, local; benchmarks build records of many days with a clock of their own.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
@@ -146,6 +149,7 @@ private:
     bool busy = false;    // the last write or open found the file busy
     bool triedAside = false;
     QString movedTo;
+    QString lesson = QLatin1String(ProgressSchema::FirstLesson);
     qint64 currentRun = 0; // the run the next answers belong to
     std::unique_ptr<Statements> statements;
     // Entries not yet in the file, oldest first; also in the side file while any wait.

@@ -9,6 +9,7 @@ const QString KindNames[] = {QStringLiteral("answer"), QStringLiteral("run start
 QJsonObject RecordEntry::toJson() const
 {
     QJsonObject object{{QStringLiteral("kind"), KindNames[int(kind)]},
+                       {QStringLiteral("lesson"), lesson},
                        {QStringLiteral("at"), at},
                        {QStringLiteral("day"), day},
                        {QStringLiteral("run"), QString::number(run)}};
@@ -44,6 +45,7 @@ RecordEntry RecordEntry::fromJson(const QJsonObject &object)
             entry.kind = Kind(i);
     }
     const auto text = [&object](const char *key) { return object.value(QLatin1String(key)).toString(); };
+    entry.lesson = text("lesson");
     entry.at = text("at");
     entry.day = text("day");
     entry.run = text("run").toLongLong();
@@ -63,7 +65,7 @@ RecordEntry RecordEntry::fromJson(const QJsonObject &object)
 
 bool RecordEntry::valid() const
 {
-    if (at.isEmpty() || day.isEmpty())
+    if (lesson.isEmpty() || at.isEmpty() || day.isEmpty())
         return false;
     switch (kind) {
     case Kind::Answer: return !uid.isEmpty() && !exercise.isEmpty();

@@ -11,6 +11,7 @@ struct RecordEntry
     enum class Kind { Answer, RunStarted, RunEnded };
 
     Kind kind = Kind::Answer;
+    QString lesson; // the lesson's id
     QString at;  // when, UTC, ISO 8601 with milliseconds
     QString day; // the learner's local day then, yyyy-MM-dd
     qint64 run = 0;

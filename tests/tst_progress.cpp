@@ -74,7 +74,7 @@ QList<QStringList> exported(ProgressStore &store)
 }
 
 // Column numbers of the export.
-enum Column { Time, ExerciseColumn, RunColumn, Person, Item, Expected, Given, Right, SolutionShown, Retry };
+enum Column { Time, ExerciseColumn, RunColumn, Person, Item, Expected, Given, Right, SolutionShown, Retry, LessonColumn };
 
 void addAnswer(ProgressStore &store, const QString &exercise, const QString &item, bool right, bool solution = false,
                bool retry = false)
@@ -225,8 +225,9 @@ private Q_SLOTS:
         QCOMPARE(records.first().at(Item), QStringLiteral("item"));
         int wrong = 0, retries = 0, solutions = 0;
         for (const QStringList &record : records.mid(1)) {
-            QCOMPARE(record.size(), 10);
+            QCOMPARE(record.size(), 11);
             QCOMPARE(record.at(ExerciseColumn), QStringLiteral("1a"));
+            QCOMPARE(record.at(LessonColumn), TestSupport::lesson7().id);
             QCOMPARE(record.at(RunColumn), QStringLiteral("basic"));
             QVERIFY(QDateTime::fromString(record.at(Time), Qt::ISODateWithMs).isValid());
             QVERIFY(record.at(Time).endsWith(u'Z'));
@@ -912,6 +913,20 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("answers.csv*")}), QStringList());
         QVERIFY(feedback.messages.isEmpty());
         window.Unload();
+    }
+
+    // Two lessons with an item of the same text keep their records apart.
+    void lessonsKeepTheirOwnRecords()
+    {
+        ProgressStore store(QStringLiteral(":memory:"));
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), false);
+        store.setLesson(QStringLiteral("another"));
+        QVERIFY(store.mistakes(QStringLiteral("1a")).isEmpty() && store.mostMissed().empty());
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), true);
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), true);
+        store.setLesson(TestSupport::lesson7().id);
+        QCOMPARE(store.mistakes(QStringLiteral("1a")), QStringList{QStringLiteral("orvos")});
+        QCOMPARE(exported(store).last().at(LessonColumn), QStringLiteral("another"));
     }
 };
 
