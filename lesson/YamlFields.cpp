@@ -1,5 +1,6 @@
 #include "YamlFields.h"
 
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -102,34 +103,29 @@ QString YamlFields::text(const char *key, const QString &fallback)
 
 std::optional<int> YamlFields::number(const char *key, bool required, int lowest, int highest)
 {
-    const std::optional<QString> written = text(key, required);
-    if (!written)
-        return std::nullopt;
-    bool ok = false;
-    const int value = written->toInt(&ok);
-    if (!ok || value < lowest || value > highest) {
-        report.problem(std::as_const(map)[key].Mark(), QStringLiteral("\"%1\" of %2 must be a whole number from %3 to %4")
-                                            .arg(QString::fromUtf8(key), what)
-                                            .arg(lowest)
-                                            .arg(highest));
-        return std::nullopt;
-    }
-    return value;
+    const std::optional<double> value = measure(key, required, lowest, highest, true);
+    return value ? std::optional<int>(int(*value)) : std::nullopt;
 }
 
 std::optional<double> YamlFields::real(const char *key, bool required, double lowest, double highest)
+{
+    return measure(key, required, lowest, highest, false);
+}
+
+std::optional<double> YamlFields::measure(const char *key, bool required, double lowest, double highest, bool whole)
 {
     const std::optional<QString> written = text(key, required);
     if (!written)
         return std::nullopt;
     bool ok = false;
     const double value = written->toDouble(&ok);
-    if (!ok || value < lowest || value > highest) {
-        report.problem(std::as_const(map)[key].Mark(),
-                       QStringLiteral("\"%1\" of %2 must be a number from %3 to %4")
-                           .arg(QString::fromUtf8(key), what)
-                           .arg(lowest)
-                           .arg(highest));
+    if (!ok || value < lowest || value > highest || (whole && value != std::trunc(value))) {
+        report.problem(std::as_const(map)[key].Mark(), QStringLiteral("\"%1\" of %2 must be a %3 from %4 to %5")
+                                                           .arg(QString::fromUtf8(key), what,
+                                                                whole ? QStringLiteral("whole number")
+                                                                      : QStringLiteral("number"))
+                                                           .arg(lowest)
+                                                           .arg(highest));
         return std::nullopt;
     }
     return value;

@@ -65,6 +65,7 @@ public:
 
 private:
     std::optional<YAML::Node> value(const char *key, bool required);
+    std::optional<double> measure(const char *key, bool required, double lowest, double highest, bool whole);
 
     YAML::Node map;
     YamlReport &report;
