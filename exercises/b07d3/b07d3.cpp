@@ -12,7 +12,7 @@
 
 namespace {
 
-FrameDesign pictureStoryDesign()
+FrameDesign pictureStoryFrame()
 {
     FrameDesign d;
     d.formName = QStringLiteral("b07d3");
@@ -71,8 +71,8 @@ QToolButton *arrow(QWidget &parent, const QString &name, const QRect &twips, con
     return button;
 }
 
-// The journey reads as running text on the window, its pieces plain and locked.
-StoryDesign journeyDesign()
+// A picture story reads as running text on the window, its pieces plain and locked.
+StoryDesign pictureStoryDesign()
 {
     StoryDesign d;
     d.pieceBack = 0xF0F0F0;
@@ -88,7 +88,7 @@ StoryDesign journeyDesign()
 } // namespace
 
 b07d3::b07d3(Services services, ExerciseOpener &opener)
-    : StoryWindow(pictureStoryDesign(), journeyDesign(), services, opener)
+    : StoryWindow(pictureStoryFrame(), pictureStoryDesign(), services, opener)
 {
 }
 

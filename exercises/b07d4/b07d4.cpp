@@ -21,12 +21,9 @@ const Bgr LogGreen = 0xC0FFC0;
 const Bgr LightYellow = 0xC0FFFF;
 const Bgr HintBack = 0x400000;
 
-// What the other exercise windows write over the heading when they open exercise 4.
-
 // The pictograms stand side by side below the head of the sentence; the last
 // two overlap, which does not show since only one is visible at a time.
 const std::array<int, 6> ImageLefts{120, 600, 1080, 1560, 2040, 2400};
-const std::array<const char16_t *, 6> PersonNames{u"én", u"te", u"Ön", u"mi", u"ti", u"Önök"};
 
 FrameDesign sentenceDesign()
 {
@@ -116,7 +113,7 @@ void b07d4::buildControls(QWidget &client)
         picture->setAlignment(Qt::AlignCenter);
         picture->setPixmap(Pictures::pixmap(QStringLiteral(":/resources/person-%1.svg").arg(i + 1), QSize(32, 32),
                                             picture->devicePixelRatioF()));
-        picture->setAccessibleName(QStringLiteral("Person: ") + QString::fromUtf16(PersonNames[i]));
+        picture->setAccessibleName(QStringLiteral("Person: ") + LessonModel::Pictograms[qsizetype(i)]);
         picture->hide();
         ui->Image[i] = picture;
     }

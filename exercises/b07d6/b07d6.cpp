@@ -34,7 +34,7 @@ FrameDesign personStoryFrame()
     return d;
 }
 
-// The evening's story is written on white pieces; its person is fixed while a run goes on.
+// A person story is written on white pieces; its person is fixed while a run goes on.
 StoryDesign personStoryDesign()
 {
     StoryDesign d;

@@ -4,7 +4,6 @@
 
 #include <QString>
 
-
 // How a story window presents any story of its shape; the story itself (gaps,
 // pieces, persons, layout, heading) comes from the lesson.
 struct StoryDesign
