@@ -17,7 +17,7 @@ namespace {
 
 const Bgr Teal = 0x808000;
 const Bgr LogGreen = 0xC0FFC0;
-// The answer box of the extended exercise-5 run.
+// The Plus hint's text.
 const Bgr LightYellow = 0xC0FFFF;
 const Bgr HintBack = 0x400000;
 
