@@ -131,19 +131,6 @@ std::optional<double> YamlFields::measure(const char *key, bool required, double
     return value;
 }
 
-std::optional<bool> YamlFields::flag(const char *key, bool required)
-{
-    const std::optional<QString> written = text(key, required);
-    if (!written)
-        return std::nullopt;
-    if (*written == u"true" || *written == u"yes")
-        return true;
-    if (*written == u"false" || *written == u"no")
-        return false;
-    report.problem(std::as_const(map)[key].Mark(), QStringLiteral("\"%1\" of %2 must be true or false").arg(QString::fromUtf8(key), what));
-    return std::nullopt;
-}
-
 std::optional<std::vector<YAML::Node>> YamlFields::list(const char *key, bool required)
 {
     const std::optional<YAML::Node> found = value(key, required);

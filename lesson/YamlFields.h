@@ -51,7 +51,6 @@ public:
     QString text(const char *key, const QString &fallback);
     std::optional<int> number(const char *key, bool required, int lowest, int highest);
     std::optional<double> real(const char *key, bool required, double lowest, double highest);
-    std::optional<bool> flag(const char *key, bool required = false);
     // A list: its items, or nothing (reported when required or not a list).
     std::optional<std::vector<YAML::Node>> list(const char *key, bool required = true);
     std::optional<QStringList> texts(const char *key, bool required = true);

@@ -7,56 +7,21 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
 const QString Lesson7 = QStringLiteral(":/lessons/lesson7/lesson7.yaml");
 
-// A small lesson that keeps every rule; each row of the check test breaks one.
-const char *const Clean = R"(format: 1
-lesson:
-  id: "test"
-  title: "T. lecke"
-exercises:
-  - id: "1"
-    caption: "&1"
-    description: "Put in the suffixes."
-    heading: "Put in the suffixes."
-    shape: suffix-drill
-    suffix: "-nál/-nél"
-    basic: 1
-    items:
-      - ["orvos", "orvosnál"]
-  - id: "2"
-    caption: "&2"
-    description: "A story."
-    heading: "2. A story."
-    shape: picture-story
-    persons: ["Laci", "én", "te"]
-    layout:
-      row-tops: [2280]
-      gap-font: "Times New Roman"
-      piece-font: "Times New Roman"
-      heading-place: [120, 540, 3855, 375]
-      person-place: [4680, 540, 1095, 375]
-    pictures:
-      - {file: "a.svg", scene: "a house"}
-      - {file: "b.svg", scene: "a bus"}
-    gaps:
-      - {kind: "al", offer: "kilép", answers: ["kilép", "kilépek", "kilépsz"], place: [0, 3000, 1215], picture: 0}
-)";
+// A small lesson that keeps every rule, with its pictures; each row of the check test breaks one rule.
+const QString Small = QStringLiteral(BIMBALA_TEST_LESSONS "/small");
 
 // The first problem, for a failure's message.
 QString first(const LessonReader::Reading &reading)
 {
     return reading.problems.empty() ? QString() : reading.problems.front().text();
 }
-
-const QByteArray Svg = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'><rect width='10' height='10'/></svg>";
 
 } // namespace
 
@@ -65,23 +30,20 @@ class tst_Lesson : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir folder;
+    QByteArray clean;
 
-    LessonReader::Reading read(const QByteArray &text) const
+    static LessonReader::Reading read(const QByteArray &text)
     {
-        return LessonReader::read(text, QStringLiteral("test.yaml"), folder.path());
+        return LessonReader::read(text, QStringLiteral("test.yaml"), Small);
     }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        for (const char *name : {"a.svg", "b.svg"}) {
-            QFile file(folder.filePath(QLatin1String(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(Svg) == Svg.size());
-        }
-        QFile notSvg(folder.filePath(QStringLiteral("note.svg")));
-        QVERIFY(notSvg.open(QIODevice::WriteOnly) && notSvg.write("a note, not a picture") > 0);
-        QVERIFY2(read(Clean).problems.empty(), qPrintable(first(read(Clean))));
+        QFile file(Small + QStringLiteral("/small.yaml"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        clean = file.readAll();
+        QVERIFY2(read(clean).problems.empty(), qPrintable(first(read(clean))));
     }
 
     // Lesson 7's file keeps every rule, and its exercises are the go-to grid's.
@@ -107,33 +69,24 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("from");
         QTest::addColumn<QByteArray>("to");
         QTest::addColumn<QString>("said");
-        QTest::newRow("syntax") << QByteArray("[\"orvos\", \"orvosnál\"]") << QByteArray("[\"orvos\", \"orvosnál\"")
-                                << "test.yaml:15:3: illegal block entry";
-        QTest::newRow("missing field") << QByteArray("  title: \"T. lecke\"\n") << QByteArray()
-                                       << "test.yaml:3:3: the lesson has no \"title\"";
-        QTest::newRow("misspelt key") << QByteArray("    heading: \"Put") << QByteArray("    headin: \"Put")
-                                      << "test.yaml:9:5: unknown key \"headin\" in an exercise";
-        QTest::newRow("empty answer") << QByteArray("\"orvosnál\"") << QByteArray("\" \"")
-                                      << "test.yaml:14:9: an item has an empty word or answer";
-        QTest::newRow("same exercise twice") << QByteArray("id: \"2\"") << QByteArray("id: \"1\"")
-                                             << "test.yaml:15:5: a second exercise \"1\"";
-        QTest::newRow("an answer short") << QByteArray(", \"kilépsz\"]") << QByteArray("]")
-                                         << "test.yaml:31:48: gap 1 has 2 answers for 3 persons";
-        QTest::newRow("picture missing") << QByteArray("b.svg") << QByteArray("c.svg")
-                                         << "test.yaml:29:16: the picture c.svg cannot be read";
-        QTest::newRow("picture no SVG") << QByteArray("b.svg") << QByteArray("note.svg")
-                                        << "test.yaml:29:16: the picture note.svg is no SVG picture";
-        QTest::newRow("access keys clash") << QByteArray("\"&2\"") << QByteArray("\"2&1\"")
-                                           << "test.yaml:15:5: the access key \"1\" of \"2&1\" is also that of \"&1\"";
-        QTest::newRow("unknown kind") << QByteArray("kind: \"al\"") << QByteArray("kind: \"x\"")
-                                      << "test.yaml:31:16: gap 1: unknown kind \"x\"";
-        QTest::newRow("basic run too long") << QByteArray("basic: 1") << QByteArray("basic: 2")
-                                            << "test.yaml:12:12: the basic run asks 2 items, but there are 1";
-        QTest::newRow("not UTF-8") << QByteArray("orvosnál\"]") << QByteArray("orvosn\xe1l\"]")
-                                   << "test.yaml:14:1: the line is not UTF-8 text";
-        QTest::newRow("over 5 MB") << QByteArray("format: 1\n")
-                                   << QByteArray("format: 1\n") + QByteArray("# filler\n").repeated(600000)
-                                   << "test.yaml:1:1: the file is larger than 5 MB";
+        const auto row = [](const char *name, const char *from, const QByteArray &to, const char *said) {
+            QTest::newRow(name) << QByteArray(from) << to << QString::fromUtf8(said);
+        };
+        row("syntax", "[\"orvos\", \"orvosnál\"]", "[\"orvos\", \"orvosnál\"", "test.yaml:16:3: illegal block entry");
+        row("missing field", "  title: \"T. lecke\"\n", "", "test.yaml:4:3: the lesson has no \"title\"");
+        row("misspelt key", "    heading: \"Put", "    headin: \"Put", "test.yaml:10:5: unknown key \"headin\" in an exercise");
+        row("empty answer", "\"orvosnál\"", "\" \"", "test.yaml:15:9: an item has an empty word or answer");
+        row("same exercise twice", "id: \"2\"", "id: \"1\"", "test.yaml:16:5: a second exercise \"1\"");
+        row("an answer short", ", \"kilépsz\"]", "]", "test.yaml:32:48: gap 1 has 2 answers for 3 persons");
+        row("picture missing", "b.svg", "c.svg", "test.yaml:30:16: the picture c.svg cannot be read");
+        row("picture no SVG", "b.svg", "note.svg", "test.yaml:30:16: the picture note.svg is no SVG picture");
+        row("access keys clash", "\"&2\"", "\"2&1\"",
+            "test.yaml:16:5: the access key \"1\" of \"2&1\" is also that of \"&1\"");
+        row("unknown kind", "kind: \"al\"", "kind: \"x\"", "test.yaml:32:16: gap 1: unknown kind \"x\"");
+        row("basic run too long", "basic: 1", "basic: 2", "test.yaml:13:12: the basic run asks 2 items, but there are 1");
+        row("not UTF-8", "orvosnál\"]", "orvosn\xe1l\"]", "test.yaml:15:1: the line is not UTF-8 text");
+        row("over 5 MB", "format: 1\n", QByteArray("format: 1\n") + QByteArray("# filler\n").repeated(600000),
+            "test.yaml:1:1: the file is larger than 5 MB");
     }
 
     void problemsSayWhere()
@@ -141,8 +94,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, from);
         QFETCH(QByteArray, to);
         QFETCH(QString, said);
-        const QByteArray text = QByteArray(Clean).replace(from, to);
-        QVERIFY(text != Clean);
+        const QByteArray text = QByteArray(clean).replace(from, to);
+        QVERIFY(text != clean);
         const LessonReader::Reading reading = read(text);
         QVERIFY(!reading.lesson);
         QStringList problems;
@@ -150,22 +103,6 @@ private Q_SLOTS:
             problems << problem.text();
         QVERIFY2(std::any_of(problems.begin(), problems.end(), [&said](const QString &p) { return p.startsWith(said); }),
                  qPrintable(problems.join(u'\n')));
-    }
-
-    // The command line checks files as the program reads them: each problem on a
-    // line of its own, and a status that says whether all were clean.
-    void checkOnTheCommandLine()
-    {
-        QFile broken(folder.filePath(QStringLiteral("broken.yaml")));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write(QByteArray(Clean).replace("  title: \"T. lecke\"\n", ""));
-        broken.close();
-        QProcess check;
-        check.start(QStringLiteral(BIMBALA_EXECUTABLE), {QStringLiteral("--check"), broken.fileName()});
-        QVERIFY(check.waitForFinished(30000));
-        QCOMPARE(check.exitCode(), 1);
-        QCOMPARE(QString::fromUtf8(check.readAllStandardOutput()),
-                 broken.fileName() + QStringLiteral(":3:3: the lesson has no \"title\"\n"));
     }
 
     // Thousands of damaged copies of lesson 7's file: flipped bytes, cut ends,

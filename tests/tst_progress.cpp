@@ -88,28 +88,23 @@ void addAnswer(ProgressStore &store, const QString &exercise, const QString &ite
 class FileHolder
 {
 public:
-    explicit FileHolder(const QString &path)
+    explicit FileHolder(const QString &path) : db(QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name))
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Name);
         db.setDatabaseName(path);
         held = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
     }
     ~FileHolder() { release(); }
+    // Closing gives the lock back, as a copy that ends does.
     void release()
     {
-        if (QSqlDatabase::contains(Name)) {
-            {
-                QSqlDatabase db = QSqlDatabase::database(Name);
-                QSqlQuery(db).exec(QStringLiteral("COMMIT"));
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(Name);
-        }
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(Name);
     }
     bool held = false;
 
 private:
     static inline const QString Name = QStringLiteral("holder");
+    QSqlDatabase db;
 };
 
 // A folder this process cannot write to, root or not: a read-only bind mount
@@ -140,6 +135,22 @@ private:
     QString folder;
     bool mounted = false;
 };
+
+// Writes into the file behind the program's back, as an older version (its
+// schema made first, when given) or a long history would have left it.
+bool runSql(const QString &path, const QStringList &statements, int schemaVersion = 0)
+{
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("by hand"));
+        db.setDatabaseName(path);
+        ok = db.open() && (schemaVersion == 0 || !ProgressSchema::migrate(db, 0, schemaVersion).isValid());
+        for (const QString &statement : statements)
+            ok = ok && QSqlQuery(db).exec(statement);
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("by hand"));
+    return ok;
+}
 
 // The answers of the record, each once: the items they were given for.
 QStringList recordedItems(const QString &path)
@@ -779,26 +790,17 @@ private Q_SLOTS:
             answer(store); // writing works again: what waited goes first
             QVERIFY2(store.problem().isEmpty(), qPrintable(store.problem()));
         } else if (state == u"older") {
-            // A file as the previous version wrote it: gaps counted from 0, days in UTC.
+            // A file as the first version wrote it: gaps counted from 0, days in UTC.
             QDir().mkpath(folder);
-            {
-                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("older"));
-                db.setDatabaseName(path);
-                QVERIFY(db.open());
-                QVERIFY(!ProgressSchema::migrate(db, 0, 1).isValid());
-                QSqlQuery query(db);
-                QVERIFY(query.exec(QStringLiteral("INSERT INTO runs VALUES(7, '3', 'basic', 'Laci', "
-                                                  "'2026-01-05T10:00:00.000Z', '2026-01-05T10:09:00.000Z', 'accomplished')")));
-                for (int gap : {0, 1}) {
-                    QVERIFY(query.exec(QStringLiteral("INSERT INTO answers(at, exercise, item, expected, given, right, "
-                                                      "solution_shown, retry, run) VALUES('2026-01-05T10:0%1:00.000Z', "
-                                                      "'3', 'gap %1 (Laci)', 'x', 'y', 0, 0, 0, 7)").arg(gap)));
-                    QVERIFY(query.exec(QStringLiteral("INSERT INTO items VALUES('3', 'gap %1 (Laci)', 'x', 1, %2, %2, "
-                                                      "1, 0)").arg(gap).arg(gap + 1)));
-                }
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(QStringLiteral("older"));
+            QStringList statements{QStringLiteral("INSERT INTO runs VALUES(7, '3', 'basic', 'Laci', '2026-01-05T10:00:00.000Z', "
+                                                  "'2026-01-05T10:09:00.000Z', 'accomplished')")};
+            for (int gap : {0, 1})
+                statements << QStringLiteral("INSERT INTO answers(at, exercise, item, expected, given, right, solution_shown, "
+                                             "retry, run) VALUES('2026-01-05T10:0%1:00.000Z', '3', 'gap %1 (Laci)', 'x', "
+                                             "'y', 0, 0, 0, 7)").arg(gap)
+                           << QStringLiteral("INSERT INTO items VALUES('3', 'gap %1 (Laci)', 'x', 1, %2, %2, 1, 0)")
+                                  .arg(gap).arg(gap + 1);
+            QVERIFY(runSql(path, statements, 1));
             ProgressStore store(path);
             given = 2;
             answer(store);
@@ -888,17 +890,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
         ProgressStore(path).prepare();
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bulk"));
-            db.setDatabaseName(path);
-            QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(QStringLiteral(
-                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000) "
-                "INSERT INTO answers(uid, at, exercise, item, expected, given, right, solution_shown, retry) "
-                "SELECT i, '2026-01-05T10:00:00.000Z', '1a', 'orvos', 'orvosnál', 'orvosnál', 1, 0, 0 FROM n")));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("bulk"));
+        QVERIFY(runSql(path, {QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300000) "
+            "INSERT INTO answers(uid, at, exercise, item, expected, given, right, solution_shown, retry) "
+            "SELECT i, '2026-01-05T10:00:00.000Z', '1a', 'orvos', 'orvosnál', 'orvosnál', 1, 0, 0 FROM n")}));
         ProgressStore store(path);
         ProgressWindow window(store, feedback);
         window.Show();
