@@ -20,11 +20,12 @@
 
 namespace {
 
-// The value of ExerciseNo an opener sets for each exercise. Exercise 3 gets its
-// number from the main menu only, exercise 6 never gets one.
-std::optional<int> exerciseNoFor(Exercise exercise, bool byMainMenu)
+// The value of ExerciseNo an opener sets for an exercise. A picture story gets its
+// number from the main menu only, a person story never gets one: the story windows
+// are told their exercise directly, and the number stays what the drills left.
+std::optional<int> exerciseNoFor(Exercise exercise, LessonModel::Shape shape, bool byMainMenu)
 {
-    if (exercise == Exercise::Ex6 || (exercise == Exercise::Ex3 && !byMainMenu))
+    if (shape == LessonModel::Shape::PersonStory || (shape == LessonModel::Shape::PictureStory && !byMainMenu))
         return std::nullopt;
     return exerciseNoOf(exercise);
 }
@@ -71,17 +72,21 @@ std::vector<Form *> Program::forms() const
             sentences.get(),   personStory.get(),    pictureStory.get(),      progressWindow.get()};
 }
 
-ExerciseWindow *Program::windowFor(Exercise exercise) const
+std::vector<ExerciseWindow *> Program::exerciseWindows() const
 {
-    switch (exercise) {
-    case Exercise::Ex1a:
-    case Exercise::Ex1b:
-    case Exercise::Ex1c:
-    case Exercise::Ex2: return suffixDrill.get();
-    case Exercise::Ex3: return pictureStory.get();
-    case Exercise::Ex4:
-    case Exercise::Ex5: return sentences.get();
-    case Exercise::Ex6: return personStory.get();
+    return {suffixDrill.get(), sentences.get(), personStory.get(), pictureStory.get()};
+}
+
+ExerciseWindow *Program::windowFor(Exercise exercise)
+{
+    const std::vector<LessonModel::Exercise> &exercises = lessonSource.lesson().exercises;
+    if (exercise.place < 0 || exercise.place >= int(exercises.size()))
+        return nullptr;
+    switch (exercises[std::size_t(exercise.place)].shape) {
+    case LessonModel::Shape::SuffixDrill: return suffixDrill.get();
+    case LessonModel::Shape::Sentences: return sentences.get();
+    case LessonModel::Shape::PersonStory: return personStory.get();
+    case LessonModel::Shape::PictureStory: return pictureStory.get();
     }
     return nullptr;
 }
@@ -132,11 +137,17 @@ void Program::open(Exercise target, Form &opener, bool byMainMenu)
     ExerciseWindow *window = windowFor(target);
     if (!window)
         return;
-    if (const std::optional<int> exerciseNo = exerciseNoFor(target, byMainMenu))
+    if (const std::optional<int> exerciseNo = exerciseNoFor(target, lessonSource.exercise(target.place).shape, byMainMenu))
         values.ExerciseNo = *exerciseNo;
+    // Another story of the same shape opens in the same window, built afresh for it.
+    const bool sameWindow = window == &opener;
+    if (sameWindow)
+        opener.Unload();
+    window->aimAt(target);
     window->Show();
     window->prepareFor(target, byMainMenu);
-    opener.Unload();
+    if (!sameWindow)
+        opener.Unload();
 }
 
 void Program::showMainMenu(bool focusEndButton)
@@ -162,14 +173,16 @@ void Program::showProgress()
 bool Program::practiseMistakes(Exercise exercise)
 {
     ExerciseWindow *target = windowFor(exercise);
-    const QStringList items = store.mistakes(exerciseCode(exercise));
-    if (!target || items.isEmpty())
+    if (!target)
+        return false;
+    const QStringList items = store.mistakes(lessonSource.exercise(exercise.place).id);
+    if (items.isEmpty())
         return false;
     // The exercise opens fresh, as from the main menu, in place of the menu and of
     // any exercise window (a run going on there is left).
     mainMenuWindow->Unload();
-    for (Exercise other : AllExercises)
-        windowFor(other)->Unload();
+    for (ExerciseWindow *window : exerciseWindows())
+        window->Unload();
     backgroundWindow->Show();
     open(exercise, *progressWindow, true);
     return target->practise(exercise, items);

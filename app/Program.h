@@ -60,7 +60,7 @@ public:
     ProgressStore &record() { return store; }
     LessonSource &lesson() { return lessonSource; }
     // The window that runs an exercise.
-    ExerciseWindow *windowFor(Exercise exercise) const;
+    ExerciseWindow *windowFor(Exercise exercise);
     bool anyLoaded() const;
 
     // How the program ends; the real one quits the application.
@@ -70,6 +70,7 @@ private:
     void open(Exercise target, Form &opener, bool byMainMenu);
     void afterUnload();
     std::vector<Form *> forms() const;
+    std::vector<ExerciseWindow *> exerciseWindows() const;
 
     Module1 values;
     std::unique_ptr<ProgressStore> ownStore;

@@ -18,17 +18,19 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <algorithm>
 #include <array>
 
 namespace {
 
-// The designer's names of the menu's buttons and of the descriptions beside them, row by row.
+// The designer's names of the menu's buttons and of the descriptions beside them, row by row;
+// a lesson of more exercises names the rest by number.
 struct MenuRow
 {
     const char *button;
     const char *label;
 };
-const std::array<MenuRow, 8> rows{{
+const std::array<MenuRow, 8> designedRows{{
     {"AniButton1", "Label1"},
     {"AniPushButton1", "Label3"},
     {"AniButton4", "Label4"},
@@ -38,6 +40,18 @@ const std::array<MenuRow, 8> rows{{
     {"AniPushButton4", "Label7"},
     {"AniPushButton5", "Label8"},
 }};
+
+// Eight rows fit a column; a lesson of more exercises gets a second column beside the first.
+const int RowsPerColumn = 8;
+const int RowStep = 600;
+const int FirstRowTop = 1200;
+const int ColumnStep = 5625;
+const int ClientWidth = 5985;
+
+QString menuName(const char *designed, const QString &numbered, int place)
+{
+    return place < int(designedRows.size()) ? QString::fromLatin1(designed) : numbered.arg(place + 1);
+}
 
 // Names the keys the answer boxes really translate.
 QString howToText(const QString &newLine)
@@ -81,8 +95,14 @@ void alap::build(FormWidget &window)
     progress->setObjectName(QStringLiteral("mnuProgress"));
     QObject::connect(progress, &QAction::triggered, &window, [this] { program.showProgress(); });
 
+    const std::vector<LessonModel::Exercise> &exercises = lessons.lesson().exercises;
+    const int count = int(exercises.size());
+    const int columns = (count + RowsPerColumn - 1) / RowsPerColumn;
+    const int rowsShown = std::min(count, RowsPerColumn);
+    const int endTop = FirstRowTop + RowStep * rowsShown + 240;
+    const int extraWidth = (columns - 1) * ColumnStep;
     auto *client = new QWidget(&window);
-    client->setFixedSize(Twips::size(5985, 6915));
+    client->setFixedSize(Twips::size(ClientWidth + extraWidth, endTop + 675));
     Colour::setBackColor(client, 0xC0C0C0);
     window.setCentralWidget(client);
 
@@ -95,24 +115,27 @@ void alap::build(FormWidget &window)
 
     const QFont buttonFont = DesignFont(QStringLiteral("MS Sans Serif"), 13.5, true);
     const QFont labelFont = DesignFont(QStringLiteral("MS Serif"), 9.75, true);
-    const QIcon picture = Pictures::icon(QStringLiteral(":/resources/exercise-button.svg"), {24}, client->devicePixelRatioF());
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const MenuRow &row = rows[i];
-        const Exercise exercise = AllExercises[i];
+    const qreal ratio = client->devicePixelRatioF();
+    const QIcon ownPicture = Pictures::icon(QStringLiteral(":/resources/exercise-button.svg"), {24}, ratio);
+    for (int place = 0; place < count; ++place) {
+        const MenuRow &row = designedRows[std::size_t(std::min(place, RowsPerColumn - 1))];
+        const Exercise exercise{place};
         // The lesson's own wording, odd hyphens and blanks included.
-        const LessonModel::Exercise &lesson = lessons.exercise(indexOf(exercise));
-        const int top = 1200 + 600 * int(i);
-        QPushButton *button = Controls::button(*client, QString::fromLatin1(row.button), lesson.caption,
-                                               {360, top, 1215, 510}, buttonFont);
-        button->setIcon(picture);
+        const LessonModel::Exercise &lesson = exercises[std::size_t(place)];
+        const int left = (place / RowsPerColumn) * ColumnStep;
+        const int top = FirstRowTop + RowStep * (place % RowsPerColumn);
+        QPushButton *button = Controls::button(*client, menuName(row.button, QStringLiteral("MenuButton%1"), place),
+                                               lesson.caption, {left + 360, top, 1215, 510}, buttonFont);
+        button->setIcon(lesson.menuPicture.isEmpty() ? ownPicture : QIcon(Pictures::pixmap(lesson.menuPicture, {24, 24}, ratio)));
         button->setIconSize({24, 24});
         Colour::setBackColor(button, 0xE0E0E0);
         QObject::connect(button, &QPushButton::clicked, &window, [this, exercise] { program.openFromMainMenu(exercise); });
-        Controls::label(*client, QString::fromLatin1(row.label), lesson.description,
-                        {1680, top + 120, 4200, lesson.menuLabelHeight}, labelFont, 0xC0C0C0, Colour::Black);
+        Controls::label(*client, menuName(row.label, QStringLiteral("MenuLabel%1"), place), lesson.description,
+                        {left + 1680, top + 120, 4200, lesson.menuLabelHeight}, labelFont, 0xC0C0C0, Colour::Black);
     }
 
-    ui->Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&End"), {2280, 6240, 1215, 495},
+    ui->Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&End"),
+                                    {2280 + extraWidth / 2, endTop, 1215, 495},
                                 DesignFont(QStringLiteral("MS Sans Serif"), 12, true));
     QObject::connect(ui->Command1, &QPushButton::clicked, &window, [this] { program.end(); });
     window.setFixedSize(window.sizeHint());

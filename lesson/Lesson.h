@@ -132,6 +132,7 @@ struct Exercise
     int menuLabelHeight = 375;
     QString heading;
     QString captionEnding; // after the lesson's title in the window's caption: ": 1/a.."
+    QByteArray menuPicture; // the SVG picture on its menu button; none: the program's own
     Shape shape = Shape::SuffixDrill;
     std::variant<SuffixDrill, SentenceExercise, Story> content;
 };

@@ -79,6 +79,8 @@ private:
     std::optional<std::vector<int>> numbers(YamlFields &fields, const char *key, int count);
     QMap<QString, QString> perPerson(YamlFields &fields, const char *key, const Story &story);
     StoryPicture picture(const YAML::Node &node, int number);
+    // An SVG picture named relative to the lesson file, checked.
+    QByteArray svgFile(const QString &name, const YAML::Mark &at);
     void checkLayout(const Story &story, const YAML::Mark &at);
     void checkAccessKeys(const std::vector<Exercise> &exercises, const std::vector<YAML::Mark> &at);
     QString folder;
@@ -155,6 +157,8 @@ void Reader::exercise(const YAML::Node &node, Exercise &into)
     into.menuLabelHeight = fields.number("menu-label-height", false, 1, 2000).value_or(375);
     into.heading = fields.text("heading").value_or(QString());
     into.captionEnding = fields.text("caption-ending", QString());
+    if (const QString picture = fields.text("picture", QString()); !picture.isEmpty())
+        into.menuPicture = svgFile(picture, fields.at("picture"));
     const QString shape = fields.text("shape").value_or(QString());
     if (shape == u"suffix-drill") {
         into.shape = Shape::SuffixDrill;
@@ -420,21 +424,26 @@ StoryPicture Reader::picture(const YAML::Node &node, int number)
         return result;
     result.file = fields.text("file").value_or(QString());
     result.scene = fields.text("scene").value_or(QString());
-    if (result.file.isEmpty())
-        return result;
-    QFile file(folder + u'/' + result.file);
+    if (!result.file.isEmpty())
+        result.svg = svgFile(result.file, fields.at("file"));
+    return result;
+}
+
+QByteArray Reader::svgFile(const QString &name, const YAML::Mark &at)
+{
+    QFile file(folder + u'/' + name);
     if (!file.open(QIODevice::ReadOnly)) {
-        report.problem(fields.at("file"), QStringLiteral("the picture %1 cannot be read (%2)").arg(result.file, file.errorString()));
-        return result;
+        report.problem(at, QStringLiteral("the picture %1 cannot be read (%2)").arg(name, file.errorString()));
+        return {};
     }
     if (file.size() > MostPictureBytes) {
-        report.problem(fields.at("file"), QStringLiteral("the picture %1 is larger than 1 MB").arg(result.file));
-        return result;
+        report.problem(at, QStringLiteral("the picture %1 is larger than 1 MB").arg(name));
+        return {};
     }
-    result.svg = file.readAll();
-    if (!isSvg(result.svg))
-        report.problem(fields.at("file"), QStringLiteral("the picture %1 is no SVG picture").arg(result.file));
-    return result;
+    QByteArray svg = file.readAll();
+    if (!isSvg(svg))
+        report.problem(at, QStringLiteral("the picture %1 is no SVG picture").arg(name));
+    return svg;
 }
 
 // Every gap and piece has its place in the story's rows, inside the window.

@@ -3,7 +3,6 @@
 #include "Csv.h"
 #include "MistakeRule.h"
 #include "SideFile.h"
-#include "exercises/frame/Exercise.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -553,15 +552,13 @@ void ProgressStore::runEnded(qint64 runId, Outcome outcome)
     add(std::move(entry));
 }
 
-std::vector<ProgressStore::Summary> ProgressStore::summaries(QDate today, int days)
+std::vector<ProgressStore::Summary> ProgressStore::summaries(const QStringList &codes, QDate today, int days)
 {
     std::vector<Summary> result;
     const QDate first = today.addDays(1 - days);
-    QStringList codes;
-    for (Exercise exercise : AllExercises) {
+    for (const QString &code : codes) {
         Summary summary;
-        summary.exercise = exerciseCode(exercise);
-        codes << summary.exercise;
+        summary.exercise = code;
         for (int i = 0; i < days; ++i)
             summary.days.push_back({first.addDays(i), 0, 0});
         result.push_back(summary);

@@ -80,8 +80,9 @@ public:
         int rightAtFirstTry = 0;
         std::vector<DayShare> days; // oldest first, one per day of the period
     };
-    // Per exercise 1a ... 6, over the `days` days up to `today`, the learner's local day.
-    std::vector<Summary> summaries(QDate today, int days = 30);
+    // Per exercise of the lesson (by id, in the order given), over the `days` days up to
+    // `today`, the learner's local day.
+    std::vector<Summary> summaries(const QStringList &exercises, QDate today, int days = 30);
 
     struct Missed
     {

@@ -29,9 +29,12 @@
 
 namespace {
 
-// The drills whose mistakes can be practised, each in its window.
-const QList<Exercise> Practisable{Exercise::Ex1a, Exercise::Ex1b, Exercise::Ex1c,
-                                  Exercise::Ex2,  Exercise::Ex4,  Exercise::Ex5};
+// The drills whose mistakes can be practised, each in its window: a story is
+// practised as a whole.
+bool practisable(const LessonModel::Exercise &exercise)
+{
+    return exercise.shape == LessonModel::Shape::SuffixDrill || exercise.shape == LessonModel::Shape::Sentences;
+}
 
 QLabel *plainLabel(const QString &text, QWidget *parent = nullptr)
 {
@@ -84,8 +87,11 @@ void ProgressWindow::build(FormWidget &window)
     ui->problem->setStyleSheet(QStringLiteral("color: #8b0000; font-weight: bold"));
     layout->addWidget(ui->problem);
 
-    auto *exerciseBox =
-        new QGroupBox(QStringLiteral("Exercises of lesson %1").arg(lesson.lesson().number), client);
+    const LessonModel::Lesson &open = lesson.lesson();
+    // A lesson without a number is named by its title.
+    auto *exerciseBox = new QGroupBox(open.number > 0 ? QStringLiteral("Exercises of lesson %1").arg(open.number)
+                                                      : QStringLiteral("Exercises of %1").arg(open.title),
+                                      client);
     buildExerciseGrid(*exerciseBox);
     layout->addWidget(exerciseBox);
 
@@ -93,8 +99,7 @@ void ProgressWindow::build(FormWidget &window)
     QLabel *chartLabel = plainLabel(QStringLiteral("&Chart of exercise:"), client);
     ui->chartChoice = new QComboBox(client);
     ui->chartChoice->setObjectName(QStringLiteral("chartChoice"));
-    for (Exercise exercise : AllExercises)
-        ui->chartChoice->addItem(exerciseCode(exercise));
+    ui->chartChoice->addItems(exerciseIds());
     chartLabel->setBuddy(ui->chartChoice);
     chartRow->addWidget(chartLabel);
     chartRow->addWidget(ui->chartChoice);
@@ -155,15 +160,17 @@ void ProgressWindow::buildExerciseGrid(QWidget &box)
         heading->setFont(bold);
         grid->addWidget(heading, 0, column);
     }
-    for (Exercise exercise : AllExercises) {
-        const QString code = exerciseCode(exercise);
-        const int row = indexOf(exercise) + 1;
+    const std::vector<LessonModel::Exercise> &exercises = lesson.lesson().exercises;
+    for (int place = 0; place < int(exercises.size()); ++place) {
+        const Exercise exercise{place};
+        const QString &code = exercises[std::size_t(place)].id;
+        const int row = place + 1;
         Widgets::ExerciseRow labels{plainLabel({}, &box), plainLabel({}, &box), plainLabel({}, &box), nullptr};
         grid->addWidget(plainLabel(code, &box), row, 0);
         grid->addWidget(labels.runs, row, 1);
         grid->addWidget(labels.last, row, 2);
         grid->addWidget(labels.share, row, 3);
-        if (Practisable.contains(exercise)) {
+        if (practisable(exercises[std::size_t(place)])) {
             labels.practise = new QPushButton(QStringLiteral("Practise my mistakes"), &box);
             labels.practise->setObjectName(QStringLiteral("practise") + code);
             labels.practise->setAccessibleName(QStringLiteral("Practise my mistakes of exercise ") + code);
@@ -208,9 +215,9 @@ void ProgressWindow::fill()
         if (window()->isVisible())
             fitProblem();
     }
-    shown = store.summaries(today(), Days);
-    for (Exercise exercise : AllExercises)
-        fillExercise(exercise);
+    shown = store.summaries(exerciseIds(), today(), Days);
+    for (int place = 0; place < int(shown.size()); ++place)
+        fillExercise(place);
 
     const std::vector<ProgressStore::Missed> missed = store.mostMissed(10);
     ui->missed->setRowCount(int(missed.size()));
@@ -239,10 +246,18 @@ void ProgressWindow::fitProblem()
         window()->resize(window()->width(), needed);
 }
 
-void ProgressWindow::fillExercise(Exercise exercise)
+QStringList ProgressWindow::exerciseIds()
 {
-    const ProgressStore::Summary &summary = shown[std::size_t(indexOf(exercise))];
-    const Widgets::ExerciseRow &row = ui->rows[std::size_t(indexOf(exercise))];
+    QStringList ids;
+    for (const LessonModel::Exercise &exercise : lesson.lesson().exercises)
+        ids << exercise.id;
+    return ids;
+}
+
+void ProgressWindow::fillExercise(int place)
+{
+    const ProgressStore::Summary &summary = shown[std::size_t(place)];
+    const Widgets::ExerciseRow &row = ui->rows[std::size_t(place)];
     row.runs->setText(QStringLiteral("%1 / %2").arg(summary.basicRuns).arg(summary.plusRuns));
     row.last->setText(shortDate(summary.lastAccomplished));
     row.share->setText(percent(summary.rightAtFirstTry, summary.firstTries));

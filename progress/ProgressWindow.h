@@ -46,7 +46,9 @@ private:
 
     void buildExerciseGrid(QWidget &box);
     void fill();
-    void fillExercise(Exercise exercise);
+    void fillExercise(int place);
+    // The lesson's exercises by id, in its order.
+    QStringList exerciseIds();
     void fitProblem();
     void showChart(int row);
     void exportClicked();
@@ -72,7 +74,7 @@ private:
             QLabel *share = nullptr;
             QPushButton *practise = nullptr; // only where mistakes can be practised
         };
-        std::vector<ExerciseRow> rows; // in the order of AllExercises
+        std::vector<ExerciseRow> rows; // in the lesson's order
         QComboBox *chartChoice = nullptr;
         QWidget *chart = nullptr; // a chart view from the chart module
         QTableWidget *missed = nullptr;

@@ -29,7 +29,7 @@ protected:
     ScriptedRandom random;
     std::unique_ptr<Program> program;
     int quits = 0;
-    Exercise current = Exercise::Ex1a;
+    Exercise current = Lesson7::Ex1a;
 
     // The window that runs the exercise last opened.
     ExerciseWindow *window() const { return program->windowFor(current); }

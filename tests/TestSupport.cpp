@@ -97,3 +97,13 @@ QString suffixAnswer(Exercise drill, const QString &cue)
 }
 
 } // namespace TestSupport
+
+QString goToCaption(Exercise exercise)
+{
+    return TestSupport::lesson7(exercise).caption;
+}
+
+QString exerciseCode(Exercise exercise)
+{
+    return TestSupport::lesson7(exercise).id;
+}

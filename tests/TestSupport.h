@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <deque>
 #include <functional>
 
@@ -59,6 +60,16 @@ private:
     std::deque<double> queued;
     SeededRandom fallback;
 };
+
+// Lesson 7's exercises by their places, in the order of its menu and go-to grid.
+namespace Lesson7 {
+inline constexpr Exercise Ex1a{0}, Ex1b{1}, Ex1c{2}, Ex2{3}, Ex3{4}, Ex4{5}, Ex5{6}, Ex6{7};
+inline constexpr std::array<Exercise, 8> All{Ex1a, Ex1b, Ex1c, Ex2, Ex3, Ex4, Ex5, Ex6};
+} // namespace Lesson7
+inline constexpr int indexOf(Exercise exercise) { return exercise.place; }
+// Lesson 7's go-to caption ("1&a") and record code ("1a") of an exercise.
+QString goToCaption(Exercise exercise);
+QString exerciseCode(Exercise exercise);
 
 namespace TestSupport {
 

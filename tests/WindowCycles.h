@@ -16,7 +16,7 @@ inline void OpenAndCloseEveryWindow(Program &program)
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
     };
-    for (Exercise exercise : AllExercises) {
+    for (Exercise exercise : Lesson7::All) {
         program.openFromMainMenu(exercise);
         ExerciseWindow *window = program.windowFor(exercise);
         window->control<QPushButton>(QStringLiteral("Command1"))->click();

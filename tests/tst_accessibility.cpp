@@ -95,7 +95,7 @@ private Q_SLOTS:
     void everyWindow_data()
     {
         QTest::addColumn<Exercise>("exercise");
-        for (Exercise exercise : AllExercises)
+        for (Exercise exercise : Lesson7::All)
             QTest::addRow("%s", qPrintable(exerciseCode(exercise))) << exercise;
     }
 
@@ -117,7 +117,7 @@ private Q_SLOTS:
     // A gap says which it is and what it holds; a picture says what it shows.
     void gapsAndPictures()
     {
-        open(Exercise::Ex3);
+        open(Lesson7::Ex3);
         auto *gap = find<QLineEdit>(QStringLiteral("Text1_2"));
         QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(gap);
         QCOMPARE(accessible->text(QAccessible::Name), QStringLiteral("Gap 3 of 23"));

@@ -154,8 +154,8 @@ private Q_SLOTS:
         if (about) {
             program->showAbout();
         } else {
-            program->openFromMainMenu(Exercise::Ex4);
-            target = program->windowFor(Exercise::Ex4);
+            program->openFromMainMenu(Lesson7::Ex4);
+            target = program->windowFor(Lesson7::Ex4);
         }
         QVERIFY(QTest::qWaitForWindowActive(target->window()));
         program->background().window()->activateWindow();
@@ -197,9 +197,9 @@ private Q_SLOTS:
         feedback.clear();
         QTest::keyClick(focused, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         if (button == u"AniPushButton2")
-            QVERIFY(program->windowFor(Exercise::Ex4)->isLoaded() && !window->isLoaded());
+            QVERIFY(program->windowFor(Lesson7::Ex4)->isLoaded() && !window->isLoaded());
         else if (button == u"AniPushButton5")
-            QVERIFY(program->windowFor(Exercise::Ex6)->isLoaded() && !window->isLoaded());
+            QVERIFY(program->windowFor(Lesson7::Ex6)->isLoaded() && !window->isLoaded());
         else if (button == u"Command1")
             QVERIFY(!window->isLoaded());
         else
@@ -215,7 +215,7 @@ private Q_SLOTS:
                                                   "AniButton3",     "AniPushButton3", "AniPushButton2",
                                                   "AniPushButton4", "AniPushButton5"};
         for (int round = 0; round < 2; ++round) {
-            for (Exercise exercise : AllExercises) {
+            for (Exercise exercise : Lesson7::All) {
                 menuButton(QString::fromLatin1(buttons[std::size_t(indexOf(exercise))]))->click();
                 ExerciseWindow *opened = program->windowFor(exercise);
                 QVERIFY(opened->isLoaded() && !program->mainMenu().isLoaded());
@@ -243,14 +243,14 @@ private Q_SLOTS:
         waitForMainMenu();
         QPointer<FormWidget> leaving = program->mainMenu().window();
         QPointer<QPushButton> end = menuButton(QStringLiteral("Command1"));
-        program->openFromMainMenu(Exercise::Ex4);
+        program->openFromMainMenu(Lesson7::Ex4);
         QVERIFY(leaving && end && !program->mainMenu().isLoaded());
         if (closeBox)
             leaving->close();
         else
             end->click();
         QCOMPARE(quits, 0);
-        QVERIFY(program->windowFor(Exercise::Ex4)->isLoaded() && program->background().isLoaded());
+        QVERIFY(program->windowFor(Lesson7::Ex4)->isLoaded() && program->background().isLoaded());
         QTRY_VERIFY(!leaving);
     }
 

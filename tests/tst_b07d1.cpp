@@ -66,7 +66,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, typed);
         QFETCH(QString, shown);
-        open(Exercise::Ex1a);
+        open(Lesson7::Ex1a);
         answer()->clear();
         type(answer(), typed);
         QCOMPARE(answer()->text(), shown);
@@ -98,7 +98,7 @@ private Q_SLOTS:
         QFETCH(QString, typed);
         QFETCH(bool, pasted);
         QFETCH(bool, right);
-        open(Exercise::Ex2);
+        open(Lesson7::Ex2);
         random.script({0.0}); // slot 0: orvos
         startButton()->click();
         QCOMPARE(answer()->text(), QStringLiteral(" orvos"));
@@ -136,14 +136,14 @@ private Q_SLOTS:
         QTest::addColumn<Exercise>("drill");
         QTest::addColumn<bool>("plus");
         QTest::addColumn<int>("items");
-        QTest::newRow("1a basic") << Exercise::Ex1a << false << 16;
-        QTest::newRow("1b basic") << Exercise::Ex1b << false << 16;
-        QTest::newRow("1c basic") << Exercise::Ex1c << false << 14;
-        QTest::newRow("2 basic") << Exercise::Ex2 << false << 11;
-        QTest::newRow("1a plus") << Exercise::Ex1a << true << 43;
-        QTest::newRow("1b plus") << Exercise::Ex1b << true << 51;
-        QTest::newRow("1c plus") << Exercise::Ex1c << true << 51;
-        QTest::newRow("2 plus") << Exercise::Ex2 << true << 26;
+        QTest::newRow("1a basic") << Lesson7::Ex1a << false << 16;
+        QTest::newRow("1b basic") << Lesson7::Ex1b << false << 16;
+        QTest::newRow("1c basic") << Lesson7::Ex1c << false << 14;
+        QTest::newRow("2 basic") << Lesson7::Ex2 << false << 11;
+        QTest::newRow("1a plus") << Lesson7::Ex1a << true << 43;
+        QTest::newRow("1b plus") << Lesson7::Ex1b << true << 51;
+        QTest::newRow("1c plus") << Lesson7::Ex1c << true << 51;
+        QTest::newRow("2 plus") << Lesson7::Ex2 << true << 26;
     }
 
     void runLengths()
@@ -185,7 +185,7 @@ private Q_SLOTS:
     // asked again; Solution marks no retry, and after the end of the run shows the last answer.
     void retriesAndSolution()
     {
-        open(Exercise::Ex2);
+        open(Lesson7::Ex2);
         random.script({0.0, 0.0, 0.0}); // orvos, then orvos again after the retry
         startButton()->click();
         answerWith(QStringLiteral("orvos"));
@@ -200,7 +200,7 @@ private Q_SLOTS:
         answerWith(QStringLiteral("orvosnak"));
         QCOMPARE(log(), QStringLiteral("orvosnak*; orvosnak; "));
         // Ten more first-attempt answers end the basic run of 11.
-        QCOMPARE(finishRun(Exercise::Ex2), 10);
+        QCOMPARE(finishRun(Lesson7::Ex2), 10);
         QCOMPARE(feedback.lastText(), program->shared().MsgDone);
         const QString last = log().split(QStringLiteral("; "), Qt::SkipEmptyParts).last();
         feedback.clear();
@@ -217,9 +217,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("back");
         QTest::addColumn<Exercise>("drill");
         QTest::addColumn<int>("items");
-        QTest::newRow("switched to 1b") << "Command5" << "" << Exercise::Ex1b << 16;
-        QTest::newRow("switched to 1c and back") << "Command13" << "Command16" << Exercise::Ex2 << 11;
-        QTest::newRow("closed and opened again") << "Command3" << "" << Exercise::Ex2 << 11;
+        QTest::newRow("switched to 1b") << "Command5" << "" << Lesson7::Ex1b << 16;
+        QTest::newRow("switched to 1c and back") << "Command13" << "Command16" << Lesson7::Ex2 << 11;
+        QTest::newRow("closed and opened again") << "Command3" << "" << Lesson7::Ex2 << 11;
     }
 
     void leavingMidRun()
@@ -228,7 +228,7 @@ private Q_SLOTS:
         QFETCH(QString, back);
         QFETCH(Exercise, drill);
         QFETCH(int, items);
-        open(Exercise::Ex2);
+        open(Lesson7::Ex2);
         plusButton()->click();
         startButton()->click();
         answerWith(QStringLiteral("rossz"));
@@ -237,7 +237,7 @@ private Q_SLOTS:
             click(back);
         if (away == u"Command3") {
             QVERIFY(!window()->isLoaded() && program->mainMenu().isLoaded());
-            open(Exercise::Ex2);
+            open(Lesson7::Ex2);
         }
         QCOMPARE(startButton()->text(), QStringLiteral("&Start"));
         QCOMPARE(log() + answer()->text() + cue(), QString());
@@ -266,9 +266,9 @@ private Q_SLOTS:
     void enterOnFocusedRestart()
     {
         QFETCH(Qt::Key, key);
-        open(Exercise::Ex2);
+        open(Lesson7::Ex2);
         startButton()->click();
-        finishRun(Exercise::Ex2);
+        finishRun(Lesson7::Ex2);
         QPushButton *restart = startButton();
         QCOMPARE(restart->text(), QStringLiteral("&Restart"));
         QVERIFY(restart->hasFocus());
@@ -281,7 +281,7 @@ private Q_SLOTS:
     // The frame all four windows share: Char, How to, On top, and the close box.
     void sharedFrame()
     {
-        open(Exercise::Ex1c);
+        open(Lesson7::Ex1c);
         QWidget *shown = window()->window();
         auto *help = find<QLabel>("Label6");
         QVERIFY(help->isHidden());

@@ -13,7 +13,7 @@ class tst_b07d3 : public StorySession
     Q_OBJECT
 
 public:
-    tst_b07d3() : StorySession(Exercise::Ex3, QStringLiteral("Combo1")) {}
+    tst_b07d3() : StorySession(Lesson7::Ex3, QStringLiteral("Combo1")) {}
 
 private:
     void clickArrow(const char *name, int times = 1)
@@ -240,9 +240,9 @@ private Q_SLOTS:
         QCOMPARE(strip(), (QList<int>{-1, -1, -1}));
         clickArrow("Image5");
         QCOMPARE(strip()[1], 4);
-        goTo(Exercise::Ex6)->click();
+        goTo(Lesson7::Ex6)->click();
         QVERIFY(!window()->isLoaded());
-        program->windowFor(Exercise::Ex6)->goToButton(Exercise::Ex3)->click();
+        program->windowFor(Lesson7::Ex6)->goToButton(Lesson7::Ex3)->click();
         QVERIFY(window()->isLoaded());
         clickArrow("Image4");
         QCOMPARE(strip()[1], 3);

@@ -19,7 +19,7 @@ using Row = LessonModel::SentenceRow;
 // Lesson 7's sentences as the window joins them: exercise 4's, then exercise 5's.
 const SentenceTable &table()
 {
-    static const SentenceTable sentences(TestSupport::lesson7(), {Exercise::Ex4, Exercise::Ex5});
+    static const SentenceTable sentences(TestSupport::lesson7(), {Lesson7::Ex4, Lesson7::Ex5});
     return sentences;
 }
 QString col(int row, QString Row::*column) { return table().row(row).*column; }
@@ -28,7 +28,7 @@ QStringList words(const QString &text) { return text.split(u' ', Qt::SkipEmptyPa
 // The run a learner gets: exercise 4 or 5, basic or extended.
 RowRange rangeOf(bool exercise5, bool extended)
 {
-    return table().range(exercise5 ? Exercise::Ex5 : Exercise::Ex4, extended);
+    return table().range(exercise5 ? Lesson7::Ex5 : Lesson7::Ex4, extended);
 }
 
 } // namespace
@@ -91,7 +91,7 @@ private:
     {
         const bool exercise5 = row >= rangeOf(true, false).first;
         const bool extended = row > rangeOf(exercise5, false).last;
-        open(exercise5 ? Exercise::Ex5 : Exercise::Ex4);
+        open(exercise5 ? Lesson7::Ex5 : Lesson7::Ex4);
         if (extended)
             plusButton()->click();
         const RowRange range = rangeOf(exercise5, extended);
@@ -262,7 +262,7 @@ private Q_SLOTS:
         QFETCH(bool, exercise5);
         QFETCH(bool, extended);
         QFETCH(int, size);
-        open(exercise5 ? Exercise::Ex5 : Exercise::Ex4);
+        open(exercise5 ? Lesson7::Ex5 : Lesson7::Ex4);
         pressEnter(answer()); // nothing to judge before Start
         QVERIFY(feedback.messages.isEmpty());
         if (extended) {
@@ -292,14 +292,14 @@ private Q_SLOTS:
     // shows, asking all of its rows again.
     void switchesAndReopening()
     {
-        open(Exercise::Ex4);
+        open(Lesson7::Ex4);
         startButton()->click();
         for (int i = 0; i < 5; ++i) {
             retype(answer(), col(rowOnShow(), &Row::answer));
             pressEnter(answer());
         }
         const QString cueBefore = cue();
-        goTo(Exercise::Ex5)->click(); // in place (the go-to matrix checks caption, heading and buttons)
+        goTo(Lesson7::Ex5)->click(); // in place (the go-to matrix checks caption, heading and buttons)
         QCOMPARE(log() + answer()->text() + text("Text2") + text("Text3"), QString());
         QCOMPARE(cue(), cueBefore); // the sentence drawn before the switch can still be answered
         QVERIFY(startButton()->isEnabled() && nextButton()->isEnabled());
@@ -310,7 +310,7 @@ private Q_SLOTS:
         feedback.clear();
         startButton()->click();
         QCOMPARE(Colour::backColor(answer()), Bgr(0xC0FFFF));
-        goTo(Exercise::Ex4)->click(); // the basic run again, the box stays yellow
+        goTo(Lesson7::Ex4)->click(); // the basic run again, the box stays yellow
         startButton()->click();
         QCOMPARE(Colour::backColor(answer()), Bgr(0xC0FFFF));
         finishRun(rangeOf(false, false)); // a full run, whatever the interrupted runs had asked
@@ -322,7 +322,7 @@ private Q_SLOTS:
         plusButton()->click();
         closeButton()->click();
         QVERIFY(!window()->isLoaded());
-        open(Exercise::Ex4);
+        open(Lesson7::Ex4);
         QVERIFY(!find<QLabel>("Label1")->isHidden());
         QCOMPARE(Colour::backColor(answer()), Colour::White);
         feedback.clear();
@@ -335,7 +335,7 @@ private Q_SLOTS:
     void anySequenceEndsItsRuns()
     {
         std::mt19937 dice(4);
-        open(Exercise::Ex4);
+        open(Lesson7::Ex4);
         bool exercise5 = false, extended = false;
         RowRange range{0, -1};
         QSet<int> asked;
@@ -355,11 +355,11 @@ private Q_SLOTS:
                 extended = true;
             } else if (move == 2) {
                 exercise5 = !exercise5;
-                goTo(exercise5 ? Exercise::Ex5 : Exercise::Ex4)->click();
+                goTo(exercise5 ? Lesson7::Ex5 : Lesson7::Ex4)->click();
                 extended = false;
             } else if (move == 3 && dice() % 4 == 0) {
                 closeButton()->click();
-                open(exercise5 ? Exercise::Ex5 : Exercise::Ex4);
+                open(exercise5 ? Lesson7::Ex5 : Lesson7::Ex4);
                 extended = false;
             } else if (move > 3 && nextButton()->isEnabled()) {
                 solutionButton()->click(); // the learner asks for the key and types it

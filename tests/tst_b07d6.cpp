@@ -13,7 +13,7 @@ class tst_b07d6 : public StorySession
     Q_OBJECT
 
 public:
-    tst_b07d6() : StorySession(Exercise::Ex6, QStringLiteral("Anna")) {}
+    tst_b07d6() : StorySession(Lesson7::Ex6, QStringLiteral("Anna")) {}
 
 private Q_SLOTS:
     void tableRelations()

@@ -48,7 +48,8 @@ private Q_SLOTS:
         program->showMainMenu(false); // with the background
         program->showProgress();
         std::vector<Form *> windows{&program->about(), &program->mainMenu(), &program->background(), &program->progress()};
-        for (Exercise exercise : {Exercise::Ex1a, Exercise::Ex3, Exercise::Ex4, Exercise::Ex6}) {
+        for (Exercise exercise : {Lesson7::Ex1a, Lesson7::Ex3, Lesson7::Ex4, Lesson7::Ex6}) {
+            program->windowFor(exercise)->aimAt(exercise);
             program->windowFor(exercise)->Show();
             program->windowFor(exercise)->prepareFor(exercise, true);
             windows.push_back(program->windowFor(exercise));

@@ -81,7 +81,7 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(program->mainMenu().isLoaded(), 5000);
         collect(program->mainMenu().window());
         collect(program->background().window());
-        for (Exercise exercise : AllExercises) {
+        for (Exercise exercise : Lesson7::All) {
             open(exercise);
             startButton()->click();
             charButton()->click();
@@ -154,10 +154,10 @@ private Q_SLOTS:
     void clearColoursToggledInOpenWindow_data()
     {
         QTest::addColumn<Exercise>("exercise");
-        QTest::newRow("b07d1") << Exercise::Ex1a;
-        QTest::newRow("b07d3") << Exercise::Ex3;
-        QTest::newRow("b07d4") << Exercise::Ex4;
-        QTest::newRow("b07d6") << Exercise::Ex6;
+        QTest::newRow("b07d1") << Lesson7::Ex1a;
+        QTest::newRow("b07d3") << Lesson7::Ex3;
+        QTest::newRow("b07d4") << Lesson7::Ex4;
+        QTest::newRow("b07d6") << Lesson7::Ex6;
     }
 
     void clearColoursToggledInOpenWindow()
@@ -181,7 +181,7 @@ private Q_SLOTS:
             return pairs;
         };
         const auto designed = painted();
-        const QString other = goTo(exercise == Exercise::Ex1a ? Exercise::Ex1b : Exercise::Ex1a)->objectName();
+        const QString other = goTo(exercise == Lesson7::Ex1a ? Lesson7::Ex1b : Lesson7::Ex1a)->objectName();
         QVERIFY(Colour::contrast(designed[other].first, designed[other].second) < Colour::ReadableContrast);
 
         auto *item = shown->findChild<QAction *>(QStringLiteral("mnuClearColours"));

@@ -14,13 +14,13 @@ struct Opener
     bool mainMenu;
     Exercise exercise;
 };
-const std::array<Opener, 7> Openers{{{"main menu", true, Exercise::Ex1a},
-                                     {"b07d1 on 1a", false, Exercise::Ex1a},
-                                     {"b07d1 on 2", false, Exercise::Ex2},
-                                     {"b07d4 on 4", false, Exercise::Ex4},
-                                     {"b07d4 on 5", false, Exercise::Ex5},
-                                     {"b07d6", false, Exercise::Ex6},
-                                     {"b07d3", false, Exercise::Ex3}}};
+const std::array<Opener, 7> Openers{{{"main menu", true, Lesson7::Ex1a},
+                                     {"b07d1 on 1a", false, Lesson7::Ex1a},
+                                     {"b07d1 on 2", false, Lesson7::Ex2},
+                                     {"b07d4 on 4", false, Lesson7::Ex4},
+                                     {"b07d4 on 5", false, Lesson7::Ex5},
+                                     {"b07d6", false, Lesson7::Ex6},
+                                     {"b07d3", false, Lesson7::Ex3}}};
 
 using Names = std::array<const char *, 8>;
 
@@ -68,7 +68,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("openerIndex");
         QTest::addColumn<Exercise>("target");
         for (int opener = 0; opener < int(Openers.size()); ++opener) {
-            for (Exercise target : AllExercises) {
+            for (Exercise target : Lesson7::All) {
                 const QString row = QStringLiteral("%1 -> %2")
                                         .arg(QLatin1String(Openers[std::size_t(opener)].name),
                                              goToCaption(target).remove(u'&'));
@@ -111,7 +111,7 @@ private Q_SLOTS:
         QVERIFY(feedback.messages.isEmpty());
         QCOMPARE(program->mainMenu().isLoaded(), false);
         QVERIFY(program->background().isLoaded());
-        for (Exercise other : AllExercises) {
+        for (Exercise other : Lesson7::All) {
             if (program->windowFor(other) != opened)
                 QVERIFY2(!program->windowFor(other)->isLoaded(), qPrintable(program->windowFor(other)->name()));
         }
@@ -126,9 +126,9 @@ private Q_SLOTS:
         // The target's own button is disabled ("&6" of exercise 6 stays enabled and
         // does nothing; "&3" of exercise 3 is disabled by design); all others are enabled.
         const Names &targetNames = namesIn(opened->name());
-        for (Exercise each : AllExercises) {
-            const bool disabled = (each == target && target != Exercise::Ex6) ||
-                                  (opened->name() == u"b07d3" && each == Exercise::Ex3);
+        for (Exercise each : Lesson7::All) {
+            const bool disabled = (each == target && target != Lesson7::Ex6) ||
+                                  (opened->name() == u"b07d3" && each == Lesson7::Ex3);
             QVERIFY2(buttonIn(*opened, targetNames[std::size_t(indexOf(each))])->isEnabled() != disabled,
                      qPrintable(goToCaption(each)));
         }
@@ -145,7 +145,7 @@ private Q_SLOTS:
         if (opened->name() == u"b07d4") {
             // Only the other exercise windows write their own heading over exercise 4's.
             const bool byOtherWindow = !opener.mainMenu && !sameWindow;
-            const QString heading = target == Exercise::Ex5             ? QStringLiteral("5. Put in the right verb forms.")
+            const QString heading = target == Lesson7::Ex5             ? QStringLiteral("5. Put in the right verb forms.")
                                     : byOtherWindow                      ? QStringLiteral("4. Put in the missing suffixes:")
                                                                          : QStringLiteral("4. Put in the missing suffixes.");
             QCOMPARE(opened->control<QLabel>(QStringLiteral("Label2"))->text(), heading);

@@ -1,7 +1,6 @@
 // Lesson files: lesson 7's file holds the lesson the windows play, every rule of
 // the reader reports where the file breaks it, and no file, however broken,
 // makes the reader crash or hang.
-#include "exercises/frame/Exercise.h"
 #include "lesson/LessonReader.h"
 #include "progress/ProgressSchema.h"
 
@@ -55,12 +54,10 @@ private Q_SLOTS:
         QCOMPARE(lesson.title, QStringLiteral("7. lecke"));
         // What was recorded before answers named their lesson stays lesson 7's.
         QCOMPARE(lesson.id, QLatin1String(ProgressSchema::FirstLesson));
-        QCOMPARE(lesson.exercises.size(), AllExercises.size());
-        for (Exercise exercise : AllExercises) {
-            const LessonModel::Exercise &read = lesson.exercises[std::size_t(indexOf(exercise))];
-            QCOMPARE(read.caption, goToCaption(exercise));
-            QCOMPARE(read.id, exerciseCode(exercise));
-        }
+        QStringList captions;
+        for (const LessonModel::Exercise &exercise : lesson.exercises)
+            captions << exercise.caption + u'=' + exercise.id;
+        QCOMPARE(captions.join(u' '), QStringLiteral("1&a=1a 1&b=1b 1&c=1c &2=2 &3=3 &4=4 &5=5 &6=6"));
     }
 
     // Every rule the reader keeps, broken once: where it is said, and what.

@@ -15,6 +15,7 @@
 #include "common/RandomSource.h"
 #include "exercises/frame/AnswerBox.h"
 #include "exercises/frame/ExerciseWindow.h"
+#include "TestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -135,7 +136,7 @@ private:
 std::vector<Form *> Monkey::forms() const
 {
     std::vector<Form *> all{&program->about(), &program->mainMenu(), &program->background(), &program->progress()};
-    for (Exercise exercise : AllExercises) {
+    for (Exercise exercise : Lesson7::All) {
         Form *window = program->windowFor(exercise);
         if (std::find(all.begin(), all.end(), window) == all.end())
             all.push_back(window);
@@ -493,7 +494,7 @@ void Monkey::check()
     if (!failure.isEmpty() || !program)
         return;
     std::set<const Form *> exerciseForms;
-    for (Exercise exercise : AllExercises) {
+    for (Exercise exercise : Lesson7::All) {
         const ExerciseWindow *window = program->windowFor(exercise);
         if (!exerciseForms.insert(window).second)
             continue;

@@ -26,7 +26,8 @@ FrameDesign suffixDrillDesign()
     d.goToNames = {QStringLiteral("Command10"), QStringLiteral("Command5"), QStringLiteral("Command13"),
                    QStringLiteral("Command16"), QStringLiteral("Command7"), QStringLiteral("Command15"),
                    QStringLiteral("Command8"),  QStringLiteral("Command14")};
-    d.switchesInPlace = {Exercise::Ex1a, Exercise::Ex1b, Exercise::Ex1c, Exercise::Ex2};
+    d.shape = LessonModel::Shape::SuffixDrill;
+    d.switchesInPlace = true;
     d.goToHeading = {4680, 120, 2055, 375};
     d.goToHeadingBack = LabelBack;
     d.goToHeadingFore = Colour::Black;
@@ -110,16 +111,10 @@ const LessonModel::SuffixDrill *b07d1::drill(Exercise exercise) const
     return std::get_if<LessonModel::SuffixDrill>(&lessonExercise(exercise).content);
 }
 
-std::optional<Exercise> b07d1::selected() const
-{
-    const std::optional<Exercise> exercise = exerciseOf(shared.ExerciseNo);
-    return exercise && drill(*exercise) ? exercise : std::nullopt;
-}
-
 // The heading from the load on, but during a run of the learner's mistakes.
 void b07d1::showHeading()
 {
-    ui->Label2->setText(lessonExercise(selected().value_or(Exercise::Ex1a)).heading);
+    ui->Label2->setText(lessonExercise(selected().value_or(ownExercises().front())).heading);
 }
 
 void b07d1::load()
@@ -311,7 +306,7 @@ void b07d1::Change()
 
 void b07d1::fals()
 {
-    for (Exercise drill : {Exercise::Ex1a, Exercise::Ex1b, Exercise::Ex1c, Exercise::Ex2})
+    for (Exercise drill : ownExercises())
         goToButton(drill)->setEnabled(true);
 }
 

@@ -48,8 +48,6 @@ private:
     void Command9_Click();
     // The lesson's drill in the place of the exercise; nullptr when it is of another shape.
     const LessonModel::SuffixDrill *drill(Exercise exercise) const;
-    // The drill ExerciseNo selects, if it selects one.
-    std::optional<Exercise> selected() const;
     void showHeading();
     void showDrillLabels(Exercise exercise);
     // Start's work for a run over these rows of the drill.

@@ -24,7 +24,7 @@ FrameDesign pictureStoryFrame()
     d.goToNames = {QStringLiteral("Command5"),  QStringLiteral("Command8"),  QStringLiteral("Command9"),
                    QStringLiteral("Command6"),  QStringLiteral("Command7"),  QStringLiteral("Command11"),
                    QStringLiteral("Command12"), QStringLiteral("Command13")};
-    d.ownExercise = Exercise::Ex3;
+    d.shape = LessonModel::Shape::PictureStory;
     d.ownButtonDisabled = true;
     // Wide enough for the caption in the fonts this machine has, clear of the go-to grid at 6840.
     d.goToHeading = {4920, 120, 1815, 375};

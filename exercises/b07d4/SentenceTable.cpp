@@ -4,7 +4,7 @@ SentenceTable::SentenceTable(const LessonModel::Lesson &lesson, const std::vecto
 {
     for (Exercise exercise : exercises) {
         const auto *sentences =
-            std::get_if<LessonModel::SentenceExercise>(&lesson.exercises.at(std::size_t(indexOf(exercise))).content);
+            std::get_if<LessonModel::SentenceExercise>(&lesson.exercises.at(std::size_t(exercise.place)).content);
         if (!sentences)
             continue;
         const int first = size();

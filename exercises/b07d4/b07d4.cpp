@@ -36,7 +36,8 @@ FrameDesign sentenceDesign()
     d.goToNames = {QStringLiteral("Command10"), QStringLiteral("Command5"),  QStringLiteral("Command6"),
                    QStringLiteral("Command7"),  QStringLiteral("Command11"), QStringLiteral("Command12"),
                    QStringLiteral("Command13"), QStringLiteral("Command14")};
-    d.switchesInPlace = {Exercise::Ex4, Exercise::Ex5};
+    d.shape = LessonModel::Shape::Sentences;
+    d.switchesInPlace = true;
     d.topButtonWidth = 1215;
     d.topButtonStep = 1200;
     d.goToHeading = {4920, 120, 2055, 375};
@@ -141,15 +142,18 @@ void b07d4::load()
 
 void b07d4::Form_Unload()
 {
-    Mode = RunMode::None;
+    Mode.reset();
     headingBeforeMistakes.clear();
 }
 
 void b07d4::kulcslista()
 {
-    // Read when the window first opens, so that start-up does not wait for the lesson.
-    if (table.size() == 0)
-        table = SentenceTable(lessons.lesson(), {Exercise::Ex4, Exercise::Ex5});
+    // Read when the window opens, so that start-up does not wait for the lesson, and
+    // afresh at every opening, since another lesson may have been opened meanwhile.
+    table = SentenceTable(lessons.lesson(), ownExercises());
+    // The sentence last on show stays, while the lesson has it.
+    if (CurrentItem >= table.size())
+        CurrentItem = 0;
     keys.clear();
     for (int row = 0; row < table.size(); ++row)
         keys.push_back(table.row(row).answer);
@@ -158,8 +162,8 @@ void b07d4::kulcslista()
 void b07d4::felir()
 {
     QString ending;
-    const std::optional<Exercise> exercise = exerciseOf(shared.ExerciseNo);
-    if (exercise == Exercise::Ex4 || exercise == Exercise::Ex5) {
+    const std::optional<Exercise> exercise = selected();
+    if (exercise) {
         ui->Label2->setText(lessonExercise(*exercise).heading);
         ending = lessonExercise(*exercise).captionEnding;
     }
@@ -179,22 +183,23 @@ void b07d4::chooseRunMode()
     // The exercise is the one whose go-to button is disabled: every opener and the
     // switch disable it. With neither disabled the previous run's mode holds.
     std::optional<Exercise> exercise;
-    if (!goToButton(Exercise::Ex4)->isEnabled())
-        exercise = Exercise::Ex4;
-    else if (!goToButton(Exercise::Ex5)->isEnabled())
-        exercise = Exercise::Ex5;
-    else if (Mode == RunMode::None)
-        exercise = exerciseOf(shared.ExerciseNo) == Exercise::Ex5 ? Exercise::Ex5 : Exercise::Ex4;
-    if (exercise == Exercise::Ex4)
-        Mode = Extended ? RunMode::Extended4 : RunMode::Basic4;
-    else if (exercise == Exercise::Ex5)
-        Mode = Extended ? RunMode::Extended5 : RunMode::Basic5;
+    for (Exercise own : ownExercises()) {
+        if (!goToButton(own)->isEnabled()) {
+            exercise = own;
+            break;
+        }
+    }
+    if (!exercise && !Mode)
+        exercise = selected().value_or(ownExercises().front());
+    if (exercise)
+        Mode = RunMode{*exercise, Extended != 0};
 }
 
 RowRange b07d4::runRange() const
 {
-    return table.range(runExercise(), Mode == RunMode::Extended4 || Mode == RunMode::Extended5);
+    return table.range(runExercise(), Mode && Mode->extended);
 }
+
 
 void b07d4::startClicked()
 {
@@ -213,7 +218,7 @@ void b07d4::startClicked()
 
 bool b07d4::practise(Exercise exercise, const QStringList &items)
 {
-    if (!isLoaded() || (exercise != Exercise::Ex4 && exercise != Exercise::Ex5))
+    if (!isLoaded() || lessonExercise(exercise).shape != LessonModel::Shape::Sentences)
         return false;
     // The rows of the exercise's extended run, which holds its basic one.
     const RowRange range = table.range(exercise, true);
@@ -226,10 +231,10 @@ bool b07d4::practise(Exercise exercise, const QStringList &items)
         return false;
     // Afterwards the window is as after a basic run of the exercise.
     Extended = 0;
-    Mode = exercise == Exercise::Ex4 ? RunMode::Basic4 : RunMode::Basic5;
+    Mode = RunMode{exercise, false};
     if (headingBeforeMistakes.isEmpty())
         headingBeforeMistakes = ui->Label2->text();
-    ui->Label2->setText(exerciseCode(exercise) + QStringLiteral(". ") + mistakesHeading(int(rows.size())));
+    ui->Label2->setText(lessonExercise(exercise).id + QStringLiteral(". ") + mistakesHeading(int(rows.size())));
     ui->Text4->clear();
     beginRun(std::move(rows), ProgressRecord::Variant::Mistakes);
     return true;
@@ -255,7 +260,7 @@ void b07d4::beginRun(std::vector<int> rows, ProgressRecord::Variant variant)
 
 Exercise b07d4::runExercise() const
 {
-    return Mode == RunMode::Basic5 || Mode == RunMode::Extended5 ? Exercise::Ex5 : Exercise::Ex4;
+    return Mode ? Mode->exercise : ownExercises().front();
 }
 
 QString b07d4::itemKey(int row) const
@@ -381,8 +386,8 @@ void b07d4::Change()
 
 void b07d4::Enabl()
 {
-    for (Exercise exercise : AllExercises)
-        goToButton(exercise)->setEnabled(true);
+    for (QPushButton *button : frame->goTo)
+        button->setEnabled(true);
 }
 
 void b07d4::switchTo(Exercise exercise)

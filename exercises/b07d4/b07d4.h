@@ -8,13 +8,14 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPlainTextEdit;
 
-// The sentence exercises 4 and 5: a phrase or verb in the gap of a sentence
-// takes its ending. Each has a basic and an extended (Plus) run; the window
-// switches between the two exercises in place.
+// The sentence exercises (4 and 5 of lesson 7): a phrase or verb in the gap of a
+// sentence takes its ending. Each has a basic and an extended (Plus) run; the
+// window switches between the lesson's sentence exercises in place.
 class b07d4 final : public ExerciseWindow
 {
 public:
@@ -24,7 +25,7 @@ public:
     // With no run mode chosen the counter is a leftover of an earlier opening.
     RunProgress runProgress() const override
     {
-        return Mode == RunMode::None ? RunProgress{} : RunProgress{run.drawn(), run.length()};
+        return Mode ? RunProgress{run.drawn(), run.length()} : RunProgress{};
     }
     bool practise(Exercise exercise, const QStringList &items) override;
 
@@ -68,14 +69,18 @@ private:
     // Kept while the window is closed. The load step refills the keys and
     // clears the extended flag; the unload step clears the run mode.
     int CurrentItem = 0;
-    // The kind of run Start chose, by its old numbers.
-    enum class RunMode { None = 0, Basic4 = 1, Basic5 = 2, Extended4 = 4, Extended5 = 5 };
-    RunMode Mode = RunMode::None;
+    // The kind of run Start chose: the exercise, basic or extended; none until then.
+    struct RunMode
+    {
+        Exercise exercise;
+        bool extended = false;
+    };
+    std::optional<RunMode> Mode;
     int Extended = 0;
     // The heading a run of the learner's mistakes wrote over, given back when the
     // learner leaves the run (empty: no such run on show).
     QString headingBeforeMistakes;
-    // The sentences of exercises 4 and 5, and their expected answers, by row.
+    // The sentences of the lesson's sentence exercises, and their expected answers, by row.
     SentenceTable table;
     std::vector<QString> keys;
     // The run: the rows it asks, those still open, the counts.

@@ -17,7 +17,7 @@ FrameDesign personStoryFrame()
     d.goToNames = {QStringLiteral("Command5"),  QStringLiteral("Command6"),  QStringLiteral("Command7"),
                    QStringLiteral("Command8"),  QStringLiteral("Command11"), QStringLiteral("Command12"),
                    QStringLiteral("Command13"), QStringLiteral("Command14")};
-    d.ownExercise = Exercise::Ex6;
+    d.shape = LessonModel::Shape::PersonStory;
     d.goToHeading = {4440, 120, 2055, 375};
     d.goToHeadingBack = 0x808080;
     d.goToHeadingFore = Colour::White;

@@ -16,13 +16,18 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 const int ClientWidth = 9210;
+// The go-to grid: two rows of four at the top right; a lesson of more than eight
+// exercises gets narrower columns in the same width, and a smaller font to fit them.
+const int GoToLeft = 6840;
+const int GoToColumnStep = 600;
 const int GoToButtonWidth = 615;
 const int GoToButtonHeight = 495;
-const std::array<int, 4> GoToColumns{6840, 7440, 8040, 8640};
-const std::array<int, 2> GoToRows{0, 480};
+const int GoToRowStep = 480;
 // The system window colour the go-to buttons were designed with.
 const Bgr WindowColour = 0xFFFFFF;
 
@@ -44,7 +49,24 @@ ExerciseWindow::ExerciseWindow(FrameDesign design, Services services, ExerciseOp
 
 const LessonModel::Exercise &ExerciseWindow::lessonExercise(Exercise exercise) const
 {
-    return lessons.exercise(indexOf(exercise));
+    return lessons.exercise(exercise.place);
+}
+
+std::optional<Exercise> ExerciseWindow::selected() const
+{
+    const std::optional<Exercise> exercise = exerciseOf(shared.ExerciseNo, int(lessons.lesson().exercises.size()));
+    return exercise && lessonExercise(*exercise).shape == frameDesign.shape ? exercise : std::nullopt;
+}
+
+std::vector<Exercise> ExerciseWindow::ownExercises() const
+{
+    std::vector<Exercise> own;
+    const std::vector<LessonModel::Exercise> &all = lessons.lesson().exercises;
+    for (int place = 0; place < int(all.size()); ++place) {
+        if (all[std::size_t(place)].shape == frameDesign.shape)
+            own.push_back({place});
+    }
+    return own;
 }
 
 void ExerciseWindow::showCaption(const QString &ending)
@@ -113,19 +135,22 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
 
     Controls::label(client, QStringLiteral("Label4"), QStringLiteral("Go to exercise:"), frameDesign.goToHeading,
                     DesignFont(QStringLiteral("Arial"), 12, true), frameDesign.goToHeadingBack, frameDesign.goToHeadingFore);
-    const QFont goToFont = DesignFont(QStringLiteral("MS Sans Serif"), 13.5, true);
-    for (Exercise exercise : AllExercises) {
-        const int i = indexOf(exercise);
-        const QRect place{GoToColumns[std::size_t(i % 4)], GoToRows[std::size_t(i / 4)], GoToButtonWidth,
-                          GoToButtonHeight};
-        QPushButton *button =
-            Controls::button(client, frameDesign.goToNames[std::size_t(i)], goToCaption(exercise), place, goToFont);
+    const int count = int(lessons.lesson().exercises.size());
+    const int columns = std::max(4, (count + 1) / 2);
+    const double narrowing = 4.0 / columns;
+    const QFont goToFont = DesignFont(QStringLiteral("MS Sans Serif"), std::max(8.0, 13.5 * narrowing), true);
+    for (int place = 0; place < count; ++place) {
+        const Exercise exercise{place};
+        const int step = int(GoToColumnStep * narrowing);
+        const QRect cell{GoToLeft + (place % columns) * step, (place / columns) * GoToRowStep,
+                         GoToButtonWidth - GoToColumnStep + step, GoToButtonHeight};
+        const QString name = place < int(frameDesign.goToNames.size()) ? frameDesign.goToNames[std::size_t(place)]
+                                                                        : QStringLiteral("GoTo%1").arg(place + 1);
+        QPushButton *button = Controls::button(client, name, lessonExercise(exercise).caption, cell, goToFont);
         Colour::setBackColor(button, WindowColour);
         QObject::connect(button, &QPushButton::clicked, &client, [this, exercise] { goToClicked(exercise); });
-        frame->goTo[std::size_t(i)] = button;
+        frame->goTo.push_back(button);
     }
-    if (frameDesign.ownExercise && frameDesign.ownButtonDisabled)
-        goToButton(*frameDesign.ownExercise)->setEnabled(false);
 
     frame->CharButton = Controls::button(client, frameDesign.charName, QStringLiteral("&Char"), frameDesign.charButton, font);
     QObject::connect(frame->CharButton, &QPushButton::clicked, &client, [this] { charClicked(); });
@@ -158,20 +183,21 @@ void ExerciseWindow::closeRequested()
 
 QPushButton *ExerciseWindow::goToButton(Exercise exercise) const
 {
-    return frame->goTo[std::size_t(indexOf(exercise))];
+    return frame->goTo.at(std::size_t(exercise.place));
 }
 
 void ExerciseWindow::prepareFor(Exercise exercise, bool)
 {
-    if (exercise != Exercise::Ex3 && exercise != Exercise::Ex6)
+    if (frameDesign.switchesInPlace || frameDesign.ownButtonDisabled)
         goToButton(exercise)->setEnabled(false);
 }
 
 void ExerciseWindow::goToClicked(Exercise exercise)
 {
-    if (frameDesign.switchesInPlace.contains(exercise))
+    const bool mine = lessonExercise(exercise).shape == frameDesign.shape;
+    if (mine && frameDesign.switchesInPlace)
         switchTo(exercise);
-    else if (exercise != frameDesign.ownExercise)
+    else if (!mine || exercise != aimed)
         opener.openExercise(exercise, *this);
 }
 
@@ -240,7 +266,7 @@ void ExerciseWindow::showMessage(const QString &text, Feedback::Style style)
 void ExerciseWindow::recordRunStart(Exercise exercise, ProgressRecord::Variant variant, const QString &person)
 {
     recordRunEnd(ProgressRecord::Outcome::Left);
-    openRun = record.runStarted(exerciseCode(exercise), variant, person);
+    openRun = record.runStarted(lessonExercise(exercise).id, variant, person);
 }
 
 void ExerciseWindow::recordRunEnd(ProgressRecord::Outcome outcome)
@@ -253,7 +279,7 @@ void ExerciseWindow::recordRunEnd(ProgressRecord::Outcome outcome)
 void ExerciseWindow::recordAnswer(Exercise exercise, const QString &item, const QString &expected,
                                   const QString &given, bool right, bool solutionShown, bool retry)
 {
-    record.answerJudged({exerciseCode(exercise), item, expected, given, right, solutionShown, retry});
+    record.answerJudged({lessonExercise(exercise).id, item, expected, given, right, solutionShown, retry});
 }
 
 void ExerciseWindow::warnWrong()

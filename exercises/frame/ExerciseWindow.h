@@ -10,9 +10,9 @@
 
 #include <QStringList>
 
-#include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class AnswerBox;
 class ExerciseOpener;
@@ -30,6 +30,8 @@ class ExerciseWindow : public Form
 public:
     ExerciseWindow(FrameDesign design, Services services, ExerciseOpener &opener);
 
+    // Called by the opener before showing the window: the exercise it opens with.
+    void aimAt(Exercise exercise) { aimed = exercise; }
     // Called by the opener after showing this window for `exercise`.
     virtual void prepareFor(Exercise exercise, bool byMainMenu);
 
@@ -85,6 +87,12 @@ protected:
     const FrameDesign &design() const { return frameDesign; }
     // What the lesson gives for the exercise: its texts, items, sentences or story.
     const LessonModel::Exercise &lessonExercise(Exercise exercise) const;
+    // The lesson's exercises of this window's shape, in lesson order.
+    std::vector<Exercise> ownExercises() const;
+    // The exercise of this window's shape that the shared ExerciseNo selects, if it selects one.
+    std::optional<Exercise> selected() const;
+    // The exercise the opener aimed the window at.
+    Exercise aimedExercise() const { return aimed; }
     // The window's caption: the program's, the lesson's title, then the exercise's ending.
     void showCaption(const QString &ending);
 
@@ -104,7 +112,7 @@ protected:
         QPushButton *CharButton = nullptr;
         QLabel *KeyHelp = nullptr;
         QAction *mnuOntop = nullptr;
-        std::array<QPushButton *, 8> goTo{};
+        std::vector<QPushButton *> goTo; // one for each of the lesson's exercises
         QPushButton *defaultButton = nullptr;
     };
     std::unique_ptr<FrameWidgets> frame;
@@ -125,4 +133,5 @@ private:
     FrameDesign frameDesign;
     ExerciseOpener &opener;
     std::optional<qint64> openRun;
+    Exercise aimed;
 };

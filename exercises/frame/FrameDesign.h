@@ -1,15 +1,13 @@
 #pragma once
 
-#include "Exercise.h"
 #include "common/Colour.h"
+#include "lesson/Lesson.h"
 
 #include <QFont>
-#include <QList>
 #include <QRect>
 #include <QString>
 
 #include <array>
-#include <optional>
 
 // What differs between the four exercise windows in the parts they share.
 // Rectangles are in twips: left, top, width, height.
@@ -22,12 +20,13 @@ struct FrameDesign
     QString solutionName = QStringLiteral("Command4");
     QString charName;
     QString keyHelpName;
-    // Go-to buttons in grid order: 1a, 1b, 1c, 2, 3, 4, 5, 6.
+    // The designed names of the go-to buttons of a lesson's first eight exercises, in grid order.
     std::array<QString, 8> goToNames;
-    // The exercises this window runs itself: their go-to buttons switch in place.
-    QList<Exercise> switchesInPlace;
-    // The window's own exercise when it is not switched in place: its button does nothing.
-    std::optional<Exercise> ownExercise;
+    // The shape of exercise the window plays.
+    LessonModel::Shape shape = LessonModel::Shape::SuffixDrill;
+    // The window switches between the lesson's exercises of its shape in place; otherwise
+    // it plays one at a time, and the go-to button of the one it plays does nothing.
+    bool switchesInPlace = false;
     bool ownButtonDisabled = false;
 
     // Start, Solution and Close share one row at the top left.

@@ -29,7 +29,7 @@ StoryWindow::StoryWindow(FrameDesign frame, StoryDesign story, Services services
 
 const LessonModel::Exercise &StoryWindow::storyExercise() const
 {
-    return lessonExercise(*design().ownExercise);
+    return lessonExercise(aimedExercise());
 }
 
 const LessonModel::Story &StoryWindow::story() const
@@ -213,7 +213,7 @@ void StoryWindow::startClicked()
     if (frame->Start->text() == QLatin1String("&Restart") || !recordingRun()) {
         wrongTried.assign(std::size_t(gapCount()), false);
         solutionSeen.assign(std::size_t(gapCount()), false);
-        recordRunStart(*design().ownExercise, ProgressRecord::Variant::Basic, currentPerson());
+        recordRunStart(aimedExercise(), ProgressRecord::Variant::Basic, currentPerson());
     }
     focusGap(0);
     personStart();
@@ -276,7 +276,7 @@ void StoryWindow::nextClicked()
     const QString typed = box->text();
     const bool right = HungarianText::trimBlanks(typed) == ExpectedList[GapNo] || alsoRight(GapNo, typed);
     if (std::size_t(GapNo) < wrongTried.size()) {
-        recordAnswer(*design().ownExercise, QStringLiteral("gap %1 (%2)").arg(GapNo + 1).arg(currentPerson()),
+        recordAnswer(aimedExercise(), QStringLiteral("gap %1 (%2)").arg(GapNo + 1).arg(currentPerson()),
                      ExpectedList[GapNo], HungarianText::trimBlanks(typed), right,
                      solutionSeen[std::size_t(GapNo)], wrongTried[std::size_t(GapNo)]);
         wrongTried[std::size_t(GapNo)] = wrongTried[std::size_t(GapNo)] || !right;
