@@ -8,7 +8,7 @@ namespace {
 
 const QString Description = QStringLiteral(
     "Bimbala! Lesson 7 of a course of Hungarian as a foreign language, as eight typing drills.");
-const QString Usage = QStringLiteral("Usage: bimbala [options]\n       bimbala --check FILE...\n");
+const QString Usage = QStringLiteral("Usage: bimbala [options] [FILE]\n       bimbala --check FILE...\n");
 
 struct ToolkitOption
 {
@@ -60,8 +60,8 @@ QString toolkitValue(const QStringList &arguments, const char *name)
 CommandLine checkLessons(const QStringList &files)
 {
     if (files.isEmpty())
-        return {false, 2, {}, QStringLiteral("bimbala: --check needs the lesson files to check.\n%1").arg(Usage)};
-    CommandLine result{false, 0, {}, {}};
+        return CommandLine::ending(2, {}, QStringLiteral("bimbala: --check needs the lesson files to check.\n%1").arg(Usage));
+    CommandLine result = CommandLine::ending(0, {}, {});
     for (const QString &file : files) {
         for (const LessonProblem &problem : LessonReader::read(file).problems) {
             result.output += problem.text() + u'\n';
@@ -91,6 +91,8 @@ CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvi
     parser.addOption(helpAll);
     parser.addOption(version);
     parser.addOption(check);
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A lesson file to play instead of the one chosen last."),
+                                 QStringLiteral("[FILE]"));
     // The toolkit's options twice over: hidden in the parser that reads the line,
     // shown in the one that writes the full help.
     QCommandLineParser fullHelp;
@@ -110,27 +112,29 @@ CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvi
     };
 
     if (!parser.parse(arguments))
-        return {false, 2, {},
-                QStringLiteral("bimbala: %1\n%2Try 'bimbala --help' for more.\n").arg(parser.errorText(), Usage)};
+        return ending(2, {},
+                QStringLiteral("bimbala: %1\n%2Try 'bimbala --help' for more.\n").arg(parser.errorText(), Usage));
     if (parser.isSet(check))
         return checkLessons(parser.positionalArguments());
-    if (!parser.positionalArguments().isEmpty())
-        return {false, 2, {},
-                QStringLiteral("bimbala: this program takes no file or other argument: %1\n%2"
+    if (parser.positionalArguments().size() > 1)
+        return ending(2, {},
+                QStringLiteral("bimbala: one lesson file at a time, not also %1\n%2"
                                "Try 'bimbala --help' for more.\n")
-                    .arg(parser.positionalArguments().first(), Usage)};
+                    .arg(parser.positionalArguments().at(1), Usage));
     if (parser.isSet(helpAll))
-        return {false, 0, named(fullHelp), {}};
+        return ending(0, named(fullHelp), {});
     if (parser.isSet(help))
-        return {false, 0, named(parser), {}};
+        return ending(0, named(parser), {});
     if (parser.isSet(version))
-        return {false, 0, QStringLiteral("bimbala %1\n").arg(QStringLiteral(BIMBALA_VERSION)), {}};
+        return ending(0, QStringLiteral("bimbala %1\n").arg(QStringLiteral(BIMBALA_VERSION)), {});
     const QString missing = missingSession(arguments, environment);
     if (!missing.isEmpty())
-        return {false, 1, {},
+        return ending(1, {},
                 QStringLiteral("Bimbala needs a graphical session to show its windows, and none was found (%1).\n")
-                    .arg(missing)};
-    return {};
+                    .arg(missing));
+    CommandLine result;
+    result.lessonFile = parser.positionalArguments().value(0);
+    return result;
 }
 
 QString CommandLine::missingSession(const QStringList &arguments, const QProcessEnvironment &environment)

@@ -12,7 +12,18 @@ struct CommandLine
     int exitCode = 0;
     QString output; // for standard output
     QString error;  // for standard error
+    QString lessonFile; // the lesson to play; empty: the one chosen last
 
+    // Not to run: print and end with the code.
+    static CommandLine ending(int exitCode, const QString &output, const QString &error)
+    {
+        CommandLine line;
+        line.run = false;
+        line.exitCode = exitCode;
+        line.output = output;
+        line.error = error;
+        return line;
+    }
     // `arguments` as main gets them, the program's name first; `environment` is where
     // the platform and display are looked up when the command line names none.
     static CommandLine decide(const QStringList &arguments, const QProcessEnvironment &environment);

@@ -14,6 +14,7 @@
 #include "common/Pictures.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <optional>
@@ -100,6 +101,14 @@ bool Program::anyLoaded() const
     return false;
 }
 
+void Program::startWith(const QString &commandLineFile)
+{
+    startFile = commandLineFile.isEmpty() ? history.last() : commandLineFile;
+    startFromCommandLine = !commandLineFile.isEmpty();
+    if (!startFile.isEmpty())
+        lessonSource.startWith(startFile);
+}
+
 void Program::start()
 {
     aboutWindow->Show();
@@ -157,7 +166,55 @@ void Program::showMainMenu(bool focusEndButton)
         mainMenuWindow->focusEndButton();
     // The record opens once the menu is on screen, so start-up never waits for it
     // (opening is done once; later calls find it open).
-    QTimer::singleShot(0, &timerContext, [this] { store.prepare(); });
+    QTimer::singleShot(0, &timerContext, [this] {
+        store.prepare();
+        settleStartLesson();
+    });
+}
+
+void Program::settleStartLesson()
+{
+    if (startSettled || startFile.isEmpty() || !mainMenuWindow->isLoaded())
+        return;
+    startSettled = true;
+    if (lessonSource.startProblem().isEmpty()) {
+        // A lesson named on the command line is the one chosen last.
+        if (startFromCommandLine)
+            history.chose(startFile);
+        return;
+    }
+    // A lesson that is gone is not looked for again; a broken one may be mended meanwhile.
+    if (!QFileInfo::exists(startFile))
+        history.forget(startFile);
+    mainMenuWindow->showMessage(services.feedback, lessonSource.startProblem(), Feedback::Exclamation, values.Title);
+}
+
+void Program::openLesson(const QString &file)
+{
+    const QString playedTitle = lessonSource.lesson().title;
+    const LessonProblems problems = lessonSource.open(file);
+    if (!problems.empty()) {
+        if (!QFileInfo::exists(file))
+            history.forget(file);
+        const QString heading = QStringLiteral("The lesson %1 cannot be opened; %2 stays open:").arg(file, playedTitle);
+        mainMenuWindow->showMessage(services.feedback, LessonSource::describe(heading, problems), Feedback::Exclamation,
+                                    values.Title);
+        return;
+    }
+    history.chose(file == LessonSource::BuiltIn ? QString() : file);
+    showNewLesson();
+}
+
+void Program::showNewLesson()
+{
+    for (ExerciseWindow *window : exerciseWindows())
+        window->Unload();
+    if (progressWindow->isLoaded()) {
+        progressWindow->Unload();
+        progressWindow->Show();
+    }
+    mainMenuWindow->Unload();
+    showMainMenu(false);
 }
 
 void Program::showAbout()

@@ -4,6 +4,7 @@
 #include "progress/ProgressStore.h"
 #include "common/Services.h"
 #include "exercises/frame/ExerciseOpener.h"
+#include "lesson/LessonHistory.h"
 #include "lesson/LessonSource.h"
 
 #include <QObject>
@@ -38,6 +39,9 @@ public:
     Program(Feedback &feedback, RandomSource &random, ProgressStore *store = nullptr);
     ~Program() override;
 
+    // The lesson to start with: the file named on the command line, else the one the
+    // learner chose last, else lesson 7. Called before start.
+    void startWith(const QString &commandLineFile);
     // The About window as a splash; it gives way to the main menu.
     void start();
     // End on the main menu: the background goes, then the program ends at once.
@@ -51,6 +55,10 @@ public:
     // Opens the exercise as the main menu would and runs the items the learner
     // has yet to get right from the record; false when there was nothing to run.
     bool practiseMistakes(Exercise exercise);
+    // Plays the lesson in `file` (LessonSource::BuiltIn for lesson 7) from now on, or
+    // says over the main menu why it cannot; the lesson played stays then.
+    void openLesson(const QString &file);
+    LessonHistory &lessonHistory() { return history; }
 
     Module1 &shared() { return values; }
     sobre &about() { return *aboutWindow; }
@@ -69,6 +77,10 @@ public:
 private:
     void open(Exercise target, Form &opener, bool byMainMenu);
     void afterUnload();
+    // Every window shows the lesson now played: the main menu and Progress anew, the exercises closed.
+    void showNewLesson();
+    // Once the lesson to start with was read: remembered, or why it could not be is said.
+    void settleStartLesson();
     std::vector<Form *> forms() const;
     std::vector<ExerciseWindow *> exerciseWindows() const;
 
@@ -76,6 +88,10 @@ private:
     std::unique_ptr<ProgressStore> ownStore;
     ProgressStore &store;
     LessonSource lessonSource;
+    LessonHistory history;
+    QString startFile;
+    bool startFromCommandLine = false;
+    bool startSettled = false;
     Services services;
     std::unique_ptr<b07d1> suffixDrill;
     std::unique_ptr<b07d4> sentences;

@@ -14,6 +14,8 @@
 #include "common/Topmost.h"
 #include "common/Twips.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -83,6 +85,7 @@ alap::alap(Services services, Program &program)
 void alap::build(FormWidget &window)
 {
     ui = std::make_unique<Widgets>();
+    buildLessonMenu(*window.menuBar()->addMenu(QStringLiteral("&Lesson")));
     QMenu *help = window.menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction *about = help->addAction(QStringLiteral("&About..."));
@@ -139,6 +142,52 @@ void alap::build(FormWidget &window)
                                 DesignFont(QStringLiteral("MS Sans Serif"), 12, true));
     QObject::connect(ui->Command1, &QPushButton::clicked, &window, [this] { program.end(); });
     window.setFixedSize(window.sizeHint());
+}
+
+// Filled whenever it opens, so the recent lessons are as they are now.
+void alap::buildLessonMenu(QMenu &menu)
+{
+    menu.setObjectName(QStringLiteral("mnuLesson"));
+    QObject::connect(&menu, &QMenu::aboutToShow, &menu, [this, &menu] {
+        menu.clear();
+        QAction *open = menu.addAction(QStringLiteral("&Open lesson..."));
+        open->setObjectName(QStringLiteral("mnuOpenLesson"));
+        QObject::connect(open, &QAction::triggered, &menu, [this] { mnuOpenLesson_Click(); });
+        const QStringList recent = program.lessonHistory().recent();
+        if (!recent.isEmpty())
+            menu.addSeparator();
+        for (int i = 0; i < recent.size(); ++i)
+            addLessonAction(menu, QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(recent[i]).fileName()), recent[i],
+                            QStringLiteral("mnuRecentLesson%1").arg(i + 1));
+        menu.addSeparator();
+        addLessonAction(menu, QStringLiteral("Lesson 7 (built in)"), LessonSource::BuiltIn,
+                        QStringLiteral("mnuBuiltInLesson"));
+    });
+}
+
+void alap::addLessonAction(QMenu &menu, const QString &text, const QString &file, const QString &name)
+{
+    QAction *action = menu.addAction(text);
+    action->setObjectName(name);
+    action->setStatusTip(file);
+    action->setToolTip(file);
+    // The lesson being played carries the check mark.
+    action->setCheckable(true);
+    action->setChecked(QFileInfo(file).absoluteFilePath() == QFileInfo(lessons.file()).absoluteFilePath());
+    QObject::connect(action, &QAction::triggered, &menu, [this, file] { program.openLesson(file); });
+}
+
+void alap::mnuOpenLesson_Click()
+{
+    const QString played = lessons.file();
+    const QString folder = played == LessonSource::BuiltIn ? QDir::homePath() : QFileInfo(played).absolutePath();
+    QString file;
+    runModal([&] {
+        file = feedback.openFileName(window(), QStringLiteral("Open lesson"), folder,
+                                     QStringLiteral("Lesson files (*.yaml *.yml);;All files (*)"));
+    });
+    if (!file.isEmpty())
+        program.openLesson(file);
 }
 
 void alap::Form_Load()

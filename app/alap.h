@@ -7,6 +7,7 @@
 
 class LessonSource;
 class Program;
+class QMenu;
 class QPushButton;
 
 // The main menu: eight exercise buttons with their descriptions, End and Help.
@@ -23,6 +24,9 @@ private:
     void closeRequested() override;
     void releaseControls() override { ui.reset(); }
     void mnuHow_Click();
+    void buildLessonMenu(QMenu &menu);
+    void addLessonAction(QMenu &menu, const QString &text, const QString &file, const QString &name);
+    void mnuOpenLesson_Click();
 
     Module1 &shared;
     Feedback &feedback;

@@ -27,6 +27,7 @@ int main(int argc, char *argv[])
     SeededRandom random;
     ProgressStore store(ProgressStore::defaultPath());
     Program program(feedback, random, &store);
+    program.startWith(line.lessonFile);
     program.start();
     return QApplication::exec();
 }

@@ -10,4 +10,5 @@ public:
     void beep() override {}
     bool confirm(QWidget *, const QString &, const QString &) override { return false; }
     QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
 };

@@ -26,6 +26,12 @@ QString MessageBoxFeedback::saveFileName(QWidget *parent, const QString &title, 
     return QFileDialog::getSaveFileName(parent, title, suggested, filter);
 }
 
+QString MessageBoxFeedback::openFileName(QWidget *parent, const QString &title, const QString &folder,
+                                         const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, folder, filter);
+}
+
 void MessageBoxFeedback::beep()
 {
     QApplication::beep();

@@ -19,6 +19,9 @@ public:
     // The file to save to, chosen by the learner; empty when they cancel.
     virtual QString saveFileName(QWidget *parent, const QString &title, const QString &suggested,
                                  const QString &filter) = 0;
+    // An existing file to open, chosen by the learner; empty when they cancel.
+    virtual QString openFileName(QWidget *parent, const QString &title, const QString &folder,
+                                 const QString &filter) = 0;
 };
 
 // The real thing: a modal QMessageBox and the system beep.
@@ -29,5 +32,7 @@ public:
     void beep() override;
     bool confirm(QWidget *parent, const QString &text, const QString &title) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &suggested,
+                         const QString &filter) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &folder,
                          const QString &filter) override;
 };

@@ -2,16 +2,62 @@
 
 #include "LessonReader.h"
 
+namespace {
+
+// Enough of a broken file's problems to find the first ones; the rest are counted.
+const int ProblemsShown = 5;
+
+} // namespace
+
 const LessonModel::Lesson &LessonSource::lesson()
 {
     if (!read) {
-        LessonReader::Reading reading = LessonReader::read(BuiltIn);
-        // The built-in lesson is checked by the tests; a problem here is a broken build.
-        if (!reading.lesson)
-            qFatal("%s", qPrintable(reading.problems.front().text()));
-        read = std::move(reading.lesson);
-        if (loaded)
-            loaded(*read);
+        if (pending != BuiltIn) {
+            const LessonProblems problems = open(pending);
+            if (!problems.empty())
+                whyNotStarted = describe(
+                    QStringLiteral("The lesson %1 could not be opened, so lesson 7 is open:").arg(pending), problems);
+        }
+        if (!read) {
+            LessonReader::Reading reading = LessonReader::read(BuiltIn);
+            // The built-in lesson is checked by the tests; a problem here is a broken build.
+            if (!reading.lesson)
+                qFatal("%s", qPrintable(reading.problems.front().text()));
+            play(std::move(*reading.lesson), BuiltIn);
+        }
     }
     return *read;
+}
+
+const QString &LessonSource::file()
+{
+    lesson();
+    return readFile;
+}
+
+LessonProblems LessonSource::open(const QString &file)
+{
+    LessonReader::Reading reading = LessonReader::read(file);
+    if (!reading.lesson)
+        return reading.problems;
+    play(std::move(*reading.lesson), file);
+    return {};
+}
+
+void LessonSource::play(LessonModel::Lesson lesson, const QString &file)
+{
+    read = std::move(lesson);
+    readFile = file;
+    if (loaded)
+        loaded(*read);
+}
+
+QString LessonSource::describe(const QString &heading, const LessonProblems &problems)
+{
+    QStringList lines{heading};
+    for (std::size_t i = 0; i < problems.size() && i < std::size_t(ProblemsShown); ++i)
+        lines << problems[i].text();
+    if (problems.size() > std::size_t(ProblemsShown))
+        lines << QStringLiteral("... and %1 more.").arg(problems.size() - std::size_t(ProblemsShown));
+    return lines.join(u'\n');
 }

@@ -34,6 +34,10 @@ public:
     {
         return fileToSave;
     }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return fileToOpen;
+    }
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
     void clear()
@@ -46,6 +50,7 @@ public:
     int beeps = 0;
     bool answerYes = false;
     QString fileToSave;
+    QString fileToOpen;
 };
 
 // Plays the given values first, then seeded pseudo-random ones.

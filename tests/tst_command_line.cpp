@@ -37,13 +37,13 @@ private Q_SLOTS:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
-        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: bimbala [options]" << "";
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "Usage: bimbala [options] [FILE]" << "";
         QTest::newRow("-h") << QStringList{"-h"} << 0 << "--version" << "";
         QTest::newRow("--version") << QStringList{"--version"} << 0 << "bimbala 1." << "";
         QTest::newRow("--help-all, Qt's options too") << QStringList{"--help-all"} << 0 << "--platform <name" << "";
         QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << ""
                                         << "bimbala: Unknown option 'colour'.\nUsage: bimbala [options]";
-        QTest::newRow("an argument") << QStringList{"notes.txt"} << 2 << "" << "takes no file";
+        QTest::newRow("two lessons") << QStringList{"a.yaml", "b.yaml"} << 2 << "" << "one lesson file at a time, not also b.yaml";
         // Lessons are checked as the program reads them, each problem where editors find it.
         QTest::newRow("--check") << QStringList{"--check", "/no/lesson.yaml"} << 1
                                  << "/no/lesson.yaml:1:1: the file cannot be read" << "";

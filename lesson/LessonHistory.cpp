@@ -1,0 +1,51 @@
+#include "LessonHistory.h"
+
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+const QString LastKey = QStringLiteral("lessons/last");
+const QString RecentKey = QStringLiteral("lessons/recent");
+
+QSettings settings()
+{
+    return QSettings(QStringLiteral("bimbala"), QStringLiteral("bimbala"));
+}
+
+} // namespace
+
+QString LessonHistory::last() const
+{
+    return settings().value(LastKey).toString();
+}
+
+QStringList LessonHistory::recent() const
+{
+    return settings().value(RecentKey).toStringList();
+}
+
+void LessonHistory::chose(const QString &file)
+{
+    // Kept whole, so that the lesson is found again from any working folder.
+    const QString path = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
+    QSettings values = settings();
+    values.setValue(LastKey, path);
+    if (path.isEmpty())
+        return;
+    QStringList files = recent();
+    files.removeAll(path);
+    files.prepend(path);
+    values.setValue(RecentKey, files.mid(0, MostRecent));
+}
+
+void LessonHistory::forget(const QString &file)
+{
+    const QString path = QFileInfo(file).absoluteFilePath();
+    QSettings values = settings();
+    QStringList files = recent();
+    files.removeAll(path);
+    values.setValue(RecentKey, files);
+    if (last() == path)
+        values.remove(LastKey);
+}
