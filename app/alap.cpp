@@ -110,7 +110,7 @@ void alap::build(FormWidget &window)
     window.setCentralWidget(client);
 
     QLabel *panel = Controls::label(*client, QStringLiteral("Panel3D1"), QStringLiteral("Choose an exercise and click the icon"),
-                                    {360, 240, 5295, 750}, DesignFont(QStringLiteral("Times New Roman"), 14.25, true),
+                                    {360, 240, 5295 + extraWidth, 750}, DesignFont(QStringLiteral("Times New Roman"), 14.25, true),
                                     0xC0C0C0, 0x808000);
     panel->setAlignment(Qt::AlignCenter);
     panel->setFrameStyle(QFrame::Panel | QFrame::Raised);

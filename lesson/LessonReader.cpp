@@ -431,6 +431,11 @@ StoryPicture Reader::picture(const YAML::Node &node, int number)
 
 QByteArray Reader::svgFile(const QString &name, const YAML::Mark &at)
 {
+    // A lesson travels as its folder: a picture outside it would be left behind.
+    if (QFileInfo(name).isAbsolute()) {
+        report.problem(at, QStringLiteral("the picture %1 is named relative to the lesson file, not from /").arg(name));
+        return {};
+    }
     QFile file(folder + u'/' + name);
     if (!file.open(QIODevice::ReadOnly)) {
         report.problem(at, QStringLiteral("the picture %1 cannot be read (%2)").arg(name, file.errorString()));

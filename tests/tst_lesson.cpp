@@ -77,6 +77,7 @@ private Q_SLOTS:
         row("an answer short", ", \"kilépsz\"]", "]", "test.yaml:32:48: gap 1 has 2 answers for 3 persons");
         row("picture missing", "b.svg", "c.svg", "test.yaml:30:16: the picture c.svg cannot be read");
         row("picture no SVG", "b.svg", "note.svg", "test.yaml:30:16: the picture note.svg is no SVG picture");
+        row("picture from /", "b.svg", "/tmp/b.svg", "test.yaml:30:16: the picture /tmp/b.svg is named relative to the lesson file");
         row("access keys clash", "\"&2\"", "\"2&1\"",
             "test.yaml:16:5: the access key \"1\" of \"2&1\" is also that of \"&1\"");
         row("unknown kind", "kind: \"al\"", "kind: \"x\"", "test.yaml:32:16: gap 1: unknown kind \"x\"");
