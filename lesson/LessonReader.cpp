@@ -28,6 +28,9 @@ constexpr qint64 MostPictureBytes = 1024 * 1024;
 // The first line that is not UTF-8, from 1; 0 when all of it is.
 int firstLineNotUtf8(const QByteArray &bytes)
 {
+    // The whole file at once first: line by line only to find where it breaks.
+    if (QByteArrayView(bytes).isValidUtf8())
+        return 0;
     int line = 1;
     for (qsizetype start = 0; start < bytes.size(); ++line) {
         qsizetype end = bytes.indexOf('\n', start);
