@@ -15,3 +15,10 @@ const LessonModel::Lesson &LessonSource::lesson()
     }
     return *read;
 }
+
+void LessonSource::use(LessonModel::Lesson lesson)
+{
+    read = std::move(lesson);
+    if (loaded)
+        loaded(*read);
+}

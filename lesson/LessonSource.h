@@ -16,6 +16,8 @@ public:
     static inline const QString BuiltIn = QStringLiteral(":/lessons/lesson7/lesson7.yaml");
 
     const LessonModel::Lesson &lesson();
+    // Plays this lesson instead of the built-in one, from the next window opened on.
+    void use(LessonModel::Lesson lesson);
     // Told once the lesson has been read.
     std::function<void(const LessonModel::Lesson &)> loaded;
     // The exercise in the n-th place of the lesson (menu and go-to order).
