@@ -367,7 +367,8 @@ StoryGap Reader::gap(const YAML::Node &node, const Story &story, int number, boo
                                               .arg(number)
                                               .arg(result.kind, GapKinds.join(QStringLiteral(", "))));
     if (toldInText && fields.has("offer"))
-        report.problem(fields.at("offer"), QStringLiteral("gap %1: a story told in text gives the offer in [ ]").arg(number));
+        report.problem(fields.at("offer"),
+                       QStringLiteral("gap %1: a story told in text gives the offer in [ ]").arg(number));
     if (toldInText && fields.has("place"))
         report.problem(fields.at("place"), QStringLiteral("gap %1: a story told in text is laid out by the program, "
                                                           "give no place").arg(number));
