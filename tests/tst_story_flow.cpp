@@ -8,12 +8,6 @@
 
 #include <yaml-cpp/yaml.h>
 
-namespace {
-
-const QString Flow = QStringLiteral(BIMBALA_TEST_LESSONS "/flow/flow.yaml");
-
-} // namespace
-
 // The story helpers serve both story windows; the session's own exercise is not used.
 class tst_StoryFlow : public StorySession
 {
@@ -21,18 +15,6 @@ class tst_StoryFlow : public StorySession
 
 public:
     tst_StoryFlow() : StorySession(Exercise::Ex6, QStringLiteral("Anna")) {}
-
-private:
-    // Lesson 7 with the flow lesson's story at `place` in the place of the story window's own.
-    void play(int place, Exercise storyWindow)
-    {
-        const LessonReader::Reading flow = LessonReader::read(Flow);
-        QVERIFY2(flow.lesson, flow.problems.empty() ? "" : qPrintable(flow.problems.front().text()));
-        LessonModel::Lesson lesson = TestSupport::lesson7();
-        lesson.exercises[std::size_t(indexOf(storyWindow))] = flow.lesson->exercises.at(std::size_t(place));
-        program->lesson().use(lesson);
-        ExerciseSession::open(storyWindow);
-    }
 
 private Q_SLOTS:
     void storyFlowsInTheWindow_data()
@@ -50,8 +32,15 @@ private Q_SLOTS:
         QFETCH(int, place);
         QFETCH(Exercise, storyWindow);
         QFETCH(bool, grows);
-        const YAML::Node written = YAML::LoadFile(Flow.toStdString())["exercises"][place];
-        play(place, storyWindow);
+        // Lesson 7 with the flow lesson's story in the place of the story window's own.
+        const QString file = QStringLiteral(BIMBALA_TEST_LESSONS "/flow/flow.yaml");
+        const LessonReader::Reading flow = LessonReader::read(file);
+        QVERIFY2(flow.lesson, flow.problems.empty() ? "" : qPrintable(flow.problems.front().text()));
+        LessonModel::Lesson lesson = TestSupport::lesson7();
+        lesson.exercises[std::size_t(indexOf(storyWindow))] = flow.lesson->exercises.at(std::size_t(place));
+        program->lesson().use(lesson);
+        ExerciseSession::open(storyWindow);
+        const YAML::Node written = YAML::LoadFile(file.toStdString())["exercises"][place];
 
         QWidget *client = find<QWidget>(QStringLiteral("client"));
         const QList<QLineEdit *> boxes = storyBoxes();
