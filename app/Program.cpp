@@ -174,15 +174,19 @@ void Program::showMainMenu(bool focusEndButton)
 
 void Program::settleStartLesson()
 {
-    if (startSettled || startFile.isEmpty() || !mainMenuWindow->isLoaded())
+    if (startSettled || startFile.isEmpty())
         return;
-    startSettled = true;
     if (lessonSource.startProblem().isEmpty()) {
+        startSettled = true;
         // A lesson named on the command line is the one chosen last.
         if (startFromCommandLine)
             history.chose(startFile);
         return;
     }
+    // Said over the main menu, the next time it shows if it is gone meanwhile.
+    if (!mainMenuWindow->isLoaded())
+        return;
+    startSettled = true;
     // A lesson that is gone is not looked for again; a broken one may be mended meanwhile.
     if (!QFileInfo::exists(startFile))
         history.forget(startFile);

@@ -92,6 +92,9 @@ struct StoryPiece
     double points = 12;
     bool alignLeft = false;
     QString font; // the story's piece font unless given
+    // Laid out by the program: how many gaps come before it in the story. The
+    // reader lists pieces in story order, so this never falls from one to the next.
+    int gapsBefore = 0;
 };
 
 struct StoryPicture
@@ -116,7 +119,7 @@ struct Story
 {
     QStringList persons; // three: the named person, "én", "te"
     QString howTo;       // the first paragraph of How to, where the lesson words it
-    std::optional<StoryLayout> layout;
+    std::optional<StoryLayout> layout; // none: the window lays the story out as running text
     std::vector<StoryGap> gaps;
     std::vector<StoryPiece> pieces;
     std::vector<StoryPicture> pictures; // a picture story's; none for a person story

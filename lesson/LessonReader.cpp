@@ -1,5 +1,6 @@
 #include "LessonReader.h"
 
+#include "StoryMarkup.h"
 #include "YamlFields.h"
 
 #include <QFile>
@@ -61,10 +62,33 @@ bool isSvg(const QByteArray &bytes)
     return root && !xml.hasError();
 }
 
+// Where bracket `at` of a text scalar stands in the file. The n-th bracket of the
+// text is the n-th bracket of its source from the scalar's start (its quote or its
+// `|`): quoting, folding and indentation never add or drop one. Marks count bytes,
+// as yaml-cpp's do. A bracket written as an escape ("\x5B") has no bracket in the
+// source, so a problem after it is shown at a later bracket.
+YAML::Mark markOfBracket(const QByteArray &source, const YAML::Node &node, const QString &text, qsizetype at)
+{
+    const auto isBracket = [](auto c) { return c == '[' || c == ']'; };
+    qsizetype before = std::count_if(text.begin(), text.begin() + at, isBracket);
+    YAML::Mark mark = node.Mark();
+    for (qsizetype i = std::max(0, mark.pos); i < source.size(); ++i) {
+        if (isBracket(source.at(i)) && before-- == 0)
+            return mark;
+        ++mark.pos;
+        mark.column = source.at(i) == '\n' ? 0 : mark.column + 1;
+        mark.line += source.at(i) == '\n';
+    }
+    return node.Mark();
+}
+
 class Reader
 {
 public:
-    Reader(QString name, QString folder) : report(std::move(name)), folder(std::move(folder)) {}
+    Reader(QString name, QString folder, QByteArray source)
+        : report(std::move(name)), folder(std::move(folder)), source(std::move(source))
+    {
+    }
 
     std::optional<Lesson> lesson(const YAML::Node &root);
     YamlReport report;
@@ -75,7 +99,9 @@ private:
     void sentences(YamlFields &fields, SentenceExercise &into);
     void story(YamlFields &fields, Story &into, bool withPictures);
     std::optional<StoryLayout> layout(const YAML::Node &node);
-    StoryGap gap(const YAML::Node &node, const Story &story, int number);
+    StoryGap gap(const YAML::Node &node, const Story &story, int number, bool toldInText);
+    void takeText(const QString &written, const YamlFields &fields, const std::vector<YAML::Node> &gapNodes,
+                  Story &into);
     StoryPiece piece(const YAML::Node &node, const Story &story, int number);
     std::optional<Place> place(YamlFields &fields, const char *key);
     std::optional<Rect> rect(YamlFields &fields, const char *key);
@@ -84,9 +110,10 @@ private:
     StoryPicture picture(const YAML::Node &node, int number);
     // An SVG picture named relative to the lesson file, checked.
     QByteArray svgFile(const QString &name, const YAML::Mark &at);
-    void checkLayout(const Story &story, const YAML::Mark &at);
+    void checkLayout(const Story &story, const YamlFields &fields);
     void checkAccessKeys(const std::vector<Exercise> &exercises, const std::vector<YAML::Mark> &at);
     QString folder;
+    QByteArray source;
 };
 
 std::optional<Lesson> Reader::lesson(const YAML::Node &root)
@@ -262,13 +289,19 @@ void Reader::story(YamlFields &fields, Story &into, bool withPictures)
                 report.problem(fields.at("pictures"), QStringLiteral("a picture story has at least 2 pictures"));
         }
     }
-    if (const std::optional<std::vector<YAML::Node>> gaps = fields.list("gaps")) {
-        if (gaps->empty())
-            report.problem(fields.at("gaps"), QStringLiteral("a story has at least one gap"));
-        for (const YAML::Node &node : *gaps)
-            into.gaps.push_back(gap(node, into, int(into.gaps.size()) + 1));
-    }
-    if (const std::optional<std::vector<YAML::Node>> pieces = fields.list("pieces", false)) {
+    const std::optional<QString> text = fields.text("text", false);
+    const std::optional<std::vector<YAML::Node>> gapList = fields.list("gaps");
+    const std::vector<YAML::Node> gaps = gapList.value_or(std::vector<YAML::Node>());
+    if (gapList && gaps.empty())
+        report.problem(fields.at("gaps"), QStringLiteral("a story has at least one gap"));
+    for (const YAML::Node &node : gaps)
+        into.gaps.push_back(gap(node, into, int(into.gaps.size()) + 1, text.has_value()));
+    if (text)
+        takeText(*text, fields, gaps, into);
+    const std::optional<std::vector<YAML::Node>> pieces = fields.list("pieces", false);
+    if (text && pieces) {
+        report.problem(fields.at("pieces"), QStringLiteral("a story is told in its text or in pieces, not both"));
+    } else if (pieces) {
         QSet<int> indexes;
         for (const YAML::Node &node : *pieces) {
             into.pieces.push_back(piece(node, into, int(into.pieces.size())));
@@ -277,7 +310,31 @@ void Reader::story(YamlFields &fields, Story &into, bool withPictures)
             indexes.insert(into.pieces.back().index);
         }
     }
-    checkLayout(into, fields.node().Mark());
+    checkLayout(into, fields);
+}
+
+// A story told as running text, its gaps in brackets: its pieces, and the offers of
+// the gaps of the list, one to one in story order.
+void Reader::takeText(const QString &written, const YamlFields &fields, const std::vector<YAML::Node> &gapNodes,
+                      Story &into)
+{
+    const StoryMarkup::Story text = StoryMarkup::parse(written);
+    const auto markAt = [&](qsizetype at) { return markOfBracket(source, fields.node()["text"], written, at); };
+    for (const StoryMarkup::Problem &problem : text.problems)
+        report.problem(markAt(problem.at), problem.message);
+    into.pieces = text.pieces;
+    for (std::size_t n = 0; n < std::min(text.gaps.size(), into.gaps.size()); ++n)
+        into.gaps[n].offer = text.gaps[n].offer;
+    // A bracket out of place already miscounts the gaps: that problem is enough.
+    if (!text.problems.empty() || text.gaps.size() == gapNodes.size())
+        return;
+    const QString counts = QStringLiteral("the text and the gap list differ in their number of gaps: %1 and %2")
+                               .arg(text.gaps.size())
+                               .arg(gapNodes.size());
+    if (text.gaps.size() > gapNodes.size())
+        report.problem(markAt(text.gaps[gapNodes.size()].at), counts);
+    else
+        report.problem(gapNodes[text.gaps.size()].Mark(), counts);
 }
 
 std::optional<StoryLayout> Reader::layout(const YAML::Node &node)
@@ -305,7 +362,7 @@ std::optional<StoryLayout> Reader::layout(const YAML::Node &node)
     return result;
 }
 
-StoryGap Reader::gap(const YAML::Node &node, const Story &story, int number)
+StoryGap Reader::gap(const YAML::Node &node, const Story &story, int number, bool toldInText)
 {
     StoryGap result;
     YamlFields fields(node, report, QStringLiteral("gap %1").arg(number));
@@ -316,6 +373,12 @@ StoryGap Reader::gap(const YAML::Node &node, const Story &story, int number)
         report.problem(fields.at("kind"), QStringLiteral("gap %1: unknown kind \"%2\" (%3)")
                                               .arg(number)
                                               .arg(result.kind, GapKinds.join(QStringLiteral(", "))));
+    if (toldInText && fields.has("offer"))
+        report.problem(fields.at("offer"),
+                       QStringLiteral("gap %1: a story told in text gives the offer in [ ]").arg(number));
+    if (toldInText && fields.has("place"))
+        report.problem(fields.at("place"), QStringLiteral("gap %1: a story told in text is laid out by the program, "
+                                                          "give no place").arg(number));
     result.offer = fields.text("offer", QString());
     result.answers = fields.texts("answers").value_or(QStringList());
     if (fields.has("answers") && !story.persons.isEmpty() && result.answers.size() != story.persons.size())
@@ -364,6 +427,8 @@ StoryPiece Reader::piece(const YAML::Node &node, const Story &story, int number)
         report.problem(fields.at("align"), QStringLiteral("a piece is aligned left or centre, not \"%1\"").arg(align));
     result.alignLeft = align == u"left";
     result.font = fields.text("font", QString());
+    // Without places, the list is the story's order: each piece comes before the gap of its position.
+    result.gapsBefore = std::min(number, int(story.gaps.size()));
     return result;
 }
 
@@ -454,14 +519,26 @@ QByteArray Reader::svgFile(const QString &name, const YAML::Mark &at)
     return svg;
 }
 
-// Every gap and piece has its place in the story's rows, inside the window.
-void Reader::checkLayout(const Story &story, const YAML::Mark &at)
+// A story places every gap and piece in the rows of its layout, inside the window,
+// or places nothing and gives no layout: the window then lays it out as running text.
+void Reader::checkLayout(const Story &story, const YamlFields &fields)
 {
+    const YAML::Mark at = fields.node().Mark();
     const auto placed = [](const auto &part) { return part.place.has_value(); };
-    const bool allPlaced = std::all_of(story.gaps.begin(), story.gaps.end(), placed) &&
-                           std::all_of(story.pieces.begin(), story.pieces.end(), placed);
-    if (!story.layout || !allPlaced) {
-        report.problem(at, QStringLiteral("a story gives its layout and a place for every gap and piece"));
+    const auto placedParts = std::count_if(story.gaps.begin(), story.gaps.end(), placed) +
+                             std::count_if(story.pieces.begin(), story.pieces.end(), placed);
+    if (placedParts > 0 && std::size_t(placedParts) < story.gaps.size() + story.pieces.size()) {
+        report.problem(at, QStringLiteral("give a place for every gap and piece, or for none"));
+        return;
+    }
+    if (placedParts == 0) {
+        if (story.layout)
+            report.problem(fields.at("layout"), QStringLiteral("a layout needs a place for every gap and piece; "
+                                                               "leave it out to have the story laid out as running text"));
+        return;
+    }
+    if (!story.layout) {
+        report.problem(at, QStringLiteral("a story that places its gaps and pieces gives its layout"));
         return;
     }
     const auto fits = [&story](const Place &place) {
@@ -499,7 +576,7 @@ Reading read(const QByteArray &bytes, const QString &name, const QString &folder
         return problem(std::max(0, error.mark.line) + 1, std::max(0, error.mark.column) + 1,
                        QString::fromStdString(error.msg));
     }
-    Reader reader(name, folder);
+    Reader reader(name, folder, bytes);
     std::optional<LessonModel::Lesson> lesson = reader.lesson(root);
     reading.problems = reader.report.problems();
     std::stable_sort(reading.problems.begin(), reading.problems.end(), [](const LessonProblem &a, const LessonProblem &b) {

@@ -1,11 +1,14 @@
 #include "ExerciseSession.h"
 
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 #include <algorithm>
 
 void ExerciseSession::init()
 {
+    // The settings a test writes (the lesson chosen last, clear colours) are the test's own.
+    QStandardPaths::setTestModeEnabled(true);
     feedback.clear();
     quits = 0;
     program = std::make_unique<Program>(feedback, random);

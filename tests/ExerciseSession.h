@@ -62,7 +62,7 @@ protected:
 private:
     QPushButton *captioned(const QString &caption) const;
 
-private Q_SLOTS:
+protected Q_SLOTS:
     void init();
     void cleanup();
 };

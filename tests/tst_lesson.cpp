@@ -83,6 +83,24 @@ private Q_SLOTS:
         row("unknown kind", "kind: \"al\"", "kind: \"x\"", "test.yaml:32:16: gap 1: unknown kind \"x\"");
         row("basic run too long", "basic: 1", "basic: 2", "test.yaml:13:12: the basic run asks 2 items, but there are 1");
         row("not UTF-8", "orvosnál\"]", "orvosn\xe1l\"]", "test.yaml:15:1: the line is not UTF-8 text");
+        // Story 3 is told in text, its gaps in brackets: the marks point into its block.
+        row("gap not closed", "[megy]", "[megy", "test.yaml:41:12: a [ that no ] closes");
+        row("gap in a gap", "[megy]", "[me[gy]", "test.yaml:41:15: a [ inside a gap");
+        row("stray ]", "5 [].", "5 ].", "test.yaml:40:24: a ] that closes no gap");
+        row("more gaps in the text", "moziba.", "[] moziba.",
+            "test.yaml:41:19: the text and the gap list differ in their number of gaps: 3 and 2");
+        row("more gaps in the list", "[megy]", "megy",
+            "test.yaml:44:9: the text and the gap list differ in their number of gaps: 1 and 2");
+        row("text and pieces", "    text: |", "    pieces: [{text: \"x\"}]\n    text: |",
+            "test.yaml:39:13: a story is told in its text or in pieces, not both");
+        row("offer in a text", "answers: [\"van\"", "offer: \"van\", answers: [\"van\"",
+            "test.yaml:43:29: gap 1: a story told in text gives the offer in [ ]");
+        row("place in a text", "\"mész\"]}", "\"mész\"], place: [0, 120, 855]}",
+            "test.yaml:44:67: gap 2: a story told in text is laid out by the program");
+        row("layout in a text", "    text: |", "    layout: {row-tops: [1200]}\n    text: |",
+            "test.yaml:39:13: a layout needs a place for every gap and piece");
+        row("places mixed", "picture: 0}\n", "picture: 0}\n    pieces: [{text: \"x\"}]\n",
+            "test.yaml:16:5: give a place for every gap and piece, or for none");
         row("over 5 MB", "format: 1\n", QByteArray("format: 1\n") + QByteArray("# filler\n").repeated(600000),
             "test.yaml:1:1: the file is larger than 5 MB");
     }

@@ -12,6 +12,9 @@
 
 namespace {
 
+// The rectangle around pictures and story ends here, or lower by as much as a long story needs.
+constexpr int FrameBottom = 4680;
+
 FrameDesign pictureStoryFrame()
 {
     FrameDesign d;
@@ -82,6 +85,13 @@ StoryDesign pictureStoryDesign()
     d.personFieldName = QStringLiteral("Combo1");
     d.collapseBlanks = true;
     d.dropDefaultWhenDone = true;
+    // A story without a layout is set as lesson 7's is: rows from 2280 below the picture
+    // strip, 480 apart, inside the frame with a margin of 240 on either side.
+    d.flowArea = {.left = 240, .right = 8880, .top = 2280, .bottom = FrameBottom - 45,
+                  .boxHeight = 405, .rowStep = 480, .tightestRowStep = 420};
+    d.flowFont = QStringLiteral("Times New Roman");
+    d.flowHeadingPlace = {120, 540, 3855, 375};
+    d.flowPersonPlace = {4680, 540, 1095, 375};
     return d;
 }
 
@@ -103,9 +113,9 @@ void b07d3::buildExtras(QWidget &client)
     Controls::label(client, QStringLiteral("Label1"), QStringLiteral("Ki?"), {4200, 540, 435, 375},
                     DesignFont(QStringLiteral("Arial"), 12, true), 0xF0F0F0, Colour::Black);
 
-    // The rectangle around pictures and story, from (0, 960) to (9120, 4680).
+    // The rectangle around pictures and story, from (0, 960) to (9120, 4680) and down with a long story.
     const int left = Twips::toPixels(0), top = Twips::toPixels(960);
-    const int right = Twips::toPixels(9120), bottom = Twips::toPixels(4680);
+    const int right = Twips::toPixels(9120), bottom = Twips::toPixels(FrameBottom + storyGrowth());
     const std::array<QRect, 4> sides{QRect(left, top, right - left + 1, 1), QRect(left, bottom, right - left + 1, 1),
                                      QRect(left, top, 1, bottom - top + 1), QRect(right, top, 1, bottom - top + 1)};
     for (std::size_t i = 0; i < sides.size(); ++i) {

@@ -44,6 +44,13 @@ StoryDesign personStoryDesign()
     d.personFieldName = QStringLiteral("Anna");
     // The answers were loaded for the person chosen at Start.
     d.personFixedWhileRunning = true;
+    // A story without a layout is set as lesson 7's is: rows from 1200, 600 apart, the
+    // last ending above Next at 4800; a margin of 120 on either side.
+    d.flowArea = {.left = 120, .right = 9090, .top = 1200, .bottom = 4680,
+                  .boxHeight = 435, .rowStep = 600, .tightestRowStep = 480};
+    d.flowFont = QStringLiteral("MS Serif");
+    d.flowHeadingPlace = {120, 600, 5415, 375};
+    d.flowPersonPlace = {5640, 600, 1095, 375};
     return d;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "StoryFlow.h"
 #include "common/Colour.h"
+#include "lesson/Lesson.h"
 
 #include <QString>
 
@@ -20,4 +22,11 @@ struct StoryDesign
     bool collapseBlanks = false;
     // When accomplished, Enter no longer clicks Next; Start gives it back.
     bool dropDefaultWhenDone = false;
+
+    // A story that gives no layout is laid out as running text: here, in this font
+    // (gaps and pieces), under this heading and person field.
+    StoryFlow::Area flowArea;
+    QString flowFont;
+    LessonModel::Rect flowHeadingPlace;
+    LessonModel::Rect flowPersonPlace;
 };

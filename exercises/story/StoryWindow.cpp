@@ -4,6 +4,7 @@
 #include "common/DesignFont.h"
 #include "common/HungarianText.h"
 #include "common/Module1.h"
+#include "common/Twips.h"
 #include "exercises/frame/AnswerBox.h"
 
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <map>
 
 namespace {
 
@@ -19,6 +21,16 @@ namespace {
 const std::array<QString, 3> GapKinds{QStringLiteral("al"), QStringLiteral("h"), QStringLiteral("t")};
 
 const Bgr PersonFieldGreen = 0x00C000;
+
+// Everything a gap may hold, so that a gap laid out by the program is wide enough for each.
+QStringList textsOf(const LessonModel::StoryGap &gap)
+{
+    QStringList texts = gap.answers + gap.offerAtStart.values();
+    texts << gap.offer;
+    for (const QStringList &others : gap.alsoRight)
+        texts << others;
+    return texts;
+}
 
 } // namespace
 
@@ -67,7 +79,9 @@ void StoryWindow::buildControls(QWidget &client)
     // The gaps are drawn in their kind's colours, which the colour table holds.
     shared.SetColours();
 
-    const LessonModel::StoryLayout &layout = *story().layout;
+    const StoryPlan plan = story().layout ? givenPlan() : flowedPlan(client);
+    growBy(client, plan.growth);
+    const LessonModel::StoryLayout &layout = plan.layout;
     const auto rect = [](const LessonModel::Rect &r) { return QRect(r.left, r.top, r.width, r.height); };
     Controls::label(client, QStringLiteral("Label2"), storyExercise().heading,
                     rect(layout.headingPlace), DesignFont(QStringLiteral("Arial"), 12, true), storyDesign.headingBack,
@@ -77,8 +91,8 @@ void StoryWindow::buildControls(QWidget &client)
     const QFont gapFont = DesignFont(layout.gapFont, 12, true);
     for (int n = 0; n < gapCount(); ++n) {
         const LessonModel::StoryGap &item = story().gaps[std::size_t(n)];
-        const QRect place{item.place->left, layout.rowTops.at(std::size_t(item.place->row)), item.place->width,
-                          layout.boxHeight};
+        const LessonModel::Place &where = plan.gaps[std::size_t(n)];
+        const QRect place{where.left, layout.rowTops.at(std::size_t(where.row)), where.width, layout.boxHeight};
         AnswerBox *box = makeAnswerBox(client, QStringLiteral("Text1_%1").arg(n), place);
         box->setFont(gapFont);
         box->setAlignment(Qt::AlignCenter);
@@ -92,27 +106,9 @@ void StoryWindow::buildControls(QWidget &client)
         ui->Text1.push_back(box);
     }
 
-    for (const LessonModel::StoryPiece &item : story().pieces) {
-        if (ui->Text2.size() <= std::size_t(item.index))
-            ui->Text2.resize(std::size_t(item.index) + 1, nullptr);
-        auto *box = new QLineEdit(&client);
-        const int top = layout.rowTops.at(std::size_t(item.place->row)) + layout.pieceDrop;
-        Controls::place(*box, QStringLiteral("Text2_%1").arg(item.index),
-                        {item.place->left, top, item.place->width, layout.boxHeight});
-        box->setFont(DesignFont(item.font.isEmpty() ? layout.pieceFont : item.font, item.points, true));
-        box->setAlignment(item.alignLeft ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
-        box->setText(item.text);
-        box->setAccessibleName(QStringLiteral("Story text"));
-        Colour::setBackColor(box, storyDesign.pieceBack);
-        Colour::setForeColor(box, Colour::Black);
-        if (storyDesign.piecesLocked) {
-            // Plain running text on the window: nothing to type into, nothing to tab to.
-            box->setReadOnly(true);
-            box->setFrame(false);
-            box->setFocusPolicy(Qt::NoFocus);
-        }
-        ui->Text2[std::size_t(item.index)] = box;
-    }
+    std::map<int, int> linesBuilt; // per piece
+    for (const StoryFlow::Line &line : plan.pieces)
+        buildPiece(client, line, layout, linesBuilt[line.piece]++);
 
     ui->personField = new QComboBox(&client);
     Controls::place(*ui->personField, storyDesign.personFieldName, rect(layout.personPlace));
@@ -132,6 +128,100 @@ void StoryWindow::buildControls(QWidget &client)
 
     // Next is the window's default button: Enter in a gap judges it.
     setDefaultButton(frame->Next);
+}
+
+StoryWindow::StoryPlan StoryWindow::givenPlan() const
+{
+    StoryPlan plan{*story().layout, {}, {}, 0};
+    for (const LessonModel::StoryGap &item : story().gaps)
+        plan.gaps.push_back(*item.place);
+    for (std::size_t i = 0; i < story().pieces.size(); ++i)
+        plan.pieces.push_back({int(i), story().pieces[i].text, *story().pieces[i].place});
+    return plan;
+}
+
+// The story as running text in the window's flow area, gaps and pieces in the
+// order the story tells them, measured in the fonts they are shown in.
+StoryWindow::StoryPlan StoryWindow::flowedPlan(const QWidget &client) const
+{
+    StoryPlan plan;
+    plan.layout.boxHeight = storyDesign.flowArea.boxHeight;
+    plan.layout.gapFont = plan.layout.pieceFont = storyDesign.flowFont;
+    plan.layout.headingPlace = storyDesign.flowHeadingPlace;
+    plan.layout.personPlace = storyDesign.flowPersonPlace;
+    StoryFlow flow(storyDesign.flowArea, [&client](const QString &text, const QFont &font) {
+        return QFontMetrics(font, &client).horizontalAdvance(text) * Twips::PerPixel;
+    });
+    const QFont gapFont = DesignFont(plan.layout.gapFont, 12, true);
+    const std::vector<LessonModel::StoryPiece> &pieces = story().pieces;
+    std::size_t next = 0;
+    for (int n = 0; n <= gapCount(); ++n) {
+        for (; next < pieces.size() && pieces[next].gapsBefore <= n; ++next)
+            flow.addPiece(int(next), pieces[next].text, pieces[next].textAtStart.values(),
+                          pieceFont(pieces[next], plan.layout));
+        if (n == gapCount())
+            break;
+        flow.addGap(textsOf(story().gaps[std::size_t(n)]), gapFont);
+    }
+    StoryFlow::Result flowed = flow.result();
+    plan.layout.rowTops = std::move(flowed.rowTops);
+    plan.gaps = std::move(flowed.gaps);
+    plan.pieces = std::move(flowed.pieces);
+    plan.growth = flowed.growth;
+    return plan;
+}
+
+QFont StoryWindow::pieceFont(const LessonModel::StoryPiece &item, const LessonModel::StoryLayout &layout) const
+{
+    return DesignFont(item.font.isEmpty() ? layout.pieceFont : item.font, item.points, true);
+}
+
+// One control of a piece. A piece wrapped over rows has one in each: Text2_5 holds its
+// first line and stands for the piece, Text2_5_1 and on hold the lines after it.
+void StoryWindow::buildPiece(QWidget &client, const StoryFlow::Line &line, const LessonModel::StoryLayout &layout,
+                             int lineNo)
+{
+    const LessonModel::StoryPiece &item = story().pieces[std::size_t(line.piece)];
+    auto *box = new QLineEdit(&client);
+    const int top = layout.rowTops.at(std::size_t(line.place.row)) + layout.pieceDrop;
+    const QString name = lineNo == 0 ? QStringLiteral("Text2_%1").arg(item.index)
+                                     : QStringLiteral("Text2_%1_%2").arg(item.index).arg(lineNo);
+    Controls::place(*box, name, {line.place.left, top, line.place.width, layout.boxHeight});
+    box->setFont(pieceFont(item, layout));
+    box->setAlignment(item.alignLeft ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+    box->setText(line.text);
+    box->setAccessibleName(QStringLiteral("Story text"));
+    Colour::setBackColor(box, storyDesign.pieceBack);
+    Colour::setForeColor(box, Colour::Black);
+    if (storyDesign.piecesLocked) {
+        // Plain running text on the window: nothing to type into, nothing to tab to.
+        box->setReadOnly(true);
+        box->setFrame(false);
+        box->setFocusPolicy(Qt::NoFocus);
+    } else if (lineNo > 0) {
+        // Tab goes to a piece once, at its first line, after all the gaps.
+        box->setFocusPolicy(Qt::ClickFocus);
+    }
+    if (lineNo == 0) {
+        if (ui->Text2.size() <= std::size_t(item.index))
+            ui->Text2.resize(std::size_t(item.index) + 1, nullptr);
+        ui->Text2[std::size_t(item.index)] = box;
+    }
+}
+
+// A story longer than the window's rows makes the window taller; what stands below
+// the story (Next, Char, the key help) moves down with its bottom.
+void StoryWindow::growBy(QWidget &client, int twips)
+{
+    grownBy = twips;
+    if (twips <= 0)
+        return;
+    const int storyBottom = Twips::toPixels(storyDesign.flowArea.bottom);
+    for (QWidget *control : client.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (control->y() >= storyBottom)
+            control->move(control->x(), control->y() + Twips::toPixels(twips));
+    }
+    client.setFixedSize(client.width(), client.height() + Twips::toPixels(twips));
 }
 
 // As a reader goes, but the fixed pieces of the story come after all the gaps,

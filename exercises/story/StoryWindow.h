@@ -36,6 +36,8 @@ protected:
     QLineEdit *piece(int index) const;
     int gapCount() const { return int(story().gaps.size()); }
     bool isSolved(int n) const;
+    // How many twips taller than designed the window was built to hold a long story.
+    int storyGrowth() const { return grownBy; }
 
     // Window values; every opening starts from these defaults.
     int PersonNo = 0; // index into the story's persons
@@ -48,6 +50,19 @@ protected:
 
 private:
     void buildControls(QWidget &client) final;
+    // Where the story's controls go: as the lesson places them, or flowed as running text.
+    struct StoryPlan
+    {
+        LessonModel::StoryLayout layout;
+        std::vector<LessonModel::Place> gaps;
+        std::vector<StoryFlow::Line> pieces;
+        int growth = 0;
+    };
+    StoryPlan givenPlan() const;
+    StoryPlan flowedPlan(const QWidget &client) const;
+    QFont pieceFont(const LessonModel::StoryPiece &item, const LessonModel::StoryLayout &layout) const;
+    void buildPiece(QWidget &client, const StoryFlow::Line &line, const LessonModel::StoryLayout &layout, int lineNo);
+    void growBy(QWidget &client, int twips);
     void load() override;
     void startClicked() final;
     void nextClicked() final;
@@ -78,6 +93,7 @@ private:
     QString kindOf(Bgr colour, bool locked) const;
 
     StoryDesign storyDesign;
+    int grownBy = 0;
     // The story's controls, from build to unload.
     struct Widgets
     {

@@ -1,0 +1,56 @@
+#include "StoryMarkup.h"
+
+#include <optional>
+
+namespace StoryMarkup {
+
+namespace {
+
+// The words since the last gap become a piece. The program lays the story out,
+// so line breaks and runs of blanks are one blank, and the blanks at either end
+// only part the piece from its gaps.
+void endPiece(Story &story, QString &text)
+{
+    const QString words = text.simplified();
+    text.clear();
+    if (words.isEmpty())
+        return;
+    LessonModel::StoryPiece piece;
+    piece.index = int(story.pieces.size());
+    piece.text = words;
+    piece.gapsBefore = int(story.gaps.size());
+    story.pieces.push_back(std::move(piece));
+}
+
+} // namespace
+
+Story parse(const QString &text)
+{
+    Story story;
+    QString between;
+    QString offer;
+    std::optional<qsizetype> open; // the [ of the gap being read
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'[' && open) {
+            story.problems.push_back({i, QStringLiteral("a [ inside a gap: close the gap with ] first")});
+        } else if (c == u'[') {
+            endPiece(story, between);
+            open = i;
+            offer.clear();
+        } else if (c == u']' && !open) {
+            story.problems.push_back({i, QStringLiteral("a ] that closes no gap")});
+        } else if (c == u']') {
+            story.gaps.push_back({offer.simplified(), *open});
+            open.reset();
+        } else {
+            (open ? offer : between) += c;
+        }
+    }
+    if (open)
+        story.problems.push_back({*open, QStringLiteral("a [ that no ] closes")});
+    endPiece(story, between);
+    return story;
+}
+
+} // namespace StoryMarkup
