@@ -60,8 +60,10 @@ int main(int argc, char *argv[])
         if (exercises != 8)
             return 1;
     }
-    std::printf("lesson 7 read and checked with its 10 pictures: first %.2f ms, median %.2f ms (goal: under 5 ms)\n",
-                reads.front(), median(reads));
+    // The quickest round too: on a shared machine it is the least disturbed.
+    std::printf("lesson 7 read and checked with its 10 pictures: first %.2f ms, median %.2f ms, quickest %.2f ms "
+                "(goal: under 5 ms)\n",
+                reads.front(), median(reads), *std::min_element(reads.begin(), reads.end()));
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("generated.yaml"));

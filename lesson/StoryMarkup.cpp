@@ -1,7 +1,5 @@
 #include "StoryMarkup.h"
 
-#include <optional>
-
 namespace StoryMarkup {
 
 namespace {
@@ -29,26 +27,26 @@ Story parse(const QString &text)
     Story story;
     QString between;
     QString offer;
-    std::optional<qsizetype> open; // the [ of the gap being read
+    qsizetype open = -1; // the [ of the gap being read; -1 between gaps
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        if (c == u'[' && open) {
+        if (c == u'[' && open >= 0) {
             story.problems.push_back({i, QStringLiteral("a [ inside a gap: close the gap with ] first")});
         } else if (c == u'[') {
             endPiece(story, between);
             open = i;
             offer.clear();
-        } else if (c == u']' && !open) {
+        } else if (c == u']' && open < 0) {
             story.problems.push_back({i, QStringLiteral("a ] that closes no gap")});
         } else if (c == u']') {
-            story.gaps.push_back({offer.simplified(), *open});
-            open.reset();
+            story.gaps.push_back({offer.simplified(), open});
+            open = -1;
         } else {
-            (open ? offer : between) += c;
+            (open >= 0 ? offer : between) += c;
         }
     }
-    if (open)
-        story.problems.push_back({*open, QStringLiteral("a [ that no ] closes")});
+    if (open >= 0)
+        story.problems.push_back({open, QStringLiteral("a [ that no ] closes")});
     endPiece(story, between);
     return story;
 }
