@@ -50,9 +50,13 @@ const int FirstRowTop = 1200;
 const int ColumnStep = 5625;
 const int ClientWidth = 5985;
 
-QString menuName(const char *designed, const QString &numbered, int place)
+// The names of the button and the description in a row of the menu.
+std::pair<QString, QString> rowNames(int place)
 {
-    return place < int(designedRows.size()) ? QString::fromLatin1(designed) : numbered.arg(place + 1);
+    if (place < int(designedRows.size()))
+        return {QString::fromLatin1(designedRows[std::size_t(place)].button),
+                QString::fromLatin1(designedRows[std::size_t(place)].label)};
+    return {QStringLiteral("MenuButton%1").arg(place + 1), QStringLiteral("MenuLabel%1").arg(place + 1)};
 }
 
 // Names the keys the answer boxes really translate.
@@ -121,25 +125,25 @@ void alap::build(FormWidget &window)
     const qreal ratio = client->devicePixelRatioF();
     const QIcon ownPicture = Pictures::icon(QStringLiteral(":/resources/exercise-button.svg"), {24}, ratio);
     for (int place = 0; place < count; ++place) {
-        const MenuRow &row = designedRows[std::size_t(std::min(place, RowsPerColumn - 1))];
+        const auto [buttonName, labelName] = rowNames(place);
         const Exercise exercise{place};
         // The lesson's own wording, odd hyphens and blanks included.
         const LessonModel::Exercise &lesson = exercises[std::size_t(place)];
         const int left = (place / RowsPerColumn) * ColumnStep;
         const int top = FirstRowTop + RowStep * (place % RowsPerColumn);
-        QPushButton *button = Controls::button(*client, menuName(row.button, QStringLiteral("MenuButton%1"), place),
-                                               lesson.caption, {left + 360, top, 1215, 510}, buttonFont);
+        QPushButton *button =
+            Controls::button(*client, buttonName, lesson.caption, {left + 360, top, 1215, 510}, buttonFont);
         button->setIcon(lesson.menuPicture.isEmpty() ? ownPicture : QIcon(Pictures::pixmap(lesson.menuPicture, {24, 24}, ratio)));
         button->setIconSize({24, 24});
         Colour::setBackColor(button, 0xE0E0E0);
         QObject::connect(button, &QPushButton::clicked, &window, [this, exercise] { program.openFromMainMenu(exercise); });
-        Controls::label(*client, menuName(row.label, QStringLiteral("MenuLabel%1"), place), lesson.description,
+        Controls::label(*client, labelName, lesson.description,
                         {left + 1680, top + 120, 4200, lesson.menuLabelHeight}, labelFont, 0xC0C0C0, Colour::Black);
     }
 
     ui->Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&End"),
                                     {2280 + extraWidth / 2, endTop, 1215, 495},
-                                DesignFont(QStringLiteral("MS Sans Serif"), 12, true));
+                                    DesignFont(QStringLiteral("MS Sans Serif"), 12, true));
     QObject::connect(ui->Command1, &QPushButton::clicked, &window, [this] { program.end(); });
     window.setFixedSize(window.sizeHint());
 }
