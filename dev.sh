@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libyaml-cpp-dev libgl-dev
+BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libyaml-cpp-dev libexpat1-dev libgl-dev
     fonts-liberation2)
 
 ensure_packages() {

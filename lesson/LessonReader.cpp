@@ -7,9 +7,11 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QStringDecoder>
-#include <QXmlStreamReader>
 
 #include <string>
+#include <string_view>
+
+#include <expat.h>
 
 using namespace LessonModel;
 
@@ -46,20 +48,29 @@ int firstLineNotUtf8(const QByteArray &bytes)
     return 0;
 }
 
-// Well-formed XML whose root is an <svg> element: checked in one pass, without
-// building the picture, so that reading a lesson stays quick.
+// Well-formed XML whose root is an <svg> element: checked in one pass with expat,
+// without building the picture, so that reading a lesson stays quick.
 bool isSvg(const QByteArray &bytes)
 {
-    QXmlStreamReader xml(bytes);
-    bool root = false;
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && !root) {
-            if (xml.name() != u"svg")
-                return false;
-            root = true;
-        }
-    }
-    return root && !xml.hasError();
+    struct Root
+    {
+        bool seen = false;
+        bool svg = false;
+    } root;
+    // Names come as "namespace|local" when the element has a namespace.
+    XML_Parser parser = XML_ParserCreateNS(nullptr, '|');
+    XML_SetUserData(parser, &root);
+    XML_SetStartElementHandler(parser, [](void *data, const XML_Char *name, const XML_Char **) {
+        auto *found = static_cast<Root *>(data);
+        if (found->seen)
+            return;
+        found->seen = true;
+        const std::string_view element(name);
+        found->svg = element == "svg" || element.ends_with("|svg");
+    });
+    const bool wellFormed = XML_Parse(parser, bytes.constData(), int(bytes.size()), XML_TRUE) == XML_STATUS_OK;
+    XML_ParserFree(parser);
+    return wellFormed && root.svg;
 }
 
 // Where bracket `at` of a text scalar stands in the file. The n-th bracket of the
