@@ -51,7 +51,7 @@ void PrepareApplication()
 Program::Program(Feedback &feedback, RandomSource &random, ProgressStore *recordStore)
     : quit([] { QCoreApplication::quit(); }),
       ownStore(recordStore ? nullptr : std::make_unique<ProgressStore>(QStringLiteral(":memory:"))),
-      store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store, lessonSource},
+      store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store, lessonSource, voice},
       suffixDrill(std::make_unique<b07d1>(services, *this)),
       sentences(std::make_unique<b07d4>(services, *this)), personStory(std::make_unique<b07d6>(services, *this)),
       pictureStory(std::make_unique<b07d3>(services, *this)), backgroundWindow(std::make_unique<hatter>()),
@@ -169,6 +169,12 @@ void Program::showMainMenu(bool focusEndButton)
     QTimer::singleShot(0, &timerContext, [this] {
         store.prepare();
         settleStartLesson();
+        // The speech service may take seconds to start: it starts on its own thread,
+        // and the program speaks once it is ready.
+        if (makeSpeaker) {
+            voice.use(makeSpeaker());
+            makeSpeaker = nullptr;
+        }
     });
 }
 

@@ -6,6 +6,7 @@
 #include "exercises/frame/ExerciseOpener.h"
 #include "lesson/LessonHistory.h"
 #include "lesson/LessonSource.h"
+#include "speech/Speech.h"
 
 #include <QObject>
 
@@ -59,6 +60,9 @@ public:
     // says over the main menu why it cannot; the lesson played stays then.
     void openLesson(const QString &file);
     LessonHistory &lessonHistory() { return history; }
+    Speech &speech() { return voice; }
+    // Makes the speaker once the main menu is on screen (none: the program stays silent).
+    std::function<std::unique_ptr<Speaker>()> makeSpeaker;
 
     Module1 &shared() { return values; }
     sobre &about() { return *aboutWindow; }
@@ -88,6 +92,7 @@ private:
     std::unique_ptr<ProgressStore> ownStore;
     ProgressStore &store;
     LessonSource lessonSource;
+    Speech voice;
     LessonHistory history;
     QString startFile;
     bool startFromCommandLine = false;

@@ -199,11 +199,12 @@ void b07d1::beginRun(std::optional<Exercise> exercise, std::vector<int> rows, Pr
     frame->Start->setEnabled(false);
 }
 
-void b07d1::Randi()
+void b07d1::Randi(QString spokenFirst)
 {
     const std::optional<Exercise> exercise = selected();
     const std::optional<int> row = exercise ? run.drawNext(random) : std::nullopt;
     if (!row) {
+        speak(spokenFirst);
         accomplished();
         return;
     }
@@ -211,6 +212,8 @@ void b07d1::Randi()
     ui->Text1->setText(QLatin1Char(' ') + item.cue);
     ui->Label8->setText(QStringLiteral("  ") + item.cue);
     Expected = item.answer;
+    // One utterance, so that the word drawn does not cut off the answer just given.
+    speak(spokenFirst.isEmpty() ? item.cue : spokenFirst + QStringLiteral(". ") + item.cue);
 }
 
 void b07d1::accomplished()
@@ -263,12 +266,13 @@ void b07d1::RightAnswer()
     ui->Text1->clear();
     ui->Label8->clear();
     ui->Text1->setFocus();
-    Randi();
+    Randi(Expected);
 }
 
 void b07d1::solutionClicked()
 {
     run.markSolutionShown();
+    speak(Expected);
     showMessage(shared.MsgSolution + QLatin1Char(' ') + Expected, Feedback::Exclamation);
 }
 

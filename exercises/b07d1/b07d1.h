@@ -42,7 +42,8 @@ private:
     // Enables the go-to buttons of all four drills.
     void fals();
     // Draws the next unanswered item of the run, or ends the run.
-    void Randi();
+    // Draws the next word and says it, after `spokenFirst` (the answer just judged right).
+    void Randi(QString spokenFirst = {}); // a copy: drawing replaces Expected
     void WrongAnswer();
     void RightAnswer();
     void Command9_Click();

@@ -346,8 +346,9 @@ void b07d4::WrongAnswer()
 void b07d4::RightAnswer()
 {
     ui->Text4->moveCursor(QTextCursor::End);
-    ui->Text4->insertPlainText(SentenceTable::finished(table.row(CurrentItem), keys[std::size_t(CurrentItem)]) +
-                               shared.NewLine);
+    const QString sentence = SentenceTable::finished(table.row(CurrentItem), keys[std::size_t(CurrentItem)]);
+    ui->Text4->insertPlainText(sentence + shared.NewLine);
+    speak(sentence);
     run.answeredRight();
     ui->Text1->clear();
     ui->Text2->clear();
@@ -359,6 +360,7 @@ void b07d4::RightAnswer()
 void b07d4::solutionClicked()
 {
     run.markSolutionShown();
+    speak(SentenceTable::finished(table.row(CurrentItem), keys[std::size_t(CurrentItem)]));
     showMessage(shared.MsgSolution + QLatin1Char(' ') + keys[std::size_t(CurrentItem)],
                 Feedback::Information);
     ui->Text1->setFocus();

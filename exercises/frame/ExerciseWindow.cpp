@@ -1,6 +1,8 @@
 #include "ExerciseWindow.h"
 
 #include "lesson/LessonSource.h"
+#include "speech/Speech.h"
+#include "speech/SpokenText.h"
 
 #include "AnswerBox.h"
 #include "ExerciseOpener.h"
@@ -43,7 +45,7 @@ QFont buttonFont() { return DesignFont(QStringLiteral("MS Sans Serif"), 9.75, tr
 
 ExerciseWindow::ExerciseWindow(FrameDesign design, Services services, ExerciseOpener &opener)
     : Form(design.formName), shared(services.shared), feedback(services.feedback), random(services.random),
-      record(services.record), lessons(services.lesson), frameDesign(std::move(design)), opener(opener)
+      record(services.record), lessons(services.lesson), speech(services.speech), frameDesign(std::move(design)), opener(opener)
 {
 }
 
@@ -102,6 +104,16 @@ void ExerciseWindow::buildMenus(FormWidget &window)
     clear->setCheckable(true);
     clear->setChecked(Colour::clearColours());
     QObject::connect(clear, &QAction::toggled, &window, [](bool on) { SetClearColours(on); });
+    // Disabled items say in their tool tip what is missing.
+    options->setToolTipsVisible(true);
+    frame->mnuSpeak = options->addAction(QStringLiteral("&Speak"));
+    frame->mnuSpeak->setObjectName(QStringLiteral("mnuSpeak"));
+    frame->mnuSpeak->setCheckable(true);
+    QObject::connect(frame->mnuSpeak, &QAction::triggered, &window, [this](bool on) { speech.setSpeakOn(on); });
+    frame->mnuSpeakSlowly = options->addAction(QStringLiteral("Speak &slowly"));
+    frame->mnuSpeakSlowly->setObjectName(QStringLiteral("mnuSpeakSlowly"));
+    frame->mnuSpeakSlowly->setCheckable(true);
+    QObject::connect(frame->mnuSpeakSlowly, &QAction::triggered, &window, [this](bool on) { speech.setSlowly(on); });
 
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -126,6 +138,12 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
     frame->CloseButton =
         Controls::button(client, QStringLiteral("Command3"), QStringLiteral("Clos&e"), {2 * step, 0, width, 495}, font);
     frame->Next = Controls::button(client, QStringLiteral("Command2"), QStringLiteral("&Next"), frameDesign.next, font);
+    // Listen ends the row of Start, Solution and Close, clear of the go-to heading.
+    frame->Listen = Controls::button(client, QStringLiteral("Listen"), QStringLiteral("&Listen"), {3 * step, 0, width, 495}, font);
+    frame->Listen->setAccessibleDescription(QStringLiteral("Says the last word or sentence again"));
+    QObject::connect(frame->Listen, &QPushButton::clicked, &client, [this] { speech.listen(); });
+    QObject::connect(&speech, &Speech::changed, &client, [this] { showSpeechState(); });
+    showSpeechState();
     frame->Solution->setEnabled(false);
     frame->Next->setEnabled(false);
     QObject::connect(frame->Start, &QPushButton::clicked, &client, [this] { startClicked(); });
@@ -171,6 +189,7 @@ void ExerciseWindow::Form_Load()
 
 void ExerciseWindow::releaseControls()
 {
+    speech.stop();
     recordRunEnd(ProgressRecord::Outcome::Left);
     releaseOwnControls();
     frame.reset();
@@ -280,6 +299,28 @@ void ExerciseWindow::recordAnswer(Exercise exercise, const QString &item, const 
                                   const QString &given, bool right, bool solutionShown, bool retry)
 {
     record.answerJudged({lessonExercise(exercise).id, item, expected, given, right, solutionShown, retry});
+}
+
+void ExerciseWindow::speak(const QString &shown)
+{
+    speech.say(SpokenText::clean(shown));
+}
+
+void ExerciseWindow::showSpeechState()
+{
+    // The window's widgets outlive its unload until the event loop deletes them.
+    if (!frame)
+        return;
+    const bool can = speech.canSpeak();
+    const QString why = can ? QString() : speech.whyNot();
+    frame->mnuSpeak->setEnabled(can);
+    frame->mnuSpeak->setChecked(can && speech.speakOn());
+    frame->mnuSpeak->setToolTip(why);
+    frame->mnuSpeakSlowly->setEnabled(can);
+    frame->mnuSpeakSlowly->setChecked(speech.slowly());
+    frame->mnuSpeakSlowly->setToolTip(why);
+    frame->Listen->setEnabled(can && !speech.last().isEmpty());
+    frame->Listen->setToolTip(can ? QStringLiteral("Hear the last word or sentence again") : why);
 }
 
 void ExerciseWindow::warnWrong()

@@ -70,6 +70,8 @@ protected:
     void showMessage(const QString &text, Feedback::Style style);
     // Beep, then the wrong-answer warning.
     void warnWrong();
+    // Says what the learner now sees (a word, an answer, a finished sentence), as the Speak option allows.
+    void speak(const QString &shown);
 
     // The progress record: a run begins (ending one still open as left) or ends,
     // and an answer was judged. A run still open when the window unloads was left.
@@ -101,6 +103,7 @@ protected:
     RandomSource &random;
     ProgressRecord &record;
     LessonSource &lessons;
+    Speech &speech;
 
     // The frame's controls, from build to unload.
     struct FrameWidgets
@@ -112,6 +115,9 @@ protected:
         QPushButton *CharButton = nullptr;
         QLabel *KeyHelp = nullptr;
         QAction *mnuOntop = nullptr;
+        QAction *mnuSpeak = nullptr;
+        QAction *mnuSpeakSlowly = nullptr;
+        QPushButton *Listen = nullptr;
         std::vector<QPushButton *> goTo; // one for each of the lesson's exercises
         QPushButton *defaultButton = nullptr;
     };
@@ -129,6 +135,8 @@ private:
     void goToClicked(Exercise exercise);
     void closeClicked();
     void charClicked();
+    // Speak, Speak slowly and Listen as the voice and the options now stand.
+    void showSpeechState();
 
     FrameDesign frameDesign;
     ExerciseOpener &opener;

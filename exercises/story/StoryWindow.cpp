@@ -6,6 +6,8 @@
 #include "common/Module1.h"
 #include "common/Twips.h"
 #include "exercises/frame/AnswerBox.h"
+#include "speech/Speech.h"
+#include "speech/SpokenText.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -78,6 +80,13 @@ void StoryWindow::buildControls(QWidget &client)
     ui = std::make_unique<Widgets>();
     // The gaps are drawn in their kind's colours, which the colour table holds.
     shared.SetColours();
+    // Beside Next, so that a long story's growth moves it down with Next.
+    const QRect next = design().next;
+    ui->readStory = Controls::button(client, QStringLiteral("ReadStory"), QStringLiteral("Read the s&tory"),
+                                     {next.right() + 226, next.top(), 1695, next.height()},
+                                     DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true));
+    ui->readStory->setEnabled(false);
+    QObject::connect(ui->readStory, &QPushButton::clicked, ui->readStory, [this] { speech.sayAsked(spokenStory()); });
 
     const StoryPlan plan = story().layout ? givenPlan() : flowedPlan(client);
     growBy(client, plan.growth);
@@ -290,6 +299,7 @@ void StoryWindow::startClicked()
 
     // The first Start of an opening leaves the gaps as they are; Restart brings the story back.
     if (frame->Start->text() == QLatin1String("&Restart")) {
+        ui->readStory->setEnabled(false);
         for (int n = 0; n < gapCount(); ++n) {
             QLineEdit *box = gap(n);
             box->setText(story().gaps[std::size_t(n)].offer);
@@ -384,6 +394,7 @@ void StoryWindow::Oke()
     if (!kind.isEmpty())
         shared.ToggleBox(box, kind);
     ++RightCount;
+    speak(spokenStory(GapNo));
     if (RightCount == gapCount())
         accomplished();
     else
@@ -395,6 +406,7 @@ void StoryWindow::accomplished()
     recordRunEnd(ProgressRecord::Outcome::Accomplished);
     showMessage(shared.MsgDone, Feedback::Exclamation);
     frame->Start->setText(QStringLiteral("&Restart"));
+    ui->readStory->setEnabled(true);
     if (storyDesign.personFixedWhileRunning)
         ui->personField->setEnabled(true);
     if (storyDesign.dropDefaultWhenDone)
@@ -425,6 +437,52 @@ void StoryWindow::solutionClicked()
 {
     if (std::size_t(GapNo) < solutionSeen.size())
         solutionSeen[std::size_t(GapNo)] = true;
+    speak(spokenStory(GapNo));
     showMessage(shared.MsgSolution + QLatin1Char(' ') + ExpectedList.value(GapNo), Feedback::Exclamation);
     focusGap(GapNo);
+}
+
+// The story as the learner reads it, row by row, every gap holding its answer for
+// the chosen person; with `around`, only the sentence of that gap.
+QString StoryWindow::spokenStory(int around) const
+{
+    std::vector<QLineEdit *> boxes(ui->Text1.begin(), ui->Text1.end());
+    for (QLineEdit *box : window()->findChildren<QLineEdit *>()) {
+        if (box->objectName().startsWith(u"Text2_"))
+            boxes.push_back(box);
+    }
+    // Rows top to bottom, each left to right; a piece may sit a little lower than the
+    // gaps of its row, so a row is what lies within half a box of its first one.
+    const auto middle = [](const QLineEdit *box) { return box->geometry().center().y(); };
+    std::sort(boxes.begin(), boxes.end(), [&middle](const QLineEdit *a, const QLineEdit *b) { return middle(a) < middle(b); });
+    std::map<const QLineEdit *, int> rowOf;
+    int row = 0;
+    for (std::size_t i = 0, rowStart = 0; i < boxes.size(); ++i) {
+        if (middle(boxes[i]) > middle(boxes[rowStart]) + boxes[rowStart]->height() / 2) {
+            ++row;
+            rowStart = i;
+        }
+        rowOf[boxes[i]] = row;
+    }
+    std::sort(boxes.begin(), boxes.end(), [&rowOf](const QLineEdit *a, const QLineEdit *b) {
+        return std::pair(rowOf.at(a), a->x()) < std::pair(rowOf.at(b), b->x());
+    });
+    // The gap spoken about is marked with characters no lesson holds, found again after cleaning.
+    const QChar mark(0xE000);
+    QStringList parts;
+    for (const QLineEdit *box : boxes) {
+        const auto gapNo = std::find(ui->Text1.begin(), ui->Text1.end(), box) - ui->Text1.begin();
+        if (gapNo == qsizetype(ui->Text1.size())) {
+            parts << box->text();
+            continue;
+        }
+        const QString answer = story().gaps[std::size_t(gapNo)].answers.value(PersonNo);
+        parts << (gapNo == around ? mark + answer + mark : answer);
+    }
+    QString text = SpokenText::clean(parts.join(u' '));
+    const qsizetype from = text.indexOf(mark);
+    if (from < 0)
+        return text;
+    const qsizetype to = text.indexOf(mark, from + 1);
+    return SpokenText::sentenceAround(text, from, to).remove(mark);
 }

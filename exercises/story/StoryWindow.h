@@ -90,6 +90,8 @@ private:
     // Moves on to the next open gap, round from the last to the first.
     void dodo();
     void accomplished();
+    // What is spoken of the story: all of it, or the sentence around gap `around`.
+    QString spokenStory(int around = -1) const;
     QString kindOf(Bgr colour, bool locked) const;
 
     StoryDesign storyDesign;
@@ -100,6 +102,7 @@ private:
         std::vector<AnswerBox *> Text1; // the gaps
         std::vector<QLineEdit *> Text2; // the fixed pieces
         QComboBox *personField = nullptr;
+        QPushButton *readStory = nullptr; // enabled once every gap is solved
     };
     std::unique_ptr<Widgets> ui;
 };

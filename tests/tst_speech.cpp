@@ -1,0 +1,135 @@
+// What each kind of exercise window says after which learner action, through a
+// speaker that keeps what it was asked to say.
+#include "ExerciseSession.h"
+
+#include "speech/Speech.h"
+
+#include <QAction>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+// Says nothing aloud: keeps every utterance ("slowly: " before a slow one) and every stop.
+class RecordingSpeaker final : public Speaker
+{
+public:
+    RecordingSpeaker(QStringList &log, QString missing) : log(log), missing(std::move(missing)) {}
+    void start() override { ready(missing); }
+    void say(const QString &text, bool slowly) override { log << (slowly ? QStringLiteral("slowly: ") : QString()) + text; }
+    void stop() override { log << QStringLiteral("(stop)"); }
+
+private:
+    QStringList &log;
+    QString missing;
+};
+
+const QString Second = QStringLiteral(BIMBALA_TEST_LESSONS "/second/second.yaml");
+
+} // namespace
+
+class tst_Speech : public ExerciseSession
+{
+    Q_OBJECT
+
+    QStringList spoken;
+
+    // One learner action: a button, an option, or "=TEXT" typed into the focused box and judged.
+    void act(const QString &action)
+    {
+        if (action.startsWith(u'='))
+            TestSupport::retype(window()->window()->focusWidget(), action.mid(1)), nextButton()->click();
+        else if (action == u"start")
+            startButton()->click();
+        else if (action == u"solution")
+            solutionButton()->click();
+        else if (action == u"listen")
+            click(QStringLiteral("Listen"));
+        else if (action == u"read")
+            click(QStringLiteral("ReadStory"));
+        else if (action == u"close")
+            closeButton()->click();
+        else if (action == u"speak-off" || action == u"slowly")
+            window()->window()->findChild<QAction *>(action == u"slowly" ? QStringLiteral("mnuSpeakSlowly")
+                                                                           : QStringLiteral("mnuSpeak"))->trigger();
+        else
+            QFAIL(qPrintable(QStringLiteral("no action ") + action));
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init()
+    {
+        // The options a row chose are not the next row's.
+        QSettings(QStringLiteral("bimbala"), QStringLiteral("bimbala")).clear();
+        ExerciseSession::init();
+        spoken.clear();
+        // The first word drawn is the list's first, the next its second.
+        random = ScriptedRandom();
+        random.script({0.0, 0.0, 0.07});
+    }
+
+    void saidAfterEachAction_data()
+    {
+        QTest::addColumn<QString>("lesson"); // empty: lesson 7
+        QTest::addColumn<int>("place");
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QStringList>("said");
+        const auto row = [](const char *name, const QString &lesson, int place, const QStringList &actions,
+                            const QStringList &said) { QTest::newRow(name) << lesson << place << actions << said; };
+        const int drill = 0, sentences = 5, pictureStory = 4, personStory = 7;
+        row("drill: the word drawn", {}, drill, {"start"}, {"orvos"});
+        row("drill: right, then the next word", {}, drill, {"start", "=orvosnál"}, {"orvos", "orvosnál. lépcső"});
+        row("drill: wrong says nothing", {}, drill, {"start", "=orvos"}, {"orvos"});
+        row("drill: Solution", {}, drill, {"start", "solution"}, {"orvos", "orvosnál"});
+        row("drill: Listen", {}, drill, {"start", "listen"}, {"orvos", "orvos"});
+        row("drill: Speak off, Listen still", {}, drill, {"speak-off", "start", "=orvosnál", "listen"},
+            {"(stop)", "orvosnál. lépcső"});
+        row("drill: slowly", {}, drill, {"slowly", "start"}, {"slowly: orvos"});
+        row("drill: Close while speaking", {}, drill, {"start", "close"}, {"orvos", "(stop)"});
+        row("sentences: nothing before the answer", {}, sentences, {"start"}, {});
+        row("sentences: right", {}, sentences, {"start", "=Pestről"}, {"Pestről jövök."});
+        row("sentences: Solution", {}, sentences, {"start", "solution"}, {"Pestről jövök."});
+        row("person story: the gap's sentence", {}, personStory, {"start", "=van"}, {"Délután fél 5 van."});
+        row("picture story: Solution", {}, pictureStory, {"start", "solution"},
+            {"Laci reggel fél nyolckor kilép a házból."});
+        const QString story = QStringLiteral("Péter reggel felkel, aztán a konyhában reggelizik.");
+        row("story: read when solved", Second, 2, {"start", "=felkel", "=a konyhában", "read"}, {story, story, story});
+        row("story: Restart, nothing to read", Second, 2, {"start", "=felkel", "=a konyhában", "start", "read"},
+            {story, story});
+    }
+
+    void saidAfterEachAction()
+    {
+        QFETCH(QString, lesson);
+        QFETCH(int, place);
+        QFETCH(QStringList, actions);
+        QFETCH(QStringList, said);
+        if (!lesson.isEmpty())
+            program->startWith(lesson);
+        program->speech().use(std::make_unique<RecordingSpeaker>(spoken, QString()));
+        open(Exercise{place});
+        for (const QString &action : actions)
+            act(action);
+        QCOMPARE(spoken, said);
+    }
+
+    // Without a voice: the options and Listen are disabled and say why; nothing is said.
+    void noVoice()
+    {
+        const QString why = QStringLiteral("No Hungarian voice: install speech-dispatcher-espeak-ng.");
+        program->speech().use(std::make_unique<RecordingSpeaker>(spoken, why));
+        open(Exercise{0});
+        startButton()->click();
+        QVERIFY(spoken.isEmpty());
+        auto *speak = window()->window()->findChild<QAction *>(QStringLiteral("mnuSpeak"));
+        QVERIFY(!speak->isEnabled() && !speak->isChecked());
+        QCOMPARE(speak->toolTip(), why);
+        QVERIFY(!button(QStringLiteral("Listen"))->isEnabled());
+        QCOMPARE(button(QStringLiteral("Listen"))->toolTip(), why);
+    }
+};
+
+QTEST_MAIN(tst_Speech)
+#include "tst_speech.moc"
