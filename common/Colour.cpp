@@ -1,11 +1,12 @@
 #include "Colour.h"
 
+#include "Settings.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSettings>
 #include <QWidget>
 
 #include <cmath>
@@ -190,23 +191,14 @@ Bgr foreColor(const QWidget *control) { return control->property(ForeColorProper
 
 } // namespace Colour
 
-namespace {
-
-QSettings settings()
-{
-    return QSettings(QStringLiteral("bimbala"), QStringLiteral("bimbala"));
-}
-
-} // namespace
-
 void LoadClearColours()
 {
-    Colour::setClearColours(settings().value(QStringLiteral("clearColours"), false).toBool());
+    Colour::setClearColours(programSettings().value(QStringLiteral("clearColours"), false).toBool());
 }
 
 void SetClearColours(bool on)
 {
     Colour::setClearColours(on);
     Colour::repaintAll();
-    settings().setValue(QStringLiteral("clearColours"), on);
+    programSettings().setValue(QStringLiteral("clearColours"), on);
 }

@@ -1,35 +1,31 @@
 #include "LessonHistory.h"
 
+#include "common/Settings.h"
+
 #include <QFileInfo>
-#include <QSettings>
 
 namespace {
 
 const QString LastKey = QStringLiteral("lessons/last");
 const QString RecentKey = QStringLiteral("lessons/recent");
 
-QSettings settings()
-{
-    return QSettings(QStringLiteral("bimbala"), QStringLiteral("bimbala"));
-}
-
 } // namespace
 
 QString LessonHistory::last() const
 {
-    return settings().value(LastKey).toString();
+    return programSettings().value(LastKey).toString();
 }
 
 QStringList LessonHistory::recent() const
 {
-    return settings().value(RecentKey).toStringList();
+    return programSettings().value(RecentKey).toStringList();
 }
 
 void LessonHistory::chose(const QString &file)
 {
     // Kept whole, so that the lesson is found again from any working folder.
     const QString path = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
-    QSettings values = settings();
+    QSettings values = programSettings();
     values.setValue(LastKey, path);
     if (path.isEmpty())
         return;
@@ -42,7 +38,7 @@ void LessonHistory::chose(const QString &file)
 void LessonHistory::forget(const QString &file)
 {
     const QString path = QFileInfo(file).absoluteFilePath();
-    QSettings values = settings();
+    QSettings values = programSettings();
     QStringList files = recent();
     files.removeAll(path);
     values.setValue(RecentKey, files);

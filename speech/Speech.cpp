@@ -1,17 +1,13 @@
 #include "Speech.h"
 
+#include "common/Settings.h"
+
 #include <QAccessible>
-#include <QSettings>
 
 namespace {
 
 const QString SpeakKey = QStringLiteral("speech/speak");
 const QString SlowlyKey = QStringLiteral("speech/slowly");
-
-QSettings settings()
-{
-    return QSettings(QStringLiteral("bimbala"), QStringLiteral("bimbala"));
-}
 
 } // namespace
 
@@ -21,8 +17,8 @@ Speech::Speech()
     // message itself; speaking them as well would talk over it. So while one runs,
     // Speak starts off (Listen and Read the story still speak when asked), unless
     // the learner has chosen otherwise.
-    speakChosen = settings().value(SpeakKey, !QAccessible::isActive()).toBool();
-    slowChosen = settings().value(SlowlyKey, false).toBool();
+    speakChosen = programSettings().value(SpeakKey, !QAccessible::isActive()).toBool();
+    slowChosen = programSettings().value(SlowlyKey, false).toBool();
 }
 
 Speech::~Speech() = default;
@@ -76,7 +72,7 @@ QString Speech::whyNot() const
 void Speech::setSpeakOn(bool on)
 {
     speakChosen = on;
-    settings().setValue(SpeakKey, on);
+    programSettings().setValue(SpeakKey, on);
     if (!on)
         stop();
     Q_EMIT changed();
@@ -85,6 +81,6 @@ void Speech::setSpeakOn(bool on)
 void Speech::setSlowly(bool on)
 {
     slowChosen = on;
-    settings().setValue(SlowlyKey, on);
+    programSettings().setValue(SlowlyKey, on);
     Q_EMIT changed();
 }
