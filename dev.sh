@@ -38,11 +38,12 @@ run)
     ;;
 test)
     # The validators of the desktop entry and the AppStream data, CPack's dpkg-shlibdeps, strings,
-    # and the X server (with the X client library's headers) that the captions test runs on.
+    # the X server (with the X client library's headers) that the captions test runs on, and the
+    # PostgreSQL server, Qt's driver for it and openssl for the class server's test.
     ensure_packages "${BUILD_PACKAGES[@]}" appstream desktop-file-utils dpkg-dev file binutils xvfb libxcb1-dev \
-        python3-jsonschema python3-yaml
-    # Xvfb is installed now, so the captions test runs and is never skipped here.
-    export BIMBALA_REQUIRE_XVFB=1
+        python3-jsonschema python3-yaml postgresql libqt6sql6-psql openssl
+    # Xvfb and PostgreSQL are installed now, so those tests run and are never skipped here.
+    export BIMBALA_REQUIRE_XVFB=1 BIMBALA_REQUIRE_POSTGRES=1
     cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DBIMBALA_TESTS=ON -DBIMBALA_SANITIZE=ON -DBIMBALA_WERROR=ON
     cmake --build build-tests -j "$jobs"
     ctest --test-dir build-tests --output-on-failure -j "$jobs"

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# A teacher's report on a class server holding a million answers (a school year of 30 learners
+# in two classes of 15), on a throwaway cluster (tools/pg-cluster.sh): the time to start the
+# cluster, then each report as one teacher calls it, three times, with the indexes and with
+# the planner kept from them, and the plans of the reports' queries.
+# Usage: bench/class-report.sh [ANSWERS [DAYS]]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+answers=${1:-1000000}
+days=${2:-300}
+dir=$(mktemp -d)
+trap 'tools/pg-cluster.sh stop "$dir"; rm -rf "$dir"' EXIT
+
+started=$EPOCHREALTIME
+tools/pg-cluster.sh start "$dir"
+echo "cluster started in $(awk "BEGIN { printf \"%.2f\", $EPOCHREALTIME - $started }") s"
+set -a
+. "$dir/env"
+set +a
+psql -X -q -v ON_ERROR_STOP=1 -1 -f server/class-server.sql
+psql -X -q -v ON_ERROR_STOP=1 -o /dev/null << EOF
+SELECT bimbala.add_class('3a'), bimbala.add_class('3b');
+SELECT bimbala.add_teacher('teacher_a', 'pw-teacher_a', '3a');
+SELECT bimbala.add_learner(format('learner_%s', n), 'pw', CASE WHEN n <= 15 THEN '3a' ELSE '3b' END)
+FROM generate_series(1, 30) n;
+-- In the order they arrive: oldest first, every learner at it every day, a fifth of the
+-- answers wrong, one in 17 with the solution shown, one in 7 a retry.
+INSERT INTO bimbala.answers
+SELECT gen_random_uuid(), format('learner_%s', 1 + n % 30), now() - interval '$days days' + n * interval '$days days' / $answers,
+       'bimbala-lesson-7', (ARRAY['1a', '1b', '1c', '2', '3', '4', '5', '6'])[1 + n / 20 % 8], format('item %s', n % 23),
+       'expected', 'given', n % 5 <> 0, n % 17 = 0, n % 7 = 0, n / 20
+FROM generate_series(1, $answers) n;
+VACUUM ANALYZE bimbala.answers;
+EOF
+psql -X -c "SELECT relname, pg_size_pretty(pg_relation_size(oid)) AS size FROM pg_class WHERE relname LIKE 'answers%'"
+
+report() {
+    PGUSER=teacher_a PGPASSWORD=pw-teacher_a psql -X -q << EOF
+$1
+\\timing on
+SELECT count(*) AS "learners x exercises" FROM bimbala.class_shares(30);
+SELECT count(*) AS "learners x exercises" FROM bimbala.class_shares(30);
+SELECT count(*) AS "learners x exercises" FROM bimbala.class_shares(30);
+SELECT count(*) AS "items missed" FROM bimbala.most_missed(30, 10);
+SELECT count(*) AS "items missed" FROM bimbala.most_missed(30, 10);
+SELECT count(*) AS "items missed" FROM bimbala.most_missed(30, 10);
+EOF
+}
+echo "== with the indexes"
+report ""
+echo "== without them"
+report "SET enable_indexscan = off; SET enable_indexonlyscan = off; SET enable_bitmapscan = off;"
+echo "== the reports' queries, as teacher_a"
+PGUSER=teacher_a PGPASSWORD=pw-teacher_a psql -X -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF)
+    SELECT a.learner, a.lesson, a.exercise, count(*) FROM bimbala.answers a
+    WHERE a.at >= now() - interval '30 days' AND NOT a.retry GROUP BY 1, 2, 3" \
+    -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) SELECT a.lesson, a.exercise, a.item, a.expected, count(*)
+    FROM bimbala.answers a WHERE a.at >= now() - interval '30 days' AND (NOT a.right OR a.solution_shown)
+    GROUP BY 1, 2, 3, 4 ORDER BY 5 DESC LIMIT 10"

@@ -1,0 +1,131 @@
+// The class server as PostgreSQL enforces it: the school's script on a cluster of the test's own (tools/pg-cluster.sh),
+// reached over TLS checked against the CA by its owner, two teachers and learners ("pw-" and the name their password).
+#include <QDateTime>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTest>
+
+class tst_ClassServer : public QObject
+{
+    Q_OBJECT
+    QProcessEnvironment env; // libpq's variables from DIR/env, the owner as PGUSER
+    const QString annasUid = "0b5e7a52-8f1c-4c1e-9d2a-6a1f3c9e0001";
+    const QString sendAnswer = "INSERT INTO bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", "
+                               "solution_shown, retry, run) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uid) DO NOTHING RETURNING uid";
+    const QVariantList annasAnswer{annasUid, QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs), "bimbala-lesson-7", "1a",
+                                   "a ház'", "a háznál", "a háznak", false, false, false, qint64(1714979289123) << 16};
+    // "bela", or "bela" and libpq's options that win over those set before them ("bela sslmode=disable").
+    QSqlDatabase as(const QString &who)
+    {
+        if (QSqlDatabase::contains(who))
+            return QSqlDatabase::database(who);
+        const QString user = who.section(' ', 0, 0);
+        QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", who);
+        db.setHostName(env.value("PGHOST"));
+        db.setPort(env.value("PGPORT").toInt());
+        db.setDatabaseName(env.value("PGDATABASE"));
+        db.setUserName(user);
+        db.setPassword(user == env.value("PGUSER") ? env.value("PGPASSWORD") : "pw-" + user);
+        db.setConnectOptions("sslmode=verify-full;sslrootcert=" + env.value("PGSSLROOTCERT") + ";" + who.section(' ', 1));
+        db.open();
+        return db;
+    }
+    // The first column of every row the statement gives, joined by spaces; the SQLSTATE of a refused
+    // statement; the server's words (libpq's, where the server said none) when the connection fails.
+    QString run(const QString &who, const QString &statement, const QVariantList &values = {})
+    {
+        const QSqlDatabase db = as(who);
+        if (!db.isOpen())
+            return db.lastError().databaseText().section("FATAL:  ", -1).trimmed();
+        QSqlQuery query(db);
+        const bool bound = !values.isEmpty() && query.prepare(statement);
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        if (!(bound ? query.exec() : query.exec(statement)))
+            return "error " + query.lastError().nativeErrorCode();
+        QStringList rows;
+        while (query.next())
+            rows << query.value(0).toString();
+        return rows.join(' ');
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QFile file(qEnvironmentVariable("BIMBALA_CLASS_SERVER") + "/env");
+        if (!file.open(QIODevice::ReadOnly)) {
+            const char *why = "No test cluster: tools/pg-cluster.sh start did not run or PostgreSQL is not installed";
+            if (qEnvironmentVariableIsSet("BIMBALA_REQUIRE_POSTGRES"))
+                QFAIL(why);
+            QSKIP(why);
+        }
+        for (const QString &line : QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts))
+            env.insert(line.section('=', 0, 0), line.section('=', 1));
+        // As the administrator runs it, twice (it may be run again over a server in use); two classes;
+        // an answer of B's and C's, each missed; a run of A's and C's; a learner role never registered.
+        QProcess psql;
+        psql.setProcessEnvironment(env);
+        psql.start("psql", {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-1", "-f", BIMBALA_CLASS_SERVER_SQL, "-f", BIMBALA_CLASS_SERVER_SQL, "-c",
+                            "SELECT bimbala.add_class('3a'), bimbala.add_class('3b'); SELECT bimbala.add_teacher('tanar_a', 'pw-tanar_a', '3a'), "
+                            "bimbala.add_teacher('tanar_b', 'pw-tanar_b', '3b'), bimbala.add_learner('anna', 'pw-anna', '3a'), "
+                            "bimbala.add_learner('bela', 'pw-bela', '3a'), bimbala.add_learner('cili', 'pw-cili', '3b'); "
+                            "INSERT INTO bimbala.answers SELECT gen_random_uuid(), l, now(), 'l', '1a', l, 'e', 'g', false, false, false "
+                            "FROM unnest('{bela,cili}'::name[]) l; INSERT INTO bimbala.runs SELECT gen_random_uuid(), l, 1, 'l', '1a', "
+                            "'plus', '', now(), now(), 'left' FROM unnest('{anna,cili}'::name[]) l; "
+                            "CREATE ROLE dora LOGIN PASSWORD 'pw-dora' IN ROLE bimbala_learner"});
+        QVERIFY(psql.waitForFinished());
+        QCOMPARE(psql.readAllStandardError() + QByteArray::number(psql.exitCode()), "0");
+        QCOMPARE(run("anna", sendAnswer, annasAnswer), annasUid);
+    }
+    void whatEachRoleGets_data()
+    {
+        QTest::addColumn<QString>("who");
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QString>("result");
+        const QString answer = "INSERT INTO bimbala.answers VALUES (gen_random_uuid(), %1, now(), 'l', '1a', 'i', 'e', 'g', true, "
+                               "false, false)", refused = "error 42501", whose = "SELECT DISTINCT learner FROM bimbala.answers ORDER BY 1";
+        const QList<std::array<QString, 4>> rows{
+            {"B reads A's rows", "bela", "SELECT uid FROM bimbala.answers WHERE learner <> 'bela' UNION ALL SELECT uid FROM bimbala.runs", ""},
+            {"B sends an answer as A", "bela", answer.arg("'anna'"), refused},
+            {"B sends a run as A", "bela", "INSERT INTO bimbala.runs VALUES (gen_random_uuid(), 'anna', 2, 'l', '1a', 'basic', '', "
+                                           "now(), now(), 'left')", refused},
+            {"B updates", "bela", "UPDATE bimbala.answers SET given = 'x'", refused},
+            {"B deletes", "bela", "DELETE FROM bimbala.runs", refused},
+            {"B truncates", "bela", "TRUNCATE bimbala.answers", refused},
+            {"B reads the learners", "bela", "SELECT name FROM bimbala.learners", "bela"},
+            {"B reads the teachers", "bela", "SELECT name FROM bimbala.teachers", refused},
+            {"B creates a table", "bela", "CREATE TABLE bimbala.notes(t text)", refused},
+            {"B adds a learner", "bela", "SELECT bimbala.add_learner('eve', 'pw-eve', '3a')", refused},
+            {"B connects without TLS", "bela sslmode=disable", "SELECT 1",
+             "no pg_hba.conf entry for host \"127.0.0.1\", user \"bela\", database \"bimbala\", no encryption"},
+            {"B's password wrong", "bela password=pw-anna", "SELECT 1", "password authentication failed for user \"bela\""},
+            {"B sends as itself", "bela", answer.arg("DEFAULT"), ""},
+            {"unregistered learner sends", "dora", answer.arg("DEFAULT"), refused},
+            {"teacher A's answers", "tanar_a", whose, "anna bela"},
+            {"teacher B's answers", "tanar_b", whose, "cili"},
+            {"teacher A's runs", "tanar_a", "SELECT learner FROM bimbala.runs", "anna"},
+            {"teacher A's learners", "tanar_a", "SELECT name FROM bimbala.learners ORDER BY 1", "anna bela"},
+            {"teacher A's report", "tanar_a", "SELECT learner FROM bimbala.class_shares(30)", "anna bela"},
+            {"teacher A's items missed", "tanar_a", "SELECT item FROM bimbala.most_missed(30, 10)", "a ház' bela"},
+            {"teacher A's teachers", "tanar_a", "SELECT name FROM bimbala.teachers", "tanar_a"},
+            {"the owner's answers", env.value("PGUSER"), whose, "anna bela cili"},
+            {"A sends its answer again", "anna", sendAnswer, ""},
+            {"B sends an answer with A's uid", "bela", sendAnswer, ""}};
+        for (const auto &row : rows)
+            QTest::newRow(qPrintable(row[0])) << row[1] << row[2] << row[3];
+    }
+    void whatEachRoleGets()
+    {
+        QFETCH(QString, who);
+        QFETCH(QString, statement);
+        QTEST(run(who, statement, statement.contains('?') ? annasAnswer : QVariantList()), "result");
+        // Whatever was tried, A's answer is there once, and A's.
+        QCOMPARE(run(env.value("PGUSER"), "SELECT learner FROM bimbala.answers WHERE uid = ?", {annasUid}), "anna");
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ClassServer)
+#include "tst_class_server.moc"
