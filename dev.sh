@@ -4,8 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# Debian's Qt6TextToSpeech CMake package is only found with qt6-declarative-dev installed.
 BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libyaml-cpp-dev libexpat1-dev libgl-dev
-    fonts-liberation2)
+    qt6-speech-dev qt6-declarative-dev fonts-liberation2)
 
 ensure_packages() {
     local missing=()
@@ -38,9 +39,10 @@ run)
     ;;
 test)
     # The validators of the desktop entry and the AppStream data, CPack's dpkg-shlibdeps, strings,
-    # and the X server (with the X client library's headers) that the captions test runs on.
+    # the X server (with the X client library's headers) that the captions test runs on, and the
+    # speech service with its Hungarian voice and the silent PulseAudio that the speech test speaks into.
     ensure_packages "${BUILD_PACKAGES[@]}" appstream desktop-file-utils dpkg-dev file binutils xvfb libxcb1-dev \
-        python3-jsonschema python3-yaml
+        python3-jsonschema python3-yaml qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng pulseaudio
     # Xvfb is installed now, so the captions test runs and is never skipped here.
     export BIMBALA_REQUIRE_XVFB=1
     cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DBIMBALA_TESTS=ON -DBIMBALA_SANITIZE=ON -DBIMBALA_WERROR=ON
