@@ -4,8 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# Debian's Qt6TextToSpeech CMake package is only found with qt6-declarative-dev installed.
 BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libyaml-cpp-dev libexpat1-dev libgl-dev
-    fonts-liberation2)
+    qt6-speech-dev qt6-declarative-dev fonts-liberation2)
 
 ensure_packages() {
     local missing=()
@@ -39,9 +40,11 @@ run)
 test)
     # The validators of the desktop entry and the AppStream data, CPack's dpkg-shlibdeps, strings,
     # the X server (with the X client library's headers) that the captions test runs on, and the
-    # PostgreSQL server, Qt's driver for it and openssl for the class server's test.
+    # PostgreSQL server, Qt's driver for it and openssl for the class server's test, and the
+    # speech service with its Hungarian voice and the silent PulseAudio that the speech test speaks into.
     ensure_packages "${BUILD_PACKAGES[@]}" appstream desktop-file-utils dpkg-dev file binutils xvfb libxcb1-dev \
-        python3-jsonschema python3-yaml postgresql libqt6sql6-psql openssl
+        python3-jsonschema python3-yaml postgresql libqt6sql6-psql openssl \
+        qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng pulseaudio
     # Xvfb and PostgreSQL are installed now, so those tests run and are never skipped here.
     export BIMBALA_REQUIRE_XVFB=1 BIMBALA_REQUIRE_POSTGRES=1
     cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DBIMBALA_TESTS=ON -DBIMBALA_SANITIZE=ON -DBIMBALA_WERROR=ON

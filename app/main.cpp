@@ -2,6 +2,7 @@
 #include "app/Program.h"
 #include "common/Feedback.h"
 #include "common/RandomSource.h"
+#include "speech/DesktopSpeaker.h"
 
 #include <QApplication>
 
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
     ProgressStore store(ProgressStore::defaultPath());
     Program program(feedback, random, &store);
     program.startWith(line.lessonFile);
+    program.makeSpeaker = [] { return std::make_unique<DesktopSpeaker>(); };
     program.start();
     return QApplication::exec();
 }

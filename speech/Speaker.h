@@ -13,9 +13,10 @@ public:
     virtual ~Speaker() = default;
 
     // Begins looking for the engine and a Hungarian voice; `ready` is told the
-    // outcome once, on the thread that called start: empty when the speaker can
-    // speak, otherwise one sentence saying what is missing (and which Debian
-    // package gives it).
+    // outcome on the thread that called start: empty when the speaker can speak,
+    // otherwise one sentence saying what is missing (and which Debian package
+    // gives it). Should speaking fail later, `ready` is told again, with what
+    // failed, and the speaker stays silent from then on.
     virtual void start() = 0;
     // Says the text in the Hungarian voice, cutting off whatever was being said;
     // `slowly` at a slower rate for beginners. Returns at once.

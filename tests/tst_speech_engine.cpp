@@ -1,0 +1,80 @@
+// The desktop speaker against Qt TextToSpeech and a private speech-dispatcher, spawned with HOME and
+// XDG_RUNTIME_DIR in the test's folder, where it logs what it is asked and finds a silent PulseAudio.
+#include "speech/DesktopSpeaker.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextToSpeech>
+#include <QThread>
+
+#include <csignal>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+class tst_SpeechEngine : public QObject
+{
+    Q_OBJECT
+    QTemporaryDir home;
+    QProcess pulse;
+    std::optional<QString> ready;
+
+    QByteArray read(const QString &name) const
+    {
+        QFile file(home.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void start(DesktopSpeaker &speaker)
+    {
+        ready.reset();
+        speaker.ready = [this](const QString &missing) { ready = QThread::currentThread() == thread() ? missing : u"elsewhere"_s; };
+        speaker.start();
+        QTRY_VERIFY_WITH_TIMEOUT(ready, 15000);
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        if (const int pid = read(u"speech-dispatcher/pid/speech-dispatcher.pid"_s).trimmed().toInt(); pid > 0)
+            ::kill(pid, SIGTERM);
+        pulse.close();
+    }
+
+    void noEnginePlugin()
+    {
+        DesktopSpeaker speaker(u"none"_s);
+        start(speaker);
+        QVERIFY2(ready->contains(u"qt6-speech-speechd-plugin"_s), qPrintable(*ready));
+    }
+
+    // Into a private PulseAudio's null sink, in the Hungarian voice, slower when asked, to the end.
+    void speaksHungarian()
+    {
+        if (!QTextToSpeech::availableEngines().contains(u"speechd"_s) || !QFile::exists(u"/usr/bin/pulseaudio"_s)
+            || !QFile::exists(u"/usr/lib/speech-dispatcher-modules/sd_espeak-ng"_s))
+            QSKIP("This needs qt6-speech-speechd-plugin, speech-dispatcher-espeak-ng and pulseaudio.");
+        for (const char *name : {"HOME", "XDG_RUNTIME_DIR"})
+            qputenv(name, home.path().toLocal8Bit());
+        QVERIFY(QDir(home.path()).mkpath(u".config/speech-dispatcher"_s));
+        QFile conf(home.filePath(u".config/speech-dispatcher/speechd.conf"_s));
+        QVERIFY(conf.open(QIODevice::WriteOnly) && conf.write("LogLevel 5\n") > 0 && conf.flush());
+        pulse.start(u"pulseaudio"_s, {u"-n"_s, u"--daemonize=no"_s, u"--exit-idle-time=-1"_s, u"-Lmodule-null-sink"_s,
+                                      u"-Lmodule-native-protocol-unix auth-anonymous=1"_s});
+        QTRY_VERIFY(QFile::exists(home.filePath(u"pulse/native"_s)));
+        DesktopSpeaker speaker;
+        start(speaker);
+        QCOMPARE(*ready, QString());
+        speaker.say(u"Jó reggelt!"_s, false);
+        speaker.say(u"Jó napot kívánok!"_s, true); // cuts the first off, as a second click does
+        // What the server was asked: Hungarian, and the slower rate for the second sentence only.
+        const QRegularExpression asked(u"(?s)LANGUAGE hu(?:(?!RATE -).)*\\|Jó reggelt!.*RATE -\\d+.*\\|Jó napot kívánok!"_s);
+        QTRY_VERIFY(QString::fromUtf8(read(u"speech-dispatcher/log/speech-dispatcher.log"_s)).contains(asked));
+        QTest::qWait(10000); // longer than saying it takes: an utterance that never ended is told as failed
+        QCOMPARE(*ready, QString());
+    }
+};
+
+QTEST_MAIN(tst_SpeechEngine)
+#include "tst_speech_engine.moc"
