@@ -7,6 +7,8 @@ cd "$(dirname "$0")"
 # Debian's Qt6TextToSpeech CMake package is only found with qt6-declarative-dev installed.
 BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libyaml-cpp-dev libexpat1-dev libgl-dev
     qt6-speech-dev qt6-declarative-dev fonts-liberation2)
+# What the program speaks Hungarian with; it runs without them, silent.
+SPEECH_PACKAGES=(qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng)
 
 ensure_packages() {
     local missing=()
@@ -32,7 +34,7 @@ run)
         echo "Bimbala needs a graphical session to show its windows, and none was found (neither DISPLAY nor WAYLAND_DISPLAY is set)." >&2
         exit 1
     fi
-    ensure_packages "${BUILD_PACKAGES[@]}"
+    ensure_packages "${BUILD_PACKAGES[@]}" "${SPEECH_PACKAGES[@]}"
     cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
     cmake --build build -j "$jobs"
     exec ./build/bin/bimbala
@@ -44,7 +46,7 @@ test)
     # speech service with its Hungarian voice and the silent PulseAudio that the speech test speaks into.
     ensure_packages "${BUILD_PACKAGES[@]}" appstream desktop-file-utils dpkg-dev file binutils xvfb libxcb1-dev \
         python3-jsonschema python3-yaml postgresql libqt6sql6-psql openssl \
-        qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng pulseaudio
+        "${SPEECH_PACKAGES[@]}" pulseaudio
     # Xvfb and PostgreSQL are installed now, so those tests run and are never skipped here.
     export BIMBALA_REQUIRE_XVFB=1 BIMBALA_REQUIRE_POSTGRES=1
     cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=Debug -DBIMBALA_TESTS=ON -DBIMBALA_SANITIZE=ON -DBIMBALA_WERROR=ON
