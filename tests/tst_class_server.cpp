@@ -1,12 +1,20 @@
 // The class server as PostgreSQL enforces it: the school's script on a cluster of the test's own (tools/pg-cluster.sh),
 // reached over TLS checked against the CA by its owner, two teachers and learners ("pw-" and the name their password).
+#include "progress/ClassServer.h"
+
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 class tst_ClassServer : public QObject
 {
@@ -124,6 +132,53 @@ private slots:
         QTEST(run(who, statement, statement.contains('?') ? annasAnswer : QVariantList()), "result");
         // Whatever was tried, A's answer is there once, and A's.
         QCOMPARE(run(env.value("PGUSER"), "SELECT learner FROM bimbala.answers WHERE uid = ?", {annasUid}), "anna");
+    }
+
+    // The Class window's Test: one sentence for each way it can go wrong, and never a long wait.
+    void testSaysWhy_data()
+    {
+        QTest::addColumn<QString>("learner");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("caFile"); // empty: the test CA
+        QTest::addColumn<int>("port");       // 0: the cluster's; -1: a server that never answers
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a learner") << "anna" << "pw-anna" << "" << 0 << "";
+        QTest::newRow("wrong password") << "anna" << "pw-bela" << "" << 0 << "The password is not right for anna";
+        QTest::newRow("unreachable") << "anna" << "pw-anna" << "" << 1 << "The class server 127.0.0.1:1 cannot be reached";
+        QTest::newRow("certificate not trusted") << "anna" << "pw-anna" << "/etc/ssl/certs/ca-certificates.crt" << 0
+                                                 << "is not trusted";
+        QTest::newRow("not a learner") << "dora" << "pw-dora" << "" << 0 << "dora is not a learner of a class";
+        QTest::newRow("never answers") << "anna" << "pw-anna" << "" << -1 << "cannot be reached";
+    }
+    void testSaysWhy()
+    {
+        QFETCH(QString, learner);
+        QFETCH(QString, password);
+        QFETCH(QString, caFile);
+        QFETCH(int, port);
+        QFETCH(QString, said);
+        // Listening without ever accepting: the connection is made, and nothing is said on it.
+        const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QVERIFY(::bind(silent, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(silent, 4) == 0 &&
+                ::getsockname(silent, reinterpret_cast<sockaddr *>(&address), &length) == 0);
+        ClassServer server;
+        server.server = env.value("PGHOST");
+        server.port = port == 0 ? env.value("PGPORT").toInt() : port < 0 ? ntohs(address.sin_port) : port;
+        server.database = env.value("PGDATABASE");
+        server.learner = learner;
+        server.password = password;
+        server.caFile = caFile.isEmpty() ? env.value("PGSSLROOTCERT") : caFile;
+        server.timeoutSeconds = 2;
+        QElapsedTimer took;
+        took.start();
+        const QString answer = server.test();
+        ::close(silent);
+        QVERIFY2(said.isEmpty() ? answer.isEmpty() : answer.startsWith(said) || answer.contains(said), qPrintable(answer));
+        QVERIFY(took.elapsed() < 4000);
     }
 };
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// A learner's class server, as the Class window and the administrator's settings
+// give it, and the connection to it. Every connection is encrypted and the
+// server's certificate checked against the school's CA, unless the
+// administrator allows an unencrypted one; nothing waits on it for long.
+struct ClassServer
+{
+    QString server;
+    int port = 5432;
+    QString database;
+    QString learner;
+    QString password;
+    QString caFile;
+    bool allowUnencrypted = false;
+    // How long connecting, and then each statement, may take.
+    int timeoutSeconds = 5;
+
+    // The [class] group of the settings: the administrator's /etc/xdg/bimbala/bimbala.conf
+    // beneath the learner's own. The password is never among them.
+    static ClassServer fromSettings();
+
+    // Opens a connection of this name (one per thread). Empty when it is open,
+    // otherwise one sentence saying why not.
+    QString open(const QString &connectionName) const;
+    // Connects as the learner and checks the server: empty when all is well,
+    // otherwise one sentence (wrong password, unreachable, certificate not trusted,
+    // not a learner of this class, server too old).
+    QString test() const;
+};
