@@ -79,6 +79,13 @@ const QList<QStringList> Steps{
         QStringLiteral("INSERT INTO run_totals SELECT '%1', * FROM run_totals_2").arg(QLatin1String(ProgressSchema::FirstLesson)),
         QStringLiteral("DROP TABLE run_totals_2"),
     },
+    // 3 → 4: how far the class server has the record. Answers are sent in the order
+    // they were written (their id only grows), so one mark says which are there;
+    // a run is sent once it has ended, and marked.
+    {
+        QStringLiteral("CREATE TABLE class_marks(name TEXT PRIMARY KEY, value INTEGER NOT NULL)"),
+        QStringLiteral("ALTER TABLE runs ADD COLUMN on_server INTEGER NOT NULL DEFAULT 0"),
+    },
 };
 
 } // namespace

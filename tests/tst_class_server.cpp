@@ -1,6 +1,12 @@
 // The class server as PostgreSQL enforces it: the school's script on a cluster of the test's own (tools/pg-cluster.sh),
 // reached over TLS checked against the CA by its owner, two teachers and learners ("pw-" and the name their password).
 #include "progress/ClassServer.h"
+#include "progress/ClassSync.h"
+#include "progress/ProgressStore.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QUuid>
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -132,6 +138,52 @@ private slots:
         QTEST(run(who, statement, statement.contains('?') ? annasAnswer : QVariantList()), "result");
         // Whatever was tried, A's answer is there once, and A's.
         QCOMPARE(run(env.value("PGUSER"), "SELECT learner FROM bimbala.answers WHERE uid = ?", {annasUid}), "anna");
+    }
+
+    // A record's answers and ended runs reach the server once each: sent, sent again from scratch, and
+    // after the server could not be reached.
+    void syncSendsEachOnce()
+    {
+        QVERIFY(!run(env.value("PGUSER"), "SELECT bimbala.add_learner('emil', 'pw-emil', '3a')").startsWith("error"));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("progress.sqlite");
+        {
+            ProgressStore store(path);
+            store.prepare();
+            store.runEnded(store.runStarted("1a", ProgressRecord::Variant::Basic, {}), ProgressRecord::Outcome::Left);
+        }
+        QSqlDatabase record = QSqlDatabase::addDatabase("QSQLITE", "record");
+        record.setDatabaseName(path);
+        QVERIFY(record.open() && record.transaction());
+        QSqlQuery add(record);
+        add.prepare("INSERT INTO answers(lesson, uid, at, exercise, item, expected, given, right, solution_shown, retry) "
+                    "VALUES ('l', ?, '2026-12-07T10:00:00.000Z', '1a', ?, 'e', 'g', 0, 0, 0)");
+        for (int i = 0; i < 10000; ++i) {
+            add.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
+            add.addBindValue(QString::number(i));
+            QVERIFY(add.exec());
+        }
+        QVERIFY(record.commit());
+        const auto sync = [&](int port, bool resent) -> ClassSync::Status {
+            if (resent)
+                QSqlQuery(record).exec("DELETE FROM class_marks"), QSqlQuery(record).exec("UPDATE runs SET on_server = 0");
+            ClassServer server{env.value("PGHOST"), port, env.value("PGDATABASE"), "emil", "pw-emil", env.value("PGSSLROOTCERT")};
+            ClassSync sending(path, server);
+            QSignalSpy told(&sending, &ClassSync::statusChanged);
+            sending.start();
+            if (!told.wait(60000))
+                return {-1, "no round ended", {}};
+            return told.last().first().value<ClassSync::Status>();
+        };
+        const QString onServer = "SELECT (SELECT count(*) FROM bimbala.answers WHERE learner = 'emil') || ' ' || "
+                                 "(SELECT count(*) FROM bimbala.runs WHERE learner = 'emil')";
+        QCOMPARE(sync(1, false).waiting, 10001); // unreachable: everything waits
+        QCOMPARE(sync(1, false).problem.left(28), "The class server 127.0.0.1:1");
+        QCOMPARE(sync(env.value("PGPORT").toInt(), false).waiting, 0);
+        QCOMPARE(run(env.value("PGUSER"), onServer), "10000 1");
+        // As if killed before marking what the server took: all of it again, counted once.
+        QCOMPARE(sync(env.value("PGPORT").toInt(), true).waiting, 0);
+        QCOMPARE(run(env.value("PGUSER"), onServer), "10000 1");
     }
 
     // The Class window's Test: one sentence for each way it can go wrong, and never a long wait.

@@ -1,0 +1,218 @@
+#include "ClassSync.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <QTimer>
+#include <QUuid>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int BatchRows = 500;
+constexpr int FirstPauseMs = 5'000;
+constexpr int LongestPauseMs = 300'000;
+const QString AnswersMark = QStringLiteral("answers sent up to");
+// Runs are numbered by the learner's record; on the server a run is known by a
+// UUID made from that number, the same every time it is sent.
+const QUuid RunNamespace = QUuid(QStringLiteral("{6f1c2b7e-0d4a-4b8e-9a57-3c2e8f1d5a90}"));
+
+class SyncWorker final : public QObject
+{
+    Q_OBJECT
+
+public:
+    SyncWorker(QString recordPath, ClassServer server) : recordPath(std::move(recordPath)), server(std::move(server)) {}
+
+    void round()
+    {
+        pause.stop();
+        ClassSync::Status status;
+        status.problem = sendAll();
+        status.waiting = waiting();
+        if (status.problem.isEmpty()) {
+            failingSince = {};
+            nextPauseMs = FirstPauseMs;
+        } else {
+            if (!failingSince.isValid())
+                failingSince = QDateTime::currentDateTime();
+            pause.start(nextPauseMs);
+            nextPauseMs = std::min(2 * nextPauseMs, LongestPauseMs);
+        }
+        status.failingSince = failingSince;
+        Q_EMIT statusChanged(status);
+    }
+
+    void prepare()
+    {
+        pause.setSingleShot(true);
+        connect(&pause, &QTimer::timeout, this, &SyncWorker::round);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), recordName());
+        db.setDatabaseName(recordPath);
+        // The program writes the record meanwhile; this thread may wait its turn.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        db.open();
+    }
+
+    void finish()
+    {
+        pause.stop();
+        QSqlDatabase::removeDatabase(recordName());
+        QSqlDatabase::removeDatabase(serverName());
+    }
+
+Q_SIGNALS:
+    void statusChanged(const ClassSync::Status &status);
+
+private:
+    QString recordName() const { return QStringLiteral("bimbala-sync-record-%1").arg(quintptr(this)); }
+    QString serverName() const { return QStringLiteral("bimbala-sync-server-%1").arg(quintptr(this)); }
+
+    // Empty when everything waiting went over; otherwise why not.
+    QString sendAll()
+    {
+        QSqlDatabase remote = QSqlDatabase::database(serverName(), false);
+        if (!remote.isOpen()) {
+            if (const QString problem = server.open(serverName()); !problem.isEmpty())
+                return problem;
+            remote = QSqlDatabase::database(serverName(), false);
+        }
+        for (;;) {
+            const QString problem = sendBatch(remote);
+            if (problem != QLatin1String("more"))
+                return problem;
+        }
+    }
+
+    // One batch of answers or ended runs: "more" when one went over, empty when none waits.
+    QString sendBatch(QSqlDatabase &remote)
+    {
+        QSqlDatabase record = QSqlDatabase::database(recordName(), false);
+        QSqlQuery answers(record);
+        answers.setForwardOnly(true);
+        answers.prepare(QStringLiteral("SELECT id, uid, at, lesson, exercise, item, expected, given, right, solution_shown, "
+                                       "retry, run FROM answers WHERE id > coalesce((SELECT value FROM class_marks "
+                                       "WHERE name = ?), 0) ORDER BY id LIMIT %1").arg(BatchRows));
+        answers.addBindValue(AnswersMark);
+        QSqlQuery runs(record);
+        runs.setForwardOnly(true);
+        runs.prepare(QStringLiteral("SELECT id, lesson, exercise, variant, person, started, ended, outcome FROM runs "
+                                    "WHERE ended IS NOT NULL AND on_server = 0 LIMIT %1").arg(BatchRows));
+        if (!answers.exec() || !runs.exec())
+            return QStringLiteral("The record cannot be read: %1").arg(record.lastError().text());
+
+        if (!remote.transaction())
+            return lost(remote);
+        QSqlQuery send(remote);
+        send.prepare(QStringLiteral("INSERT INTO bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", "
+                                    "solution_shown, retry, run) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                                    "ON CONFLICT (uid) DO NOTHING"));
+        qint64 lastAnswer = -1;
+        while (answers.next()) {
+            lastAnswer = answers.value(0).toLongLong();
+            for (int column = 1; column <= 11; ++column)
+                send.addBindValue(column >= 8 && column <= 10 ? QVariant(answers.value(column).toBool()) : answers.value(column));
+            if (!send.exec())
+                return lost(remote);
+        }
+        QSqlQuery sendRun(remote);
+        sendRun.prepare(QStringLiteral("INSERT INTO bimbala.runs(uid, id, lesson, exercise, variant, person, started, ended, "
+                                       "outcome) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uid) DO NOTHING"));
+        QVariantList sentRuns;
+        while (runs.next()) {
+            const qint64 id = runs.value(0).toLongLong();
+            sendRun.addBindValue(QUuid::createUuidV5(RunNamespace, QString::number(id)).toString(QUuid::WithoutBraces));
+            for (int column = 0; column < 8; ++column)
+                sendRun.addBindValue(runs.value(column));
+            if (!sendRun.exec())
+                return lost(remote);
+            sentRuns << id;
+        }
+        if (lastAnswer < 0 && sentRuns.isEmpty()) {
+            remote.rollback();
+            return {};
+        }
+        if (!remote.commit())
+            return lost(remote);
+        // Marked only now that the server has them: a program killed in between sends them again.
+        QSqlQuery mark(record);
+        if (lastAnswer >= 0) {
+            mark.prepare(QStringLiteral("INSERT OR REPLACE INTO class_marks(name, value) VALUES (?, ?)"));
+            mark.addBindValue(AnswersMark);
+            mark.addBindValue(lastAnswer);
+            mark.exec();
+        }
+        for (const QVariant &id : sentRuns) {
+            mark.prepare(QStringLiteral("UPDATE runs SET on_server = 1 WHERE id = ?"));
+            mark.addBindValue(id);
+            mark.exec();
+        }
+        return QStringLiteral("more");
+    }
+
+    // The connection broke or the server refused: it is opened afresh next round.
+    QString lost(QSqlDatabase &remote)
+    {
+        const QString why = remote.lastError().text();
+        remote.close();
+        return QStringLiteral("The class server cannot take the answers just now (%1).").arg(why.simplified());
+    }
+
+    int waiting()
+    {
+        QSqlQuery count(QSqlDatabase::database(recordName(), false));
+        count.prepare(QStringLiteral("SELECT (SELECT count(*) FROM answers WHERE id > coalesce((SELECT value FROM "
+                                     "class_marks WHERE name = ?), 0)) + (SELECT count(*) FROM runs WHERE ended IS NOT "
+                                     "NULL AND on_server = 0)"));
+        count.addBindValue(AnswersMark);
+        return count.exec() && count.next() ? count.value(0).toInt() : 0;
+    }
+
+    QString recordPath;
+    ClassServer server;
+    QTimer pause{this}; // a child, so that it moves to the worker's thread with it
+    int nextPauseMs = FirstPauseMs;
+    QDateTime failingSince;
+};
+
+} // namespace
+
+ClassSync::ClassSync(QString recordPath, ClassServer server)
+{
+    qRegisterMetaType<ClassSync::Status>();
+    thread = new QThread;
+    auto *sync = new SyncWorker(std::move(recordPath), std::move(server));
+    worker = sync;
+    sync->moveToThread(thread);
+    connect(sync, &SyncWorker::statusChanged, this, &ClassSync::statusChanged);
+}
+
+ClassSync::~ClassSync()
+{
+    auto *sync = static_cast<SyncWorker *>(worker);
+    // A round in progress ends within the connection's time-outs.
+    if (thread->isRunning())
+        QMetaObject::invokeMethod(sync, [sync] { sync->finish(); }, Qt::BlockingQueuedConnection);
+    thread->quit();
+    thread->wait();
+    delete sync;
+    delete thread;
+}
+
+void ClassSync::start()
+{
+    auto *sync = static_cast<SyncWorker *>(worker);
+    thread->start();
+    QMetaObject::invokeMethod(sync, [sync] { sync->prepare(); });
+    poke();
+}
+
+void ClassSync::poke()
+{
+    auto *sync = static_cast<SyncWorker *>(worker);
+    QMetaObject::invokeMethod(sync, [sync] { sync->round(); });
+}
+
+#include "ClassSync.moc"
