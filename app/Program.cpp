@@ -199,6 +199,18 @@ void Program::settleStartLesson()
     mainMenuWindow->showMessage(services.feedback, lessonSource.startProblem(), Feedback::Exclamation, values.Title);
 }
 
+void Program::joinClass(const ClassServer &server)
+{
+    classSync.reset();
+    // A record only in memory has nothing to keep on a server.
+    if (store.path() == u":memory:")
+        return;
+    classSync = std::make_unique<ClassSync>(store.path(), server);
+    QObject::connect(classSync.get(), &ClassSync::statusChanged, &timerContext,
+                     [this](const ClassSync::Status &status) { progressWindow->setClassLine(status.sentence()); });
+    classSync->start();
+}
+
 void Program::openLesson(const QString &file)
 {
     const QString playedTitle = lessonSource.lesson().title;

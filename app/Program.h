@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Module1.h"
+#include "progress/ClassSync.h"
 #include "progress/ProgressStore.h"
 #include "common/Services.h"
 #include "exercises/frame/ExerciseOpener.h"
@@ -61,6 +62,8 @@ public:
     void openLesson(const QString &file);
     LessonHistory &lessonHistory() { return history; }
     Speech &speech() { return voice; }
+    // Sends the record to the class server from now on (replacing an earlier connection).
+    void joinClass(const ClassServer &server);
     // Makes the speaker once the main menu is on screen (none: the program stays silent).
     std::function<std::unique_ptr<Speaker>()> makeSpeaker;
 
@@ -93,6 +96,7 @@ private:
     ProgressStore &store;
     LessonSource lessonSource;
     Speech voice;
+    std::unique_ptr<ClassSync> classSync;
     LessonHistory history;
     QString startFile;
     bool startFromCommandLine = false;

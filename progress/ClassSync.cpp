@@ -1,5 +1,6 @@
 #include "ClassSync.h"
 
+#include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -14,6 +15,8 @@ namespace {
 constexpr int BatchRows = 500;
 constexpr int FirstPauseMs = 5'000;
 constexpr int LongestPauseMs = 300'000;
+// Answers given meanwhile go over within this time.
+constexpr int NextRoundMs = 30'000;
 const QString AnswersMark = QStringLiteral("answers sent up to");
 // Runs are numbered by the learner's record; on the server a run is known by a
 // UUID made from that number, the same every time it is sent.
@@ -35,6 +38,7 @@ public:
         if (status.problem.isEmpty()) {
             failingSince = {};
             nextPauseMs = FirstPauseMs;
+            pause.start(NextRoundMs);
         } else {
             if (!failingSince.isValid())
                 failingSince = QDateTime::currentDateTime();
@@ -178,6 +182,17 @@ private:
 };
 
 } // namespace
+
+QString ClassSync::Status::sentence() const
+{
+    if (problem.isEmpty() && waiting == 0)
+        return QStringLiteral("All answers are on the class server.");
+    if (problem.isEmpty())
+        return QStringLiteral("%1 answers are on their way to the class server.").arg(waiting);
+    return QStringLiteral("%1 answers wait for the class server: it cannot be reached since %2.")
+        .arg(waiting)
+        .arg(QLocale().toString(failingSince.time(), QLocale::ShortFormat));
+}
 
 ClassSync::ClassSync(QString recordPath, ClassServer server)
 {

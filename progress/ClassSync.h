@@ -24,7 +24,7 @@ public:
     ClassSync(QString recordPath, ClassServer server);
     ~ClassSync() override;
 
-    // Sends what waits now, and again whenever poked or the pause is over.
+    // Sends what waits now, and again every half minute (after a failure, after the pause), or when poked.
     void start();
     // New rows were recorded.
     void poke();
@@ -35,6 +35,9 @@ public:
         int waiting = 0;
         QString problem;
         QDateTime failingSince; // invalid while the server takes the rows
+
+        // What the Progress window says of it, in one line.
+        QString sentence() const;
     };
 
 Q_SIGNALS:

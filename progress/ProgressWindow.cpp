@@ -86,6 +86,10 @@ void ProgressWindow::build(FormWidget &window)
     ui->problem->setWordWrap(true);
     ui->problem->setStyleSheet(QStringLiteral("color: #8b0000; font-weight: bold"));
     layout->addWidget(ui->problem);
+    ui->classLine = plainLabel({}, client);
+    ui->classLine->setObjectName(QStringLiteral("classLine"));
+    layout->addWidget(ui->classLine);
+    setClassLine(classText);
 
     const LessonModel::Lesson &open = lesson.lesson();
     // A lesson without a number is named by its title.
@@ -180,6 +184,15 @@ void ProgressWindow::buildExerciseGrid(QWidget &box)
         }
         ui->rows.push_back(labels);
     }
+}
+
+void ProgressWindow::setClassLine(const QString &line)
+{
+    classText = line;
+    if (!isLoaded())
+        return;
+    ui->classLine->setText(line);
+    ui->classLine->setVisible(!line.isEmpty());
 }
 
 void ProgressWindow::Form_Load()

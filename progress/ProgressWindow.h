@@ -33,6 +33,9 @@ public:
     // there was nothing to practise after all.
     std::function<bool(Exercise)> practise;
 
+    // How the record stands with the class server, in one line; empty: no class server.
+    void setClassLine(const QString &line);
+
     static constexpr int Days = 30;
     // The learner's day the figures end with; today unless a test says otherwise.
     std::function<QDate()> today = [] { return QDate::currentDate(); };
@@ -63,10 +66,12 @@ private:
     LessonSource &lesson;
     std::vector<ProgressStore::Summary> shown;
     QTimer refresh; // one refill for many changes
+    QString classText;
 
     struct Widgets
     {
         QLabel *problem = nullptr;
+        QLabel *classLine = nullptr; // how the class server stands; hidden without one
         struct ExerciseRow
         {
             QLabel *runs = nullptr;
