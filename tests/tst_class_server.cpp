@@ -184,6 +184,21 @@ private slots:
         // As if killed before marking what the server took: all of it again, counted once.
         QCOMPARE(sync(env.value("PGPORT").toInt(), true).waiting, 0);
         QCOMPARE(run(env.value("PGUSER"), onServer), "10000 1");
+
+        // The server stopped at once while the rows go over, and started again: each arrives once.
+        QSqlQuery(record).exec("DELETE FROM class_marks");
+        QVERIFY(!run(env.value("PGUSER"), "DELETE FROM bimbala.answers WHERE learner = 'emil'").startsWith("error"));
+        ClassServer server{env.value("PGHOST"), env.value("PGPORT").toInt(), env.value("PGDATABASE"), "emil", "pw-emil",
+                           env.value("PGSSLROOTCERT")};
+        ClassSync sending(path, server);
+        QSignalSpy told(&sending, &ClassSync::statusChanged);
+        sending.start();
+        QTRY_VERIFY_WITH_TIMEOUT(run(env.value("PGUSER"), "SELECT count(*) > 0 FROM bimbala.answers WHERE learner = 'emil'") == "true", 10000);
+        QSqlDatabase::removeDatabase(env.value("PGUSER"));
+        QCOMPARE(QProcess::execute(BIMBALA_PG_CLUSTER, {"crash", qEnvironmentVariable("BIMBALA_CLASS_SERVER")}), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty() && told.last().first().value<ClassSync::Status>().waiting == 0, 60000);
+        QSqlDatabase::removeDatabase(env.value("PGUSER"));
+        QCOMPARE(run(env.value("PGUSER"), onServer), "10000 1");
     }
 
     // The Class window's Test: one sentence for each way it can go wrong, and never a long wait.

@@ -6,11 +6,13 @@
 # Usage: tools/pg-cluster.sh start DIR   starts it and writes DIR/env (libpq's variables:
 #                                        PGHOST, PGPORT, PGSSLROOTCERT, PGDATABASE, and the
 #                                        database owner as PGUSER/PGPASSWORD)
+#        tools/pg-cluster.sh crash DIR   stops the server at once, as a power cut would, and
+#                                        starts it again on the same port
 #        tools/pg-cluster.sh stop DIR    stops it and removes it
 # Where PostgreSQL is missing, start says so and ends with 77 (skipped, to CTest).
 set -euo pipefail
 
-usage() { echo "usage: $0 start|stop DIR" >&2; exit 2; }
+usage() { echo "usage: $0 start|crash|stop DIR" >&2; exit 2; }
 [ $# -eq 2 ] || usage
 dir=$(realpath -m "$2")
 # PostgreSQL never runs as root: root runs it as a system user of its own.
@@ -27,9 +29,18 @@ stop() {
     rm -rf "$cluster" "$dir/env"
 }
 
+crash() {
+    cluster=$(sed -n 's/^BIMBALA_PG_CLUSTER=//p' "$dir/env")
+    port=$(sed -n 's/^PGPORT=//p' "$dir/env")
+    cd /
+    as_server "$bindir/pg_ctl" -D "$cluster/data" -m immediate -s stop
+    as_server "$bindir/pg_ctl" -D "$cluster/data" -o "-p $port" -l "$cluster/server.log" -w -s start
+}
+
 bindir=${PG_BINDIR:-/usr/lib/postgresql/15/bin}
 case "$1" in
 stop) stop; exit 0 ;;
+crash) crash; exit 0 ;;
 start) ;;
 *) usage ;;
 esac
@@ -66,7 +77,9 @@ as_server sh -ec '
         -extfile server.ext -out server.crt 2> /dev/null
     chmod 644 ca.crt'
 
-# -N: nothing is synced to disk; the cluster is gone after the tests anyway.
+# -N and fsync off: nothing is synced to disk; the cluster is gone after the tests anyway.
+# Commits stay synchronous (PostgreSQL's default), so that a server stopped at once keeps
+# every transaction it said was committed, as a school's server does.
 superuser=bimbala_test_super
 as_server "$bindir/initdb" -N -D "$cluster/data" -U "$superuser" -E UTF8 --locale=C \
     --auth-local=peer --auth-host=scram-sha-256 > "$cluster/initdb.log"
@@ -78,7 +91,6 @@ ssl = on
 ssl_cert_file = '$cluster/server.crt'
 ssl_key_file = '$cluster/server.key'
 fsync = off
-synchronous_commit = off
 full_page_writes = off
 max_connections = 30
 EOF
