@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClassWindow.h"
 #include "ProgressStore.h"
 #include "common/Form.h"
 #include "exercises/frame/Exercise.h"
@@ -63,6 +64,8 @@ private:
     LessonSource &lesson;
     std::vector<ProgressStore::Summary> shown;
     QTimer refresh; // one refill for many changes
+    // Opened from here and closed with this window, so it never outlives the windows the program counts.
+    ClassWindow classWindow;
 
     struct Widgets
     {
@@ -80,6 +83,7 @@ private:
         QTableWidget *missed = nullptr;
         QPushButton *exportButton = nullptr;
         QPushButton *forgetButton = nullptr;
+        QPushButton *classButton = nullptr;
     };
     std::unique_ptr<Widgets> ui;
 };
