@@ -66,7 +66,8 @@ LessonSource &builtInLesson()
 } // namespace
 
 ProgressWindow::ProgressWindow(ProgressStore &store, Feedback &feedback, LessonSource *lesson)
-    : Form(QStringLiteral("progress")), store(store), feedback(feedback), lesson(lesson ? *lesson : builtInLesson())
+    : Form(QStringLiteral("progress")), store(store), feedback(feedback), lesson(lesson ? *lesson : builtInLesson()),
+      classWindow(feedback)
 {
     refresh.setSingleShot(true);
     refresh.setInterval(0);
@@ -139,15 +140,20 @@ void ProgressWindow::build(FormWidget &window)
     ui->exportButton->setObjectName(QStringLiteral("export"));
     ui->forgetButton = new QPushButton(QStringLiteral("&Forget my progress..."), client);
     ui->forgetButton->setObjectName(QStringLiteral("forget"));
+    ui->classButton = new QPushButton(QStringLiteral("&Class..."), client);
+    ui->classButton->setObjectName(QStringLiteral("class"));
+    ui->classButton->setAccessibleName(QStringLiteral("Class server settings"));
     auto *close = new QPushButton(QStringLiteral("C&lose"), client);
     close->setObjectName(QStringLiteral("close"));
     buttons->addWidget(ui->exportButton);
     buttons->addWidget(ui->forgetButton);
+    buttons->addWidget(ui->classButton);
     buttons->addStretch();
     buttons->addWidget(close);
     layout->addLayout(buttons);
     QObject::connect(ui->exportButton, &QPushButton::clicked, client, [this] { exportClicked(); });
     QObject::connect(ui->forgetButton, &QPushButton::clicked, client, [this] { forgetClicked(); });
+    QObject::connect(ui->classButton, &QPushButton::clicked, client, [this] { classWindow.Show(); });
     QObject::connect(close, &QPushButton::clicked, client, [this] { Unload(); });
 }
 
@@ -215,6 +221,7 @@ void ProgressWindow::Form_Unload()
 {
     store.changed = nullptr;
     refresh.stop();
+    classWindow.Unload();
 }
 
 void ProgressWindow::fill()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClassWindow.h"
 #include "ProgressStore.h"
 #include "common/Form.h"
 #include "exercises/frame/Exercise.h"
@@ -67,6 +68,8 @@ private:
     std::vector<ProgressStore::Summary> shown;
     QTimer refresh; // one refill for many changes
     QString classText;
+    // Opened from here and closed with this window, so it never outlives the windows the program counts.
+    ClassWindow classWindow;
 
     struct Widgets
     {
@@ -85,6 +88,7 @@ private:
         QTableWidget *missed = nullptr;
         QPushButton *exportButton = nullptr;
         QPushButton *forgetButton = nullptr;
+        QPushButton *classButton = nullptr;
     };
     std::unique_ptr<Widgets> ui;
 };

@@ -1,6 +1,9 @@
 // The class server as PostgreSQL enforces it: the school's script on a cluster of the test's own (tools/pg-cluster.sh),
 // reached over TLS checked against the CA by its owner, two teachers and learners ("pw-" and the name their password).
+#include "TestSupport.h"
+#include "common/Settings.h"
 #include "progress/ClassServer.h"
+#include "progress/ClassWindow.h"
 #include "progress/ClassSync.h"
 #include "progress/ProgressStore.h"
 
@@ -11,6 +14,10 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -247,7 +254,50 @@ private slots:
         QVERIFY2(said.isEmpty() ? answer.isEmpty() : answer.startsWith(said) || answer.contains(said), qPrintable(answer));
         QVERIFY(took.elapsed() < 4000);
     }
+
+    // The Class window as a learner sees it: the fields from the settings, Test saying how it went while the
+    // window goes on, Save keeping the password out of the file and, with no keyring here, in memory.
+    void classWindow_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("right password") << "pw-anna" << "Connected: anna is a learner of this class.";
+        QTest::newRow("wrong password") << "pw-bela" << "The password is not right for anna on the class server.";
+    }
+    void classWindow()
+    {
+        QFETCH(QString, password);
+        const QStringList keys{"server", "port", "database", "learner", "caFile"};
+        const QStringList values{env.value("PGHOST"), env.value("PGPORT"), env.value("PGDATABASE"), "anna", env.value("PGSSLROOTCERT")};
+        QSettings settings = programSettings();
+        for (int i = 0; i < keys.size(); ++i)
+            settings.setValue("class/" + keys[i], values[i]);
+        settings.sync();
+        RecordingFeedback feedback;
+        ClassWindow window(feedback);
+        window.Show();
+        for (int i = 0; i < keys.size(); ++i)
+            QCOMPARE(window.control<QWidget>(keys[i])->property(i == 1 ? "value" : "text").toString(), values[i]);
+        window.control<QLineEdit>("password")->setText(password);
+        bool testing = false;
+        QTimer::singleShot(0, this, [&] { testing = !window.control<QPushButton>("test")->isEnabled(); });
+        window.control<QPushButton>("test")->click();
+        QTRY_VERIFY(window.control<QPushButton>("test")->isEnabled());
+        QVERIFY(testing);
+        QTEST(window.control<QLabel>("said")->text(), "said");
+        feedback.fileToOpen = "/srv/school/ca.crt";
+        window.control<QPushButton>("browse")->click();
+        window.control<QPushButton>("save")->click();
+        QTRY_COMPARE(window.control<QLabel>("keyring")->text().right(28), "keeps it only until it ends.");
+        window.Unload();
+        window.Show();
+        QTRY_COMPARE(window.control<QLineEdit>("password")->text(), password);
+        QFile file(settings.fileName());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray saved = file.readAll();
+        QVERIFY2(saved.contains("caFile=/srv/school/ca.crt") && !saved.contains(password.toUtf8()), saved.constData());
+    }
 };
 
-QTEST_GUILESS_MAIN(tst_ClassServer)
+QTEST_MAIN(tst_ClassServer)
 #include "tst_class_server.moc"

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ClassServer.h"
+#include "common/Form.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QThread>
+
+#include <memory>
+
+class Feedback;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+// The learner's class server: where it is, who the learner is there, their
+// password and the school's CA. Test asks the server on a thread of its own and
+// says in one sentence how it went; Save keeps the settings in the learner's
+// file and the password in the desktop keyring, never in a file.
+class ClassWindow final : public Form
+{
+public:
+    explicit ClassWindow(Feedback &feedback);
+
+private:
+    void build(FormWidget &window) override;
+    void Form_Load() override;
+    void releaseControls() override { ui.reset(); }
+
+    // The settings as the fields have them now, the password included.
+    ClassServer shown() const;
+    void browseClicked();
+    void testClicked();
+    void saveClicked();
+
+    Feedback &feedback;
+    // A test still running when the window closed keeps Test disabled when it opens again:
+    // one test at a time, since each takes the same connection name.
+    QPointer<QThread> testing;
+    // Results reach the window only while it lives.
+    QObject alive;
+
+    struct Widgets
+    {
+        QLineEdit *server = nullptr;
+        QSpinBox *port = nullptr;
+        QLineEdit *database = nullptr;
+        QLineEdit *learner = nullptr;
+        QLineEdit *password = nullptr;
+        QLineEdit *caFile = nullptr;
+        QPushButton *test = nullptr;
+        QLabel *said = nullptr;    // what Test or Save found
+        QLabel *keyring = nullptr; // that the password is kept for this run only
+    };
+    std::unique_ptr<Widgets> ui;
+};
