@@ -7,6 +7,7 @@
 #include "exercises/b07d3/b07d3.h"
 #include "exercises/b07d4/b07d4.h"
 #include "exercises/b07d6/b07d6.h"
+#include "progress/ClassPassword.h"
 #include "progress/ProgressWindow.h"
 
 #include "common/DesignFont.h"
@@ -61,6 +62,7 @@ Program::Program(Feedback &feedback, RandomSource &random, ProgressStore *record
     for (Form *form : forms())
         form->afterUnload = [this] { afterUnload(); };
     progressWindow->practise = [this](Exercise exercise) { return practiseMistakes(exercise); };
+    progressWindow->classJoined() = [this](const ClassServer &server) { joinClass(server); };
     // Answers are recorded under the lesson they were given in.
     lessonSource.loaded = [this](const LessonModel::Lesson &lesson) { store.setLesson(lesson.id); };
 }
@@ -169,6 +171,7 @@ void Program::showMainMenu(bool focusEndButton)
     QTimer::singleShot(0, &timerContext, [this] {
         store.prepare();
         settleStartLesson();
+        rejoinClass();
         // The speech service may take seconds to start: it starts on its own thread,
         // and the program speaks once it is ready.
         if (makeSpeaker) {
@@ -197,6 +200,23 @@ void Program::settleStartLesson()
     if (!QFileInfo::exists(startFile))
         history.forget(startFile);
     mainMenuWindow->showMessage(services.feedback, lessonSource.startProblem(), Feedback::Exclamation, values.Title);
+}
+
+// The class saved before, once the keyring has given its password.
+void Program::rejoinClass()
+{
+    if (rejoined)
+        return;
+    rejoined = true;
+    ClassServer server = ClassServer::fromSettings();
+    if (server.server.isEmpty() || server.learner.isEmpty())
+        return;
+    ClassPassword::read(ClassPassword::key(server), &timerContext, [this, server](const QString &password, const QString &) mutable {
+        if (password.isEmpty())
+            return;
+        server.password = password;
+        joinClass(server);
+    });
 }
 
 void Program::joinClass(const ClassServer &server)

@@ -86,6 +86,7 @@ private:
     void afterUnload();
     // Every window shows the lesson now played: the main menu and Progress anew, the exercises closed.
     void showNewLesson();
+    void rejoinClass();
     // Once the lesson to start with was read: remembered, or why it could not be is said.
     void settleStartLesson();
     std::vector<Form *> forms() const;
@@ -101,6 +102,7 @@ private:
     QString startFile;
     bool startFromCommandLine = false;
     bool startSettled = false;
+    bool rejoined = false;
     Services services;
     std::unique_ptr<b07d1> suffixDrill;
     std::unique_ptr<b07d4> sentences;

@@ -181,6 +181,8 @@ void ClassWindow::saveClicked()
         return;
     }
     ui->said->setText(QStringLiteral("Saved."));
+    if (joined)
+        joined(server);
     ClassPassword::write(ClassPassword::key(server), server.password, window(),
                          [this](const QString &note) { ui->keyring->setText(note); });
 }

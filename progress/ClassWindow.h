@@ -24,6 +24,9 @@ class ClassWindow final : public Form
 public:
     explicit ClassWindow(Feedback &feedback);
 
+    // Told when the learner saved a class: the record goes to that server from then on.
+    std::function<void(const ClassServer &)> joined;
+
 private:
     void build(FormWidget &window) override;
     void Form_Load() override;

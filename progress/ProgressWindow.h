@@ -34,6 +34,8 @@ public:
     // there was nothing to practise after all.
     std::function<bool(Exercise)> practise;
 
+    // The class the learner saved in the Class window.
+    std::function<void(const ClassServer &)> &classJoined() { return classWindow.joined; }
     // How the record stands with the class server, in one line; empty: no class server.
     void setClassLine(const QString &line);
 
