@@ -387,11 +387,12 @@ ProgressWindow::Written ProgressWindow::writeExport(const QString &file)
 void ProgressWindow::forgetClicked()
 {
     bool sure = false;
-    runModal([&] {
-        sure = feedback.confirm(window(),
-                                QStringLiteral("Forget every answer and run recorded so far? This cannot be undone."),
-                                QStringLiteral("Forget my progress"));
-    });
+    QString question = QStringLiteral("Forget every answer and run recorded so far? This cannot be undone.");
+    // The class server's record is append-only: what reached it stays there.
+    if (!classText.isEmpty())
+        question += QStringLiteral(" This forgets this computer's record only: the class server keeps what was sent "
+                                   "to it, and only your teacher can have it removed.");
+    runModal([&] { sure = feedback.confirm(window(), question, QStringLiteral("Forget my progress")); });
     if (!sure || !isLoaded())
         return;
     const QString notDone = store.forget();

@@ -640,6 +640,11 @@ private Q_SLOTS:
         feedback.answerYes = false;
         forget->click();
         QCOMPARE(exported(program->record()).size(), 2);
+        QVERIFY(!feedback.lastText().contains(u"class server"));
+        // With a class server the learner is told that what was sent stays there.
+        progress.setClassLine(QStringLiteral("All answers are on the class server."));
+        forget->click();
+        QVERIFY(feedback.lastText().contains(u"the class server keeps what was sent"));
         feedback.answerYes = true;
         forget->click();
         QCOMPARE(exported(program->record()).size(), 1);
