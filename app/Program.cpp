@@ -211,10 +211,23 @@ void Program::rejoinClass()
     ClassServer server = ClassServer::fromSettings();
     if (server.server.isEmpty() || server.learner.isEmpty())
         return;
-    ClassPassword::read(ClassPassword::key(server), &timerContext, [this, server](const QString &password, const QString &) mutable {
-        if (password.isEmpty())
-            return;
+    ClassPassword::read(ClassPassword::key(server), &timerContext,
+                        [this, server](const QString &password, const QString &noKeyring) mutable {
         server.password = password;
+        // Without a keyring the password is asked for once at each start, over the main menu.
+        if (password.isEmpty() && !noKeyring.isEmpty() && mainMenuWindow->isLoaded()) {
+            mainMenuWindow->runModal([&] {
+                server.password = services.feedback.password(
+                    mainMenuWindow->window(), values.Title,
+                    QStringLiteral("The password of %1 on the class server %2 (there is no keyring to keep it in):")
+                        .arg(server.learner, server.server));
+            });
+        }
+        if (server.password.isEmpty())
+            return;
+        // Kept for the rest of this run, so that the Class window has it too.
+        if (password.isEmpty())
+            ClassPassword::write(ClassPassword::key(server), server.password, &timerContext, [](const QString &) {});
         joinClass(server);
     });
 }

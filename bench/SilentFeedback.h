@@ -11,4 +11,5 @@ public:
     bool confirm(QWidget *, const QString &, const QString &) override { return false; }
     QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString password(QWidget *, const QString &, const QString &) override { return {}; }
 };

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 void MessageBoxFeedback::message(QWidget *parent, const QString &text, Style style, const QString &title)
@@ -30,6 +31,11 @@ QString MessageBoxFeedback::openFileName(QWidget *parent, const QString &title, 
                                          const QString &filter)
 {
     return QFileDialog::getOpenFileName(parent, title, folder, filter);
+}
+
+QString MessageBoxFeedback::password(QWidget *parent, const QString &title, const QString &question)
+{
+    return QInputDialog::getText(parent, title, question, QLineEdit::Password);
 }
 
 void MessageBoxFeedback::beep()

@@ -22,6 +22,8 @@ public:
     // An existing file to open, chosen by the learner; empty when they cancel.
     virtual QString openFileName(QWidget *parent, const QString &title, const QString &folder,
                                  const QString &filter) = 0;
+    // A password typed by the learner, not shown as typed; empty when they cancel.
+    virtual QString password(QWidget *parent, const QString &title, const QString &question) = 0;
 };
 
 // The real thing: a modal QMessageBox and the system beep.
@@ -35,4 +37,5 @@ public:
                          const QString &filter) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &folder,
                          const QString &filter) override;
+    QString password(QWidget *parent, const QString &title, const QString &question) override;
 };

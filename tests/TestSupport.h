@@ -38,6 +38,11 @@ public:
     {
         return fileToOpen;
     }
+    QString password(QWidget *, const QString &, const QString &question) override
+    {
+        messages.append({question, Information, {}});
+        return passwordToGive;
+    }
 
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
     void clear()
@@ -51,6 +56,7 @@ public:
     bool answerYes = false;
     QString fileToSave;
     QString fileToOpen;
+    QString passwordToGive;
 };
 
 // Plays the given values first, then seeded pseudo-random ones.

@@ -1,6 +1,8 @@
 // The class server as PostgreSQL enforces it: the school's script on a cluster of the test's own (tools/pg-cluster.sh),
 // reached over TLS checked against the CA by its owner, two teachers and learners ("pw-" and the name their password).
 #include "TestSupport.h"
+#include "app/Program.h"
+#include "progress/ProgressWindow.h"
 #include "common/Settings.h"
 #include "progress/ClassServer.h"
 #include "progress/ClassWindow.h"
@@ -296,6 +298,31 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray saved = file.readAll();
         QVERIFY2(saved.contains("caFile=/srv/school/ca.crt") && !saved.contains(password.toUtf8()), saved.constData());
+    }
+
+    // The class saved before, at the next start without a keyring: the password is asked for
+    // once, and the record goes to the server.
+    void startAsksForThePassword()
+    {
+        QSettings settings = programSettings();
+        settings.setValue("class/server", env.value("PGHOST"));
+        settings.setValue("class/port", env.value("PGPORT"));
+        settings.setValue("class/database", env.value("PGDATABASE"));
+        settings.setValue("class/caFile", env.value("PGSSLROOTCERT"));
+        settings.setValue("class/learner", "bela"); // anna's password is kept from the window's test
+        settings.sync();
+        QTemporaryDir dir;
+        ProgressStore store(dir.filePath("progress.sqlite"));
+        RecordingFeedback feedback;
+        feedback.passwordToGive = "pw-bela";
+        SeededRandom random(3);
+        Program program(feedback, random, &store);
+        program.quit = [] {};
+        program.showMainMenu(false);
+        QTRY_COMPARE(feedback.messages.size(), 1);
+        QVERIFY(feedback.lastText().startsWith("The password of bela on the class server"));
+        program.showProgress();
+        QTRY_COMPARE(program.progress().control<QLabel>("classLine")->text(), "All answers are on the class server.");
     }
 };
 
