@@ -86,11 +86,13 @@ void ProgressWindow::build(FormWidget &window)
     ui->problem->setObjectName(QStringLiteral("problem"));
     ui->problem->setWordWrap(true);
     ui->problem->setStyleSheet(QStringLiteral("color: #8b0000; font-weight: bold"));
+    // Shown only with a problem to tell, so that an empty line takes no room.
+    ui->problem->hide();
     layout->addWidget(ui->problem);
     ui->classLine = plainLabel({}, client);
     ui->classLine->setObjectName(QStringLiteral("classLine"));
     layout->addWidget(ui->classLine);
-    setClassLine(classText);
+    showClassLine();
 
     const LessonModel::Lesson &open = lesson.lesson();
     // A lesson without a number is named by its title.
@@ -195,10 +197,15 @@ void ProgressWindow::buildExerciseGrid(QWidget &box)
 void ProgressWindow::setClassLine(const QString &line)
 {
     classText = line;
-    if (!isLoaded())
-        return;
-    ui->classLine->setText(line);
-    ui->classLine->setVisible(!line.isEmpty());
+    if (ui)
+        showClassLine();
+}
+
+// Hidden without a class server, so that it takes no room.
+void ProgressWindow::showClassLine()
+{
+    ui->classLine->setText(classText);
+    ui->classLine->setVisible(!classText.isEmpty());
 }
 
 void ProgressWindow::Form_Load()

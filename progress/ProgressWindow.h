@@ -56,6 +56,7 @@ private:
     // The lesson's exercises by id, in its order.
     QStringList exerciseIds();
     void fitProblem();
+    void showClassLine();
     void showChart(int row);
     void exportClicked();
     // Writes the export on a thread of its own behind a progress dialog that can cancel.
