@@ -227,14 +227,10 @@ void ClassSync::start()
 {
     auto *sync = static_cast<SyncWorker *>(worker);
     thread->start();
-    QMetaObject::invokeMethod(sync, [sync] { sync->prepare(); });
-    poke();
-}
-
-void ClassSync::poke()
-{
-    auto *sync = static_cast<SyncWorker *>(worker);
-    QMetaObject::invokeMethod(sync, [sync] { sync->round(); });
+    QMetaObject::invokeMethod(sync, [sync] {
+        sync->prepare();
+        sync->round();
+    });
 }
 
 #include "ClassSync.moc"

@@ -7,7 +7,6 @@
 #include <QString>
 
 class QThread;
-class QTimer;
 
 // Sends the record's answers, and its runs once they have ended, to the class
 // server: on a thread of its own with connections of its own, so that nothing a
@@ -24,10 +23,8 @@ public:
     ClassSync(QString recordPath, ClassServer server);
     ~ClassSync() override;
 
-    // Sends what waits now, and again every half minute (after a failure, after the pause), or when poked.
+    // Sends what waits now, and again every half minute (after a failure, after the pause).
     void start();
-    // New rows were recorded.
-    void poke();
 
     // What the last round found: rows still waiting, and why, when the server could not take them.
     struct Status
