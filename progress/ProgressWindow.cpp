@@ -142,7 +142,8 @@ void ProgressWindow::build(FormWidget &window)
     ui->exportButton->setObjectName(QStringLiteral("export"));
     ui->forgetButton = new QPushButton(QStringLiteral("&Forget my progress..."), client);
     ui->forgetButton->setObjectName(QStringLiteral("forget"));
-    ui->classButton = new QPushButton(QStringLiteral("&Class..."), client);
+    // C is the chart's access key already.
+    ui->classButton = new QPushButton(QStringLiteral("C&lass..."), client);
     ui->classButton->setObjectName(QStringLiteral("class"));
     ui->classButton->setAccessibleName(QStringLiteral("Class server settings"));
     auto *close = new QPushButton(QStringLiteral("C&lose"), client);
