@@ -8,7 +8,8 @@ namespace {
 
 const QString Description = QStringLiteral(
     "Bimbala! Lesson 7 of a course of Hungarian as a foreign language, as eight typing drills.");
-const QString Usage = QStringLiteral("Usage: bimbala [options] [FILE]\n       bimbala --check FILE...\n");
+const QString Usage = QStringLiteral("Usage: bimbala [options] [FILE]\n       bimbala --check FILE...\n"
+                                     "       bimbala --class-report [--lesson ID] [--csv]\n");
 
 struct ToolkitOption
 {
@@ -87,18 +88,24 @@ CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvi
     const QCommandLineOption check(QStringLiteral("check"),
                                    QStringLiteral("Checks the lesson files given, prints each problem as "
                                                   "FILE:LINE:COLUMN: message, and ends: 0 when every file is clean."));
-    parser.addOption(help);
-    parser.addOption(helpAll);
-    parser.addOption(version);
-    parser.addOption(check);
+    const QCommandLineOption classReport(QStringLiteral("class-report"),
+                                         QStringLiteral("Prints the class report of the teacher saved in the Class window "
+                                                        "(the password from the keyring, the terminal, PGPASSWORD or "
+                                                        "~/.pgpass), and ends."));
+    const QCommandLineOption reportLesson(QStringLiteral("lesson"),
+                                          QStringLiteral("With --class-report: only the lesson of this id."),
+                                          QStringLiteral("ID"));
+    const QCommandLineOption reportCsv(QStringLiteral("csv"),
+                                       QStringLiteral("With --class-report: prints it as CSV, a line per learner and exercise."));
+    const QList<QCommandLineOption> own{help, helpAll, version, check, classReport, reportLesson, reportCsv};
+    parser.addOptions(own);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A lesson file to play instead of the one chosen last."),
                                  QStringLiteral("[FILE]"));
     // The toolkit's options twice over: hidden in the parser that reads the line,
     // shown in the one that writes the full help.
     QCommandLineParser fullHelp;
     fullHelp.setApplicationDescription(Description);
-    for (const QCommandLineOption &own : {help, helpAll, version, check})
-        fullHelp.addOption(own);
+    fullHelp.addOptions(own);
     for (const ToolkitOption &toolkit : ToolkitOptions) {
         QCommandLineOption option(QString::fromLatin1(toolkit.name), QString::fromLatin1(toolkit.description),
                                   toolkit.value ? QString::fromLatin1(toolkit.value) : QString());
@@ -116,6 +123,8 @@ CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvi
                 QStringLiteral("bimbala: %1\n%2Try 'bimbala --help' for more.\n").arg(parser.errorText(), Usage));
     if (parser.isSet(check))
         return checkLessons(parser.positionalArguments());
+    if ((parser.isSet(reportLesson) || parser.isSet(reportCsv)) && !parser.isSet(classReport))
+        return ending(2, {}, QStringLiteral("bimbala: --lesson and --csv go with --class-report.\n%1").arg(Usage));
     if (parser.positionalArguments().size() > 1)
         return ending(2, {},
                 QStringLiteral("bimbala: one lesson file at a time, not also %1\n%2"
@@ -127,6 +136,13 @@ CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvi
         return ending(0, named(parser), {});
     if (parser.isSet(version))
         return ending(0, QStringLiteral("bimbala %1\n").arg(QStringLiteral(BIMBALA_VERSION)), {});
+    if (parser.isSet(classReport)) {
+        CommandLine report;
+        report.classReport = true;
+        report.reportLesson = parser.value(reportLesson);
+        report.reportCsv = parser.isSet(reportCsv);
+        return report;
+    }
     const QString missing = missingSession(arguments, environment);
     if (!missing.isEmpty())
         return ending(1, {},

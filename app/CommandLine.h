@@ -13,6 +13,11 @@ struct CommandLine
     QString output; // for standard output
     QString error;  // for standard error
     QString lessonFile; // the lesson to play; empty: the one chosen last
+    // Print a teacher's class report instead, without a display: of this lesson
+    // (empty: all), as a table or as CSV.
+    bool classReport = false;
+    QString reportLesson;
+    bool reportCsv = false;
 
     // Not to run: print and end with the code.
     static CommandLine ending(int exitCode, const QString &output, const QString &error)

@@ -7,6 +7,7 @@
 #include "exercises/b07d3/b07d3.h"
 #include "exercises/b07d4/b07d4.h"
 #include "exercises/b07d6/b07d6.h"
+#include "common/Settings.h"
 #include "progress/ClassPassword.h"
 #include "progress/ProgressWindow.h"
 
@@ -209,7 +210,8 @@ void Program::rejoinClass()
         return;
     rejoined = true;
     ClassServer server = ClassServer::fromSettings();
-    if (server.server.isEmpty() || server.learner.isEmpty())
+    // A teacher signs in for their report from the Class window; they have no record to send.
+    if (server.server.isEmpty() || server.learner.isEmpty() || programSettings().value(QStringLiteral("class/teacher")).toBool())
         return;
     ClassPassword::read(ClassPassword::key(server), &timerContext,
                         [this, server](const QString &password, const QString &noKeyring) mutable {

@@ -1,3 +1,4 @@
+#include "app/ClassReportCommand.h"
 #include "app/CommandLine.h"
 #include "app/Program.h"
 #include "common/Feedback.h"
@@ -19,6 +20,11 @@ int main(int argc, char *argv[])
         std::fputs(line.output.toLocal8Bit().constData(), stdout);
         std::fputs(line.error.toLocal8Bit().constData(), stderr);
         return line.exitCode;
+    }
+
+    if (line.classReport) {
+        QCoreApplication application(argc, argv);
+        return printClassReport(line.reportLesson, line.reportCsv);
     }
 
     QApplication application(argc, argv);

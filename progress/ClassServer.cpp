@@ -66,15 +66,26 @@ QString ClassServer::open(const QString &connectionName) const
     return whyNotConnected(*this, db.lastError().databaseText());
 }
 
-QString ClassServer::test() const
+QString ClassServer::test(QStringList *teaches) const
 {
     const QString name = QStringLiteral("bimbala-class-test");
+    if (teaches)
+        teaches->clear();
     QString problem = open(name);
     if (problem.isEmpty()) {
         QSqlQuery query(QSqlDatabase::database(name, false));
         if (query.exec(QStringLiteral("SHOW server_version_num")) && query.next() && query.value(0).toInt() < OldestServer)
             problem = QStringLiteral("The class server runs PostgreSQL %1; the class needs 10 or later.")
                           .arg(query.value(0).toInt() / 10000);
+        else if (teaches && query.exec(QStringLiteral("SELECT pg_has_role('bimbala_teacher', 'MEMBER')")) && query.next() &&
+                 query.value(0).toBool()) {
+            // A teacher sees its own rows of the teachers' list only.
+            query.exec(QStringLiteral("SELECT class FROM bimbala.teachers ORDER BY class"));
+            while (query.next())
+                *teaches << query.value(0).toString();
+            if (teaches->isEmpty())
+                problem = QStringLiteral("%1 is not a teacher of a class on this server.").arg(learner);
+        }
         // A learner sees its own entry in the class's list only.
         else if (!query.exec(QStringLiteral("SELECT 1 FROM bimbala.learners")) || !query.next())
             problem = QStringLiteral("%1 is not a learner of a class on this server.").arg(learner);

@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 // A learner's class server, as the Class window and the administrator's settings
 // give it, and the connection to it. Every connection is encrypted and the
@@ -28,6 +29,7 @@ struct ClassServer
     QString open(const QString &connectionName) const;
     // Connects as the learner and checks the server: empty when all is well,
     // otherwise one sentence (wrong password, unreachable, certificate not trusted,
-    // not a learner of this class, server too old).
-    QString test() const;
+    // not a learner of this class, server too old). A teacher's name is no learner's:
+    // `teaches`, where given, gets the classes of a teacher and says all is well.
+    QString test(QStringList *teaches = nullptr) const;
 };

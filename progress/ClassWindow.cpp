@@ -82,18 +82,18 @@ void ClassWindow::build(FormWidget &window)
     auto *buttons = new QHBoxLayout;
     ui->test = new QPushButton(QStringLiteral("&Test"), client);
     ui->test->setObjectName(QStringLiteral("test"));
-    auto *save = new QPushButton(QStringLiteral("&Save"), client);
-    save->setObjectName(QStringLiteral("save"));
+    ui->save = new QPushButton(QStringLiteral("&Save"), client);
+    ui->save->setObjectName(QStringLiteral("save"));
     auto *close = new QPushButton(QStringLiteral("C&lose"), client);
     close->setObjectName(QStringLiteral("close"));
     buttons->addWidget(ui->test);
-    buttons->addWidget(save);
+    buttons->addWidget(ui->save);
     buttons->addStretch();
     buttons->addWidget(close);
     layout->addLayout(buttons);
     QObject::connect(browse, &QPushButton::clicked, client, [this] { browseClicked(); });
     QObject::connect(ui->test, &QPushButton::clicked, client, [this] { testClicked(); });
-    QObject::connect(save, &QPushButton::clicked, client, [this] { saveClicked(); });
+    QObject::connect(ui->save, &QPushButton::clicked, client, [this] { saveClicked(); });
     QObject::connect(close, &QPushButton::clicked, client, [this] { Unload(); });
 }
 
@@ -106,6 +106,7 @@ void ClassWindow::Form_Load()
     ui->learner->setText(saved.learner);
     ui->caFile->setText(saved.caFile);
     ui->test->setEnabled(!testing);
+    ui->save->setEnabled(!testing);
     ClassPassword::read(ClassPassword::key(saved), window(), [this](const QString &password, const QString &note) {
         // What the learner typed meanwhile wins.
         if (ui->password->text().isEmpty())
@@ -144,24 +145,45 @@ void ClassWindow::browseClicked()
         ui->caFile->setText(file);
 }
 
-void ClassWindow::testClicked()
+void ClassWindow::check(const ClassServer &server,
+                        std::function<void(const QString &said, const QStringList &teaches)> then)
 {
-    const ClassServer server = shown();
     auto said = std::make_shared<QString>();
+    auto teaches = std::make_shared<QStringList>();
     // Connecting may take the whole time-out: the window goes on meanwhile.
-    testing = QThread::create([server, said] { *said = server.test(); });
+    testing = QThread::create([server, said, teaches] { *said = server.test(teaches.get()); });
     QObject::connect(testing, &QThread::finished, testing, &QObject::deleteLater);
-    QObject::connect(testing, &QThread::finished, &alive, [this, server, said] {
+    QObject::connect(testing, &QThread::finished, &alive, [this, said, teaches, then] {
         if (!isLoaded())
             return;
         ui->test->setEnabled(true);
-        ui->said->setText(said->isEmpty()
-                              ? QStringLiteral("Connected: %1 is a learner of this class.").arg(server.learner)
-                              : *said);
+        ui->save->setEnabled(true);
+        then(*said, *teaches);
     });
     ui->test->setEnabled(false);
-    ui->said->setText(QStringLiteral("Testing the connection to %1...").arg(server.server));
+    ui->save->setEnabled(false);
     testing->start();
+}
+
+void ClassWindow::testClicked()
+{
+    const ClassServer server = shown();
+    ui->said->setText(QStringLiteral("Testing the connection to %1...").arg(server.server));
+    check(server, [this, server](const QString &said, const QStringList &teaches) {
+        if (!said.isEmpty())
+            ui->said->setText(said);
+        else if (teaches.isEmpty())
+            ui->said->setText(QStringLiteral("Connected: %1 is a learner of this class.").arg(server.learner));
+        else
+            signedInAsTeacher(server, teaches);
+    });
+}
+
+void ClassWindow::signedInAsTeacher(const ClassServer &server, const QStringList &teaches)
+{
+    ui->said->setText(QStringLiteral("Connected: %1 teaches %2.").arg(server.learner, teaches.join(QStringLiteral(", "))));
+    if (teacherSignedIn)
+        teacherSignedIn(server);
 }
 
 void ClassWindow::saveClicked()
@@ -180,9 +202,20 @@ void ClassWindow::saveClicked()
         ui->said->setText(QStringLiteral("The settings could not be written to %1.").arg(settings.fileName()));
         return;
     }
-    ui->said->setText(QStringLiteral("Saved."));
-    if (joined)
-        joined(server);
     ClassPassword::write(ClassPassword::key(server), server.password, window(),
                          [this](const QString &note) { ui->keyring->setText(note); });
+    // A teacher has no record to send; a learner's goes over from now on, or once the server
+    // can be reached.
+    ui->said->setText(QStringLiteral("Saved; testing the connection to %1...").arg(server.server));
+    check(server, [this, server](const QString &said, const QStringList &teaches) {
+        QSettings saved = programSettings();
+        saved.setValue(QStringLiteral("class/teacher"), !teaches.isEmpty());
+        if (!teaches.isEmpty()) {
+            signedInAsTeacher(server, teaches);
+            return;
+        }
+        ui->said->setText(said.isEmpty() ? QStringLiteral("Saved.") : QStringLiteral("Saved. ") + said);
+        if (joined)
+            joined(server);
+    });
 }

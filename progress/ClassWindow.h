@@ -18,7 +18,8 @@ class QSpinBox;
 // The learner's class server: where it is, who the learner is there, their
 // password and the school's CA. Test asks the server on a thread of its own and
 // says in one sentence how it went; Save keeps the settings in the learner's
-// file and the password in the desktop keyring, never in a file.
+// file and the password in the desktop keyring, never in a file. A teacher signs
+// in here too: their name and password open the Class report.
 class ClassWindow final : public Form
 {
 public:
@@ -26,6 +27,8 @@ public:
 
     // Told when the learner saved a class: the record goes to that server from then on.
     std::function<void(const ClassServer &)> joined;
+    // Told when Test or Save found a teacher's name and password: their Class report opens.
+    std::function<void(const ClassServer &)> teacherSignedIn;
 
 private:
     void build(FormWidget &window) override;
@@ -37,6 +40,10 @@ private:
     void browseClicked();
     void testClicked();
     void saveClicked();
+    // Tests the connection on a thread of its own, Test and Save disabled meanwhile, then
+    // tells `then` the sentence (empty: all is well) and a teacher's classes.
+    void check(const ClassServer &server, std::function<void(const QString &said, const QStringList &teaches)> then);
+    void signedInAsTeacher(const ClassServer &server, const QStringList &teaches);
 
     Feedback &feedback;
     // A test still running when the window closed keeps Test disabled when it opens again:
@@ -54,6 +61,7 @@ private:
         QLineEdit *password = nullptr;
         QLineEdit *caFile = nullptr;
         QPushButton *test = nullptr;
+        QPushButton *save = nullptr;
         QLabel *said = nullptr;    // what Test or Save found
         QLabel *keyring = nullptr; // that the password is kept for this run only
     };

@@ -67,8 +67,15 @@ LessonSource &builtInLesson()
 
 ProgressWindow::ProgressWindow(ProgressStore &store, Feedback &feedback, LessonSource *lesson)
     : Form(QStringLiteral("progress")), store(store), feedback(feedback), lesson(lesson ? *lesson : builtInLesson()),
-      classWindow(feedback)
+      classWindow(feedback),
+      classReport(feedback)
 {
+    classWindow.teacherSignedIn = [this](const ClassServer &teacher) {
+        classWindow.Unload();
+        classReport.showFor(teacher);
+    };
+    classReport.playedLesson = [this] { return this->lesson.lesson().id; };
+    classReport.playedExercises = [this] { return exerciseIds(); };
     refresh.setSingleShot(true);
     refresh.setInterval(0);
     QObject::connect(&refresh, &QTimer::timeout, &refresh, [this] { fill(); });
@@ -230,6 +237,7 @@ void ProgressWindow::Form_Unload()
     store.changed = nullptr;
     refresh.stop();
     classWindow.Unload();
+    classReport.Unload();
 }
 
 void ProgressWindow::fill()

@@ -2,6 +2,7 @@
 
 #include "ClassWindow.h"
 #include "ProgressStore.h"
+#include "report/ClassReportWindow.h"
 #include "common/Form.h"
 #include "exercises/frame/Exercise.h"
 
@@ -73,6 +74,8 @@ private:
     QString classText;
     // Opened from here and closed with this window, so it never outlives the windows the program counts.
     ClassWindow classWindow;
+    // A teacher's, opened when they sign in there, in its place.
+    ClassReportWindow classReport;
 
     struct Widgets
     {

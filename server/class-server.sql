@@ -158,26 +158,44 @@ END
 $$;
 
 -- A teacher's report, as the indexes above are made for: per learner and exercise, the
--- first tries of the last days and how many were right (without the solution shown);
--- and the items missed most often (a wrong answer or the solution shown), as the
+-- first tries of the last days, how many were right (without the solution shown) and
+-- the last answer among them; the runs accomplished and the last run ever; and per
+-- lesson the items missed most often (a wrong answer or the solution shown), as the
 -- learner's own Progress window counts them. They run with the caller's rights, so
--- the policies choose whose rows they count.
-CREATE OR REPLACE FUNCTION bimbala.class_shares(days integer)
-RETURNS TABLE(learner name, lesson text, exercise text, first_tries bigint, right_first bigint)
+-- the policies choose whose rows they count. Dropped first: a newer script may give
+-- them other columns.
+DROP FUNCTION IF EXISTS bimbala.class_shares(integer);
+CREATE FUNCTION bimbala.class_shares(days integer)
+RETURNS TABLE(learner name, lesson text, exercise text, first_tries bigint, right_first bigint, last_answer timestamptz)
 LANGUAGE sql STABLE SET search_path = pg_catalog, pg_temp AS $$
-    SELECT a.learner, a.lesson, a.exercise, count(*), count(*) FILTER (WHERE a."right" AND NOT a.solution_shown)
+    SELECT a.learner, a.lesson, a.exercise, count(*), count(*) FILTER (WHERE a."right" AND NOT a.solution_shown), max(a.at)
     FROM bimbala.answers a
     WHERE a.at >= now() - make_interval(days => days) AND NOT a.retry
     GROUP BY 1, 2, 3 ORDER BY 1, 2, 3;
 $$;
 
-CREATE OR REPLACE FUNCTION bimbala.most_missed(days integer, how_many integer)
+DROP FUNCTION IF EXISTS bimbala.class_runs();
+CREATE FUNCTION bimbala.class_runs()
+RETURNS TABLE(learner name, lesson text, exercise text, accomplished bigint, last_run timestamptz)
+LANGUAGE sql STABLE SET search_path = pg_catalog, pg_temp AS $$
+    SELECT r.learner, r.lesson, r.exercise, count(*) FILTER (WHERE r.outcome = 'accomplished'), max(r.ended)
+    FROM bimbala.runs r
+    GROUP BY 1, 2, 3 ORDER BY 1, 2, 3;
+$$;
+
+-- The first how_many of each lesson: the ten of all lessons are among them.
+DROP FUNCTION IF EXISTS bimbala.most_missed(integer, integer);
+CREATE FUNCTION bimbala.most_missed(days integer, how_many integer)
 RETURNS TABLE(lesson text, exercise text, item text, expected text, misses bigint)
 LANGUAGE sql STABLE SET search_path = pg_catalog, pg_temp AS $$
-    SELECT a.lesson, a.exercise, a.item, a.expected, count(*)
-    FROM bimbala.answers a
-    WHERE a.at >= now() - make_interval(days => days) AND (NOT a."right" OR a.solution_shown)
-    GROUP BY 1, 2, 3, 4 ORDER BY 5 DESC, 1, 2, 3 LIMIT how_many;
+    SELECT m.lesson, m.exercise, m.item, m.expected, m.misses FROM (
+        SELECT a.lesson, a.exercise, a.item, a.expected, count(*) AS misses,
+               row_number() OVER (PARTITION BY a.lesson ORDER BY count(*) DESC, a.exercise, a.item, a.expected) AS place
+        FROM bimbala.answers a
+        WHERE a.at >= now() - make_interval(days => days) AND (NOT a."right" OR a.solution_shown)
+        GROUP BY 1, 2, 3, 4) m
+    WHERE m.place <= how_many
+    ORDER BY 5 DESC, 1, 2, 3, 4;
 $$;
 
 -- The administrator's helpers. They run with the rights of whoever calls them
@@ -213,6 +231,7 @@ END
 $$;
 
 REVOKE ALL ON FUNCTION bimbala.add_class(text), bimbala.add_learner(name, text, text),
-    bimbala.add_teacher(name, text, text), bimbala.class_shares(integer), bimbala.most_missed(integer, integer)
-    FROM PUBLIC;
-GRANT EXECUTE ON FUNCTION bimbala.class_shares(integer), bimbala.most_missed(integer, integer) TO bimbala_teacher;
+    bimbala.add_teacher(name, text, text), bimbala.class_shares(integer), bimbala.class_runs(),
+    bimbala.most_missed(integer, integer) FROM PUBLIC;
+GRANT EXECUTE ON FUNCTION bimbala.class_shares(integer), bimbala.class_runs(), bimbala.most_missed(integer, integer)
+    TO bimbala_teacher;
