@@ -81,6 +81,7 @@ void ClassReportWindow::build(FormWidget &window)
     auto *lessonLabel = new QLabel(QStringLiteral("&Lesson:"), client);
     ui->lesson = new QComboBox(client);
     ui->lesson->setObjectName(QStringLiteral("lesson"));
+    ui->lesson->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lessonLabel->setBuddy(ui->lesson);
     lessonRow->addWidget(lessonLabel);
     lessonRow->addWidget(ui->lesson);
@@ -105,7 +106,7 @@ void ClassReportWindow::build(FormWidget &window)
     ui->refresh->setObjectName(QStringLiteral("refresh"));
     ui->exportButton = new QPushButton(QStringLiteral("&Export CSV..."), client);
     ui->exportButton->setObjectName(QStringLiteral("export"));
-    auto *close = new QPushButton(QStringLiteral("C&lose"), client);
+    auto *close = new QPushButton(QStringLiteral("&Close"), client);
     close->setObjectName(QStringLiteral("close"));
     buttons->addWidget(ui->refresh);
     buttons->addWidget(ui->exportButton);
@@ -147,9 +148,10 @@ void ClassReportWindow::refreshClicked()
         if (!said->isEmpty())
             return;
         report = std::move(*read);
-        ui->classes->setText(QStringLiteral("%1 of %2: %3 learners.")
-                                 .arg(report.classes.size() == 1 ? QStringLiteral("Class") : QStringLiteral("Classes"),
-                                      teacher.learner, report.classes.join(QStringLiteral(", ")))
+        ui->classes->setText(QStringLiteral("Teacher %1, %2 %3: %4 learners.")
+                                 .arg(teacher.learner,
+                                      report.classes.size() == 1 ? QStringLiteral("class") : QStringLiteral("classes"),
+                                      report.classes.join(QStringLiteral(", ")))
                                  .arg(report.learners.size()));
         // The lesson chosen stays chosen; at first, the one the program plays.
         const QString chosen = ui->lesson->count() > 0 ? chosenLesson() : playedLesson();
