@@ -13,7 +13,10 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
+#include <QTableWidget>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -73,6 +76,25 @@ class tst_ClassServer : public QObject
         while (query.next())
             rows << query.value(0).toString();
         return rows.join(' ');
+    }
+
+    // The test cluster saved as the class of `who`, as the Class window saves it.
+    void saveClass(const QString &who)
+    {
+        QSettings settings = programSettings();
+        settings.setValue("class/server", env.value("PGHOST"));
+        settings.setValue("class/port", env.value("PGPORT"));
+        settings.setValue("class/database", env.value("PGDATABASE"));
+        settings.setValue("class/caFile", env.value("PGSSLROOTCERT"));
+        settings.setValue("class/learner", who);
+        settings.sync();
+    }
+    static QWidget *topLevel(const QString &name)
+    {
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (widget->objectName() == name && widget->isVisible())
+                return widget;
+        return nullptr;
     }
 
 private slots:
@@ -147,6 +169,55 @@ private slots:
         QTEST(run(who, statement, statement.contains('?') ? annasAnswer : QVariantList()), "result");
         // Whatever was tried, A's answer is there once, and A's.
         QCOMPARE(run(env.value("PGUSER"), "SELECT learner FROM bimbala.answers WHERE uid = ?", {annasUid}), "anna");
+    }
+
+    // A teacher signs in where a learner would and gets the learners of their class against the exercises of
+    // the lesson played, the class's misses, the CSV and, from the command line, the same table.
+    void teacherReport()
+    {
+        QVERIFY(run(env.value("PGUSER"), "INSERT INTO bimbala.runs VALUES (gen_random_uuid(), 'anna', 3, 'bimbala-lesson-7', "
+                                         "'1a', 'basic', '', now(), now(), 'accomplished') RETURNING 1") == "1");
+        saveClass("tanar_a");
+        QTemporaryDir dir;
+        ProgressStore store(dir.filePath("progress.sqlite"));
+        RecordingFeedback feedback;
+        ProgressWindow progress(store, feedback);
+        progress.Show();
+        progress.control<QPushButton>("class")->click();
+        topLevel("class")->findChild<QLineEdit *>("password")->setText("pw-tanar_a");
+        topLevel("class")->findChild<QPushButton *>("test")->click();
+        QTRY_VERIFY(topLevel("classReport") && !topLevel("class"));
+        QWidget *report = topLevel("classReport");
+        QTRY_COMPARE(report->findChild<QLabel *>("classes")->text(), "Teacher tanar_a, class 3a: 2 learners.");
+        const auto cells = [&](const char *table, int column) {
+            QStringList texts;
+            const QTableWidget *shown = report->findChild<QTableWidget *>(table);
+            for (int row = 0; row < shown->rowCount(); ++row)
+                texts << shown->item(row, column)->text();
+            return texts.join(" | ");
+        };
+        const QString today = QDate::currentDate().toString(Qt::ISODate);
+        // Lesson 7, all eight exercises in order, practised or not: anna's run and wrong answer; bela has not practised 1a.
+        QCOMPARE(report->findChild<QTableWidget *>("report")->columnCount(), 8);
+        QCOMPARE(cells("report", 0), "1 · 0% · " + today + " | –");
+        QCOMPARE(cells("missed", 2), "a háznál");
+        report->findChild<QComboBox *>("lesson")->setCurrentIndex(0); // all lessons: anna's run, bela's miss too
+        // Lesson l, after 7: anna's run left; bela's miss and the answer B sent as itself above.
+        QCOMPARE(cells("report", 1), "0 · – · " + today + " | 0 · 50% · " + today);
+        feedback.fileToSave = dir.filePath("class.csv");
+        report->findChild<QPushButton *>("export")->click();
+        QFile csv(feedback.fileToSave);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll().count("\r\n"), 4); // the header, anna's two exercises, bela's one
+
+        QProcess command;
+        QProcessEnvironment withPassword = QProcessEnvironment::systemEnvironment();
+        withPassword.insert("PGPASSWORD", "pw-tanar_a");
+        command.setProcessEnvironment(withPassword);
+        command.start(BIMBALA_EXECUTABLE, {"--class-report", "--lesson", "l"});
+        QVERIFY(command.waitForFinished(20000));
+        const QByteArray printed = command.readAllStandardOutput() + command.readAllStandardError();
+        QVERIFY2(printed.contains("\nbela     0 · 50% · " + today.toUtf8()), printed.constData());
     }
 
     // A record's answers and ended runs reach the server once each: sent, sent again from scratch, and
@@ -304,13 +375,7 @@ private slots:
     // once, and the record goes to the server.
     void startAsksForThePassword()
     {
-        QSettings settings = programSettings();
-        settings.setValue("class/server", env.value("PGHOST"));
-        settings.setValue("class/port", env.value("PGPORT"));
-        settings.setValue("class/database", env.value("PGDATABASE"));
-        settings.setValue("class/caFile", env.value("PGSSLROOTCERT"));
-        settings.setValue("class/learner", "bela"); // anna's password is kept from the window's test
-        settings.sync();
+        saveClass("bela"); // anna's password is kept from the window's test
         QTemporaryDir dir;
         ProgressStore store(dir.filePath("progress.sqlite"));
         RecordingFeedback feedback;
