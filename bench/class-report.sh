@@ -2,7 +2,8 @@
 # A teacher's report on a class server holding a million answers (a school year of 30 learners
 # in two classes of 15), on a throwaway cluster (tools/pg-cluster.sh): the time to start the
 # cluster, then each report as one teacher calls it, three times, with the indexes and with
-# the planner kept from them, and the plans of the reports' queries.
+# the planner kept from them, the plans of the reports' queries, and the whole report as
+# `bimbala --class-report` reads and prints it (BIMBALA: the program; build/bin/bimbala).
 # Usage: bench/class-report.sh [ANSWERS [DAYS]]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -30,7 +31,15 @@ SELECT gen_random_uuid(), format('learner_%s', 1 + n % 30), now() - interval '$d
        'bimbala-lesson-7', (ARRAY['1a', '1b', '1c', '2', '3', '4', '5', '6'])[1 + n / 20 % 8], format('item %s', n % 23),
        'expected', 'given', n % 5 <> 0, n % 17 = 0, n % 7 = 0, n / 20
 FROM generate_series(1, $answers) n;
+-- A run for every 20 answers, four in five accomplished.
+INSERT INTO bimbala.runs
+SELECT gen_random_uuid(), format('learner_%s', 1 + n % 30), n, 'bimbala-lesson-7', (ARRAY['1a', '1b', '1c', '2', '3', '4', '5', '6'])[1 + n % 8],
+       'basic', '', now() - interval '$days days' + n * 20 * interval '$days days' / $answers,
+       now() - interval '$days days' + (n * 20 + 19) * interval '$days days' / $answers,
+       CASE WHEN n % 5 = 0 THEN 'left' ELSE 'accomplished' END
+FROM generate_series(1, $answers / 20) n;
 VACUUM ANALYZE bimbala.answers;
+VACUUM ANALYZE bimbala.runs;
 EOF
 psql -X -c "SELECT relname, pg_size_pretty(pg_relation_size(oid)) AS size FROM pg_class WHERE relname LIKE 'answers%'"
 
@@ -44,6 +53,9 @@ SELECT count(*) AS "learners x exercises" FROM bimbala.class_shares(30);
 SELECT count(*) AS "items missed" FROM bimbala.most_missed(30, 10);
 SELECT count(*) AS "items missed" FROM bimbala.most_missed(30, 10);
 SELECT count(*) AS "items missed" FROM bimbala.most_missed(30, 10);
+SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs();
+SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs();
+SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs();
 EOF
 }
 echo "== with the indexes"
@@ -57,3 +69,19 @@ PGUSER=teacher_a PGPASSWORD=pw-teacher_a psql -X -c "EXPLAIN (ANALYZE, BUFFERS, 
     -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) SELECT a.lesson, a.exercise, a.item, a.expected, count(*)
     FROM bimbala.answers a WHERE a.at >= now() - interval '30 days' AND (NOT a.right OR a.solution_shown)
     GROUP BY 1, 2, 3, 4 ORDER BY 5 DESC LIMIT 10"
+
+# The program's own read: connecting with TLS, the snapshot, the five queries, the printing.
+bimbala=${BIMBALA:-build/bin/bimbala}
+if [ -x "$bimbala" ]; then
+    home=$(mktemp -d)
+    mkdir -p "$home/.config/bimbala"
+    printf '[class]\nserver=%s\nport=%s\ndatabase=%s\nlearner=teacher_a\ncaFile=%s\nteacher=true\n' \
+        "$PGHOST" "$PGPORT" "$PGDATABASE" "$PGSSLROOTCERT" > "$home/.config/bimbala/bimbala.conf"
+    echo "== bimbala --class-report, five times"
+    for _ in 1 2 3 4 5; do
+        started=$EPOCHREALTIME
+        HOME=$home PGPASSWORD=pw-teacher_a DBUS_SESSION_BUS_ADDRESS=disabled: "$bimbala" --class-report < /dev/null > /dev/null
+        awk "BEGIN { printf \"%.0f ms\\n\", ($EPOCHREALTIME - $started) * 1000 }"
+    done
+    rm -rf "$home"
+fi
