@@ -89,6 +89,46 @@ class tst_ClassServer : public QObject
         settings.setValue("class/learner", who);
         settings.sync();
     }
+    // A learner's record of one ended run and `answers` answers, none sent yet, open as a connection of its own.
+    static QSqlDatabase recordWith(const QString &path, int answers)
+    {
+        {
+            ProgressStore store(path);
+            store.prepare();
+            store.runEnded(store.runStarted("1a", ProgressRecord::Variant::Basic, {}), ProgressRecord::Outcome::Left);
+        }
+        QSqlDatabase record = QSqlDatabase::addDatabase("QSQLITE", path);
+        record.setDatabaseName(path);
+        record.open();
+        record.transaction();
+        QSqlQuery add(record);
+        add.prepare("INSERT INTO answers(lesson, uid, at, exercise, item, expected, given, right, solution_shown, retry) "
+                    "VALUES ('l', ?, '2026-12-07T10:00:00.000Z', '1a', ?, 'e', 'g', 0, 0, 0)");
+        for (int i = 0; i < answers; ++i) {
+            add.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
+            add.addBindValue(QString::number(i));
+            add.exec();
+        }
+        record.commit();
+        return record;
+    }
+    // Listening without ever accepting: a connection is made, and nothing is ever said on it.
+    struct SilentServer
+    {
+        int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        int port = 0;
+        SilentServer()
+        {
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            socklen_t length = sizeof address;
+            if (::bind(socket, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(socket, 4) == 0 &&
+                ::getsockname(socket, reinterpret_cast<sockaddr *>(&address), &length) == 0)
+                port = ntohs(address.sin_port);
+        }
+        ~SilentServer() { ::close(socket); }
+    };
     static QWidget *topLevel(const QString &name)
     {
         for (QWidget *widget : QApplication::topLevelWidgets())
@@ -227,23 +267,7 @@ private slots:
         QVERIFY(!run(env.value("PGUSER"), "SELECT bimbala.add_learner('emil', 'pw-emil', '3a')").startsWith("error"));
         QTemporaryDir dir;
         const QString path = dir.filePath("progress.sqlite");
-        {
-            ProgressStore store(path);
-            store.prepare();
-            store.runEnded(store.runStarted("1a", ProgressRecord::Variant::Basic, {}), ProgressRecord::Outcome::Left);
-        }
-        QSqlDatabase record = QSqlDatabase::addDatabase("QSQLITE", "record");
-        record.setDatabaseName(path);
-        QVERIFY(record.open() && record.transaction());
-        QSqlQuery add(record);
-        add.prepare("INSERT INTO answers(lesson, uid, at, exercise, item, expected, given, right, solution_shown, retry) "
-                    "VALUES ('l', ?, '2026-12-07T10:00:00.000Z', '1a', ?, 'e', 'g', 0, 0, 0)");
-        for (int i = 0; i < 10000; ++i) {
-            add.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
-            add.addBindValue(QString::number(i));
-            QVERIFY(add.exec());
-        }
-        QVERIFY(record.commit());
+        QSqlDatabase record = recordWith(path, 10000);
         const auto sync = [&](int port, bool resent) -> ClassSync::Status {
             if (resent)
                 QSqlQuery(record).exec("DELETE FROM class_marks"), QSqlQuery(record).exec("UPDATE runs SET on_server = 0");
@@ -281,6 +305,69 @@ private slots:
         QCOMPARE(run(env.value("PGUSER"), onServer), "10000 1");
     }
 
+    // The program killed while it sends, twice: what the server took stays once, and the rest arrives after the
+    // next start. The sending runs in a child (this program again, see main), killed with SIGKILL.
+    void killedMidSync()
+    {
+        QVERIFY(!run(env.value("PGUSER"), "SELECT bimbala.add_learner('fero', 'pw-fero', '3a')").startsWith("error"));
+        QTemporaryDir dir;
+        constexpr int Answers = 30000;
+        recordWith(dir.filePath("progress.sqlite"), Answers);
+        QProcess child;
+        QProcessEnvironment childEnv = QProcessEnvironment::systemEnvironment();
+        childEnv.insert("BIMBALA_SYNC_RECORD", dir.filePath("progress.sqlite"));
+        childEnv.insert("BIMBALA_SYNC_TO", QStringList{env.value("PGHOST"), env.value("PGPORT"), env.value("PGDATABASE"),
+                                                       "fero", "pw-fero", env.value("PGSSLROOTCERT")}.join('\n'));
+        childEnv.insert("ASAN_OPTIONS", "detect_leaks=0"); // killed, it cannot free anything
+        child.setProcessEnvironment(childEnv);
+        const auto arrived = [&] {
+            QSqlDatabase::removeDatabase(env.value("PGUSER"));
+            return run(env.value("PGUSER"), "SELECT count(*) FROM bimbala.answers WHERE learner = 'fero'").toInt();
+        };
+        child.start(QCoreApplication::applicationFilePath());
+        QTRY_VERIFY_WITH_TIMEOUT(arrived() > 0, 20000);
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        const int beforeKill = arrived();
+        QVERIFY2(beforeKill < Answers, "everything went over before the kill");
+        child.start(QCoreApplication::applicationFilePath());
+        QTRY_COMPARE_WITH_TIMEOUT(arrived(), Answers, 60000);
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        QCOMPARE(arrived(), Answers);
+    }
+
+    // A server that takes the connection and never answers: the sending waits on its own thread, and recording
+    // a judged answer takes as long as without a class server.
+    void silentServerDoesNotSlowJudging()
+    {
+        const SilentServer silent;
+        QTemporaryDir dir;
+        ProgressStore store(dir.filePath("progress.sqlite"));
+        store.prepare();
+        // Each answer timed from just before the one before it, the first from before `first`.
+        const auto judge = [&](const std::function<void()> &first) {
+            QElapsedTimer took;
+            took.start();
+            first();
+            qint64 longest = 0;
+            for (int i = 0; i < 200; ++i) {
+                const qint64 before = i == 0 ? 0 : took.elapsed();
+                store.answerJudged({"1a", QString::number(i), "a háznál", "a háznak", false, false, false});
+                QCoreApplication::processEvents();
+                longest = std::max(longest, took.elapsed() - before);
+            }
+            return std::pair{took.elapsed(), longest};
+        };
+        const auto [alone, longestAlone] = judge([] {});
+        ClassSync sending(dir.filePath("progress.sqlite"), {env.value("PGHOST"), silent.port, env.value("PGDATABASE"), "anna",
+                                                             "pw-anna", env.value("PGSSLROOTCERT")});
+        const auto [withServer, longest] = judge([&] { sending.start(); });
+        qInfo("200 answers judged: %lld ms alone, %lld ms with a silent server; the longest %lld ms and %lld ms",
+              alone, withServer, longestAlone, longest);
+        QVERIFY2(longest < 250 && withServer < 2 * alone + 250, "judging waited for the class server");
+    }
+
     // The Class window's Test: one sentence for each way it can go wrong, and never a long wait.
     void testSaysWhy_data()
     {
@@ -304,17 +391,11 @@ private slots:
         QFETCH(QString, caFile);
         QFETCH(int, port);
         QFETCH(QString, said);
-        // Listening without ever accepting: the connection is made, and nothing is said on it.
-        const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        QVERIFY(::bind(silent, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(silent, 4) == 0 &&
-                ::getsockname(silent, reinterpret_cast<sockaddr *>(&address), &length) == 0);
+        const SilentServer silent;
+        QVERIFY(silent.port != 0);
         ClassServer server;
         server.server = env.value("PGHOST");
-        server.port = port == 0 ? env.value("PGPORT").toInt() : port < 0 ? ntohs(address.sin_port) : port;
+        server.port = port == 0 ? env.value("PGPORT").toInt() : port < 0 ? silent.port : port;
         server.database = env.value("PGDATABASE");
         server.learner = learner;
         server.password = password;
@@ -323,7 +404,6 @@ private slots:
         QElapsedTimer took;
         took.start();
         const QString answer = server.test();
-        ::close(silent);
         QVERIFY2(said.isEmpty() ? answer.isEmpty() : answer.startsWith(said) || answer.contains(said), qPrintable(answer));
         QVERIFY(took.elapsed() < 4000);
     }
@@ -391,5 +471,21 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ClassServer)
+// With BIMBALA_SYNC_RECORD set, a child that only sends that record to the server BIMBALA_SYNC_TO names
+// (host, port, database, learner, password and CA, a line each) until it is killed.
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsSet("BIMBALA_SYNC_RECORD")) {
+        QCoreApplication application(argc, argv);
+        const QStringList to = qEnvironmentVariable("BIMBALA_SYNC_TO").split('\n');
+        ClassSync sending(qEnvironmentVariable("BIMBALA_SYNC_RECORD"), {to[0], to[1].toInt(), to[2], to[3], to[4], to[5]});
+        sending.start();
+        return QCoreApplication::exec();
+    }
+    QApplication application(argc, argv);
+    application.setAttribute(Qt::AA_Use96Dpi, true);
+    tst_ClassServer test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_class_server.moc"
