@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QList>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <QCloseEvent>
@@ -141,6 +142,14 @@ void Form::whenNoModalOpen(std::function<void()> action)
         afterModal.push_back(std::move(action));
     else
         action();
+}
+
+QString Form::askCsvFile(Feedback &feedback, const QString &title, const QString &fileName)
+{
+    const QString suggested = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + u'/' + fileName;
+    QString file;
+    runModal([&] { file = feedback.saveFileName(window(), title, suggested, QStringLiteral("CSV files (*.csv)")); });
+    return isLoaded() ? file : QString();
 }
 
 void Form::showMessage(Feedback &feedback, const QString &text, Feedback::Style style, const QString &title)

@@ -70,6 +70,9 @@ public:
     void whenNoModalOpen(std::function<void()> action);
     // A message box over this window, as a modal step.
     void showMessage(Feedback &feedback, const QString &text, Feedback::Style style, const QString &title);
+    // A CSV file to write, chosen over this window as a modal step, `fileName` offered in the
+    // Documents folder; empty when cancelled or when the window was unloaded meanwhile.
+    QString askCsvFile(Feedback &feedback, const QString &title, const QString &fileName);
 
 protected:
     // Creates the controls in their designed state on a fresh window.

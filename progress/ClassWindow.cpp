@@ -107,7 +107,11 @@ void ClassWindow::Form_Load()
     ui->caFile->setText(saved.caFile);
     ui->test->setEnabled(!testing);
     ui->save->setEnabled(!testing);
+    // The keyring may answer after the window has gone (a teacher's report opened in its place):
+    // the widget it was told about is deleted later than the controls.
     ClassPassword::read(ClassPassword::key(saved), window(), [this](const QString &password, const QString &note) {
+        if (!isLoaded())
+            return;
         // What the learner typed meanwhile wins.
         if (ui->password->text().isEmpty())
             ui->password->setText(password);
@@ -202,8 +206,10 @@ void ClassWindow::saveClicked()
         ui->said->setText(QStringLiteral("The settings could not be written to %1.").arg(settings.fileName()));
         return;
     }
-    ClassPassword::write(ClassPassword::key(server), server.password, window(),
-                         [this](const QString &note) { ui->keyring->setText(note); });
+    ClassPassword::write(ClassPassword::key(server), server.password, window(), [this](const QString &note) {
+        if (isLoaded())
+            ui->keyring->setText(note);
+    });
     // A teacher has no record to send; a learner's goes over from now on, or once the server
     // can be reached.
     ui->said->setText(QStringLiteral("Saved; testing the connection to %1...").arg(server.server));

@@ -20,7 +20,6 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -343,14 +342,8 @@ void ProgressWindow::showChart(int row)
 
 void ProgressWindow::exportClicked()
 {
-    const QString suggested = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
-                              QStringLiteral("/bimbala-progress.csv");
-    QString file;
-    runModal([&] {
-        file = feedback.saveFileName(window(), QStringLiteral("Export your answers"), suggested,
-                                     QStringLiteral("CSV files (*.csv)"));
-    });
-    if (file.isEmpty() || !isLoaded())
+    const QString file = askCsvFile(feedback, QStringLiteral("Export your answers"), QStringLiteral("bimbala-progress.csv"));
+    if (file.isEmpty())
         return;
     const Written written = writeExport(file);
     if (written == Written::Cancelled || !isLoaded())

@@ -365,7 +365,8 @@ private slots:
         const auto [withServer, longest] = judge([&] { sending.start(); });
         qInfo("200 answers judged: %lld ms alone, %lld ms with a silent server; the longest %lld ms and %lld ms",
               alone, withServer, longestAlone, longest);
-        QVERIFY2(longest < 250 && withServer < 2 * alone + 250, "judging waited for the class server");
+        // Waiting for the server would take its whole time-out, 5 s; a busy machine's hiccups are far shorter.
+        QVERIFY2(longest < 1000 && withServer < 2 * alone + 1000, "judging waited for the class server");
     }
 
     // The Class window's Test: one sentence for each way it can go wrong, and never a long wait.

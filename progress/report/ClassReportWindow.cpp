@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -192,14 +191,8 @@ void ClassReportWindow::showLesson()
 
 void ClassReportWindow::exportClicked()
 {
-    const QString suggested = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
-                              QStringLiteral("/bimbala-class-report.csv");
-    QString file;
-    runModal([&] {
-        file = feedback.saveFileName(window(), QStringLiteral("Export the class report"), suggested,
-                                     QStringLiteral("CSV files (*.csv)"));
-    });
-    if (file.isEmpty() || !isLoaded())
+    const QString file = askCsvFile(feedback, QStringLiteral("Export the class report"), QStringLiteral("bimbala-class-report.csv"));
+    if (file.isEmpty())
         return;
     // Written whole or not at all.
     QSaveFile out(file);
