@@ -190,6 +190,7 @@ private:
     {
         QString table;
         QString columns; // as the server's query gives them; the lesson follows
+        QString select;  // of the learner's rows on the server, the lesson bound
         std::vector<QVariantList> rows;
     };
 
@@ -202,34 +203,33 @@ private:
             return false;
         // Times as this computer's record writes them, so that both sort and compare as text.
         const QString utc = QStringLiteral("to_char(%1 AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"')");
-        QSqlQuery answers(remote);
-        answers.setForwardOnly(true);
-        answers.prepare(QStringLiteral("SELECT uid::text, %1, exercise, item, expected, \"right\", solution_shown, "
-                                       "retry FROM bimbala.answers WHERE learner = current_user AND lesson = ?")
-                            .arg(utc.arg(QStringLiteral("at"))));
-        answers.addBindValue(lesson);
-        QSqlQuery runs(remote);
-        runs.setForwardOnly(true);
-        runs.prepare(QStringLiteral("SELECT id, exercise, variant, %1 FROM bimbala.runs WHERE learner = current_user "
-                                    "AND lesson = ? AND outcome = 'accomplished'").arg(utc.arg(QStringLiteral("ended"))));
-        runs.addBindValue(lesson);
-        if (!answers.exec() || !runs.exec()) {
-            lost(remote);
-            return false;
-        }
-        const auto rows = [](QSqlQuery &query) {
-            std::vector<QVariantList> read;
-            while (query.next()) {
+        // Each read whole before the next: a forward-only result of this driver is lost to the next statement.
+        std::vector<Fetched> tables{
+            {QStringLiteral("server_answers"), QStringLiteral("uid, at, exercise, item, expected, right, solution_shown, retry"),
+             QStringLiteral("SELECT uid::text, %1, exercise, item, expected, \"right\", solution_shown, retry FROM "
+                            "bimbala.answers WHERE learner = current_user AND lesson = ?").arg(utc.arg(QStringLiteral("at"))),
+             {}},
+            {QStringLiteral("server_runs"), QStringLiteral("id, exercise, variant, ended"),
+             QStringLiteral("SELECT id, exercise, variant, %1 FROM bimbala.runs WHERE learner = current_user AND lesson = ? "
+                            "AND outcome = 'accomplished'").arg(utc.arg(QStringLiteral("ended"))),
+             {}}};
+        for (Fetched &fetched : tables) {
+            QSqlQuery query(remote);
+            query.setForwardOnly(true);
+            query.prepare(fetched.select);
+            query.addBindValue(lesson);
+            for (bool ok = query.exec(); ok && query.next();) {
                 QVariantList row;
                 for (int column = 0; column < query.record().count(); ++column)
                     row << query.value(column);
-                read.push_back(row);
+                fetched.rows.push_back(row);
             }
-            return read;
-        };
-        return keep(lesson, {{QStringLiteral("server_answers"),
-                              QStringLiteral("uid, at, exercise, item, expected, right, solution_shown, retry"), rows(answers)},
-                             {QStringLiteral("server_runs"), QStringLiteral("id, exercise, variant, ended"), rows(runs)}});
+            if (query.lastError().isValid()) {
+                lost(remote);
+                return false;
+            }
+        }
+        return keep(lesson, tables);
     }
 
     // The rows fetched of a lesson in place of those fetched before, all at once.
@@ -310,14 +310,15 @@ ClassSync::ClassSync(QString recordPath, ClassServer server)
     sync->moveToThread(thread);
     connect(sync, &SyncWorker::statusChanged, this, &ClassSync::statusChanged);
     connect(sync, &SyncWorker::fetched, this, &ClassSync::fetched);
+    // Running from the start, so that rows may be fetched before the first round.
+    thread->start();
 }
 
 ClassSync::~ClassSync()
 {
     auto *sync = static_cast<SyncWorker *>(worker);
     // A round in progress ends within the connection's time-outs.
-    if (thread->isRunning())
-        QMetaObject::invokeMethod(sync, [sync] { sync->finish(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(sync, [sync] { sync->finish(); }, Qt::BlockingQueuedConnection);
     thread->quit();
     thread->wait();
     delete sync;
@@ -327,7 +328,6 @@ ClassSync::~ClassSync()
 void ClassSync::start()
 {
     auto *sync = static_cast<SyncWorker *>(worker);
-    thread->start();
     QMetaObject::invokeMethod(sync, [sync] { sync->round(); });
 }
 
