@@ -102,6 +102,7 @@ void ProgressWindow::build(FormWidget &window)
     layout->addWidget(ui->problem);
     ui->classLine = plainLabel({}, client);
     ui->classLine->setObjectName(QStringLiteral("classLine"));
+    ui->classLine->setWordWrap(true);
     layout->addWidget(ui->classLine);
     ui->computers = new QWidget(client);
     ui->computers->setObjectName(QStringLiteral("computers"));
@@ -302,6 +303,8 @@ void ProgressWindow::showClassLine()
     ui->classLine->setText(sentences.join(u' '));
     ui->classLine->setVisible(!sentences.isEmpty());
     ui->computers->setVisible(!sync.isNull());
+    if (window()->isVisible())
+        fitWrappedLines();
 }
 
 void ProgressWindow::Form_Load()
@@ -313,7 +316,7 @@ void ProgressWindow::Form_Load()
     // Laid out once for the label's width, then again for its height at that width.
     window()->adjustSize();
     window()->layout()->activate();
-    fitProblem();
+    fitWrappedLines();
     window()->adjustSize();
     followReadingOrder(*window());
     CentreForm(window());
@@ -338,7 +341,7 @@ void ProgressWindow::fill()
         ui->problem->setText(problem);
         ui->problem->setVisible(!problem.isEmpty());
         if (window()->isVisible())
-            fitProblem();
+            fitWrappedLines();
     }
     shown = store.summaries(exerciseIds(), today(), Days);
     for (int place = 0; place < int(shown.size()); ++place)
@@ -356,15 +359,16 @@ void ProgressWindow::fill()
 }
 
 // The window's layout does not ask a wrapping label for its height at a width, so
-// a sentence on two lines would squeeze the rows below it: the label is told its
+// a sentence on two lines would squeeze the rows below it: each label is told its
 // height for the width it has, and the window grows to fit.
-void ProgressWindow::fitProblem()
+void ProgressWindow::fitWrappedLines()
 {
-    QLabel *label = ui->problem;
-    // The label spans the window but for the margins (its own width is not set until the window shows).
-    const QMargins margins = label->parentWidget()->layout()->contentsMargins();
-    const int width = window()->width() - margins.left() - margins.right();
-    label->setMinimumHeight(label->text().isEmpty() ? 0 : label->heightForWidth(width));
+    for (QLabel *label : {ui->problem, ui->classLine}) {
+        // The label spans the window but for the margins (its own width is not set until the window shows).
+        const QMargins margins = label->parentWidget()->layout()->contentsMargins();
+        const int width = window()->width() - margins.left() - margins.right();
+        label->setMinimumHeight(label->text().isEmpty() ? 0 : label->heightForWidth(width));
+    }
     window()->layout()->activate();
     const int needed = window()->minimumSizeHint().height();
     if (window()->height() < needed)

@@ -62,7 +62,7 @@ private:
     void fillExercise(int place);
     // The lesson's exercises by id, in its order.
     QStringList exerciseIds();
-    void fitProblem();
+    void fitWrappedLines();
     void showClassLine();
     void chooseComputers(bool all);
     // The figures count every computer's answers while a class is joined and the learner chose so.
