@@ -112,14 +112,14 @@ void ProgressWindow::build(FormWidget &window)
     // T and A: the window's other access keys are C, E, F and L.
     auto *thisComputer = new QRadioButton(QStringLiteral("&This computer"), ui->computers);
     thisComputer->setObjectName(QStringLiteral("thisComputer"));
-    ui->allComputers = new QRadioButton(QStringLiteral("&All my computers"), ui->computers);
-    ui->allComputers->setObjectName(QStringLiteral("allComputers"));
-    (allComputers ? ui->allComputers : thisComputer)->setChecked(true);
+    auto *allComputersButton = new QRadioButton(QStringLiteral("&All my computers"), ui->computers);
+    allComputersButton->setObjectName(QStringLiteral("allComputers"));
+    (allComputers ? allComputersButton : thisComputer)->setChecked(true);
     computersRow->addWidget(thisComputer);
-    computersRow->addWidget(ui->allComputers);
+    computersRow->addWidget(allComputersButton);
     computersRow->addStretch();
     layout->addWidget(ui->computers);
-    QObject::connect(ui->allComputers, &QRadioButton::toggled, client, [this](bool all) { chooseComputers(all); });
+    QObject::connect(allComputersButton, &QRadioButton::toggled, client, [this](bool all) { chooseComputers(all); });
     showClassLine();
 
     const LessonModel::Lesson &open = lesson.lesson();
@@ -232,6 +232,8 @@ void ProgressWindow::setClassLine(const QString &line)
 
 void ProgressWindow::setClassSync(ClassSync *joined)
 {
+    if (sync)
+        QObject::disconnect(sync, nullptr, &refresh, nullptr);
     sync = joined;
     classText.clear();
     serverCopyFailed = false;

@@ -19,7 +19,6 @@ class LessonSource;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QRadioButton;
 class QTableWidget;
 
 // The learner's progress: per exercise the runs accomplished, the last of them,
@@ -84,7 +83,7 @@ private:
     QTimer refresh; // one refill for many changes
     QString classText;
     QPointer<ClassSync> sync;
-    bool allComputers;          // the learner's choice, remembered in the settings
+    bool allComputers; // the learner's choice, remembered in the settings
     bool serverCopyFailed = false; // the last fetch of the open lesson's rows
     // Opened from here and closed with this window, so it never outlives the windows the program counts.
     ClassWindow classWindow;
@@ -96,7 +95,6 @@ private:
         QLabel *problem = nullptr;
         QLabel *classLine = nullptr; // how the class server stands; hidden without one
         QWidget *computers = nullptr; // This computer / All my computers; hidden without a class
-        QRadioButton *allComputers = nullptr;
         struct ExerciseRow
         {
             QLabel *runs = nullptr;
