@@ -238,12 +238,11 @@ void Program::joinClass(const ClassServer &server)
 {
     classSync.reset();
     // A record only in memory has nothing to keep on a server.
-    if (store.path() == u":memory:")
-        return;
-    classSync = std::make_unique<ClassSync>(store.path(), server);
-    QObject::connect(classSync.get(), &ClassSync::statusChanged, &timerContext,
-                     [this](const ClassSync::Status &status) { progressWindow->setClassLine(status.sentence()); });
-    classSync->start();
+    if (store.path() != u":memory:")
+        classSync = std::make_unique<ClassSync>(store.path(), server);
+    progressWindow->setClassSync(classSync.get());
+    if (classSync)
+        classSync->start();
 }
 
 void Program::openLesson(const QString &file)

@@ -4,11 +4,13 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QThread>
 #include <QTimer>
 #include <QUuid>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -27,7 +29,11 @@ class SyncWorker final : public QObject
     Q_OBJECT
 
 public:
-    SyncWorker(QString recordPath, ClassServer server) : recordPath(std::move(recordPath)), server(std::move(server)) {}
+    SyncWorker(QString recordPath, ClassServer server) : recordPath(std::move(recordPath)), server(std::move(server))
+    {
+        pause.setSingleShot(true);
+        connect(&pause, &QTimer::timeout, this, &SyncWorker::round);
+    }
 
     void round()
     {
@@ -49,15 +55,9 @@ public:
         Q_EMIT statusChanged(status);
     }
 
-    void prepare()
+    void fetchMine(const QString &lesson)
     {
-        pause.setSingleShot(true);
-        connect(&pause, &QTimer::timeout, this, &SyncWorker::round);
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), recordName());
-        db.setDatabaseName(recordPath);
-        // The program writes the record meanwhile; this thread may wait its turn.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        db.open();
+        Q_EMIT fetched(lesson, fetch(lesson));
     }
 
     void finish()
@@ -69,20 +69,42 @@ public:
 
 Q_SIGNALS:
     void statusChanged(const ClassSync::Status &status);
+    void fetched(const QString &lesson, bool ok);
 
 private:
     QString recordName() const { return QStringLiteral("bimbala-sync-record-%1").arg(quintptr(this)); }
     QString serverName() const { return QStringLiteral("bimbala-sync-server-%1").arg(quintptr(this)); }
 
+    // This thread's connection to the record, opened at its first use.
+    QSqlDatabase record()
+    {
+        if (QSqlDatabase::contains(recordName()))
+            return QSqlDatabase::database(recordName(), false);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), recordName());
+        db.setDatabaseName(recordPath);
+        // The program writes the record meanwhile; this thread may wait its turn.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        db.open();
+        return db;
+    }
+
+    // This thread's connection to the server, opened when it is not: empty when open, otherwise why not.
+    QString reach(QSqlDatabase &remote)
+    {
+        remote = QSqlDatabase::database(serverName(), false);
+        if (remote.isOpen())
+            return {};
+        const QString problem = server.open(serverName());
+        remote = QSqlDatabase::database(serverName(), false);
+        return problem;
+    }
+
     // Empty when everything waiting went over; otherwise why not.
     QString sendAll()
     {
-        QSqlDatabase remote = QSqlDatabase::database(serverName(), false);
-        if (!remote.isOpen()) {
-            if (const QString problem = server.open(serverName()); !problem.isEmpty())
-                return problem;
-            remote = QSqlDatabase::database(serverName(), false);
-        }
+        QSqlDatabase remote;
+        if (const QString problem = reach(remote); !problem.isEmpty())
+            return problem;
         for (;;) {
             const QString problem = sendBatch(remote);
             if (problem != QLatin1String("more"))
@@ -93,7 +115,7 @@ private:
     // One batch of answers or ended runs: "more" when one went over, empty when none waits.
     QString sendBatch(QSqlDatabase &remote)
     {
-        QSqlDatabase record = QSqlDatabase::database(recordName(), false);
+        QSqlDatabase record = this->record();
         QSqlQuery answers(record);
         answers.setForwardOnly(true);
         answers.prepare(QStringLiteral("SELECT id, uid, at, lesson, exercise, item, expected, given, right, solution_shown, "
@@ -163,6 +185,84 @@ private:
         return send.exec();
     }
 
+    // A table of the record's copy of the server's rows, and the rows fetched for it.
+    struct Fetched
+    {
+        QString table;
+        QString columns; // as the server's query gives them; the lesson follows
+        QString select;  // of the learner's rows on the server, the lesson bound
+        std::vector<QVariantList> rows;
+    };
+
+    // The server's rows of the learner and the lesson, read whole before the record is
+    // written, so that the record is never held while the network is waited for.
+    bool fetch(const QString &lesson)
+    {
+        QSqlDatabase remote;
+        if (!reach(remote).isEmpty())
+            return false;
+        // Times as this computer's record writes them, so that both sort and compare as text.
+        const QString utc = QStringLiteral("to_char(%1 AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"')");
+        // Each read whole before the next: a forward-only result of this driver is lost to the next statement.
+        std::vector<Fetched> tables{
+            {QStringLiteral("server_answers"), QStringLiteral("uid, at, exercise, item, expected, right, solution_shown, retry"),
+             QStringLiteral("SELECT uid::text, %1, exercise, item, expected, \"right\", solution_shown, retry FROM "
+                            "bimbala.answers WHERE learner = current_user AND lesson = ?").arg(utc.arg(QStringLiteral("at"))),
+             {}},
+            {QStringLiteral("server_runs"), QStringLiteral("id, exercise, variant, ended"),
+             QStringLiteral("SELECT id, exercise, variant, %1 FROM bimbala.runs WHERE learner = current_user AND lesson = ? "
+                            "AND outcome = 'accomplished'").arg(utc.arg(QStringLiteral("ended"))),
+             {}}};
+        for (Fetched &fetched : tables) {
+            QSqlQuery query(remote);
+            query.setForwardOnly(true);
+            query.prepare(fetched.select);
+            query.addBindValue(lesson);
+            for (bool ok = query.exec(); ok && query.next();) {
+                QVariantList row;
+                for (int column = 0; column < query.record().count(); ++column)
+                    row << query.value(column);
+                fetched.rows.push_back(row);
+            }
+            if (query.lastError().isValid()) {
+                lost(remote);
+                return false;
+            }
+        }
+        return keep(lesson, tables);
+    }
+
+    // The rows fetched of a lesson in place of those fetched before, all at once.
+    bool keep(const QString &lesson, const std::vector<Fetched> &tables)
+    {
+        QSqlDatabase db = record();
+        if (!db.transaction())
+            return false;
+        bool ok = true;
+        for (const Fetched &fetched : tables) {
+            QSqlQuery query(db);
+            query.prepare(QStringLiteral("DELETE FROM %1 WHERE lesson = ?").arg(fetched.table));
+            query.addBindValue(lesson);
+            ok = ok && query.exec();
+            const QString values = QStringLiteral("?, ").repeated(fetched.columns.count(u',') + 1);
+            query.prepare(QStringLiteral("INSERT INTO %1(%2, lesson) VALUES (%3?)").arg(fetched.table, fetched.columns, values));
+            for (std::size_t i = 0; ok && i < fetched.rows.size(); ++i) {
+                for (const QVariant &value : fetched.rows[i])
+                    query.addBindValue(value);
+                query.addBindValue(lesson);
+                ok = query.exec();
+            }
+        }
+        QSqlQuery when(db);
+        when.prepare(QStringLiteral("INSERT OR REPLACE INTO server_fetched(lesson, at) VALUES (?, ?)"));
+        when.addBindValue(lesson);
+        when.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+        if (ok && when.exec() && db.commit())
+            return true;
+        db.rollback();
+        return false;
+    }
+
     // The connection broke or the server refused: it is opened afresh next round.
     QString lost(QSqlDatabase &remote)
     {
@@ -173,7 +273,7 @@ private:
 
     int waiting()
     {
-        QSqlQuery count(QSqlDatabase::database(recordName(), false));
+        QSqlQuery count(record());
         count.prepare(QStringLiteral("SELECT (SELECT count(*) FROM answers WHERE id > coalesce((SELECT value FROM "
                                      "class_marks WHERE name = ?), 0)) + (SELECT count(*) FROM runs WHERE ended IS NOT "
                                      "NULL AND on_server = 0)"));
@@ -209,14 +309,16 @@ ClassSync::ClassSync(QString recordPath, ClassServer server)
     worker = sync;
     sync->moveToThread(thread);
     connect(sync, &SyncWorker::statusChanged, this, &ClassSync::statusChanged);
+    connect(sync, &SyncWorker::fetched, this, &ClassSync::fetched);
+    // Running from the start, so that rows may be fetched before the first round.
+    thread->start();
 }
 
 ClassSync::~ClassSync()
 {
     auto *sync = static_cast<SyncWorker *>(worker);
     // A round in progress ends within the connection's time-outs.
-    if (thread->isRunning())
-        QMetaObject::invokeMethod(sync, [sync] { sync->finish(); }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(sync, [sync] { sync->finish(); }, Qt::BlockingQueuedConnection);
     thread->quit();
     thread->wait();
     delete sync;
@@ -226,11 +328,13 @@ ClassSync::~ClassSync()
 void ClassSync::start()
 {
     auto *sync = static_cast<SyncWorker *>(worker);
-    thread->start();
-    QMetaObject::invokeMethod(sync, [sync] {
-        sync->prepare();
-        sync->round();
-    });
+    QMetaObject::invokeMethod(sync, [sync] { sync->round(); });
+}
+
+void ClassSync::fetchMine(const QString &lesson)
+{
+    auto *sync = static_cast<SyncWorker *>(worker);
+    QMetaObject::invokeMethod(sync, [sync, lesson] { sync->fetchMine(lesson); });
 }
 
 #include "ClassSync.moc"

@@ -25,6 +25,9 @@ public:
 
     // Sends what waits now, and again every half minute (after a failure, after the pause).
     void start();
+    // Fetches the learner's own rows of a lesson from the server, whichever computer
+    // sent them, into the record in place of those fetched before; fetched tells when done.
+    void fetchMine(const QString &lesson);
 
     // What the last round found: rows still waiting, and why, when the server could not take them.
     struct Status
@@ -39,6 +42,8 @@ public:
 
 Q_SIGNALS:
     void statusChanged(const ClassSync::Status &status);
+    // False when the server could not be reached or the record not written: what was fetched before stays.
+    void fetched(const QString &lesson, bool ok);
 
 private:
     QThread *thread = nullptr;

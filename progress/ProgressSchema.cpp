@@ -86,6 +86,27 @@ const QList<QStringList> Steps{
         QStringLiteral("CREATE TABLE class_marks(name TEXT PRIMARY KEY, value INTEGER NOT NULL)"),
         QStringLiteral("ALTER TABLE runs ADD COLUMN on_server INTEGER NOT NULL DEFAULT 0"),
     },
+    // 4 → 5: the learner's own rows as the class server last sent them, per lesson, with
+    // what they came from other computers too; they are counted together with this
+    // computer's rows not among them, each answer once (by its uid) and each run once (by
+    // its number, which its uid on the server is made from).
+    {
+        QStringLiteral("CREATE TABLE server_answers(uid TEXT PRIMARY KEY, at TEXT NOT NULL, lesson TEXT NOT NULL, "
+                       "exercise TEXT NOT NULL, item TEXT NOT NULL, expected TEXT NOT NULL, right INTEGER NOT NULL, "
+                       "solution_shown INTEGER NOT NULL, retry INTEGER NOT NULL)"),
+        QStringLiteral("CREATE INDEX server_answers_by_lesson ON server_answers(lesson)"),
+        // Only the runs accomplished: the others count nowhere.
+        QStringLiteral("CREATE TABLE server_runs(id INTEGER PRIMARY KEY, lesson TEXT NOT NULL, exercise TEXT NOT NULL, "
+                       "variant TEXT NOT NULL, ended TEXT NOT NULL)"),
+        QStringLiteral("CREATE TABLE server_fetched(lesson TEXT PRIMARY KEY, at TEXT NOT NULL)"),
+        QStringLiteral("CREATE VIEW all_answers AS "
+                       "SELECT at, lesson, exercise, item, expected, right, solution_shown, retry FROM server_answers "
+                       "UNION ALL SELECT at, lesson, exercise, item, expected, right, solution_shown, retry FROM answers "
+                       "WHERE uid NOT IN (SELECT uid FROM server_answers)"),
+        QStringLiteral("CREATE VIEW all_runs AS SELECT id, lesson, exercise, variant, ended FROM server_runs "
+                       "UNION ALL SELECT id, lesson, exercise, variant, ended FROM runs "
+                       "WHERE outcome = 'accomplished' AND id NOT IN (SELECT id FROM server_runs)"),
+    },
 };
 
 } // namespace

@@ -19,7 +19,9 @@
 #include <QUuid>
 #include <QVariant>
 
+#include <algorithm>
 #include <initializer_list>
+#include <map>
 #include <optional>
 
 namespace {
@@ -83,6 +85,35 @@ constexpr int BusyTimeoutMs = 250;
 constexpr int ExitWaitMs = 1000;
 constexpr int RetryBusyMs = 500;
 constexpr int RetryFailedMs = 5000;
+
+// The same figures from two sources: this computer's summaries, kept up to date with
+// every answer, or all the learner's computers' rows counted afresh (the views
+// all_runs and all_answers count each answer and run once).
+struct FigureQueries
+{
+    const char *runTotals; // exercise, variant, runs accomplished, when the last ended
+    const char *days;      // exercise, day, first tries, right at the first try; days between two
+    const char *missed;    // exercise, item, right answer, misses; the most first, then the latest
+};
+
+const FigureQueries &figureQueries(ProgressStore::Scope scope)
+{
+    static const FigureQueries thisComputer{
+        "SELECT exercise, variant, accomplished, last_ended FROM run_totals WHERE lesson = ?",
+        "SELECT exercise, day, first_tries, right_first FROM days WHERE lesson = ? AND day BETWEEN ? AND ?",
+        "SELECT exercise, item, expected, misses FROM items WHERE lesson = ? AND misses > 0 "
+        "ORDER BY misses DESC, last_missed DESC LIMIT ?"};
+    // The day is the learner's local one, as this computer's summaries count it.
+    static const FigureQueries allComputers{
+        "SELECT exercise, variant, count(*), max(ended) FROM all_runs WHERE lesson = ? GROUP BY exercise, variant",
+        "SELECT exercise, date(at, 'localtime'), count(*), sum(right AND NOT solution_shown) FROM all_answers "
+        "WHERE lesson = ? AND NOT retry AND date(at, 'localtime') BETWEEN ? AND ? GROUP BY 1, 2",
+        // The right answer of the latest miss (SQLite takes the other columns from the row of the max).
+        "SELECT exercise, item, expected, count(*) AS misses, max(at) AS latest FROM all_answers "
+        "WHERE lesson = ? AND (NOT right OR solution_shown) GROUP BY exercise, item "
+        "ORDER BY misses DESC, latest DESC LIMIT ?"};
+    return scope == ProgressStore::Scope::AllComputers ? allComputers : thisComputer;
+}
 
 } // namespace
 
@@ -570,7 +601,8 @@ std::vector<ProgressStore::Summary> ProgressStore::summaries(const QStringList &
 
     QSqlQuery runs(db);
     runs.setForwardOnly(true);
-    runs.prepare(QStringLiteral("SELECT exercise, variant, accomplished, last_ended FROM run_totals WHERE lesson = ?"));
+    const FigureQueries &queries = figureQueries(scope);
+    runs.prepare(QLatin1String(queries.runTotals));
     runs.addBindValue(lesson);
     runs.exec();
     while (runs.next()) {
@@ -591,8 +623,7 @@ std::vector<ProgressStore::Summary> ProgressStore::summaries(const QStringList &
     // A first try is an answer with no wrong try before it; it is right only without the solution.
     QSqlQuery shares(db);
     shares.setForwardOnly(true);
-    shares.prepare(QStringLiteral(
-        "SELECT exercise, day, first_tries, right_first FROM days WHERE lesson = ? AND day BETWEEN ? AND ?"));
+    shares.prepare(QLatin1String(queries.days));
     shares.addBindValue(lesson);
     shares.addBindValue(first.toString(Qt::ISODate));
     shares.addBindValue(today.toString(Qt::ISODate));
@@ -618,8 +649,7 @@ std::vector<ProgressStore::Missed> ProgressStore::mostMissed(int count)
         return result;
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT exercise, item, expected, misses FROM items WHERE lesson = ? AND misses > 0 "
-                                 "ORDER BY misses DESC, last_missed DESC LIMIT ?"));
+    query.prepare(QLatin1String(figureQueries(scope).missed));
     query.addBindValue(lesson);
     query.addBindValue(count);
     query.exec();
@@ -633,6 +663,8 @@ QStringList ProgressStore::mistakes(const QString &exercise)
 {
     if (!ensureOpen())
         return {};
+    if (scope == Scope::AllComputers)
+        return mistakesOfAllComputers(exercise);
     QSqlQuery query(database());
     query.setForwardOnly(true);
     query.prepare(QStringLiteral(
@@ -644,6 +676,56 @@ QStringList ProgressStore::mistakes(const QString &exercise)
     while (query.next())
         items << query.value(0).toString();
     return items;
+}
+
+// Every computer's answers go through the rule again, oldest first: answers from two
+// computers interleave in time, which no summary kept by one of them knows.
+QStringList ProgressStore::mistakesOfAllComputers(const QString &exercise)
+{
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    query.prepare(QStringLiteral("SELECT item, right, solution_shown, retry FROM all_answers "
+                                 "WHERE lesson = ? AND exercise = ? ORDER BY at"));
+    query.addBindValue(lesson);
+    query.addBindValue(exercise);
+    query.exec();
+    struct Replayed
+    {
+        ItemState state;
+        qint64 openedAt = 0; // the answer that put it among the mistakes, as first_missed
+    };
+    std::map<QString, Replayed> items;
+    for (qint64 answer = 0; query.next(); ++answer) {
+        const QString item = query.value(0).toString();
+        Replayed &replayed = items[item];
+        const ItemState after = AfterAttempt(replayed.state, {item, query.value(1).toBool(), query.value(2).toBool(),
+                                                               query.value(3).toBool()});
+        if (after.open && !replayed.state.open)
+            replayed.openedAt = answer;
+        replayed.state = after;
+    }
+    std::vector<std::pair<qint64, QString>> open;
+    for (const auto &[item, replayed] : items) {
+        if (replayed.state.open)
+            open.emplace_back(replayed.openedAt, item);
+    }
+    std::sort(open.begin(), open.end());
+    QStringList result;
+    for (const auto &[openedAt, item] : open)
+        result << item;
+    return result;
+}
+
+QDateTime ProgressStore::serverCopyTime()
+{
+    if (!ensureOpen())
+        return {};
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("SELECT at FROM server_fetched WHERE lesson = ?"));
+    query.addBindValue(lesson);
+    if (!query.exec() || !query.next())
+        return {};
+    return QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs);
 }
 
 qint64 ProgressStore::answerCount()
@@ -723,7 +805,9 @@ QString ProgressStore::forget()
     QSqlError error = execute(statements->begin);
     if (!error.isValid()) {
         QSqlQuery query(database());
-        for (const char *table : {"answers", "runs", "items", "days", "run_totals"}) {
+        // The class server's rows too: fetched again, they come back from the server.
+        for (const char *table :
+             {"answers", "runs", "items", "days", "run_totals", "server_answers", "server_runs", "server_fetched"}) {
             if (!query.exec(QStringLiteral("DELETE FROM ") + QLatin1String(table))) {
                 error = query.lastError();
                 break;

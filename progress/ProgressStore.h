@@ -61,6 +61,13 @@ public:
     // The lesson the answers and runs belong to from now on, and the one whose
     // figures and mistakes are read: lesson 7's until the program says another.
     void setLesson(const QString &id) { lesson = id; }
+    // Whose answers the figures and mistakes count: this computer's record, or the
+    // learner's rows that the class server last sent (from every computer of theirs)
+    // together with this computer's not among them, each answer and run once.
+    enum class Scope { ThisComputer, AllComputers };
+    void setScope(Scope counted) { scope = counted; }
+    // When the class server's rows of the lesson were last fetched; invalid: never.
+    QDateTime serverCopyTime();
     // The time now, local; benchmarks build records of many days with a clock of their own.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
@@ -138,6 +145,7 @@ private:
     QString waitingSentence() const;
     QString busyNow() const;
     QSqlDatabase database() const;
+    QStringList mistakesOfAllComputers(const QString &exercise);
 
     QString filePath;
     QString connection;
@@ -151,6 +159,7 @@ private:
     bool triedAside = false;
     QString movedTo;
     QString lesson = QLatin1String(ProgressSchema::FirstLesson);
+    Scope scope = Scope::ThisComputer;
     qint64 currentRun = 0; // the run the next answers belong to
     std::unique_ptr<Statements> statements;
     // Entries not yet in the file, oldest first; also in the side file while any wait.

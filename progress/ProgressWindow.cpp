@@ -4,6 +4,7 @@
 
 #include "common/Feedback.h"
 #include "common/Module2.h"
+#include "common/Settings.h"
 #include "common/Topmost.h"
 #include "lesson/LessonSource.h"
 
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -47,6 +49,8 @@ QString percent(int part, int whole)
     return whole == 0 ? QStringLiteral("–") : QStringLiteral("%1 %").arg(qRound(100.0 * part / whole));
 }
 
+const QString AllComputersKey = QStringLiteral("progress/allComputers");
+
 QString shortDate(const QDateTime &when)
 {
     return when.isValid() ? QLocale().toString(when.toLocalTime().date(), QLocale::ShortFormat) : QStringLiteral("never");
@@ -66,7 +70,7 @@ LessonSource &builtInLesson()
 
 ProgressWindow::ProgressWindow(ProgressStore &store, Feedback &feedback, LessonSource *lesson)
     : Form(QStringLiteral("progress")), store(store), feedback(feedback), lesson(lesson ? *lesson : builtInLesson()),
-      classWindow(feedback),
+      allComputers(programSettings().value(AllComputersKey, false).toBool()), classWindow(feedback),
       classReport(feedback)
 {
     classWindow.teacherSignedIn = [this](const ClassServer &teacher) {
@@ -97,7 +101,24 @@ void ProgressWindow::build(FormWidget &window)
     layout->addWidget(ui->problem);
     ui->classLine = plainLabel({}, client);
     ui->classLine->setObjectName(QStringLiteral("classLine"));
+    ui->classLine->setWordWrap(true);
     layout->addWidget(ui->classLine);
+    ui->computers = new QWidget(client);
+    ui->computers->setObjectName(QStringLiteral("computers"));
+    auto *computersRow = new QHBoxLayout(ui->computers);
+    computersRow->setContentsMargins({});
+    computersRow->addWidget(plainLabel(QStringLiteral("Answers given on:"), ui->computers));
+    // T and A: the window's other access keys are C, E, F and L.
+    auto *thisComputer = new QRadioButton(QStringLiteral("&This computer"), ui->computers);
+    thisComputer->setObjectName(QStringLiteral("thisComputer"));
+    auto *allComputersButton = new QRadioButton(QStringLiteral("&All my computers"), ui->computers);
+    allComputersButton->setObjectName(QStringLiteral("allComputers"));
+    (allComputers ? allComputersButton : thisComputer)->setChecked(true);
+    computersRow->addWidget(thisComputer);
+    computersRow->addWidget(allComputersButton);
+    computersRow->addStretch();
+    layout->addWidget(ui->computers);
+    QObject::connect(allComputersButton, &QRadioButton::toggled, client, [this](bool all) { chooseComputers(all); });
     showClassLine();
 
     const LessonModel::Lesson &open = lesson.lesson();
@@ -208,22 +229,95 @@ void ProgressWindow::setClassLine(const QString &line)
         showClassLine();
 }
 
-// Hidden without a class server, so that it takes no room.
+void ProgressWindow::setClassSync(ClassSync *joined)
+{
+    if (sync)
+        QObject::disconnect(sync, nullptr, &refresh, nullptr);
+    sync = joined;
+    classText.clear();
+    serverCopyFailed = false;
+    applyScope();
+    if (sync) {
+        QObject::connect(sync, &ClassSync::statusChanged, &refresh, [this](const ClassSync::Status &status) {
+            setClassLine(status.sentence());
+            // The server is back: what it has now replaces what it had.
+            if (serverCopyFailed && status.problem.isEmpty())
+                fetchServerCopy();
+        });
+        QObject::connect(sync, &ClassSync::fetched, &refresh,
+                         [this](const QString &lessonId, bool ok) { serverCopyFetched(lessonId, ok); });
+    }
+    if (isLoaded()) {
+        showClassLine();
+        fetchServerCopy();
+        fill();
+    }
+}
+
+void ProgressWindow::applyScope()
+{
+    store.setScope(sync && allComputers ? ProgressStore::Scope::AllComputers : ProgressStore::Scope::ThisComputer);
+}
+
+void ProgressWindow::chooseComputers(bool all)
+{
+    allComputers = all;
+    programSettings().setValue(AllComputersKey, all);
+    applyScope();
+    fetchServerCopy();
+    showClassLine();
+    fill();
+}
+
+// Asked of the class sync's thread: the window goes on meanwhile with what was fetched before.
+void ProgressWindow::fetchServerCopy()
+{
+    if (sync && allComputers)
+        sync->fetchMine(lesson.lesson().id);
+}
+
+void ProgressWindow::serverCopyFetched(const QString &lessonId, bool ok)
+{
+    if (lessonId != lesson.lesson().id)
+        return;
+    serverCopyFailed = !ok;
+    if (isLoaded()) {
+        showClassLine();
+        fill();
+    }
+}
+
+// Hidden without a class server, so that it takes no room. While the server's rows
+// cannot be fetched, it also says what All my computers shows instead.
 void ProgressWindow::showClassLine()
 {
-    ui->classLine->setText(classText);
-    ui->classLine->setVisible(!classText.isEmpty());
+    QStringList sentences{classText};
+    if (sync && allComputers && serverCopyFailed) {
+        const QDateTime fetched = store.serverCopyTime();
+        sentences << (fetched.isValid()
+                          ? QStringLiteral("All my computers shows what the class server had on %1, when it was last "
+                                           "reached.").arg(QLocale().toString(fetched.toLocalTime(), QLocale::ShortFormat))
+                          : QStringLiteral("All my computers shows this computer's answers only: the class server has "
+                                           "not been reached yet."));
+    }
+    sentences.removeAll(QString());
+    ui->classLine->setText(sentences.join(u' '));
+    ui->classLine->setVisible(!sentences.isEmpty());
+    ui->computers->setVisible(!sync.isNull());
+    if (window()->isVisible())
+        fitWrappedLines();
 }
 
 void ProgressWindow::Form_Load()
 {
     // While open, the window follows the answers given meanwhile; many changes make one refill.
     store.changed = [this] { refresh.start(); };
+    fetchServerCopy();
     fill();
     // Laid out once for the label's width, then again for its height at that width.
     window()->adjustSize();
     window()->layout()->activate();
-    fitProblem();
+    fitWrappedLines();
     window()->adjustSize();
     followReadingOrder(*window());
     CentreForm(window());
@@ -248,7 +342,7 @@ void ProgressWindow::fill()
         ui->problem->setText(problem);
         ui->problem->setVisible(!problem.isEmpty());
         if (window()->isVisible())
-            fitProblem();
+            fitWrappedLines();
     }
     shown = store.summaries(exerciseIds(), today(), Days);
     for (int place = 0; place < int(shown.size()); ++place)
@@ -266,15 +360,16 @@ void ProgressWindow::fill()
 }
 
 // The window's layout does not ask a wrapping label for its height at a width, so
-// a sentence on two lines would squeeze the rows below it: the label is told its
+// a sentence on two lines would squeeze the rows below it: each label is told its
 // height for the width it has, and the window grows to fit.
-void ProgressWindow::fitProblem()
+void ProgressWindow::fitWrappedLines()
 {
-    QLabel *label = ui->problem;
-    // The label spans the window but for the margins (its own width is not set until the window shows).
-    const QMargins margins = label->parentWidget()->layout()->contentsMargins();
-    const int width = window()->width() - margins.left() - margins.right();
-    label->setMinimumHeight(label->text().isEmpty() ? 0 : label->heightForWidth(width));
+    for (QLabel *label : {ui->problem, ui->classLine}) {
+        // The label spans the window but for the margins (its own width is not set until the window shows).
+        const QMargins margins = label->parentWidget()->layout()->contentsMargins();
+        const int width = window()->width() - margins.left() - margins.right();
+        label->setMinimumHeight(label->text().isEmpty() ? 0 : label->heightForWidth(width));
+    }
     window()->layout()->activate();
     const int needed = window()->minimumSizeHint().height();
     if (window()->height() < needed)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClassSync.h"
 #include "ClassWindow.h"
 #include "ProgressStore.h"
 #include "report/ClassReportWindow.h"
@@ -7,6 +8,7 @@
 #include "exercises/frame/Exercise.h"
 
 #include <QDate>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -39,6 +41,9 @@ public:
     std::function<void(const ClassServer &)> &classJoined() { return classWindow.joined; }
     // How the record stands with the class server, in one line; empty: no class server.
     void setClassLine(const QString &line);
+    // The class joined (none: nullptr): its line, and the choice between this computer's
+    // answers and all the learner's computers', with the class server's rows fetched for it.
+    void setClassSync(ClassSync *joined);
 
     static constexpr int Days = 30;
     // The learner's day the figures end with; today unless a test says otherwise.
@@ -56,8 +61,13 @@ private:
     void fillExercise(int place);
     // The lesson's exercises by id, in its order.
     QStringList exerciseIds();
-    void fitProblem();
+    void fitWrappedLines();
     void showClassLine();
+    void chooseComputers(bool all);
+    // The figures count every computer's answers while a class is joined and the learner chose so.
+    void applyScope();
+    void fetchServerCopy();
+    void serverCopyFetched(const QString &lessonId, bool ok);
     void showChart(int row);
     void exportClicked();
     // Writes the export on a thread of its own behind a progress dialog that can cancel.
@@ -72,6 +82,9 @@ private:
     std::vector<ProgressStore::Summary> shown;
     QTimer refresh; // one refill for many changes
     QString classText;
+    QPointer<ClassSync> sync;
+    bool allComputers; // the learner's choice, remembered in the settings
+    bool serverCopyFailed = false; // the last fetch of the open lesson's rows
     // Opened from here and closed with this window, so it never outlives the windows the program counts.
     ClassWindow classWindow;
     // A teacher's, opened when they sign in there, in its place.
@@ -81,6 +94,7 @@ private:
     {
         QLabel *problem = nullptr;
         QLabel *classLine = nullptr; // how the class server stands; hidden without one
+        QWidget *computers = nullptr; // This computer / All my computers; hidden without a class
         struct ExerciseRow
         {
             QLabel *runs = nullptr;

@@ -19,9 +19,13 @@
 #include <QTableWidget>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -367,6 +371,63 @@ private slots:
               alone, withServer, longestAlone, longest);
         // Waiting for the server would take its whole time-out, 5 s; a busy machine's hiccups are far shorter.
         QVERIFY2(longest < 1000 && withServer < 2 * alone + 1000, "judging waited for the class server");
+    }
+
+    // All my computers: the learner's rows from another computer and this computer's, sent or not, each answer
+    // and run counted once, what was fetched last while the server is out of reach; This computer: its own alone.
+    void allMyComputers()
+    {
+        QVERIFY(!run(env.value("PGUSER"), "SELECT bimbala.add_learner('fanni', 'pw-fanni', '3a')").startsWith("error"));
+        QCOMPARE(run("fanni", "INSERT INTO bimbala.runs VALUES (gen_random_uuid(), DEFAULT, 7, 'bimbala-lesson-7', '1a', "
+                              "'basic', '', now(), now(), 'accomplished'); INSERT INTO bimbala.answers VALUES (gen_random_uuid(), "
+                              "DEFAULT, now(), 'bimbala-lesson-7', '1a', 'tér', 'a téren', 'a tér', false, false, false)"), "");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("progress.sqlite");
+        ProgressStore store(path);
+        const auto runOfHaz = [&store](bool right) {
+            const qint64 id = store.runStarted("1a", ProgressRecord::Variant::Basic, {});
+            store.answerJudged({"1a", "ház", "a háznál", "a háznak", right});
+            store.runEnded(id, ProgressRecord::Outcome::Accomplished);
+        };
+        runOfHaz(false);
+        ClassServer server{env.value("PGHOST"), env.value("PGPORT").toInt(), env.value("PGDATABASE"), "fanni", "pw-fanni",
+                           env.value("PGSSLROOTCERT")};
+        {
+            ClassSync sending(path, server);
+            QSignalSpy told(&sending, &ClassSync::statusChanged);
+            sending.start();
+            QVERIFY(told.wait(60000) && told.last().first().value<ClassSync::Status>().waiting == 0);
+        }
+        runOfHaz(true); // never sent: the sync below is not started
+
+        RecordingFeedback feedback;
+        ProgressWindow window(store, feedback);
+        window.Show();
+        QVERIFY(!window.control<QWidget>("computers")->isVisibleTo(window.window()));
+        ClassSync sync(path, server);
+        QSignalSpy fetched(&sync, &ClassSync::fetched);
+        window.setClassSync(&sync);
+        const auto figures = [&window] {
+            auto *grid = static_cast<QGridLayout *>(window.window()->findChild<QGroupBox *>()->layout());
+            QStringList shown{static_cast<QLabel *>(grid->itemAtPosition(1, 1)->widget())->text(),
+                              static_cast<QLabel *>(grid->itemAtPosition(1, 3)->widget())->text()};
+            auto *missed = window.control<QTableWidget>("missed");
+            for (int row = 0; row < missed->rowCount(); ++row)
+                shown << missed->item(row, 1)->text() + " " + missed->item(row, 3)->text();
+            return shown << window.control<QPushButton>("practise1a")->toolTip().left(7);
+        };
+        window.control<QRadioButton>("allComputers")->click();
+        QVERIFY(fetched.wait(10000) && fetched.last().at(1).toBool());
+        const QStringList all{"3 / 0", "33 %", "ház 1", "tér 1", "2 items"};
+        QCOMPARE(figures(), all);
+        server.port = 1;
+        ClassSync unreachable(path, server);
+        window.setClassSync(&unreachable);
+        QTRY_VERIFY(window.control<QLabel>("classLine")->text().startsWith("All my computers shows what the class server had on"));
+        QCOMPARE(figures(), all);
+        window.control<QRadioButton>("thisComputer")->click();
+        QCOMPARE(figures(), (QStringList{"2 / 0", "50 %", "ház 1", "1 items"}));
+        window.Unload();
     }
 
     // The Class window's Test: one sentence for each way it can go wrong, and never a long wait.
