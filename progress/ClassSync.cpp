@@ -292,13 +292,18 @@ private:
 
 QString ClassSync::Status::sentence() const
 {
-    if (problem.isEmpty() && waiting == 0)
-        return QStringLiteral("All answers are on the class server.");
+    const QString since = QLocale().toString(failingSince.time(), QLocale::ShortFormat);
+    if (waiting == 0)
+        return problem.isEmpty()
+                   ? QStringLiteral("All answers are on the class server.")
+                   : QStringLiteral("All answers are on the class server, which cannot be reached since %1.").arg(since);
     if (problem.isEmpty())
-        return QStringLiteral("%1 answers are on their way to the class server.").arg(waiting);
-    return QStringLiteral("%1 answers wait for the class server: it cannot be reached since %2.")
-        .arg(waiting)
-        .arg(QLocale().toString(failingSince.time(), QLocale::ShortFormat));
+        return waiting == 1 ? QStringLiteral("1 answer is on its way to the class server.")
+                            : QStringLiteral("%1 answers are on their way to the class server.").arg(waiting);
+    return waiting == 1 ? QStringLiteral("1 answer waits for the class server: it cannot be reached since %1.").arg(since)
+                        : QStringLiteral("%1 answers wait for the class server: it cannot be reached since %2.")
+                              .arg(waiting)
+                              .arg(since);
 }
 
 ClassSync::ClassSync(QString recordPath, ClassServer server)

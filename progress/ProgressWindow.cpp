@@ -170,7 +170,7 @@ void ProgressWindow::build(FormWidget &window)
     ui->forgetButton = new QPushButton(QStringLiteral("&Forget my progress..."), client);
     ui->forgetButton->setObjectName(QStringLiteral("forget"));
     // C is the chart's access key already.
-    ui->classButton = new QPushButton(QStringLiteral("C&lass..."), client);
+    ui->classButton = new QPushButton(QStringLiteral("Cla&ss..."), client);
     ui->classButton->setObjectName(QStringLiteral("class"));
     ui->classButton->setAccessibleName(QStringLiteral("Class server settings"));
     auto *close = new QPushButton(QStringLiteral("C&lose"), client);
