@@ -309,36 +309,47 @@ private slots:
         QCOMPARE(run(env.value("PGUSER"), onServer), "10000 1");
     }
 
-    // The program killed while it sends, twice: what the server took stays once, and the rest arrives after the
-    // next start. The sending runs in a child (this program again, see main), killed with SIGKILL.
+    // Two learners' programs killed while they send, at once, and started again: what the server took stays once,
+    // the rest arrives after the next start, each row as its own learner's. The sending runs in children (this
+    // program again, see main), killed with SIGKILL.
     void killedMidSync()
     {
-        QVERIFY(!run(env.value("PGUSER"), "SELECT bimbala.add_learner('fero', 'pw-fero', '3a')").startsWith("error"));
+        constexpr int Answers = 15000;
+        const QStringList learners{"fero", "gizi"};
         QTemporaryDir dir;
-        constexpr int Answers = 30000;
-        recordWith(dir.filePath("progress.sqlite"), Answers);
-        QProcess child;
-        QProcessEnvironment childEnv = QProcessEnvironment::systemEnvironment();
-        childEnv.insert("BIMBALA_SYNC_RECORD", dir.filePath("progress.sqlite"));
-        childEnv.insert("BIMBALA_SYNC_TO", QStringList{env.value("PGHOST"), env.value("PGPORT"), env.value("PGDATABASE"),
-                                                       "fero", "pw-fero", env.value("PGSSLROOTCERT")}.join('\n'));
-        childEnv.insert("ASAN_OPTIONS", "detect_leaks=0"); // killed, it cannot free anything
-        child.setProcessEnvironment(childEnv);
+        std::vector<std::unique_ptr<QProcess>> children;
+        for (const QString &learner : learners) {
+            QVERIFY(!run(env.value("PGUSER"), QString("SELECT bimbala.add_learner('%1', 'pw-%1', '3a')").arg(learner)).startsWith("error"));
+            recordWith(dir.filePath(learner), Answers);
+            QProcessEnvironment childEnv = QProcessEnvironment::systemEnvironment();
+            childEnv.insert("BIMBALA_SYNC_RECORD", dir.filePath(learner));
+            childEnv.insert("BIMBALA_SYNC_TO", QStringList{env.value("PGHOST"), env.value("PGPORT"), env.value("PGDATABASE"),
+                                                           learner, "pw-" + learner, env.value("PGSSLROOTCERT")}.join('\n'));
+            childEnv.insert("ASAN_OPTIONS", "detect_leaks=0"); // killed, it cannot free anything
+            children.push_back(std::make_unique<QProcess>());
+            children.back()->setProcessEnvironment(childEnv);
+        }
         const auto arrived = [&] {
             QSqlDatabase::removeDatabase(env.value("PGUSER"));
-            return run(env.value("PGUSER"), "SELECT count(*) FROM bimbala.answers WHERE learner = 'fero'").toInt();
+            return run(env.value("PGUSER"), "SELECT string_agg(n::text, ' ' ORDER BY learner) FROM (SELECT learner, count(*) n "
+                                            "FROM bimbala.answers WHERE learner IN ('fero', 'gizi') GROUP BY 1) c");
         };
-        child.start(QCoreApplication::applicationFilePath());
-        QTRY_VERIFY_WITH_TIMEOUT(arrived() > 0, 20000);
-        child.kill();
-        QVERIFY(child.waitForFinished());
-        const int beforeKill = arrived();
-        QVERIFY2(beforeKill < Answers, "everything went over before the kill");
-        child.start(QCoreApplication::applicationFilePath());
-        QTRY_COMPARE_WITH_TIMEOUT(arrived(), Answers, 60000);
-        child.kill();
-        QVERIFY(child.waitForFinished());
-        QCOMPARE(arrived(), Answers);
+        const auto startAll = [&] {
+            for (const auto &child : children)
+                child->start(QCoreApplication::applicationFilePath());
+        };
+        const auto killAll = [&] {
+            for (const auto &child : children)
+                child->kill(), child->waitForFinished();
+        };
+        startAll();
+        QTRY_VERIFY_WITH_TIMEOUT(arrived().contains(' '), 20000); // both have sent something
+        killAll();
+        QVERIFY2(arrived() != QString("%1 %1").arg(Answers), "everything went over before the kill");
+        startAll();
+        QTRY_COMPARE_WITH_TIMEOUT(arrived(), QString("%1 %1").arg(Answers), 60000);
+        killAll();
+        QCOMPARE(arrived(), QString("%1 %1").arg(Answers));
     }
 
     // A server that takes the connection and never answers: the sending waits on its own thread, and recording
