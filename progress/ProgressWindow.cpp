@@ -108,7 +108,7 @@ void ProgressWindow::build(FormWidget &window)
     auto *computersRow = new QHBoxLayout(ui->computers);
     computersRow->setContentsMargins({});
     computersRow->addWidget(plainLabel(QStringLiteral("Answers given on:"), ui->computers));
-    // T and A: the window's other access keys are C, E, F and L.
+    // T and A: the window's other access keys are C, E, F, S and L.
     auto *thisComputer = new QRadioButton(QStringLiteral("&This computer"), ui->computers);
     thisComputer->setObjectName(QStringLiteral("thisComputer"));
     auto *allComputersButton = new QRadioButton(QStringLiteral("&All my computers"), ui->computers);
@@ -169,7 +169,7 @@ void ProgressWindow::build(FormWidget &window)
     ui->exportButton->setObjectName(QStringLiteral("export"));
     ui->forgetButton = new QPushButton(QStringLiteral("&Forget my progress..."), client);
     ui->forgetButton->setObjectName(QStringLiteral("forget"));
-    // C is the chart's access key already.
+    // C is the chart's access key already, L Close's.
     ui->classButton = new QPushButton(QStringLiteral("Cla&ss..."), client);
     ui->classButton->setObjectName(QStringLiteral("class"));
     ui->classButton->setAccessibleName(QStringLiteral("Class server settings"));
