@@ -1,6 +1,7 @@
 #include "ClassWindow.h"
 
 #include "ClassPassword.h"
+#include "PlainControls.h"
 
 #include "common/Feedback.h"
 #include "common/Module2.h"
@@ -25,15 +26,6 @@ QLineEdit *field(const QString &name, QWidget *parent)
     auto *edit = new QLineEdit(parent);
     edit->setObjectName(name);
     return edit;
-}
-
-QLabel *sentence(const QString &name, QWidget *parent)
-{
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    return label;
 }
 
 } // namespace
@@ -74,8 +66,8 @@ void ClassWindow::build(FormWidget &window)
     form->addRow(QStringLiteral("School's C&A file:"), caRow);
     qobject_cast<QLabel *>(form->labelForField(caRow))->setBuddy(ui->caFile);
 
-    ui->said = sentence(QStringLiteral("said"), client);
-    ui->keyring = sentence(QStringLiteral("keyring"), client);
+    ui->said = PlainControls::sentence(QStringLiteral("said"), client);
+    ui->keyring = PlainControls::sentence(QStringLiteral("keyring"), client);
     layout->addWidget(ui->said);
     layout->addWidget(ui->keyring);
 

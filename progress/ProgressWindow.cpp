@@ -1,6 +1,7 @@
 #include "ProgressWindow.h"
 
 #include "ChartModule.h"
+#include "PlainControls.h"
 
 #include "common/Feedback.h"
 #include "common/Module2.h"
@@ -35,13 +36,6 @@ namespace {
 bool practisable(const LessonModel::Exercise &exercise)
 {
     return exercise.shape == LessonModel::Shape::SuffixDrill || exercise.shape == LessonModel::Shape::Sentences;
-}
-
-QLabel *plainLabel(const QString &text, QWidget *parent = nullptr)
-{
-    auto *label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    return label;
 }
 
 QString percent(int part, int whole)
@@ -92,22 +86,18 @@ void ProgressWindow::build(FormWidget &window)
     window.setCentralWidget(client);
     auto *layout = new QVBoxLayout(client);
 
-    ui->problem = plainLabel({}, client);
-    ui->problem->setObjectName(QStringLiteral("problem"));
-    ui->problem->setWordWrap(true);
+    ui->problem = PlainControls::sentence(QStringLiteral("problem"), client);
     ui->problem->setStyleSheet(QStringLiteral("color: #8b0000; font-weight: bold"));
     // Shown only with a problem to tell, so that an empty line takes no room.
     ui->problem->hide();
     layout->addWidget(ui->problem);
-    ui->classLine = plainLabel({}, client);
-    ui->classLine->setObjectName(QStringLiteral("classLine"));
-    ui->classLine->setWordWrap(true);
+    ui->classLine = PlainControls::sentence(QStringLiteral("classLine"), client);
     layout->addWidget(ui->classLine);
     ui->computers = new QWidget(client);
     ui->computers->setObjectName(QStringLiteral("computers"));
     auto *computersRow = new QHBoxLayout(ui->computers);
     computersRow->setContentsMargins({});
-    computersRow->addWidget(plainLabel(QStringLiteral("Answers given on:"), ui->computers));
+    computersRow->addWidget(PlainControls::label(QStringLiteral("Answers given on:"), ui->computers));
     // T and A: the window's other access keys are C, E, F, S and L.
     auto *thisComputer = new QRadioButton(QStringLiteral("&This computer"), ui->computers);
     thisComputer->setObjectName(QStringLiteral("thisComputer"));
@@ -130,7 +120,7 @@ void ProgressWindow::build(FormWidget &window)
     layout->addWidget(exerciseBox);
 
     auto *chartRow = new QHBoxLayout;
-    QLabel *chartLabel = plainLabel(QStringLiteral("&Chart of exercise:"), client);
+    QLabel *chartLabel = PlainControls::label(QStringLiteral("&Chart of exercise:"), client);
     ui->chartChoice = new QComboBox(client);
     ui->chartChoice->setObjectName(QStringLiteral("chartChoice"));
     ui->chartChoice->addItems(exerciseIds());
@@ -149,17 +139,13 @@ void ProgressWindow::build(FormWidget &window)
     layout->addWidget(ui->chart);
     QObject::connect(ui->chartChoice, &QComboBox::currentIndexChanged, client, [this](int row) { showChart(row); });
 
-    layout->addWidget(plainLabel(QStringLiteral("The items missed most often:"), client));
-    ui->missed = new QTableWidget(0, 4, client);
-    ui->missed->setObjectName(QStringLiteral("missed"));
-    ui->missed->setAccessibleName(QStringLiteral("Items missed most often"));
+    layout->addWidget(PlainControls::label(QStringLiteral("The items missed most often:"), client));
+    ui->missed = PlainControls::readOnlyTable(QStringLiteral("missed"), QStringLiteral("Items missed most often"), client);
+    ui->missed->setColumnCount(4);
     ui->missed->setHorizontalHeaderLabels(
         {QStringLiteral("Exercise"), QStringLiteral("Item"), QStringLiteral("Right answer"), QStringLiteral("Missed")});
-    ui->missed->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ui->missed->setTabKeyNavigation(false);
     ui->missed->setSelectionBehavior(QAbstractItemView::SelectRows);
     ui->missed->verticalHeader()->hide();
-    ui->missed->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     ui->missed->horizontalHeader()->setStretchLastSection(true);
     ui->missed->setMinimumHeight(140);
     layout->addWidget(ui->missed);
@@ -194,7 +180,7 @@ void ProgressWindow::buildExerciseGrid(QWidget &box)
                                QStringLiteral("Last accomplished"),
                                QStringLiteral("Right at the first try\n(last %1 days)").arg(Days)};
     for (int column = 0; column < headings.size(); ++column) {
-        QLabel *heading = plainLabel(headings[column], &box);
+        QLabel *heading = PlainControls::label(headings[column], &box);
         QFont bold = heading->font();
         bold.setBold(true);
         heading->setFont(bold);
@@ -205,8 +191,8 @@ void ProgressWindow::buildExerciseGrid(QWidget &box)
         const Exercise exercise{place};
         const QString &code = exercises[std::size_t(place)].id;
         const int row = place + 1;
-        Widgets::ExerciseRow labels{plainLabel({}, &box), plainLabel({}, &box), plainLabel({}, &box), nullptr};
-        grid->addWidget(plainLabel(code, &box), row, 0);
+        Widgets::ExerciseRow labels{PlainControls::label({}, &box), PlainControls::label({}, &box), PlainControls::label({}, &box), nullptr};
+        grid->addWidget(PlainControls::label(code, &box), row, 0);
         grid->addWidget(labels.runs, row, 1);
         grid->addWidget(labels.last, row, 2);
         grid->addWidget(labels.share, row, 3);

@@ -1,5 +1,7 @@
 #include "ClassReportWindow.h"
 
+#include "progress/PlainControls.h"
+
 #include "common/Feedback.h"
 #include "common/Module2.h"
 #include "common/Topmost.h"
@@ -16,26 +18,6 @@
 #include <memory>
 
 namespace {
-
-QLabel *plainLabel(const QString &text, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    return label;
-}
-
-// A table to read, not to edit; Tab leaves it.
-QTableWidget *readOnlyTable(const QString &name, const QString &accessibleName, QWidget *parent)
-{
-    auto *table = new QTableWidget(parent);
-    table->setObjectName(name);
-    table->setAccessibleName(accessibleName);
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table->setTabKeyNavigation(false);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    return table;
-}
 
 // The rows under a header row, the header as the column labels.
 void fillTable(QTableWidget &table, const QList<QStringList> &rows, bool firstColumnAsRowLabel)
@@ -73,8 +55,7 @@ void ClassReportWindow::build(FormWidget &window)
     window.setCentralWidget(client);
     auto *layout = new QVBoxLayout(client);
 
-    ui->classes = plainLabel({}, client);
-    ui->classes->setObjectName(QStringLiteral("classes"));
+    ui->classes = PlainControls::sentence(QStringLiteral("classes"), client);
     layout->addWidget(ui->classes);
     auto *lessonRow = new QHBoxLayout;
     auto *lessonLabel = new QLabel(QStringLiteral("&Lesson:"), client);
@@ -86,18 +67,17 @@ void ClassReportWindow::build(FormWidget &window)
     lessonRow->addWidget(ui->lesson);
     lessonRow->addStretch();
     layout->addLayout(lessonRow);
-    layout->addWidget(plainLabel(ClassReport::legend(), client));
-    ui->table = readOnlyTable(QStringLiteral("report"), QStringLiteral("Learners and exercises"), client);
+    layout->addWidget(PlainControls::label(ClassReport::legend(), client));
+    ui->table = PlainControls::readOnlyTable(QStringLiteral("report"), QStringLiteral("Learners and exercises"), client);
     ui->table->setMinimumSize(560, 220);
     layout->addWidget(ui->table);
-    layout->addWidget(plainLabel(QStringLiteral("The items the class missed most often (last %1 days):").arg(ClassReport::Days), client));
-    ui->missed = readOnlyTable(QStringLiteral("missed"), QStringLiteral("Items the class missed most often"), client);
+    layout->addWidget(PlainControls::label(QStringLiteral("The items the class missed most often (last %1 days):").arg(ClassReport::Days), client));
+    ui->missed = PlainControls::readOnlyTable(QStringLiteral("missed"), QStringLiteral("Items the class missed most often"), client);
     ui->missed->verticalHeader()->hide();
     ui->missed->horizontalHeader()->setStretchLastSection(true);
     ui->missed->setMinimumHeight(140);
     layout->addWidget(ui->missed);
-    ui->said = plainLabel({}, client);
-    ui->said->setObjectName(QStringLiteral("said"));
+    ui->said = PlainControls::sentence(QStringLiteral("said"), client);
     layout->addWidget(ui->said);
 
     auto *buttons = new QHBoxLayout;
