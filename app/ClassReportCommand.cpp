@@ -1,7 +1,7 @@
 #include "ClassReportCommand.h"
 
-#include "progress/ClassPassword.h"
-#include "progress/report/ClassReport.h"
+#include "class/ClassPassword.h"
+#include "class/report/ClassReport.h"
 
 #include <QEventLoop>
 #include <QSqlDatabase>

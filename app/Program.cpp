@@ -8,7 +8,7 @@
 #include "exercises/b07d4/b07d4.h"
 #include "exercises/b07d6/b07d6.h"
 #include "common/Settings.h"
-#include "progress/ClassPassword.h"
+#include "class/ClassPassword.h"
 #include "progress/ProgressWindow.h"
 
 #include "common/DesignFont.h"

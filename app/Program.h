@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/Module1.h"
-#include "progress/ClassSync.h"
-#include "progress/ProgressStore.h"
+#include "class/ClassSync.h"
+#include "record/ProgressStore.h"
 #include "common/Services.h"
 #include "exercises/frame/ExerciseOpener.h"
 #include "lesson/LessonHistory.h"

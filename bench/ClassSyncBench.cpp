@@ -2,8 +2,8 @@
 // program's sync, against the floor: the same rows sent straight from memory by a
 // plain client in batches of the same size, each batch one INSERT in a transaction.
 // Usage: bench/class-sync.sh [ANSWERS]  (starts a throwaway cluster, then runs this)
-#include "progress/ClassSync.h"
-#include "progress/ProgressStore.h"
+#include "class/ClassSync.h"
+#include "record/ProgressStore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -11,7 +11,7 @@
 #include "app/Program.h"
 #include "common/RandomSource.h"
 #include "exercises/frame/ExerciseWindow.h"
-#include "progress/ProgressStore.h"
+#include "record/ProgressStore.h"
 #include "progress/ProgressWindow.h"
 
 #include <QApplication>

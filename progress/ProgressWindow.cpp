@@ -1,7 +1,7 @@
 #include "ProgressWindow.h"
 
 #include "ChartModule.h"
-#include "PlainControls.h"
+#include "common/PlainControls.h"
 
 #include "common/Feedback.h"
 #include "common/Module2.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ClassSync.h"
-#include "ClassWindow.h"
-#include "ProgressStore.h"
-#include "report/ClassReportWindow.h"
+#include "class/ClassSync.h"
+#include "class/ClassWindow.h"
+#include "record/ProgressStore.h"
+#include "class/report/ClassReportWindow.h"
 #include "common/Form.h"
 #include "exercises/frame/Exercise.h"
 

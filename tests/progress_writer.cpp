@@ -2,7 +2,7 @@
 // write has returned: the kill test stops it with SIGKILL at any moment, the
 // start-together test runs two at once to the end.
 // Usage: progress_writer FILE [COUNT [PREFIX]]   (no COUNT: for ever)
-#include "progress/ProgressStore.h"
+#include "record/ProgressStore.h"
 
 #include <QCoreApplication>
 

@@ -4,10 +4,10 @@
 #include "app/Program.h"
 #include "progress/ProgressWindow.h"
 #include "common/Settings.h"
-#include "progress/ClassServer.h"
-#include "progress/ClassWindow.h"
-#include "progress/ClassSync.h"
-#include "progress/ProgressStore.h"
+#include "class/ClassServer.h"
+#include "class/ClassWindow.h"
+#include "class/ClassSync.h"
+#include "record/ProgressStore.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

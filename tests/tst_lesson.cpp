@@ -2,7 +2,7 @@
 // the reader reports where the file breaks it, and no file, however broken,
 // makes the reader crash or hang.
 #include "lesson/LessonReader.h"
-#include "progress/ProgressSchema.h"
+#include "record/ProgressSchema.h"
 
 #include <QElapsedTimer>
 #include <QFile>

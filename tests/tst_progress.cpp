@@ -2,10 +2,10 @@
 
 #include "exercises/b07d4/b07d4.h"
 #include "exercises/b07d4/SentenceTable.h"
-#include "progress/Csv.h"
-#include "progress/MistakeRule.h"
-#include "progress/ProgressSchema.h"
-#include "progress/ProgressStore.h"
+#include "common/Csv.h"
+#include "record/MistakeRule.h"
+#include "record/ProgressSchema.h"
+#include "record/ProgressStore.h"
 #include "progress/ProgressWindow.h"
 
 #include <QAccessible>

@@ -1,6 +1,6 @@
 #include "ClassReport.h"
 
-#include "progress/Csv.h"
+#include "common/Csv.h"
 
 #include <QCollator>
 #include <QSqlDatabase>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "progress/ClassServer.h"
+#include "class/ClassServer.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "ProgressStore.h"
 
-#include "Csv.h"
+#include "common/Csv.h"
 #include "MistakeRule.h"
 #include "SideFile.h"
 

@@ -1,7 +1,7 @@
 #include "ClassWindow.h"
 
 #include "ClassPassword.h"
-#include "PlainControls.h"
+#include "common/PlainControls.h"
 
 #include "common/Feedback.h"
 #include "common/Module2.h"

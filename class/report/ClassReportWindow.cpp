@@ -1,6 +1,6 @@
 #include "ClassReportWindow.h"
 
-#include "progress/PlainControls.h"
+#include "common/PlainControls.h"
 
 #include "common/Feedback.h"
 #include "common/Module2.h"
