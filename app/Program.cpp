@@ -50,9 +50,9 @@ void PrepareApplication()
     LoadClearColours();
 }
 
-Program::Program(Feedback &feedback, RandomSource &random, ProgressStore *recordStore)
+Program::Program(Feedback &feedback, RandomSource &random, Record *recordStore)
     : quit([] { QCoreApplication::quit(); }),
-      ownStore(recordStore ? nullptr : std::make_unique<ProgressStore>(QStringLiteral(":memory:"))),
+      ownStore(recordStore ? nullptr : std::make_unique<Record>(QStringLiteral(":memory:"))),
       store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store, lessonSource, voice},
       suffixDrill(std::make_unique<b07d1>(services, *this)),
       sentences(std::make_unique<b07d4>(services, *this)), personStory(std::make_unique<b07d6>(services, *this)),
@@ -62,10 +62,12 @@ Program::Program(Feedback &feedback, RandomSource &random, ProgressStore *record
 {
     for (Form *form : forms())
         form->afterUnload = [this] { afterUnload(); };
-    progressWindow->practise = [this](Exercise exercise) { return practiseMistakes(exercise); };
+    progressWindow->practise = [this](Exercise exercise, const QStringList &items) { practiseMistakes(exercise, items); };
     progressWindow->classJoined() = [this](const ClassServer &server) { joinClass(server); };
     // Answers are recorded under the lesson they were given in.
     lessonSource.loaded = [this](const LessonModel::Lesson &lesson) { store.setLesson(lesson.id); };
+    QObject::connect(&store, &Record::statusChanged, &timerContext,
+                     [this](const RecordData::Status &status) { warnOfLoss(status); });
 }
 
 Program::~Program() = default;
@@ -119,6 +121,9 @@ void Program::start()
 
 void Program::end()
 {
+    // Said before the windows go: answers nothing could keep are lost with the program.
+    if (store.status().unkept > 0 && mainMenuWindow->isLoaded())
+        mainMenuWindow->showMessage(services.feedback, store.status().problem, Feedback::Exclamation, values.Title);
     ending = true;
     backgroundWindow->Unload();
     for (Form *form : forms())
@@ -216,15 +221,9 @@ void Program::rejoinClass()
     ClassPassword::read(ClassPassword::key(server), &timerContext,
                         [this, server](const QString &password, const QString &noKeyring) mutable {
         server.password = password;
-        // Without a keyring the password is asked for once at each start, over the main menu.
-        if (password.isEmpty() && !noKeyring.isEmpty() && mainMenuWindow->isLoaded()) {
-            mainMenuWindow->runModal([&] {
-                server.password = services.feedback.password(
-                    mainMenuWindow->window(), values.Title,
-                    QStringLiteral("The password of %1 on the class server %2 (there is no keyring to keep it in):")
-                        .arg(server.learner, server.server));
-            });
-        }
+        // Without a keyring the password is asked for once at each start.
+        if (password.isEmpty() && !noKeyring.isEmpty())
+            server.password = askPassword(server);
         if (server.password.isEmpty())
             return;
         // Kept for the rest of this run, so that the Class window has it too.
@@ -234,12 +233,55 @@ void Program::rejoinClass()
     });
 }
 
+// Over the main menu, or over whatever window the learner went to meanwhile.
+Form *Program::openForm() const
+{
+    for (Form *form : forms()) {
+        if (form != backgroundWindow.get() && form->isLoaded() && form->window()->isActiveWindow())
+            return form;
+    }
+    for (Form *form : {static_cast<Form *>(mainMenuWindow.get()), static_cast<Form *>(progressWindow.get())}) {
+        if (form->isLoaded())
+            return form;
+    }
+    for (ExerciseWindow *window : exerciseWindows()) {
+        if (window->isLoaded())
+            return window;
+    }
+    return nullptr;
+}
+
+QString Program::askPassword(const ClassServer &server)
+{
+    Form *over = openForm();
+    QString password;
+    if (over) {
+        over->runModal([&] {
+            password = services.feedback.password(
+                over->window(), values.Title,
+                QStringLiteral("The password of %1 on the class server %2 (there is no keyring to keep it in):")
+                    .arg(server.learner, server.server));
+        });
+    }
+    return password;
+}
+
+void Program::warnOfLoss(const RecordData::Status &status)
+{
+    if (status.unkept == 0 || warnedOfLoss)
+        return;
+    if (Form *over = openForm()) {
+        warnedOfLoss = true;
+        over->showMessage(services.feedback, status.problem, Feedback::Exclamation, values.Title);
+    }
+}
+
 void Program::joinClass(const ClassServer &server)
 {
     classSync.reset();
     // A record only in memory has nothing to keep on a server.
     if (store.path() != u":memory:")
-        classSync = std::make_unique<ClassSync>(store.path(), server);
+        classSync = std::make_unique<ClassSync>(store, server);
     progressWindow->setClassSync(classSync.get());
     if (classSync)
         classSync->start();
@@ -265,9 +307,14 @@ void Program::showNewLesson()
 {
     for (ExerciseWindow *window : exerciseWindows())
         window->Unload();
+    // Rebuilt for the new lesson's exercises as one step, after any box it shows.
     if (progressWindow->isLoaded()) {
-        progressWindow->Unload();
-        progressWindow->Show();
+        progressWindow->whenNoModalOpen([this] {
+            if (!progressWindow->isLoaded())
+                return;
+            progressWindow->Unload();
+            progressWindow->Show();
+        });
     }
     mainMenuWindow->Unload();
     showMainMenu(false);
@@ -283,13 +330,10 @@ void Program::showProgress()
     progressWindow->Show();
 }
 
-bool Program::practiseMistakes(Exercise exercise)
+bool Program::practiseMistakes(Exercise exercise, const QStringList &items)
 {
     ExerciseWindow *target = windowFor(exercise);
-    if (!target)
-        return false;
-    const QStringList items = store.mistakes(lessonSource.exercise(exercise.place).id);
-    if (items.isEmpty())
+    if (!target || items.isEmpty())
         return false;
     // The exercise opens fresh, as from the main menu, in place of the menu and of
     // any exercise window (a run going on there is left).

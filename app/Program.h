@@ -2,7 +2,7 @@
 
 #include "common/Module1.h"
 #include "class/ClassSync.h"
-#include "record/ProgressStore.h"
+#include "record/Record.h"
 #include "common/Services.h"
 #include "exercises/frame/ExerciseOpener.h"
 #include "lesson/LessonHistory.h"
@@ -37,8 +37,8 @@ void PrepareApplication();
 class Program final : public ExerciseOpener
 {
 public:
-    // Without a store of its own the program records into one in memory, gone when it ends.
-    Program(Feedback &feedback, RandomSource &random, ProgressStore *store = nullptr);
+    // Without a record of its own the program records into one in memory, gone when it ends.
+    Program(Feedback &feedback, RandomSource &random, Record *record = nullptr);
     ~Program() override;
 
     // The lesson to start with: the file named on the command line, else the one the
@@ -54,9 +54,9 @@ public:
     void showMainMenu(bool focusEndButton) override;
     void showAbout() override;
     void showProgress() override;
-    // Opens the exercise as the main menu would and runs the items the learner
-    // has yet to get right from the record; false when there was nothing to run.
-    bool practiseMistakes(Exercise exercise);
+    // Opens the exercise as the main menu would and runs these items of it, the ones the
+    // learner has yet to get right; false when there was nothing to run.
+    bool practiseMistakes(Exercise exercise, const QStringList &items);
     // Plays the lesson in `file` (LessonSource::BuiltIn for lesson 7) from now on, or
     // says over the main menu why it cannot; the lesson played stays then.
     void openLesson(const QString &file);
@@ -72,7 +72,7 @@ public:
     alap &mainMenu() { return *mainMenuWindow; }
     hatter &background() { return *backgroundWindow; }
     ProgressWindow &progress() { return *progressWindow; }
-    ProgressStore &record() { return store; }
+    Record &record() { return store; }
     LessonSource &lesson() { return lessonSource; }
     // The window that runs an exercise.
     ExerciseWindow *windowFor(Exercise exercise);
@@ -87,14 +87,20 @@ private:
     // Every window shows the lesson now played: the main menu and Progress anew, the exercises closed.
     void showNewLesson();
     void rejoinClass();
+    // Asks for the class server's password over whichever window is open, once.
+    QString askPassword(const ClassServer &server);
+    // Says once, over whichever window is open, that answers can no longer be kept.
+    void warnOfLoss(const RecordData::Status &status);
     // Once the lesson to start with was read: remembered, or why it could not be is said.
     void settleStartLesson();
     std::vector<Form *> forms() const;
+    Form *openForm() const;
     std::vector<ExerciseWindow *> exerciseWindows() const;
 
     Module1 values;
-    std::unique_ptr<ProgressStore> ownStore;
-    ProgressStore &store;
+    std::unique_ptr<Record> ownStore;
+    Record &store;
+    bool warnedOfLoss = false;
     LessonSource lessonSource;
     Speech voice;
     std::unique_ptr<ClassSync> classSync;

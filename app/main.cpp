@@ -8,6 +8,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char *argv[])
 {
@@ -32,10 +33,18 @@ int main(int argc, char *argv[])
 
     MessageBoxFeedback feedback;
     SeededRandom random;
-    ProgressStore store(ProgressStore::defaultPath());
-    Program program(feedback, random, &store);
-    program.startWith(line.lessonFile);
-    program.makeSpeaker = [] { return std::make_unique<DesktopSpeaker>(); };
-    program.start();
-    return QApplication::exec();
+    int exitCode = 0;
+    {
+        Record record(Record::defaultPath());
+        Program program(feedback, random, &record);
+        program.startWith(line.lessonFile);
+        program.makeSpeaker = [] { return std::make_unique<DesktopSpeaker>(); };
+        program.start();
+        exitCode = QApplication::exec();
+    }
+    // The record is written and closed. A class sync still held by the network is not
+    // waited for: the program ends now, as End promises.
+    if (ClassSync::leftRunning())
+        std::_Exit(exitCode);
+    return exitCode;
 }

@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
     SeededRandom random(1);
     // The record in a file, as the program keeps it: every Start adds a run to it.
     QTemporaryDir dir;
-    ProgressStore store(dir.filePath(QStringLiteral("progress.sqlite")));
+    Record store(dir.filePath(QStringLiteral("progress.sqlite")));
     Program program(feedback, random, &store);
     program.quit = [] {};
     program.showMainMenu(false);

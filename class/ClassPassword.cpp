@@ -34,7 +34,7 @@ QString memoryNote()
 
 QString ClassPassword::key(const ClassServer &server)
 {
-    return QStringLiteral("%1@%2:%3/%4").arg(server.learner, server.server).arg(server.port).arg(server.database);
+    return server.key();
 }
 
 void ClassPassword::read(const QString &key, QObject *context,

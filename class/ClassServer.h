@@ -6,8 +6,8 @@
 
 // A learner's class server, as the Class window and the administrator's settings
 // give it, and the connection to it. Every connection is encrypted and the
-// server's certificate checked against the school's CA, unless the
-// administrator allows an unencrypted one; nothing waits on it for long.
+// server's certificate checked against the school's CA for the very name typed
+// (libpq's verify-full); nothing waits on it for long.
 struct ClassServer
 {
     QString server;
@@ -16,13 +16,17 @@ struct ClassServer
     QString learner;
     QString password;
     QString caFile;
-    bool allowUnencrypted = false;
-    // How long connecting, and then each statement, may take.
+    // How long connecting, and then each statement, may take; a connection that stops
+    // answering is given up after about as long.
     int timeoutSeconds = 5;
 
     // The [class] group of the settings: the administrator's /etc/xdg/bimbala/bimbala.conf
     // beneath the learner's own. The password is never among them.
     static ClassServer fromSettings();
+    // learner@server:port/database: what one account on one server has, and no other.
+    QString key() const;
+    // A connection name that no other connection of the program has.
+    static QString connectionName(const QString &purpose);
 
     // Opens a connection of this name (one per thread). Empty when it is open,
     // otherwise one sentence saying why not.

@@ -1,70 +1,119 @@
 #include "ClassSync.h"
 
+#include "ServerText.h"
+#include "record/Record.h"
+
+#include <QDir>
 #include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QThread>
 #include <QTimer>
-#include <QUuid>
 
 #include <algorithm>
-#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
+using RecordData::FetchedPage;
+
 constexpr int BatchRows = 500;
-constexpr int FirstPauseMs = 5'000;
-constexpr int LongestPauseMs = 300'000;
-// Answers given meanwhile go over within this time.
-constexpr int NextRoundMs = 30'000;
-const QString AnswersMark = QStringLiteral("answers sent up to");
-// Runs are numbered by the learner's record; on the server a run is known by a
-// UUID made from that number, the same every time it is sent.
-const QUuid RunNamespace = QUuid(QStringLiteral("{6f1c2b7e-0d4a-4b8e-9a57-3c2e8f1d5a90}"));
+// Each page is written into the record in one transaction: small enough that an
+// answer given meanwhile waits a few milliseconds at most.
+constexpr int PageRows = 500;
+// How long the end waits for the sync's thread once its connection is cut.
+constexpr int StopWaitMs = 800;
+
+std::atomic<bool> anyLeftRunning{false};
+
+// Wakes whatever waits on a connection to the class server's port: the socket is shut
+// down under it, and libpq returns at once with the connection lost. Every TCP socket
+// of the program to that port goes: it is only done when a sync ends.
+void cutConnectionsTo(int port)
+{
+    const QDir fds(QStringLiteral("/proc/self/fd"));
+    for (const QString &name : fds.entryList(QDir::Files | QDir::System)) {
+        bool number = false;
+        const int fd = name.toInt(&number);
+        sockaddr_storage peer{};
+        socklen_t length = sizeof peer;
+        if (!number || getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0)
+            continue;
+        int peerPort = 0;
+        if (peer.ss_family == AF_INET)
+            peerPort = ntohs(reinterpret_cast<const sockaddr_in &>(peer).sin_port);
+        else if (peer.ss_family == AF_INET6)
+            peerPort = ntohs(reinterpret_cast<const sockaddr_in6 &>(peer).sin6_port);
+        if (peerPort == port)
+            shutdown(fd, SHUT_RDWR);
+    }
+}
+
+// "4 answers and 1 run", "1 answer", "2 runs".
+QString rows(int answers, int runs)
+{
+    QStringList parts;
+    if (answers > 0 || runs == 0)
+        parts << (answers == 1 ? QStringLiteral("1 answer") : QStringLiteral("%1 answers").arg(answers));
+    if (runs > 0)
+        parts << (runs == 1 ? QStringLiteral("1 run") : QStringLiteral("%1 runs").arg(runs));
+    return parts.join(QStringLiteral(" and "));
+}
 
 class SyncWorker final : public QObject
 {
     Q_OBJECT
 
 public:
-    SyncWorker(QString recordPath, ClassServer server) : recordPath(std::move(recordPath)), server(std::move(server))
+    SyncWorker(Record &record, ClassServer server, ClassSync::Timing timing, std::shared_ptr<const std::atomic<bool>> stopping)
+        : record(record), server(std::move(server)), key(this->server.key()), timing(timing), stopping(std::move(stopping)),
+          connection(ClassServer::connectionName(QStringLiteral("sync")))
     {
         pause.setSingleShot(true);
         connect(&pause, &QTimer::timeout, this, &SyncWorker::round);
+        nextPauseMs = timing.firstPauseMs;
     }
 
     void round()
     {
         pause.stop();
-        ClassSync::Status status;
-        status.problem = sendAll();
-        status.waiting = waiting();
-        if (status.problem.isEmpty()) {
-            failingSince = {};
-            nextPauseMs = FirstPauseMs;
-            pause.start(NextRoundMs);
+        if (*stopping || status.stopped)
+            return;
+        bool lasting = false;
+        status.problem = sendAll(lasting);
+        if (lasting) {
+            status.stopped = true; // nothing more goes over while the program runs
+        } else if (status.problem.isEmpty()) {
+            status.failingSince = {};
+            nextPauseMs = timing.firstPauseMs;
+            pause.start(timing.roundMs);
         } else {
-            if (!failingSince.isValid())
-                failingSince = QDateTime::currentDateTime();
+            if (!status.failingSince.isValid())
+                status.failingSince = QDateTime::currentDateTime();
             pause.start(nextPauseMs);
-            nextPauseMs = std::min(2 * nextPauseMs, LongestPauseMs);
+            nextPauseMs = std::min(2 * nextPauseMs, timing.longestPauseMs);
         }
-        status.failingSince = failingSince;
         Q_EMIT statusChanged(status);
     }
 
     void fetchMine(const QString &lesson)
     {
-        Q_EMIT fetched(lesson, fetch(lesson));
+        QSqlDatabase remote;
+        const bool ok = reach(remote).isEmpty() && fetch(remote, lesson, FetchedPage::Table::Answers) &&
+                        fetch(remote, lesson, FetchedPage::Table::Runs);
+        Q_EMIT fetched(lesson, ok);
     }
 
     void finish()
     {
         pause.stop();
-        QSqlDatabase::removeDatabase(recordName());
-        QSqlDatabase::removeDatabase(serverName());
+        QSqlDatabase::removeDatabase(connection);
+        QThread::currentThread()->quit();
     }
 
 Q_SIGNALS:
@@ -72,248 +121,187 @@ Q_SIGNALS:
     void fetched(const QString &lesson, bool ok);
 
 private:
-    QString recordName() const { return QStringLiteral("bimbala-sync-record-%1").arg(quintptr(this)); }
-    QString serverName() const { return QStringLiteral("bimbala-sync-server-%1").arg(quintptr(this)); }
-
-    // This thread's connection to the record, opened at its first use.
-    QSqlDatabase record()
-    {
-        if (QSqlDatabase::contains(recordName()))
-            return QSqlDatabase::database(recordName(), false);
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), recordName());
-        db.setDatabaseName(recordPath);
-        // The program writes the record meanwhile; this thread may wait its turn.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        db.open();
-        return db;
-    }
-
     // This thread's connection to the server, opened when it is not: empty when open, otherwise why not.
     QString reach(QSqlDatabase &remote)
     {
-        remote = QSqlDatabase::database(serverName(), false);
+        remote = QSqlDatabase::database(connection, false);
         if (remote.isOpen())
             return {};
-        const QString problem = server.open(serverName());
-        remote = QSqlDatabase::database(serverName(), false);
+        const QString problem = server.open(connection);
+        remote = QSqlDatabase::database(connection, false);
         return problem;
     }
 
-    // Empty when everything waiting went over; otherwise why not.
-    QString sendAll()
+    // Empty when everything waiting went over; otherwise why not. `lasting`: the record
+    // can note nothing, so nothing is to be sent while the program runs.
+    QString sendAll(bool &lasting)
     {
-        QSqlDatabase remote;
-        if (const QString problem = reach(remote); !problem.isEmpty())
-            return problem;
         for (;;) {
-            const QString problem = sendBatch(remote);
-            if (problem != QLatin1String("more"))
+            if (*stopping)
+                return {};
+            const RecordData::Outgoing batch = record.unsent(key, BatchRows).result();
+            if (!batch.problem.isEmpty()) {
+                lasting = batch.lasting;
+                return batch.problem;
+            }
+            if (batch.empty())
+                return {};
+            QSqlDatabase remote;
+            if (const QString problem = reach(remote); !problem.isEmpty())
                 return problem;
+            if (!remote.transaction() ||
+                !insert(remote, QStringLiteral("bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", "
+                                               "solution_shown, retry, run_uid)"), batch.answers) ||
+                !insert(remote, QStringLiteral("bimbala.runs(uid, id, lesson, exercise, variant, person, started, ended, outcome)"),
+                        batch.runs) ||
+                !remote.commit())
+                return lost(remote);
+            // Marked only now that the server has them: a program killed in between sends them again.
+            if (*stopping)
+                return {}; // the record may be gone: the rows go again at the next start, counted once
+            if (const QString notMarked = record.markSent(key, batch).result(); !notMarked.isEmpty()) {
+                lasting = true;
+                return QStringLiteral("The class server has the answers sent last, but this computer cannot note it "
+                                      "(%1), so nothing more is sent until Bimbala! starts again.").arg(notMarked);
+            }
         }
     }
 
-    // One batch of answers or ended runs: "more" when one went over, empty when none waits.
-    QString sendBatch(QSqlDatabase &remote)
+    // Rows into `table`, skipping those the server has already: one statement, every value bound.
+    static bool insert(QSqlDatabase &remote, const QString &table, const std::vector<QVariantList> &rows)
     {
-        QSqlDatabase record = this->record();
-        QSqlQuery answers(record);
-        answers.setForwardOnly(true);
-        answers.prepare(QStringLiteral("SELECT id, uid, at, lesson, exercise, item, expected, given, right, solution_shown, "
-                                       "retry, run FROM answers WHERE id > coalesce((SELECT value FROM class_marks "
-                                       "WHERE name = ?), 0) ORDER BY id LIMIT %1").arg(BatchRows));
-        answers.addBindValue(AnswersMark);
-        QSqlQuery runs(record);
-        runs.setForwardOnly(true);
-        runs.prepare(QStringLiteral("SELECT id, lesson, exercise, variant, person, started, ended, outcome FROM runs "
-                                    "WHERE ended IS NOT NULL AND on_server = 0 LIMIT %1").arg(BatchRows));
-        if (!answers.exec() || !runs.exec())
-            return QStringLiteral("The record cannot be read: %1").arg(record.lastError().text());
-
-        // Each batch one statement per table, every value bound: one round trip for 500 rows.
-        qint64 lastAnswer = -1;
-        QVariantList answerValues;
-        while (answers.next()) {
-            lastAnswer = answers.value(0).toLongLong();
-            for (int column = 1; column <= 11; ++column)
-                answerValues << (column >= 8 && column <= 10 ? QVariant(answers.value(column).toBool()) : answers.value(column));
-        }
-        QVariantList runValues;
-        QVariantList sentRuns;
-        while (runs.next()) {
-            const qint64 id = runs.value(0).toLongLong();
-            runValues << QUuid::createUuidV5(RunNamespace, QString::number(id)).toString(QUuid::WithoutBraces);
-            for (int column = 0; column < 8; ++column)
-                runValues << runs.value(column);
-            sentRuns << id;
-        }
-        if (answerValues.isEmpty() && runValues.isEmpty())
-            return {};
-        if (!remote.transaction() ||
-            !insert(remote, QStringLiteral("bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", "
-                                           "solution_shown, retry, run)"), 11, answerValues) ||
-            !insert(remote, QStringLiteral("bimbala.runs(uid, id, lesson, exercise, variant, person, started, ended, outcome)"),
-                    9, runValues) ||
-            !remote.commit())
-            return lost(remote);
-        // Marked only now that the server has them: a program killed in between sends them again.
-        QSqlQuery mark(record);
-        if (lastAnswer >= 0) {
-            mark.prepare(QStringLiteral("INSERT OR REPLACE INTO class_marks(name, value) VALUES (?, ?)"));
-            mark.addBindValue(AnswersMark);
-            mark.addBindValue(lastAnswer);
-            mark.exec();
-        }
-        for (const QVariant &id : sentRuns) {
-            mark.prepare(QStringLiteral("UPDATE runs SET on_server = 1 WHERE id = ?"));
-            mark.addBindValue(id);
-            mark.exec();
-        }
-        return QStringLiteral("more");
-    }
-
-    // Rows of `columns` values each into `table`, skipping those the server has already.
-    static bool insert(QSqlDatabase &remote, const QString &table, int columns, const QVariantList &values)
-    {
-        if (values.isEmpty())
+        if (rows.empty())
             return true;
-        const QString row = QLatin1Char('(') + QStringList(columns, QStringLiteral("?")).join(u',') + QLatin1Char(')');
+        const QString row = QLatin1Char('(') + QStringList(rows.front().size(), QStringLiteral("?")).join(u',') + QLatin1Char(')');
         QSqlQuery send(remote);
         send.prepare(QStringLiteral("INSERT INTO %1 VALUES %2 ON CONFLICT (uid) DO NOTHING")
-                         .arg(table, QStringList(values.size() / columns, row).join(u',')));
-        for (const QVariant &value : values)
-            send.addBindValue(value);
+                         .arg(table, QStringList(qsizetype(rows.size()), row).join(u',')));
+        for (const QVariantList &values : rows)
+            for (const QVariant &value : values)
+                send.addBindValue(value);
         return send.exec();
     }
 
-    // A table of the record's copy of the server's rows, and the rows fetched for it.
-    struct Fetched
+    // The learner's rows of a lesson and one table written on the server since the last
+    // round began, page by page, each page kept before the next is read.
+    bool fetch(QSqlDatabase &remote, const QString &lesson, FetchedPage::Table table)
     {
-        QString table;
-        QString columns; // as the server's query gives them; the lesson follows
-        QString select;  // of the learner's rows on the server, the lesson bound
-        std::vector<QVariantList> rows;
-    };
-
-    // The server's rows of the learner and the lesson, read whole before the record is
-    // written, so that the record is never held while the network is waited for.
-    bool fetch(const QString &lesson)
-    {
-        QSqlDatabase remote;
-        if (!reach(remote).isEmpty())
+        RecordData::FetchCursor at = record.fetchCursor(key, lesson, table).result();
+        if (!at.problem.isEmpty())
             return false;
+        QSqlQuery query(remote);
+        query.setForwardOnly(true);
+        if (at.roundStart == 0) {
+            // Rows of transactions still running now are fetched by the next round.
+            if (!query.exec(QStringLiteral("SELECT txid_snapshot_xmin(txid_current_snapshot())")) || !query.next())
+                return lost(remote), false;
+            if (*stopping)
+                return false;
+            at.roundStart = query.value(0).toLongLong();
+            at.afterTxid = -1;
+            at.afterUid.clear();
+            if (!record.beginFetchRound(lesson, table, at.roundStart).result().isEmpty())
+                return false;
+        }
         // Times as this computer's record writes them, so that both sort and compare as text.
         const QString utc = QStringLiteral("to_char(%1 AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"')");
-        // Each read whole before the next: a forward-only result of this driver is lost to the next statement.
-        std::vector<Fetched> tables{
-            {QStringLiteral("server_answers"), QStringLiteral("uid, at, exercise, item, expected, right, solution_shown, retry"),
-             QStringLiteral("SELECT uid::text, %1, exercise, item, expected, \"right\", solution_shown, retry FROM "
-                            "bimbala.answers WHERE learner = current_user AND lesson = ?").arg(utc.arg(QStringLiteral("at"))),
-             {}},
-            {QStringLiteral("server_runs"), QStringLiteral("id, exercise, variant, ended"),
-             QStringLiteral("SELECT id, exercise, variant, %1 FROM bimbala.runs WHERE learner = current_user AND lesson = ? "
-                            "AND outcome = 'accomplished'").arg(utc.arg(QStringLiteral("ended"))),
-             {}}};
-        for (Fetched &fetched : tables) {
-            QSqlQuery query(remote);
-            query.setForwardOnly(true);
-            query.prepare(fetched.select);
-            query.addBindValue(lesson);
-            for (bool ok = query.exec(); ok && query.next();) {
-                QVariantList row;
-                for (int column = 0; column < query.record().count(); ++column)
-                    row << query.value(column);
-                fetched.rows.push_back(row);
-            }
-            if (query.lastError().isValid()) {
-                lost(remote);
+        const QString select =
+            table == FetchedPage::Table::Answers
+                ? QStringLiteral("SELECT uid::text, %1, exercise, item, expected, \"right\", solution_shown, retry, txid "
+                                 "FROM bimbala.answers").arg(utc.arg(QStringLiteral("at")))
+                : QStringLiteral("SELECT uid::text, id, exercise, variant, %1, outcome, txid FROM bimbala.runs")
+                      .arg(utc.arg(QStringLiteral("ended")));
+        const int columns = table == FetchedPage::Table::Answers ? 8 : 6;
+        for (;;) {
+            if (*stopping)
                 return false;
-            }
-        }
-        return keep(lesson, tables);
-    }
-
-    // The rows fetched of a lesson in place of those fetched before, all at once.
-    bool keep(const QString &lesson, const std::vector<Fetched> &tables)
-    {
-        QSqlDatabase db = record();
-        if (!db.transaction())
-            return false;
-        bool ok = true;
-        for (const Fetched &fetched : tables) {
-            QSqlQuery query(db);
-            query.prepare(QStringLiteral("DELETE FROM %1 WHERE lesson = ?").arg(fetched.table));
+            query.prepare(select + QStringLiteral(" WHERE learner = current_user AND lesson = ? AND txid >= ? AND "
+                                                  "(txid, uid) > (?, ?::uuid) ORDER BY txid, uid LIMIT %1").arg(PageRows));
             query.addBindValue(lesson);
-            ok = ok && query.exec();
-            const QString values = QStringLiteral("?, ").repeated(fetched.columns.count(u',') + 1);
-            query.prepare(QStringLiteral("INSERT INTO %1(%2, lesson) VALUES (%3?)").arg(fetched.table, fetched.columns, values));
-            for (std::size_t i = 0; ok && i < fetched.rows.size(); ++i) {
-                for (const QVariant &value : fetched.rows[i])
-                    query.addBindValue(value);
-                query.addBindValue(lesson);
-                ok = query.exec();
+            query.addBindValue(at.since);
+            query.addBindValue(at.afterTxid);
+            query.addBindValue(at.afterUid.isEmpty() ? QStringLiteral("00000000-0000-0000-0000-000000000000") : at.afterUid);
+            if (!query.exec())
+                return lost(remote), false;
+            FetchedPage page;
+            page.table = table;
+            while (query.next()) {
+                QVariantList row;
+                for (int column = 0; column < columns; ++column) {
+                    const QVariant value = query.value(column);
+                    row << (value.typeId() == QMetaType::QString ? QVariant(ServerText::shown(value.toString())) : value);
+                }
+                page.rows.push_back(row);
+                page.lastTxid = query.value(columns).toLongLong();
+                page.lastUid = query.value(0).toString();
             }
+            if (query.lastError().isValid())
+                return lost(remote), false;
+            if (*stopping)
+                return false;
+            if (!page.rows.empty() && !record.keepFetched(lesson, page).result().isEmpty())
+                return false;
+            if (int(page.rows.size()) < PageRows)
+                break;
+            at.afterTxid = page.lastTxid;
+            at.afterUid = page.lastUid;
         }
-        QSqlQuery when(db);
-        when.prepare(QStringLiteral("INSERT OR REPLACE INTO server_fetched(lesson, at) VALUES (?, ?)"));
-        when.addBindValue(lesson);
-        when.addBindValue(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
-        if (ok && when.exec() && db.commit())
-            return true;
-        db.rollback();
-        return false;
+        return !*stopping && record.endFetchRound(lesson, table).result().isEmpty();
     }
 
-    // The connection broke or the server refused: it is opened afresh next round.
+    // The connection broke or the server refused: it is opened afresh next time.
     QString lost(QSqlDatabase &remote)
     {
         const QString why = remote.lastError().text();
         remote.close();
-        return QStringLiteral("The class server cannot take the answers just now (%1).").arg(why.simplified());
+        return QStringLiteral("The class server cannot take the answers just now (%1).").arg(ServerText::shown(why).simplified());
     }
 
-    int waiting()
-    {
-        QSqlQuery count(record());
-        count.prepare(QStringLiteral("SELECT (SELECT count(*) FROM answers WHERE id > coalesce((SELECT value FROM "
-                                     "class_marks WHERE name = ?), 0)) + (SELECT count(*) FROM runs WHERE ended IS NOT "
-                                     "NULL AND on_server = 0)"));
-        count.addBindValue(AnswersMark);
-        return count.exec() && count.next() ? count.value(0).toInt() : 0;
-    }
-
-    QString recordPath;
+    Record &record;
     ClassServer server;
+    QString key;
+    ClassSync::Timing timing;
+    std::shared_ptr<const std::atomic<bool>> stopping; // shared: a worker left running outlives its ClassSync
+    QString connection;
     QTimer pause{this}; // a child, so that it moves to the worker's thread with it
-    int nextPauseMs = FirstPauseMs;
-    QDateTime failingSince;
+    int nextPauseMs;
+    ClassSync::Status status;
 };
 
 } // namespace
 
-QString ClassSync::Status::sentence() const
+QString ClassSync::Status::sentence(int answersWaiting, int runsWaiting) const
 {
-    const QString since = QLocale().toString(failingSince.time(), QLocale::ShortFormat);
-    if (waiting == 0)
-        return problem.isEmpty()
-                   ? QStringLiteral("All answers are on the class server.")
-                   : QStringLiteral("All answers are on the class server, which cannot be reached since %1.").arg(since);
-    if (problem.isEmpty())
-        return waiting == 1 ? QStringLiteral("1 answer is on its way to the class server.")
-                            : QStringLiteral("%1 answers are on their way to the class server.").arg(waiting);
-    return waiting == 1 ? QStringLiteral("1 answer waits for the class server: it cannot be reached since %1.").arg(since)
-                        : QStringLiteral("%1 answers wait for the class server: it cannot be reached since %2.")
-                              .arg(waiting)
-                              .arg(since);
+    if (stopped)
+        return problem;
+    const QString waiting = rows(answersWaiting, runsWaiting);
+    const bool one = answersWaiting + runsWaiting == 1;
+    if (problem.isEmpty()) {
+        if (answersWaiting + runsWaiting == 0)
+            return QStringLiteral("All answers are on the class server.");
+        return one ? QStringLiteral("%1 is on its way to the class server.").arg(waiting)
+                   : QStringLiteral("%1 are on their way to the class server.").arg(waiting);
+    }
+    const QString since = QLocale().toString(failingSince, QLocale::ShortFormat);
+    if (answersWaiting + runsWaiting == 0)
+        return QStringLiteral("All answers are on the class server. Since %1: %2").arg(since, problem);
+    return (one ? QStringLiteral("%1 waits for the class server since %2: %3")
+                : QStringLiteral("%1 wait for the class server since %2: %3"))
+        .arg(waiting, since, problem);
 }
 
-ClassSync::ClassSync(QString recordPath, ClassServer server)
+ClassSync::ClassSync(Record &record, ClassServer server, Timing timing) : key(server.key()), port(server.port)
 {
     qRegisterMetaType<ClassSync::Status>();
     thread = new QThread;
-    auto *sync = new SyncWorker(std::move(recordPath), std::move(server));
+    thread->setObjectName(QStringLiteral("class sync"));
+    auto *sync = new SyncWorker(record, std::move(server), timing, stopping);
     worker = sync;
     sync->moveToThread(thread);
-    connect(sync, &SyncWorker::statusChanged, this, &ClassSync::statusChanged);
+    connect(sync, &SyncWorker::statusChanged, this, [this](const ClassSync::Status &status) {
+        last = status;
+        Q_EMIT statusChanged(status);
+    });
     connect(sync, &SyncWorker::fetched, this, &ClassSync::fetched);
     // Running from the start, so that rows may be fetched before the first round.
     thread->start();
@@ -322,12 +310,23 @@ ClassSync::ClassSync(QString recordPath, ClassServer server)
 ClassSync::~ClassSync()
 {
     auto *sync = static_cast<SyncWorker *>(worker);
-    // A round in progress ends within the connection's time-outs.
-    QMetaObject::invokeMethod(sync, [sync] { sync->finish(); }, Qt::BlockingQueuedConnection);
-    thread->quit();
-    thread->wait();
+    *stopping = true;
+    // What is done next on its thread is ending; a statement in flight fails at once.
+    QMetaObject::invokeMethod(sync, [sync] { sync->finish(); });
+    cutConnectionsTo(port);
+    if (!thread->wait(StopWaitMs)) {
+        // Still held by the network (a name that does not resolve, say): left to the
+        // process's end, which does not wait for it.
+        anyLeftRunning = true;
+        return;
+    }
     delete sync;
     delete thread;
+}
+
+bool ClassSync::leftRunning()
+{
+    return anyLeftRunning;
 }
 
 void ClassSync::start()

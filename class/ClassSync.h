@@ -6,39 +6,63 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
+#include <memory>
+
 class QThread;
+class Record;
 
 // Sends the record's answers, and its runs once they have ended, to the class
-// server: on a thread of its own with connections of its own, so that nothing a
-// learner does waits for the network. Rows go in batches with INSERT ... ON
-// CONFLICT (uid) DO NOTHING and are marked in the record only after the server
-// committed them, so a batch cut off by a dropped connection or a killed program
-// is simply sent again and counted once. While the server cannot be reached it is
-// tried again after a pause that doubles up to five minutes.
+// server, and fetches the learner's own rows of a lesson back from it: on a thread
+// of its own with a connection of its own, so that nothing a learner does waits for
+// the network. The record is its only way to the file. Rows go in batches with
+// INSERT ... ON CONFLICT (uid) DO NOTHING and are marked in the record only after
+// the server committed them, so a batch cut off by a dropped connection or a killed
+// program is simply sent again and counted once. While the server cannot be reached
+// it is tried again after a pause that doubles up to five minutes. Ending it cuts
+// its connection, whatever the network is doing.
 class ClassSync final : public QObject
 {
     Q_OBJECT
 
 public:
-    ClassSync(QString recordPath, ClassServer server);
+    // How long it waits between rounds; tests make them short.
+    struct Timing
+    {
+        int firstPauseMs = 5'000;
+        int longestPauseMs = 300'000;
+        // Answers given meanwhile go over within this time.
+        int roundMs = 30'000;
+    };
+
+    ClassSync(Record &record, ClassServer server, Timing timing);
+    ClassSync(Record &record, ClassServer server) : ClassSync(record, std::move(server), Timing{}) {}
+    // Returns within a second, also while the server has stopped answering mid-statement.
     ~ClassSync() override;
 
-    // Sends what waits now, and again every half minute (after a failure, after the pause).
+    // Sends what waits now, and again every round (after a failure, after the pause).
     void start();
-    // Fetches the learner's own rows of a lesson from the server, whichever computer
-    // sent them, into the record in place of those fetched before; fetched tells when done.
+    // Fetches the learner's rows of a lesson that are new on the server since the last
+    // fetch, in pages, into the record's copy; fetched tells when done.
     void fetchMine(const QString &lesson);
+    // The server, port, database and learner the rows go to.
+    const QString &serverKey() const { return key; }
 
-    // What the last round found: rows still waiting, and why, when the server could not take them.
+    // What the last round found.
     struct Status
     {
-        int waiting = 0;
-        QString problem;
+        QString problem;        // why the rows could not be sent; empty while the server takes them
         QDateTime failingSince; // invalid while the server takes the rows
+        bool stopped = false;   // for good: the record cannot note what is sent
 
-        // What the Progress window says of it, in one line.
-        QString sentence() const;
+        // What the Progress window says, given what of the record waits for the server.
+        QString sentence(int answersWaiting, int runsWaiting) const;
     };
+    const Status &status() const { return last; }
+
+    // A sync whose thread was still held by the network when it ended: the program
+    // ends without waiting for it.
+    static bool leftRunning();
 
 Q_SIGNALS:
     void statusChanged(const ClassSync::Status &status);
@@ -46,6 +70,12 @@ Q_SIGNALS:
     void fetched(const QString &lesson, bool ok);
 
 private:
+    QString key;
+    int port;
+    Status last;
+    std::shared_ptr<std::atomic<bool>> stopping = std::make_shared<std::atomic<bool>>(false);
     QThread *thread = nullptr;
     QObject *worker = nullptr;
 };
+
+Q_DECLARE_METATYPE(ClassSync::Status)

@@ -7,12 +7,14 @@
 #include "common/Module2.h"
 #include "common/Settings.h"
 #include "common/Topmost.h"
+#include "common/WhenDone.h"
 #include "lesson/LessonSource.h"
+#include "record/Record.h"
 
 #include <QComboBox>
 #include <QEventLoop>
+#include <QFutureWatcher>
 #include <QProgressDialog>
-#include <QThread>
 #include <QTimer>
 #include <QFile>
 #include <QGridLayout>
@@ -22,11 +24,9 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <atomic>
 #include <climits>
 
 namespace {
@@ -62,8 +62,8 @@ LessonSource &builtInLesson()
 
 } // namespace
 
-ProgressWindow::ProgressWindow(ProgressStore &store, Feedback &feedback, LessonSource *lesson)
-    : Form(QStringLiteral("progress")), store(store), feedback(feedback), lesson(lesson ? *lesson : builtInLesson()),
+ProgressWindow::ProgressWindow(Record &record, Feedback &feedback, LessonSource *lesson)
+    : Form(QStringLiteral("progress")), record(record), feedback(feedback), lesson(lesson ? *lesson : builtInLesson()),
       allComputers(programSettings().value(AllComputersKey, false).toBool()), classWindow(feedback),
       classReport(feedback)
 {
@@ -73,9 +73,18 @@ ProgressWindow::ProgressWindow(ProgressStore &store, Feedback &feedback, LessonS
     };
     classReport.playedLesson = [this] { return this->lesson.lesson().id; };
     classReport.playedExercises = [this] { return exerciseIds(); };
-    refresh.setSingleShot(true);
-    refresh.setInterval(0);
-    QObject::connect(&refresh, &QTimer::timeout, &refresh, [this] { fill(); });
+    refreshSoon.setSingleShot(true);
+    refreshSoon.setInterval(0);
+    QObject::connect(&refreshSoon, &QTimer::timeout, &alive, [this] { refresh(); });
+    // While open, the window follows the record: many changes make one question.
+    QObject::connect(&record, &Record::changed, &alive, [this] {
+        if (isLoaded())
+            refreshSoon.start();
+    });
+    QObject::connect(&record, &Record::statusChanged, &alive, [this] {
+        if (isLoaded())
+            refreshSoon.start();
+    });
 }
 
 void ProgressWindow::build(FormWidget &window)
@@ -109,7 +118,7 @@ void ProgressWindow::build(FormWidget &window)
     computersRow->addStretch();
     layout->addWidget(ui->computers);
     QObject::connect(allComputersButton, &QRadioButton::toggled, client, [this](bool all) { chooseComputers(all); });
-    showClassLine();
+    showClassLine(0, 0);
 
     const LessonModel::Lesson &open = lesson.lesson();
     // A lesson without a number is named by its title.
@@ -131,6 +140,8 @@ void ProgressWindow::build(FormWidget &window)
     layout->addLayout(chartRow);
     ui->chart = chartModule().makeView(client);
     ui->chart->setObjectName(QStringLiteral("chart"));
+    // Named after its chart once the figures are in.
+    ui->chart->setAccessibleName(QStringLiteral("Chart of the exercise chosen"));
     ui->chart->setMinimumHeight(180);
     // The view takes the focus, named after its chart, so a screen reader reads the figures.
     for (QWidget *inner : ui->chart->findChildren<QWidget *>())
@@ -208,51 +219,40 @@ void ProgressWindow::buildExerciseGrid(QWidget &box)
     }
 }
 
-void ProgressWindow::setClassLine(const QString &line)
-{
-    classText = line;
-    if (ui)
-        showClassLine();
-}
-
 void ProgressWindow::setClassSync(ClassSync *joined)
 {
     if (sync)
-        QObject::disconnect(sync, nullptr, &refresh, nullptr);
+        QObject::disconnect(sync, nullptr, &alive, nullptr);
     sync = joined;
-    classText.clear();
     serverCopyFailed = false;
-    applyScope();
     if (sync) {
-        QObject::connect(sync, &ClassSync::statusChanged, &refresh, [this](const ClassSync::Status &status) {
-            setClassLine(status.sentence());
-            // The server is back: what it has now replaces what it had.
+        QObject::connect(sync, &ClassSync::statusChanged, &alive, [this](const ClassSync::Status &status) {
+            // The server is back: what it has now comes over.
             if (serverCopyFailed && status.problem.isEmpty())
                 fetchServerCopy();
+            if (isLoaded())
+                refreshSoon.start();
         });
-        QObject::connect(sync, &ClassSync::fetched, &refresh,
+        QObject::connect(sync, &ClassSync::fetched, &alive,
                          [this](const QString &lessonId, bool ok) { serverCopyFetched(lessonId, ok); });
     }
     if (isLoaded()) {
-        showClassLine();
         fetchServerCopy();
-        fill();
+        refresh();
     }
 }
 
-void ProgressWindow::applyScope()
+RecordData::Scope ProgressWindow::scope() const
 {
-    store.setScope(sync && allComputers ? ProgressStore::Scope::AllComputers : ProgressStore::Scope::ThisComputer);
+    return sync && allComputers ? RecordData::Scope::AllComputers : RecordData::Scope::ThisComputer;
 }
 
 void ProgressWindow::chooseComputers(bool all)
 {
     allComputers = all;
     programSettings().setValue(AllComputersKey, all);
-    applyScope();
     fetchServerCopy();
-    showClassLine();
-    fill();
+    refresh();
 }
 
 // Asked of the class sync's thread: the window goes on meanwhile with what was fetched before.
@@ -267,39 +267,39 @@ void ProgressWindow::serverCopyFetched(const QString &lessonId, bool ok)
     if (lessonId != lesson.lesson().id)
         return;
     serverCopyFailed = !ok;
-    if (isLoaded()) {
-        showClassLine();
-        fill();
-    }
+    if (isLoaded())
+        refresh();
 }
 
-// Hidden without a class server, so that it takes no room. While the server's rows
+// Hidden without a class server, so that it takes no room. It follows the record:
+// what waits for the server is counted with the figures. While the server's rows
 // cannot be fetched, it also says what All my computers shows instead.
-void ProgressWindow::showClassLine()
+void ProgressWindow::showClassLine(int answersWaiting, int runsWaiting)
 {
-    QStringList sentences{classText};
+    QStringList sentences;
+    if (sync)
+        sentences << sync->status().sentence(answersWaiting, runsWaiting);
     if (sync && allComputers && serverCopyFailed) {
-        const QDateTime fetched = store.serverCopyTime();
-        sentences << (fetched.isValid()
+        sentences << (serverCopyTime.isValid()
                           ? QStringLiteral("All my computers shows what the class server had on %1, when it was last "
-                                           "reached.").arg(QLocale().toString(fetched.toLocalTime(), QLocale::ShortFormat))
+                                           "reached.").arg(QLocale().toString(serverCopyTime.toLocalTime(), QLocale::ShortFormat))
                           : QStringLiteral("All my computers shows this computer's answers only: the class server has "
                                            "not been reached yet."));
     }
-    sentences.removeAll(QString());
-    ui->classLine->setText(sentences.join(u' '));
-    ui->classLine->setVisible(!sentences.isEmpty());
+    const QString text = sentences.join(u' ');
     ui->computers->setVisible(!sync.isNull());
+    if (text == ui->classLine->text() && ui->classLine->isVisibleTo(window()) == !text.isEmpty())
+        return;
+    ui->classLine->setText(text);
+    ui->classLine->setVisible(!text.isEmpty());
     if (window()->isVisible())
         fitWrappedLines();
 }
 
 void ProgressWindow::Form_Load()
 {
-    // While open, the window follows the answers given meanwhile; many changes make one refill.
-    store.changed = [this] { refresh.start(); };
     fetchServerCopy();
-    fill();
+    refresh();
     // Laid out once for the label's width, then again for its height at that width.
     window()->adjustSize();
     window()->layout()->activate();
@@ -313,31 +313,54 @@ void ProgressWindow::Form_Load()
 
 void ProgressWindow::Form_Unload()
 {
-    store.changed = nullptr;
-    refresh.stop();
+    refreshSoon.stop();
     classWindow.Unload();
     classReport.Unload();
 }
 
-void ProgressWindow::fill()
+void ProgressWindow::refresh()
 {
     if (!isLoaded())
         return;
-    const QString problem = store.problem();
+    if (asking) {
+        askAgain = true;
+        return;
+    }
+    asking = true;
+    askAgain = false;
+    RecordData::FiguresQuestion question{lesson.lesson().id, exerciseIds(), today(), Days, scope(),
+                                         sync ? sync->serverKey() : QString()};
+    whenDone(record.figures(question), &alive, [this](const RecordData::Figures &figures) {
+        asking = false;
+        if (askAgain)
+            refresh();
+        else
+            fill(figures);
+    });
+}
+
+void ProgressWindow::fill(const RecordData::Figures &figures)
+{
+    // Figures of a lesson the window no longer shows (another opened meanwhile) are not its own.
+    if (!isLoaded() || figures.question.lesson != lesson.lesson().id ||
+        figures.question.exercises.size() != qsizetype(ui->rows.size()))
+        return;
+    const QString problem = record.status().problem;
     if (problem != ui->problem->text()) {
         ui->problem->setText(problem);
         ui->problem->setVisible(!problem.isEmpty());
         if (window()->isVisible())
             fitWrappedLines();
     }
-    shown = store.summaries(exerciseIds(), today(), Days);
+    serverCopyTime = figures.serverCopyTime;
+    showClassLine(figures.answersWaiting, figures.runsWaiting);
+    shown = figures.summaries;
     for (int place = 0; place < int(shown.size()); ++place)
-        fillExercise(place);
+        fillExercise(place, figures.mistakes[std::size_t(place)]);
 
-    const std::vector<ProgressStore::Missed> missed = store.mostMissed(10);
-    ui->missed->setRowCount(int(missed.size()));
-    for (int row = 0; row < int(missed.size()); ++row) {
-        const ProgressStore::Missed &item = missed[std::size_t(row)];
+    ui->missed->setRowCount(int(figures.missed.size()));
+    for (int row = 0; row < int(figures.missed.size()); ++row) {
+        const RecordData::Missed &item = figures.missed[std::size_t(row)];
         const QStringList cells{item.exercise, item.item, item.expected, QString::number(item.misses)};
         for (int column = 0; column < cells.size(); ++column)
             ui->missed->setItem(row, column, new QTableWidgetItem(cells[column]));
@@ -370,9 +393,9 @@ QStringList ProgressWindow::exerciseIds()
     return ids;
 }
 
-void ProgressWindow::fillExercise(int place)
+void ProgressWindow::fillExercise(int place, int mistakes)
 {
-    const ProgressStore::Summary &summary = shown[std::size_t(place)];
+    const RecordData::Summary &summary = shown[std::size_t(place)];
     const Widgets::ExerciseRow &row = ui->rows[std::size_t(place)];
     row.runs->setText(QStringLiteral("%1 / %2").arg(summary.basicRuns).arg(summary.plusRuns));
     row.last->setText(shortDate(summary.lastAccomplished));
@@ -380,28 +403,32 @@ void ProgressWindow::fillExercise(int place)
     if (!row.practise)
         return;
     const QString code = summary.exercise;
-    const qsizetype waiting = store.mistakes(code).size();
-    row.practise->setEnabled(waiting > 0);
+    row.practise->setEnabled(mistakes > 0);
     row.practise->setToolTip(
-        waiting == 0 ? QStringLiteral("No mistakes of exercise %1 are waiting to be practised.").arg(code)
-                     : QStringLiteral("%1 items of exercise %2 to practise again.").arg(waiting).arg(code));
+        mistakes == 0 ? QStringLiteral("No mistakes of exercise %1 are waiting to be practised.").arg(code)
+                      : QStringLiteral("%1 items of exercise %2 to practise again.").arg(mistakes).arg(code));
 }
 
 void ProgressWindow::practiseClicked(Exercise exercise)
 {
-    // Nothing left after all (practised meanwhile in another copy): the button says so.
-    if (practise && !practise(exercise) && isLoaded())
-        fill();
+    const QString code = lesson.exercise(exercise.place).id;
+    whenDone(record.mistakes(lesson.lesson().id, code, scope()), &alive, [this, exercise](const QStringList &items) {
+        // Nothing left after all (practised meanwhile in another copy): the button says so.
+        if (items.isEmpty())
+            refresh();
+        else if (practise)
+            practise(exercise, items);
+    });
 }
 
 void ProgressWindow::showChart(int row)
 {
     if (row < 0 || row >= int(shown.size()))
         return;
-    const ProgressStore::Summary &summary = shown[std::size_t(row)];
+    const RecordData::Summary &summary = shown[std::size_t(row)];
     const QString title = QStringLiteral("Exercise %1: right at the first try, per day").arg(summary.exercise);
     std::vector<ShareChart::Point> points;
-    for (const ProgressStore::DayShare &day : summary.days) {
+    for (const RecordData::DayShare &day : summary.days) {
         if (day.firstTries > 0)
             points.push_back({QDateTime(day.day, QTime(12, 0), Qt::UTC).toMSecsSinceEpoch(),
                               100.0 * day.rightAtFirstTry / day.firstTries});
@@ -426,52 +453,54 @@ void ProgressWindow::exportClicked()
     const QString file = askCsvFile(feedback, QStringLiteral("Export your answers"), QStringLiteral("bimbala-progress.csv"));
     if (file.isEmpty())
         return;
-    const Written written = writeExport(file);
-    if (written == Written::Cancelled || !isLoaded())
+    const RecordData::Exported exported = writeExport(file);
+    using Result = RecordData::Exported::Result;
+    if (exported.result == Result::Cancelled || !isLoaded())
         return;
-    showMessage(feedback,
-                written == Written::Yes ? QStringLiteral("Your answers were written to %1.").arg(file)
-                                        : QStringLiteral("Your answers could not be written to %1.").arg(file),
-                written == Written::Yes ? Feedback::Information : Feedback::Exclamation, QStringLiteral("Export"));
+    const QString said = exported.result == Result::Written
+                             ? QStringLiteral("Your answers were written to %1.").arg(file)
+                         : exported.result == Result::RecordUnreadable
+                             ? QStringLiteral("Your answers could not be read from your progress record (%1).")
+                                   .arg(exported.why.endsWith(u'.') ? exported.why.chopped(1) : exported.why)
+                             : QStringLiteral("Your answers could not be written to %1 (%2).").arg(file, exported.why);
+    showMessage(feedback, said, exported.result == Result::Written ? Feedback::Information : Feedback::Exclamation,
+                QStringLiteral("Export"));
 }
 
-ProgressWindow::Written ProgressWindow::writeExport(const QString &file)
+RecordData::Exported ProgressWindow::writeExport(const QString &file)
 {
-    ProgressStore::ExportProgress progress;
-    const ProgressStore::Exporter exporter = store.exporter();
-    std::atomic<bool> ok{false};
-    // Written whole or not at all: a half-written or cancelled export never
-    // replaces a good file, nor leaves one behind.
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        QSaveFile out(file);
-        ok = out.open(QIODevice::WriteOnly) && exporter(out, &progress) && out.commit();
-    }));
+    auto progress = std::make_shared<RecordExport::Progress>();
+    QFutureWatcher<RecordData::Exported> written;
+    RecordData::Exported result;
     runModal([&] {
-        QProgressDialog dialog(QStringLiteral("Writing your answers to %1...").arg(file), QStringLiteral("Cancel"), 0,
-                               int(std::min<qint64>(store.answerCount(), INT_MAX)), window());
+        QProgressDialog dialog(QStringLiteral("Writing your answers to %1...").arg(file), QStringLiteral("Cancel"), 0, 0,
+                               window());
         dialog.setWindowTitle(QStringLiteral("Export"));
-        dialog.setWindowModality(Qt::WindowModal);
+        // Nothing else of the program is used meanwhile: another lesson opened now would
+        // rebuild this window under its own export.
+        dialog.setWindowModality(Qt::ApplicationModal);
         dialog.setMinimumDuration(0);
         dialog.setAutoReset(false);
         dialog.setAutoClose(false);
         // Cancel, Escape or the close box.
-        QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [&progress] { progress.cancel = true; });
-        QObject::connect(&dialog, &QDialog::rejected, &dialog, [&progress] { progress.cancel = true; });
+        QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [progress] { progress->cancel = true; });
+        QObject::connect(&dialog, &QDialog::rejected, &dialog, [progress] { progress->cancel = true; });
+        whenDone(record.answerCount(), &dialog, [&dialog](qint64 count) { dialog.setMaximum(int(std::min<qint64>(count, INT_MAX))); });
         QEventLoop loop;
-        QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&written, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
         QTimer tick;
         QObject::connect(&tick, &QTimer::timeout, &dialog, [&] {
-            dialog.setValue(int(std::min<qint64>(progress.written, dialog.maximum())));
+            if (dialog.maximum() > 0)
+                dialog.setValue(int(std::min<qint64>(progress->written, dialog.maximum())));
         });
         tick.start(100);
-        worker->start();
+        written.setFuture(record.exportCsv(file, progress));
         // A short export ends before the dialog would be worth showing.
         QTimer::singleShot(300, &dialog, [&dialog] { dialog.show(); });
         loop.exec();
+        result = written.result();
     });
-    if (progress.cancel)
-        return Written::Cancelled;
-    return ok ? Written::Yes : Written::No;
+    return result;
 }
 
 void ProgressWindow::forgetClicked()
@@ -479,14 +508,17 @@ void ProgressWindow::forgetClicked()
     bool sure = false;
     QString question = QStringLiteral("Forget every answer and run recorded so far? This cannot be undone.");
     // The class server's record is append-only: what reached it stays there.
-    if (!classText.isEmpty())
+    if (sync)
         question += QStringLiteral(" This forgets this computer's record only: the class server keeps what was sent "
                                    "to it, and only your teacher can have it removed.");
     runModal([&] { sure = feedback.confirm(window(), question, QStringLiteral("Forget my progress")); });
     if (!sure || !isLoaded())
         return;
-    const QString notDone = store.forget();
-    fill();
-    if (!notDone.isEmpty())
-        showMessage(feedback, notDone, Feedback::Exclamation, QStringLiteral("Forget my progress"));
+    whenDone(record.forget(), &alive, [this](const QString &notDone) {
+        if (!isLoaded())
+            return;
+        refresh();
+        if (!notDone.isEmpty())
+            showMessage(feedback, notDone, Feedback::Exclamation, QStringLiteral("Forget my progress"));
+    });
 }

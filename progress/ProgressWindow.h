@@ -2,8 +2,8 @@
 
 #include "class/ClassSync.h"
 #include "class/ClassWindow.h"
-#include "record/ProgressStore.h"
 #include "class/report/ClassReportWindow.h"
+#include "record/RecordTypes.h"
 #include "common/Form.h"
 #include "exercises/frame/Exercise.h"
 
@@ -17,6 +17,7 @@
 class Feedback;
 class LessonSource;
 class QComboBox;
+class Record;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -26,21 +27,19 @@ class QTableWidget;
 // day, the items missed most often, and ways to export, forget and practise
 // the mistakes. Everything it shows of the record is plain text, and it shows
 // what the record holds now: when it comes to the front and whenever the record
-// changes while it is open.
+// changes while it is open. It asks the record and shows the answer when it comes,
+// so that it never waits for the file.
 class ProgressWindow final : public Form
 {
 public:
     // `lesson`: the lesson whose exercises it lists; without one, the built-in lesson.
-    ProgressWindow(ProgressStore &store, Feedback &feedback, LessonSource *lesson = nullptr);
+    ProgressWindow(Record &record, Feedback &feedback, LessonSource *lesson = nullptr);
 
-    // Asked of the program: open the exercise and run its mistakes; false when
-    // there was nothing to practise after all.
-    std::function<bool(Exercise)> practise;
+    // Asked of the program: open the exercise and run these items of it.
+    std::function<void(Exercise, const QStringList &)> practise;
 
     // The class the learner saved in the Class window.
     std::function<void(const ClassServer &)> &classJoined() { return classWindow.joined; }
-    // How the record stands with the class server, in one line; empty: no class server.
-    void setClassLine(const QString &line);
     // The class joined (none: nullptr): its line, and the choice between this computer's
     // answers and all the learner's computers', with the class server's rows fetched for it.
     void setClassSync(ClassSync *joined);
@@ -53,38 +52,43 @@ private:
     void build(FormWidget &window) override;
     void Form_Load() override;
     void Form_Unload() override;
-    void Form_Activate() override { fill(); }
+    void Form_Activate() override { refresh(); }
     void releaseControls() override { ui.reset(); }
 
     void buildExerciseGrid(QWidget &box);
-    void fill();
-    void fillExercise(int place);
+    // Asks the record for the figures; they are shown when they come.
+    void refresh();
+    void fill(const RecordData::Figures &figures);
+    void fillExercise(int place, int mistakes);
     // The lesson's exercises by id, in its order.
     QStringList exerciseIds();
     void fitWrappedLines();
-    void showClassLine();
+    void showClassLine(int answersWaiting, int runsWaiting);
     void chooseComputers(bool all);
     // The figures count every computer's answers while a class is joined and the learner chose so.
-    void applyScope();
+    RecordData::Scope scope() const;
     void fetchServerCopy();
     void serverCopyFetched(const QString &lessonId, bool ok);
     void showChart(int row);
     void exportClicked();
-    // Writes the export on a thread of its own behind a progress dialog that can cancel.
-    enum class Written { Yes, No, Cancelled };
-    Written writeExport(const QString &file);
+    // Writes the export behind a progress dialog that can cancel, the program waiting meanwhile.
+    RecordData::Exported writeExport(const QString &file);
     void forgetClicked();
     void practiseClicked(Exercise exercise);
 
-    ProgressStore &store;
+    Record &record;
     Feedback &feedback;
     LessonSource &lesson;
-    std::vector<ProgressStore::Summary> shown;
-    QTimer refresh; // one refill for many changes
-    QString classText;
+    std::vector<RecordData::Summary> shown;
+    QTimer refreshSoon; // one question for many changes
+    bool asking = false; // a question is on its way; another change asks again when it is answered
+    bool askAgain = false;
+    QDateTime serverCopyTime;
     QPointer<ClassSync> sync;
     bool allComputers; // the learner's choice, remembered in the settings
     bool serverCopyFailed = false; // the last fetch of the open lesson's rows
+    // Answers reach the window only while the object lives; what the record says, only while it is loaded.
+    QObject alive;
     // Opened from here and closed with this window, so it never outlives the windows the program counts.
     ClassWindow classWindow;
     // A teacher's, opened when they sign in there, in its place.

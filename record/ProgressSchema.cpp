@@ -4,6 +4,9 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QUuid>
+
+#include <vector>
 
 namespace {
 
@@ -107,7 +110,75 @@ const QList<QStringList> Steps{
                        "UNION ALL SELECT id, lesson, exercise, variant, ended FROM runs "
                        "WHERE outcome = 'accomplished' AND id NOT IN (SELECT id FROM server_runs)"),
     },
+    // 5 → 6: a run has a unique id of its own, as an answer has, so that no learner's run
+    // is taken for another's on a server. What was sent is kept per class server (server,
+    // port, database and learner), answers by their id, runs by the order they ended in.
+    // The learner's rows on the server are summed up as they are fetched, as this
+    // computer's are, so that All my computers counts a few hundred rows, not millions.
+    {
+        QStringLiteral("ALTER TABLE runs ADD COLUMN uid TEXT"),
+        QStringLiteral("ALTER TABLE runs ADD COLUMN end_order INTEGER"),
+        QStringLiteral("ALTER TABLE runs ADD COLUMN in_copy INTEGER NOT NULL DEFAULT 0"),
+        QStringLiteral("ALTER TABLE answers ADD COLUMN in_copy INTEGER NOT NULL DEFAULT 0"),
+        // Those the one server of before has come first, so one mark says which they are.
+        QStringLiteral("UPDATE runs SET end_order = o FROM (SELECT id AS key, row_number() OVER "
+                       "(ORDER BY on_server DESC, ended, id) AS o FROM runs WHERE ended IS NOT NULL) WHERE id = key"),
+        QStringLiteral("CREATE TABLE sent_marks(server TEXT NOT NULL, what TEXT NOT NULL, up_to INTEGER NOT NULL, "
+                       "PRIMARY KEY(server, what))"),
+        // The server of before had no name here: the first one joined takes its marks over.
+        QStringLiteral("INSERT INTO sent_marks SELECT '', 'answers', value FROM class_marks WHERE name = 'answers sent up to'"),
+        QStringLiteral("INSERT INTO sent_marks SELECT '', 'runs', count(*) FROM runs WHERE on_server = 1 HAVING count(*) > 0"),
+        QStringLiteral("DROP TABLE class_marks"),
+        QStringLiteral("ALTER TABLE runs DROP COLUMN on_server"),
+        QStringLiteral("DROP VIEW all_answers"),
+        QStringLiteral("DROP VIEW all_runs"),
+        QStringLiteral("DROP TABLE server_answers"),
+        QStringLiteral("DROP TABLE server_runs"),
+        QStringLiteral("DROP TABLE server_fetched"),
+        QStringLiteral("CREATE INDEX runs_by_end ON runs(end_order) WHERE end_order IS NOT NULL"),
+        QStringLiteral("CREATE INDEX answers_not_in_copy ON answers(lesson, at) WHERE in_copy = 0"),
+        QStringLiteral("CREATE INDEX runs_not_in_copy ON runs(lesson) WHERE in_copy = 0"),
+        // The copy of the learner's rows on one class server, and what they sum up to.
+        QStringLiteral("CREATE TABLE copy_owner(server TEXT NOT NULL)"),
+        QStringLiteral("CREATE TABLE copy_answers(uid TEXT PRIMARY KEY, lesson TEXT NOT NULL, exercise TEXT NOT NULL, "
+                       "item TEXT NOT NULL, at TEXT NOT NULL, right INTEGER NOT NULL, solution_shown INTEGER NOT NULL, "
+                       "retry INTEGER NOT NULL) WITHOUT ROWID"),
+        QStringLiteral("CREATE INDEX copy_answers_by_item ON copy_answers(lesson, exercise, item, at)"),
+        QStringLiteral("CREATE TABLE copy_runs(uid TEXT PRIMARY KEY) WITHOUT ROWID"),
+        QStringLiteral("CREATE TABLE copy_days(lesson TEXT NOT NULL, exercise TEXT NOT NULL, day TEXT NOT NULL, "
+                       "first_tries INTEGER NOT NULL, right_first INTEGER NOT NULL, PRIMARY KEY(lesson, exercise, day))"),
+        QStringLiteral("CREATE TABLE copy_items(lesson TEXT NOT NULL, exercise TEXT NOT NULL, item TEXT NOT NULL, "
+                       "expected TEXT NOT NULL, misses INTEGER NOT NULL, last_missed TEXT, open INTEGER NOT NULL, "
+                       "clean_streak INTEGER NOT NULL, last_at TEXT NOT NULL, PRIMARY KEY(lesson, exercise, item))"),
+        QStringLiteral("CREATE TABLE copy_run_totals(lesson TEXT NOT NULL, exercise TEXT NOT NULL, variant TEXT NOT NULL, "
+                       "accomplished INTEGER NOT NULL, last_ended TEXT, PRIMARY KEY(lesson, exercise, variant))"),
+        QStringLiteral("CREATE TABLE copy_fetched(lesson TEXT NOT NULL, what TEXT NOT NULL, since INTEGER NOT NULL, "
+                       "round_start INTEGER NOT NULL, after_txid INTEGER NOT NULL, after_uid TEXT NOT NULL, at TEXT, "
+                       "PRIMARY KEY(lesson, what))"),
+    },
 };
+
+// Every run gets a random id, as answers have: an id made from a run's number (as the
+// server knew runs before) may be another learner's too. Those sent before are not
+// sent again (the marks say so), and the copy of the server's rows knows them by number.
+QSqlError giveRunsTheirUids(QSqlDatabase &db)
+{
+    QSqlQuery runs(db);
+    QSqlQuery set(db);
+    if (!runs.exec(QStringLiteral("SELECT id FROM runs")) ||
+        !set.prepare(QStringLiteral("UPDATE runs SET uid = ? WHERE id = ?")))
+        return runs.lastError().isValid() ? runs.lastError() : set.lastError();
+    std::vector<qint64> ids;
+    while (runs.next())
+        ids.push_back(runs.value(0).toLongLong());
+    for (const qint64 id : ids) {
+        set.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
+        set.addBindValue(id);
+        if (!set.exec())
+            return set.lastError();
+    }
+    return runs.exec(QStringLiteral("CREATE UNIQUE INDEX runs_by_uid ON runs(uid)")) ? QSqlError() : runs.lastError();
+}
 
 } // namespace
 
@@ -119,6 +190,10 @@ QSqlError ProgressSchema::migrate(QSqlDatabase &db, int from, int to)
         for (const QString &statement : Steps[version]) {
             if (!query.exec(statement))
                 return query.lastError();
+        }
+        if (version == 5) {
+            if (const QSqlError error = giveRunsTheirUids(db); error.isValid())
+                return error;
         }
     }
     return query.exec(QStringLiteral("PRAGMA user_version = %1").arg(to)) ? QSqlError() : query.lastError();

@@ -25,6 +25,7 @@ QJsonObject RecordEntry::toJson() const
         object.insert(QStringLiteral("retry"), retry);
         break;
     case Kind::RunStarted:
+        object.insert(QStringLiteral("uid"), uid);
         object.insert(QStringLiteral("exercise"), exercise);
         object.insert(QStringLiteral("variant"), variant);
         object.insert(QStringLiteral("person"), person);

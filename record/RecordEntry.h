@@ -15,8 +15,10 @@ struct RecordEntry
     QString at;  // when, UTC, ISO 8601 with milliseconds
     QString day; // the learner's local day then, yyyy-MM-dd
     qint64 run = 0;
+    // Unique: an answer or run written twice counts once (a run begun by an older
+    // version's side file has none yet and is given one as it is written).
+    QString uid;
     // An answer:
-    QString uid; // unique: written twice, it counts once
     QString exercise;
     QString item;
     QString expected;

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QLockFile>
 #include <QRandomGenerator>
 #include <QSaveFile>
@@ -20,6 +21,29 @@ QString pattern(const QString &recordPath)
 QString lockOf(const QString &sidePath)
 {
     return sidePath + QStringLiteral(".lock");
+}
+
+// The entries of a side file, and the lines that hold none. Before one entry a line,
+// a side file was one JSON array: it is read whole.
+void readEntries(const QByteArray &text, std::vector<RecordEntry> &read, QByteArrayList &bad)
+{
+    for (const QByteArray &line : text.split('\n')) {
+        if (line.trimmed().isEmpty())
+            continue;
+        const QJsonDocument document = QJsonDocument::fromJson(line);
+        const QJsonArray objects = document.isArray() ? document.array() : QJsonArray{document.object()};
+        if (document.isNull() || objects.isEmpty()) {
+            bad << line;
+            continue;
+        }
+        for (const QJsonValue &value : objects) {
+            const RecordEntry entry = RecordEntry::fromJson(value.toObject());
+            if (entry.valid())
+                read.push_back(entry);
+            else
+                bad << QJsonDocument(value.toObject()).toJson(QJsonDocument::Compact);
+        }
+    }
 }
 
 } // namespace
@@ -51,20 +75,20 @@ bool SideFile::keep(const std::deque<RecordEntry> &entries)
             return false;
         }
     }
-    QJsonArray array;
+    QByteArray text;
     for (const RecordEntry &entry : entries)
-        array.append(entry.toJson());
+        text += QJsonDocument(entry.toJson()).toJson(QJsonDocument::Compact) + '\n';
     // Replaced whole or not at all: a kill in the middle leaves the last good one.
     QSaveFile file(ownPath);
-    return file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(array).toJson(QJsonDocument::Compact)) >= 0 &&
-           file.commit();
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
 }
 
-void SideFile::takeOver(std::deque<RecordEntry> &entries)
+SideFile::SetAside SideFile::takeOver(std::deque<RecordEntry> &entries)
 {
     std::vector<RecordEntry> taken;
     std::vector<std::unique_ptr<QLockFile>> locks;
     QStringList takenFiles;
+    QByteArrayList bad;
     const QFileInfo record(recordPath);
     const QFileInfoList files =
         QDir(record.absolutePath()).entryInfoList({pattern(recordPath)}, QDir::Files, QDir::Time | QDir::Reversed);
@@ -77,27 +101,24 @@ void SideFile::takeOver(std::deque<RecordEntry> &entries)
         QFile file(path);
         if (!lock->tryLock(0) || !file.open(QIODevice::ReadOnly))
             continue;
-        const QJsonDocument document = QJsonDocument::fromJson(file.readAll());
-        file.close();
-        std::vector<RecordEntry> read;
-        bool readable = document.isArray();
-        for (const QJsonValue &value : document.array()) {
-            read.push_back(RecordEntry::fromJson(value.toObject()));
-            readable = readable && read.back().valid();
-        }
-        if (!readable) {
-            QFile::rename(path, path + QStringLiteral(".unreadable"));
-            continue;
-        }
-        taken.insert(taken.end(), read.begin(), read.end());
+        readEntries(file.readAll(), taken, bad);
         takenFiles << path;
         locks.push_back(std::move(lock));
     }
-    if (taken.empty())
-        return;
+    SetAside setAside;
+    if (!bad.isEmpty()) {
+        QFile aside(recordPath + QStringLiteral(".waiting.unreadable"));
+        // Appended to what an earlier start set aside; a bad line is never deleted.
+        if (!aside.open(QIODevice::Append) || aside.write(bad.join('\n') + '\n') < 0)
+            return {}; // the files stay as they are for a later start
+        setAside = {int(bad.size()), aside.fileName()};
+    }
+    if (takenFiles.isEmpty())
+        return setAside;
     entries.insert(entries.begin(), taken.begin(), taken.end());
     if (!keep(entries))
-        return; // still in their own files for the next start; written twice, they count once
+        return setAside; // still in their own files for the next start; written twice, they count once
     for (const QString &path : takenFiles)
         QFile::remove(path);
+    return setAside;
 }

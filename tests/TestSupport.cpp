@@ -1,8 +1,14 @@
 #include "TestSupport.h"
 
 #include "lesson/LessonSource.h"
+#include "record/Record.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <unistd.h>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
@@ -106,4 +112,81 @@ QString goToCaption(Exercise exercise)
 QString exerciseCode(Exercise exercise)
 {
     return TestSupport::lesson7(exercise).id;
+}
+
+const RecordData::Status &TestSupport::settledStatus(Record &record)
+{
+    record.settled().waitForFinished();
+    // What the record's thread said meanwhile reaches the record's object.
+    QCoreApplication::sendPostedEvents(&record, QEvent::MetaCall);
+    return record.status();
+}
+
+QStringList TestSupport::mistakesOf(Record &record, const QString &exercise, RecordData::Scope scope)
+{
+    return record.mistakes(record.lessonId(), exercise, scope).result();
+}
+
+RecordData::Figures TestSupport::figuresOf(Record &record, const QStringList &exercises, QDate today)
+{
+    return record.figures({record.lessonId(), exercises, today, 30, RecordData::Scope::ThisComputer, {}}).result();
+}
+
+QList<QStringList> TestSupport::exported(Record &record)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("export.csv"));
+    if (record.exportCsv(path, std::make_shared<RecordExport::Progress>()).result().result != RecordData::Exported::Result::Written)
+        return {};
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const QString text = QString::fromUtf8(file.readAll());
+    QList<QStringList> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (quoted) {
+            if (ch == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"')
+                field += text.at(++i);
+            else if (ch == u'"')
+                quoted = false;
+            else
+                field += ch;
+        } else if (ch == u'"') {
+            quoted = true;
+        } else if (ch == u',') {
+            fields << field;
+            field.clear();
+        } else if (ch == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
+            fields << field;
+            records << fields;
+            fields.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += ch;
+        }
+    }
+    return records;
+}
+
+TestSupport::ReadOnlyFolder::ReadOnlyFolder(QString path) : folder(std::move(path))
+{
+    if (geteuid() != 0) {
+        ok = QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        return;
+    }
+    mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), folder, folder}) == 0;
+    ok = mounted && QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-o"), QStringLiteral("remount,bind,ro"),
+                                                                folder, folder}) == 0;
+}
+
+TestSupport::ReadOnlyFolder::~ReadOnlyFolder()
+{
+    if (mounted)
+        QProcess::execute(QStringLiteral("umount"), {folder});
+    else
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }

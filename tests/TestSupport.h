@@ -4,6 +4,7 @@
 #include "common/RandomSource.h"
 #include "exercises/frame/Exercise.h"
 #include "lesson/Lesson.h"
+#include "record/RecordTypes.h"
 
 #include <QList>
 #include <QString>
@@ -14,6 +15,7 @@
 
 class QMessageBox;
 class QWidget;
+class Record;
 
 // Keeps every message box and beep instead of showing them.
 class RecordingFeedback final : public Feedback
@@ -100,5 +102,29 @@ const LessonModel::SuffixDrill &drillOf(Exercise exercise);
 const LessonModel::Story &storyOf(Exercise exercise);
 // The answer of a suffix drill's word.
 QString suffixAnswer(Exercise drill, const QString &cue);
+
+// A folder this process cannot write to, root or not: a read-only bind mount
+// for root, whom the mode bits do not stop; as it was again when it goes.
+class ReadOnlyFolder
+{
+public:
+    explicit ReadOnlyFolder(QString path);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder &) = delete;
+    ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
+    bool ok = false;
+
+private:
+    QString folder;
+    bool mounted = false;
+};
+
+// The record's answers, waited for (a test may wait; the program never does). Each asks
+// after everything told to the record before, of the lesson it records now.
+const RecordData::Status &settledStatus(Record &record);
+QStringList mistakesOf(Record &record, const QString &exercise, RecordData::Scope scope = RecordData::Scope::ThisComputer);
+RecordData::Figures figuresOf(Record &record, const QStringList &exercises, QDate today = QDate::currentDate());
+// Every recorded answer as the export writes it: one list of fields per answer, the header first.
+QList<QStringList> exported(Record &record);
 
 } // namespace TestSupport

@@ -1,8 +1,8 @@
-// Writes numbered answers into a progress file, printing each number once its
-// write has returned: the kill test stops it with SIGKILL at any moment, the
+// Writes numbered answers into a progress file, printing each number once it is in
+// the file or kept beside it: the kill test stops it with SIGKILL at any moment, the
 // start-together test runs two at once to the end.
 // Usage: progress_writer FILE [COUNT [PREFIX]]   (no COUNT: for ever)
-#include "record/ProgressStore.h"
+#include "record/Record.h"
 
 #include <QCoreApplication>
 
@@ -16,15 +16,21 @@ int main(int argc, char *argv[])
         return 2;
     const long count = argc > 2 ? std::atol(argv[2]) : 0;
     const QString prefix = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("item");
-    ProgressStore store(QString::fromLocal8Bit(argv[1]));
-    store.runStarted(QStringLiteral("1a"), ProgressRecord::Variant::Basic, {});
+    Record record(QString::fromLocal8Bit(argv[1]));
+    record.runStarted(QStringLiteral("1a"), ProgressRecord::Variant::Basic, {});
+    const auto settled = [&record] {
+        record.settled().waitForFinished();
+        QCoreApplication::sendPostedEvents(&record, QEvent::MetaCall);
+        return record.status();
+    };
     for (long n = 1; count == 0 || n <= count; ++n) {
-        store.answerJudged({QStringLiteral("1a"), QStringLiteral("%1 %2").arg(prefix).arg(n), QStringLiteral("x"),
-                            QStringLiteral("y"), n % 2 == 0, false, false});
-        if (!store.writable())
+        record.answerJudged({QStringLiteral("1a"), QStringLiteral("%1 %2").arg(prefix).arg(n), QStringLiteral("x"),
+                             QStringLiteral("y"), n % 2 == 0, false, false});
+        if (!settled().takesAnswers)
             return 1;
         std::printf("%ld\n", n);
         std::fflush(stdout);
     }
-    return store.problem().contains(QStringLiteral("another copy")) ? 0 : int(!store.problem().isEmpty());
+    const QString problem = settled().problem;
+    return problem.contains(QStringLiteral("another copy")) ? 0 : int(!problem.isEmpty());
 }

@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include "progress/ProgressWindow.h"
+#include "record/Record.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -19,7 +20,7 @@
 static int showChart(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    ProgressStore store(QStringLiteral(":memory:"));
+    Record store(QStringLiteral(":memory:"));
     RecordingFeedback feedback;
     ProgressWindow progress(store, feedback);
     progress.Show();

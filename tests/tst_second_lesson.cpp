@@ -91,14 +91,14 @@ private Q_SLOTS:
         ProgressWindow &progress = program->progress();
         QCOMPARE(progress.window()->findChild<QGroupBox *>()->title(), QStringLiteral("Exercises of lesson 8"));
         for (int row = 1; row <= 3; ++row)
-            QCOMPARE(progressCell(progress, row, 1), QStringLiteral("1 / 0"));
+            QTRY_COMPARE(progressCell(progress, row, 1), QStringLiteral("1 / 0"));
         QCOMPARE(progressCell(progress, 2, 0), QStringLiteral("8b"));
 
         // Lesson 7 again: its record has none of these answers.
         chooseLesson(QStringLiteral("mnuBuiltInLesson"));
         QCOMPARE(menuCaptions().size(), 8);
         QCOMPARE(progressCell(program->progress(), 1, 0), QStringLiteral("1a"));
-        QCOMPARE(progressCell(program->progress(), 1, 1), QStringLiteral("0 / 0"));
+        QTRY_COMPARE(progressCell(program->progress(), 1, 1), QStringLiteral("0 / 0"));
         QCOMPARE(LessonHistory().last(), QString());
         QCOMPARE(LessonHistory().recent(), QStringList{Second});
     }

@@ -1,0 +1,259 @@
+#include "Record.h"
+
+#include "ProgressSchema.h"
+#include "RecordClassRows.h"
+#include "RecordFigures.h"
+#include "RecordFile.h"
+
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QUuid>
+
+namespace {
+
+QString variantName(ProgressRecord::Variant variant)
+{
+    switch (variant) {
+    case ProgressRecord::Variant::Plus: return QStringLiteral("plus");
+    case ProgressRecord::Variant::Mistakes: return QStringLiteral("mistakes");
+    case ProgressRecord::Variant::Basic: break;
+    }
+    return QStringLiteral("basic");
+}
+
+// A run's number: unique also between two copies of the program writing at once.
+qint64 newRunId(const QDateTime &now)
+{
+    return (now.toMSecsSinceEpoch() << 16) | qint64(QRandomGenerator::global()->bounded(1 << 16));
+}
+
+QString newUid()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+} // namespace
+
+Record::Record(QString path) : filePath(std::move(path)), lesson(QLatin1String(ProgressSchema::FirstLesson))
+{
+    qRegisterMetaType<RecordData::Status>();
+    thread.setObjectName(QStringLiteral("record"));
+    onThread = new QObject;
+    onThread->moveToThread(&thread);
+    thread.start();
+    tell([this](RecordFile &) {});
+}
+
+Record::~Record()
+{
+    // The file's own end: it may wait a second for another copy that holds it.
+    QMetaObject::invokeMethod(onThread, [this] { file.reset(); }, Qt::BlockingQueuedConnection);
+    thread.quit();
+    thread.wait();
+    delete onThread;
+}
+
+QString Record::defaultPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/progress.sqlite");
+}
+
+void Record::tell(std::function<void(RecordFile &)> job)
+{
+    QMetaObject::invokeMethod(onThread, [this, job = std::move(job)] {
+        if (!file) {
+            // Made on the record's thread, where every statement on the file runs.
+            file = std::make_unique<RecordFile>(filePath);
+            connect(file.get(), &RecordFile::statusChanged, this, [this](const RecordData::Status &now) {
+                lastStatus = now;
+                Q_EMIT statusChanged(now);
+            });
+            connect(file.get(), &RecordFile::changed, this, &Record::changed);
+        }
+        job(*file);
+    });
+}
+
+template <typename T>
+QFuture<T> Record::ask(std::function<T(RecordFile &)> job)
+{
+    auto promise = std::make_shared<QPromise<T>>();
+    QFuture<T> future = promise->future();
+    promise->start();
+    tell([promise, job = std::move(job)](RecordFile &record) {
+        if constexpr (std::is_void_v<T>)
+            job(record);
+        else
+            promise->addResult(job(record));
+        promise->finish();
+    });
+    return future;
+}
+
+void Record::prepare()
+{
+    tell([](RecordFile &record) { record.readable(); });
+}
+
+// An entry stamped with the time now: UTC to store, the learner's local day to count by.
+RecordEntry Record::stamped(RecordEntry::Kind kind, qint64 run) const
+{
+    const QDateTime now = clock();
+    RecordEntry entry;
+    entry.kind = kind;
+    entry.lesson = lesson;
+    entry.at = now.toUTC().toString(Qt::ISODateWithMs);
+    entry.day = now.date().toString(Qt::ISODate);
+    entry.run = run;
+    return entry;
+}
+
+void Record::answerJudged(const Answer &answer)
+{
+    RecordEntry entry = stamped(RecordEntry::Kind::Answer, currentRun);
+    entry.uid = newUid();
+    entry.exercise = answer.exercise;
+    entry.item = answer.item;
+    entry.expected = answer.expected;
+    entry.given = answer.given;
+    entry.right = answer.right;
+    entry.solutionShown = answer.solutionShown;
+    entry.retry = answer.retry;
+    tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
+}
+
+qint64 Record::runStarted(const QString &exercise, Variant variant, const QString &person)
+{
+    currentRun = newRunId(clock());
+    RecordEntry entry = stamped(RecordEntry::Kind::RunStarted, currentRun);
+    entry.uid = newUid();
+    entry.exercise = exercise;
+    entry.variant = variantName(variant);
+    entry.person = person.isNull() ? QStringLiteral("") : person;
+    tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
+    return currentRun;
+}
+
+void Record::runEnded(qint64 runId, Outcome outcome)
+{
+    if (runId == currentRun)
+        currentRun = 0;
+    RecordEntry entry = stamped(RecordEntry::Kind::RunEnded, runId);
+    entry.outcome = outcome == Outcome::Accomplished ? QStringLiteral("accomplished") : QStringLiteral("left");
+    tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
+}
+
+QFuture<RecordData::Figures> Record::figures(const RecordData::FiguresQuestion &question)
+{
+    return ask<RecordData::Figures>([question](RecordFile &record) {
+        if (!record.readable()) {
+            RecordData::Figures none;
+            none.question = question;
+            return none;
+        }
+        return RecordFigures::figures(record.database(), question);
+    });
+}
+
+QFuture<QStringList> Record::mistakes(const QString &lessonId, const QString &exercise, RecordData::Scope scope)
+{
+    return ask<QStringList>([=](RecordFile &record) {
+        return record.readable() ? RecordFigures::mistakes(record.database(), lessonId, exercise, scope) : QStringList();
+    });
+}
+
+QFuture<QString> Record::forget()
+{
+    return ask<QString>([](RecordFile &record) { return record.forget(); });
+}
+
+QFuture<qint64> Record::answerCount()
+{
+    return ask<qint64>([](RecordFile &record) {
+        return record.readable() ? RecordExport::answerCount(record.database()) : qint64(0);
+    });
+}
+
+QFuture<RecordData::Exported> Record::exportCsv(const QString &file, std::shared_ptr<RecordExport::Progress> progress)
+{
+    return ask<RecordData::Exported>([file, progress](RecordFile &record) -> RecordData::Exported {
+        if (!record.readable())
+            return {RecordData::Exported::Result::RecordUnreadable, record.status().problem};
+        return RecordExport::write(record.database(), file, *progress);
+    });
+}
+
+QFuture<RecordData::Outgoing> Record::unsent(const QString &server, int rows)
+{
+    return ask<RecordData::Outgoing>([server, rows](RecordFile &record) {
+        RecordData::Outgoing none;
+        if (!record.readable()) {
+            none.problem = record.status().problem;
+        } else if (const QString why = record.whyNotWritable(); !why.isEmpty()) {
+            // Sent rows that could not be marked would be sent again and again.
+            none.problem = QStringLiteral("Nothing is sent to the class server: this computer cannot note what was sent "
+                                          "(%1).").arg(why.endsWith(u'.') ? why.chopped(1) : why);
+            none.lasting = true;
+        } else {
+            return RecordClassRows::unsent(record.database(), server, rows);
+        }
+        return none;
+    });
+}
+
+QFuture<QString> Record::markSent(const QString &server, const RecordData::Outgoing &sent)
+{
+    return ask<QString>([server, sent](RecordFile &record) {
+        const QString notDone =
+            record.transaction([&] { return RecordClassRows::markSent(record.database(), server, sent); });
+        if (notDone.isEmpty())
+            record.touched();
+        return notDone;
+    });
+}
+
+QFuture<RecordData::FetchCursor> Record::fetchCursor(const QString &server, const QString &lessonId,
+                                                     RecordData::FetchedPage::Table table)
+{
+    return ask<RecordData::FetchCursor>([=](RecordFile &record) {
+        RecordData::FetchCursor found;
+        found.problem = record.transaction(
+            [&] { return RecordClassRows::cursor(record.database(), server, lessonId, table, found); });
+        return found;
+    });
+}
+
+QFuture<QString> Record::beginFetchRound(const QString &lessonId, RecordData::FetchedPage::Table table, qint64 roundStart)
+{
+    return ask<QString>([=](RecordFile &record) {
+        return record.transaction([&] { return RecordClassRows::beginRound(record.database(), lessonId, table, roundStart); });
+    });
+}
+
+QFuture<QString> Record::keepFetched(const QString &lessonId, RecordData::FetchedPage page)
+{
+    return ask<QString>([lessonId, page = std::move(page)](RecordFile &record) {
+        return record.transaction([&] { return RecordClassRows::keep(record.database(), lessonId, page); });
+    });
+}
+
+QFuture<QString> Record::endFetchRound(const QString &lessonId, RecordData::FetchedPage::Table table)
+{
+    return ask<QString>([=](RecordFile &record) {
+        const QString notDone =
+            record.transaction([&] { return RecordClassRows::endRound(record.database(), lessonId, table); });
+        if (notDone.isEmpty())
+            record.touched();
+        return notDone;
+    });
+}
+
+void Record::limitPages(int pages)
+{
+    tell([pages](RecordFile &record) { record.limitPages(pages); });
+}
+
+QFuture<void> Record::settled()
+{
+    return ask<void>([](RecordFile &) {});
+}

@@ -1,0 +1,318 @@
+#include "RecordClassRows.h"
+
+#include "MistakeRule.h"
+
+#include <QDateTime>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <set>
+
+namespace {
+
+using Table = RecordData::FetchedPage::Table;
+
+QString tableName(Table table)
+{
+    return table == Table::Answers ? QStringLiteral("answers") : QStringLiteral("runs");
+}
+
+struct Query
+{
+    QSqlQuery query;
+    Query(const QSqlDatabase &db, const QString &statement, const QVariantList &values = {}) : query(db)
+    {
+        query.setForwardOnly(true);
+        query.prepare(statement);
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+    }
+    // No error when it ran.
+    QSqlError run()
+    {
+        return query.exec() ? QSqlError() : query.lastError();
+    }
+};
+
+// How far the server has the record's answers or runs. Marks written before servers had
+// keys belong to the first server joined.
+qint64 mark(const QSqlDatabase &db, const QString &server, const char *what)
+{
+    Query found(db, QStringLiteral("SELECT up_to FROM sent_marks WHERE what = ? AND server IN (?, '') "
+                                   "ORDER BY server = '' LIMIT 1"),
+                {QLatin1String(what), server});
+    found.run();
+    return found.query.next() ? found.query.value(0).toLongLong() : 0;
+}
+
+// As the server takes it: no control character, no longer than it allows.
+QVariant clean(const QVariant &value, int longest)
+{
+    QString text = value.toString();
+    for (QChar &ch : text) {
+        if (ch.category() == QChar::Other_Control)
+            ch = u' ';
+    }
+    if (text.size() > longest)
+        text.truncate(text[longest - 1].isHighSurrogate() ? longest - 1 : longest);
+    return text;
+}
+
+// The item's place among the mistakes after every copied answer of it, in the order
+// they were given: for an answer that arrived after later ones (from a computer that
+// was offline meanwhile).
+QSqlError replay(const QSqlDatabase &db, const QString &lesson, const QString &exercise, const QString &item)
+{
+    Query answers(db, QStringLiteral("SELECT right, solution_shown, retry, at FROM copy_answers WHERE lesson = ? "
+                                     "AND exercise = ? AND item = ? ORDER BY at"),
+                  {lesson, exercise, item});
+    if (QSqlError error = answers.run(); error.isValid())
+        return error;
+    ItemState state;
+    int misses = 0;
+    QVariant lastMissed;
+    QString lastAt;
+    while (answers.query.next()) {
+        const Attempt attempt{item, answers.query.value(0).toBool(), answers.query.value(1).toBool(),
+                              answers.query.value(2).toBool()};
+        state = AfterAttempt(state, attempt);
+        lastAt = answers.query.value(3).toString();
+        if (!attempt.right || attempt.solutionShown) {
+            ++misses;
+            lastMissed = lastAt;
+        }
+    }
+    return Query(db, QStringLiteral("UPDATE copy_items SET misses = ?, last_missed = ?, open = ?, clean_streak = ?, "
+                                    "last_at = ? WHERE lesson = ? AND exercise = ? AND item = ?"),
+                 {misses, lastMissed, int(state.open), state.cleanStreak, lastAt, lesson, exercise, item})
+        .run();
+}
+
+QSqlError keepAnswers(const QSqlDatabase &db, const QString &lesson, const RecordData::FetchedPage &page)
+{
+    Query insert(db, QStringLiteral("INSERT OR IGNORE INTO copy_answers(uid, lesson, exercise, item, at, right, "
+                                    "solution_shown, retry) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    Query here(db, QStringLiteral("UPDATE answers SET in_copy = 1 WHERE uid = ?"));
+    Query day(db, QStringLiteral("INSERT INTO copy_days(lesson, exercise, day, first_tries, right_first) "
+                                 "VALUES (?, ?, date(?, 'localtime'), 1, ?) ON CONFLICT(lesson, exercise, day) DO UPDATE "
+                                 "SET first_tries = first_tries + 1, right_first = right_first + excluded.right_first"));
+    Query read(db, QStringLiteral("SELECT open, clean_streak, last_at FROM copy_items WHERE lesson = ? AND exercise = ? "
+                                  "AND item = ?"));
+    Query write(db, QStringLiteral(
+        "INSERT INTO copy_items(lesson, exercise, item, expected, misses, last_missed, open, clean_streak, last_at) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(lesson, exercise, item) DO UPDATE SET expected = excluded.expected, "
+        "misses = misses + excluded.misses, last_missed = max(COALESCE(last_missed, ''), COALESCE(excluded.last_missed, '')), "
+        "open = excluded.open, clean_streak = excluded.clean_streak, last_at = excluded.last_at"));
+    std::set<std::pair<QString, QString>> late; // exercise and item, to replay
+    for (const QVariantList &row : page.rows) {
+        // uid, at, exercise, item, expected, right, solution shown, retry
+        const QString at = row[1].toString();
+        const QString exercise = row[2].toString();
+        const QString item = row[3].toString();
+        const Attempt attempt{item, row[5].toBool(), row[6].toBool(), row[7].toBool()};
+        QSqlQuery &add = insert.query;
+        for (const QVariant &value : {row[0], QVariant(lesson), row[2], row[3], row[1], QVariant(int(attempt.right)),
+                                      QVariant(int(attempt.solutionShown)), QVariant(int(attempt.retry))})
+            add.addBindValue(value);
+        if (QSqlError error = insert.run(); error.isValid())
+            return error;
+        if (add.numRowsAffected() == 0)
+            continue; // fetched before: counted then
+        here.query.addBindValue(row[0]);
+        if (QSqlError error = here.run(); error.isValid())
+            return error;
+        if (!attempt.retry) {
+            for (const QVariant &value : {QVariant(lesson), row[2], row[1], QVariant(int(attempt.right && !attempt.solutionShown))})
+                day.query.addBindValue(value);
+            if (QSqlError error = day.run(); error.isValid())
+                return error;
+        }
+        for (const QVariant &value : {QVariant(lesson), row[2], row[3]})
+            read.query.addBindValue(value);
+        if (QSqlError error = read.run(); error.isValid())
+            return error;
+        ItemState state;
+        bool inOrder = true;
+        if (read.query.next()) {
+            state = {read.query.value(0).toBool(), read.query.value(1).toInt()};
+            inOrder = at >= read.query.value(2).toString();
+        }
+        read.query.finish();
+        if (!inOrder)
+            late.insert({exercise, item});
+        const bool missed = !attempt.right || attempt.solutionShown;
+        const ItemState after = AfterAttempt(state, attempt);
+        for (const QVariant &value : {QVariant(lesson), row[2], row[3], row[4], QVariant(int(missed)),
+                                      missed ? QVariant(at) : QVariant(), QVariant(int(after.open)),
+                                      QVariant(after.cleanStreak), QVariant(at)})
+            write.query.addBindValue(value);
+        if (QSqlError error = write.run(); error.isValid())
+            return error;
+    }
+    for (const auto &[exercise, item] : late) {
+        if (QSqlError error = replay(db, lesson, exercise, item); error.isValid())
+            return error;
+    }
+    return {};
+}
+
+QSqlError keepRuns(const QSqlDatabase &db, const QString &lesson, const RecordData::FetchedPage &page)
+{
+    Query insert(db, QStringLiteral("INSERT OR IGNORE INTO copy_runs(uid) VALUES (?)"));
+    // A run sent before runs had ids of their own went under another: its number tells it.
+    Query here(db, QStringLiteral("UPDATE runs SET in_copy = 1 WHERE uid = ? OR (id = ? AND lesson = ?)"));
+    Query total(db, QStringLiteral(
+        "INSERT INTO copy_run_totals(lesson, exercise, variant, accomplished, last_ended) VALUES (?, ?, ?, 1, ?) "
+        "ON CONFLICT(lesson, exercise, variant) DO UPDATE SET accomplished = accomplished + 1, "
+        "last_ended = max(COALESCE(last_ended, ''), excluded.last_ended)"));
+    for (const QVariantList &row : page.rows) {
+        // uid, number, exercise, variant, ended, outcome
+        insert.query.addBindValue(row[0]);
+        if (QSqlError error = insert.run(); error.isValid())
+            return error;
+        if (insert.query.numRowsAffected() == 0)
+            continue;
+        for (const QVariant &value : {row[0], row[1], QVariant(lesson)})
+            here.query.addBindValue(value);
+        if (QSqlError error = here.run(); error.isValid())
+            return error;
+        if (row[5].toString() != u"accomplished")
+            continue;
+        for (const QVariant &value : {QVariant(lesson), row[2], row[3], row[4]})
+            total.query.addBindValue(value);
+        if (QSqlError error = total.run(); error.isValid())
+            return error;
+    }
+    return {};
+}
+
+// Another server's copy says nothing of this one's: it goes, and every row of this
+// computer counts as not in the copy until this server's rows are fetched.
+QSqlError ownCopy(const QSqlDatabase &db, const QString &server)
+{
+    Query owner(db, QStringLiteral("SELECT server FROM copy_owner"));
+    if (QSqlError error = owner.run(); error.isValid())
+        return error;
+    if (owner.query.next() && owner.query.value(0).toString() == server)
+        return {};
+    owner.query.finish();
+    for (const char *statement :
+         {"DELETE FROM copy_owner", "DELETE FROM copy_answers", "DELETE FROM copy_runs", "DELETE FROM copy_days",
+          "DELETE FROM copy_items", "DELETE FROM copy_run_totals", "DELETE FROM copy_fetched",
+          "UPDATE answers SET in_copy = 0 WHERE in_copy = 1", "UPDATE runs SET in_copy = 0 WHERE in_copy = 1"}) {
+        if (QSqlError error = Query(db, QLatin1String(statement)).run(); error.isValid())
+            return error;
+    }
+    return Query(db, QStringLiteral("INSERT INTO copy_owner(server) VALUES (?)"), {server}).run();
+}
+
+} // namespace
+
+std::pair<int, int> RecordClassRows::waiting(const QSqlDatabase &db, const QString &server)
+{
+    Query count(db, QStringLiteral("SELECT (SELECT count(*) FROM answers WHERE id > ?), "
+                                   "(SELECT count(*) FROM runs WHERE end_order > ?)"),
+                {mark(db, server, "answers"), mark(db, server, "runs")});
+    if (count.run().isValid() || !count.query.next())
+        return {0, 0};
+    return {count.query.value(0).toInt(), count.query.value(1).toInt()};
+}
+
+RecordData::Outgoing RecordClassRows::unsent(const QSqlDatabase &db, const QString &server, int rows)
+{
+    RecordData::Outgoing batch;
+    Query answers(db, QStringLiteral("SELECT a.id, a.uid, a.at, a.lesson, a.exercise, a.item, a.expected, a.given, a.right, "
+                                     "a.solution_shown, a.retry, r.uid FROM answers a LEFT JOIN runs r ON r.id = a.run "
+                                     "WHERE a.id > ? ORDER BY a.id LIMIT ?"),
+                  {mark(db, server, "answers"), rows});
+    Query runs(db, QStringLiteral("SELECT end_order, uid, id, lesson, exercise, variant, person, started, ended, outcome "
+                                  "FROM runs WHERE end_order > ? ORDER BY end_order LIMIT ?"),
+               {mark(db, server, "runs"), rows});
+    for (Query *query : {&answers, &runs}) {
+        if (const QSqlError error = query->run(); error.isValid()) {
+            batch.problem = error.text();
+            return batch;
+        }
+    }
+    // Names (lesson, exercise, variant) and texts each within the server's limits.
+    const auto longest = [](int column, std::initializer_list<int> names) {
+        return std::find(names.begin(), names.end(), column) != names.end() ? LongestName : LongestText;
+    };
+    while (answers.query.next()) {
+        batch.answersUpTo = answers.query.value(0).toLongLong();
+        QVariantList row{answers.query.value(1), answers.query.value(2)};
+        for (int column = 3; column <= 7; ++column)
+            row << clean(answers.query.value(column), longest(column, {3, 4}));
+        for (int column = 8; column <= 10; ++column)
+            row << answers.query.value(column).toBool();
+        row << answers.query.value(11);
+        batch.answers.push_back(row);
+    }
+    while (runs.query.next()) {
+        batch.runsUpTo = runs.query.value(0).toLongLong();
+        QVariantList row{runs.query.value(1), runs.query.value(2)};
+        for (int column = 3; column <= 6; ++column)
+            row << clean(runs.query.value(column), LongestName);
+        row << runs.query.value(7) << runs.query.value(8) << runs.query.value(9);
+        batch.runs.push_back(row);
+    }
+    return batch;
+}
+
+QSqlError RecordClassRows::markSent(const QSqlDatabase &db, const QString &server, const RecordData::Outgoing &sent)
+{
+    // The marks of before servers had keys are this server's from now on, and no other's.
+    const qint64 answers = mark(db, server, "answers");
+    const qint64 runs = mark(db, server, "runs");
+    // Qt's driver takes every placeholder as one of its own: a value used twice is bound twice.
+    Query write(db, QStringLiteral("INSERT OR REPLACE INTO sent_marks(server, what, up_to) VALUES (?, 'answers', ?), "
+                                   "(?, 'runs', ?)"),
+                {server, std::max(answers, sent.answersUpTo), server, std::max(runs, sent.runsUpTo)});
+    if (QSqlError error = write.run(); error.isValid())
+        return error;
+    return Query(db, QStringLiteral("DELETE FROM sent_marks WHERE server = ''")).run();
+}
+
+QSqlError RecordClassRows::cursor(const QSqlDatabase &db, const QString &server, const QString &lesson, Table table,
+                                  RecordData::FetchCursor &found)
+{
+    if (QSqlError error = ownCopy(db, server); error.isValid())
+        return error;
+    Query read(db, QStringLiteral("SELECT since, round_start, after_txid, after_uid FROM copy_fetched WHERE lesson = ? "
+                                  "AND what = ?"),
+               {lesson, tableName(table)});
+    if (QSqlError error = read.run(); error.isValid())
+        return error;
+    found = {};
+    if (read.query.next())
+        found = {{}, read.query.value(0).toLongLong(), read.query.value(1).toLongLong(), read.query.value(2).toLongLong(),
+                 read.query.value(3).toString()};
+    return {};
+}
+
+QSqlError RecordClassRows::beginRound(const QSqlDatabase &db, const QString &lesson, Table table, qint64 roundStart)
+{
+    return Query(db, QStringLiteral("INSERT INTO copy_fetched(lesson, what, since, round_start, after_txid, after_uid) "
+                                    "VALUES (?, ?, 0, ?, -1, '') ON CONFLICT(lesson, what) DO UPDATE SET round_start = "
+                                    "excluded.round_start, after_txid = -1, after_uid = ''"),
+                 {lesson, tableName(table), roundStart})
+        .run();
+}
+
+QSqlError RecordClassRows::keep(const QSqlDatabase &db, const QString &lesson, const RecordData::FetchedPage &page)
+{
+    const QSqlError error = page.table == Table::Answers ? keepAnswers(db, lesson, page) : keepRuns(db, lesson, page);
+    if (error.isValid() || page.rows.empty())
+        return error;
+    return Query(db, QStringLiteral("UPDATE copy_fetched SET after_txid = ?, after_uid = ? WHERE lesson = ? AND what = ?"),
+                 {page.lastTxid, page.lastUid, lesson, tableName(page.table)})
+        .run();
+}
+
+QSqlError RecordClassRows::endRound(const QSqlDatabase &db, const QString &lesson, Table table)
+{
+    return Query(db, QStringLiteral("UPDATE copy_fetched SET since = round_start, round_start = 0, after_txid = -1, "
+                                    "after_uid = '', at = ? WHERE lesson = ? AND what = ?"),
+                 {QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs), lesson, tableName(table)})
+        .run();
+}

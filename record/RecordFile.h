@@ -1,0 +1,102 @@
+#pragma once
+
+#include "RecordEntry.h"
+#include "RecordTypes.h"
+#include "SideFile.h"
+
+#include <QObject>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QString>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+
+class QSqlQuery;
+
+// The progress record's SQLite file, owned by one object on the record's own
+// thread: every statement on it runs there. It opens when first needed, never
+// before. Nothing about the file stops the exercises, and no answer is lost or
+// hidden:
+// - an entry that finds the file busy (another copy writing) or cannot be written
+//   (a full disk) waits in memory and in a side file beside the record, is retried
+//   on a timer, and at the end, or after a kill, the next start writes it;
+// - a file in a read-only folder is opened for reading: its history shows;
+// - only a file SQLite calls no database, or corrupt, is moved aside, never deleted;
+// - a folder on a network file system gets a rollback journal (WAL needs shared memory);
+// - status() says in one sentence what is wrong and where the file is.
+class RecordFile final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // A file path, or ":memory:" for a record that lasts as long as the object.
+    explicit RecordFile(QString path);
+    // Waits a second for a busy file; what still waits stays in the side file.
+    ~RecordFile() override;
+
+    const QString &path() const { return filePath; }
+    void add(RecordEntry entry);
+    // Empties the record now, or says in one sentence why it cannot.
+    QString forget();
+    // For tests of a full disk: the file may not grow beyond this many pages.
+    void limitPages(int pages);
+
+    // Opens the file the first time; true when it can be read.
+    bool readable();
+    bool writable() const { return state == State::Open; }
+    QSqlDatabase database() const;
+    // Runs `write` in one transaction that takes the write lock at once. Empty when it
+    // went through; otherwise why not, in a sentence that ends without a full stop.
+    QString transaction(const std::function<QSqlError()> &write);
+    // Why nothing can be written, for good; empty while the file can be written or may be soon.
+    QString whyNotWritable() const { return state == State::Busy || state == State::Open ? QString() : readOnlyWhy.isEmpty() ? trouble : readOnlyWhy; }
+    // What the learner is told of the record now.
+    RecordData::Status status() const;
+    // Tells the listeners that what the record holds changed (rows were fetched, say).
+    void touched() { Q_EMIT changed(); }
+
+Q_SIGNALS:
+    void statusChanged(const RecordData::Status &status);
+    // Entries were written, the record forgotten, or it opened after being busy.
+    void changed();
+
+private:
+    enum class State { NotOpened, Open, Busy, ReadOnly, Closed };
+    struct Statements;
+
+    void open();
+    QSqlError openConnection(const QString &name, const QString &options);
+    QSqlError setUpFile(QSqlDatabase &db);
+    void openReadOnly(const QString &reason);
+    bool moveAside();
+    void closeConnection();
+
+    void flush();
+    QSqlError writePending();
+    QSqlError apply(const RecordEntry &entry);
+    void keepAside();
+    void retryLater();
+    void tell();
+    QString waitingSentence() const;
+    QString busyNow() const;
+
+    QString filePath;
+    QString connection;
+    State state = State::NotOpened;
+    QString trouble;      // why the record cannot be written, for good
+    QString readOnlyWhy;  // why it can only be read
+    QString writeFailure; // the last write's error other than busy, while entries wait
+    QString notice;       // what the learner should know although all works (moved aside, set aside, network)
+    bool busy = false;    // the last write or open found the file busy
+    bool unkept = false;  // the side file could not take what waits
+    bool triedAside = false;
+    std::unique_ptr<Statements> statements;
+    // Entries not yet in the file, oldest first; also in the side file while any wait.
+    std::deque<RecordEntry> pending;
+    std::unique_ptr<SideFile> sideFile;
+    QTimer retry{this};
+    RecordData::Status told;
+};

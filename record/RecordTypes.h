@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QMetaType>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <vector>
+
+// The plain values the record answers its clients with. They cross from the
+// record's thread to the windows' and the class sync's, so they hold no pointers.
+namespace RecordData {
+
+// Whose answers the figures and mistakes count: this computer's record, or the
+// learner's rows on the class server (from every computer of theirs) together with
+// this computer's not among them yet, each answer and run once.
+enum class Scope { ThisComputer, AllComputers };
+
+// How the record stands, told whenever it changes.
+struct Status
+{
+    QString problem;       // empty while all is well; otherwise one plain sentence for the learner
+    bool takesAnswers = true; // answers are written now, or kept until they can be
+    bool takesMarks = true;   // what was sent to a class server can be noted in the file
+    int waiting = 0;       // answers and runs not yet in the file
+    int unkept = 0;        // of those, held in memory only: neither the file nor a side file took them
+};
+
+struct DayShare
+{
+    QDate day;
+    int firstTries = 0;
+    int rightAtFirstTry = 0;
+};
+
+struct Summary
+{
+    QString exercise;
+    int basicRuns = 0;
+    int plusRuns = 0;
+    QDateTime lastAccomplished; // invalid: never
+    int firstTries = 0;         // over the period
+    int rightAtFirstTry = 0;
+    std::vector<DayShare> days; // oldest first, one per day of the period
+};
+
+struct Missed
+{
+    QString exercise;
+    QString item;
+    QString expected;
+    int misses = 0;
+};
+
+// What the Progress window shows of a lesson.
+struct FiguresQuestion
+{
+    QString lesson;
+    QStringList exercises; // by id, in the lesson's order
+    QDate today;           // the learner's day the figures end with
+    int days = 30;
+    Scope scope = Scope::ThisComputer;
+    QString server;        // the class server's key, where a class is joined: what waits for it is counted
+};
+
+struct Figures
+{
+    FiguresQuestion question;
+    std::vector<Summary> summaries; // one per exercise asked, in that order
+    std::vector<Missed> missed;     // the ten missed most often, the most first
+    std::vector<int> mistakes;      // per exercise asked: the items waiting to be practised
+    QDateTime serverCopyTime;       // when the class server's rows of the lesson were last fetched; invalid: never
+    int answersWaiting = 0;         // for the class server, where one was named
+    int runsWaiting = 0;
+};
+
+// Rows of the record not yet on a class server, oldest first, as they are sent.
+struct Outgoing
+{
+    QString problem;                   // the record could not be read, or cannot note what is sent
+    bool lasting = false;              // the problem stays while the program runs: nothing is to be sent
+    std::vector<QVariantList> answers; // uid, at, lesson, exercise, item, expected, given, right, solution shown, retry, run uid
+    std::vector<QVariantList> runs;    // uid, id, lesson, exercise, variant, person, started, ended, outcome
+    qint64 answersUpTo = 0;            // marks to note once the server committed them
+    qint64 runsUpTo = 0;
+    bool empty() const { return answers.empty() && runs.empty(); }
+};
+
+// Where fetching a lesson's rows from a class server stands: rows are fetched in pages
+// ordered by the server's transaction ids, from `since` on (every row written before
+// it was fetched before), after the position of the last page kept.
+struct FetchCursor
+{
+    QString problem;
+    qint64 since = 0;
+    qint64 roundStart = 0; // the oldest transaction running when this round began; 0: no round begun
+    qint64 afterTxid = -1;
+    QString afterUid;      // empty: from the start
+};
+
+// One page of the learner's rows fetched from the server.
+struct FetchedPage
+{
+    enum class Table { Answers, Runs };
+    Table table = Table::Answers;
+    // answers: uid, at (UTC, ISO), exercise, item, expected, right, solution shown, retry
+    // runs: uid, number, exercise, variant, ended (UTC, ISO), outcome
+    std::vector<QVariantList> rows;
+    qint64 lastTxid = -1;
+    QString lastUid;
+};
+
+// What became of an export.
+struct Exported
+{
+    enum class Result { Written, Cancelled, RecordUnreadable, FileUnwritable };
+    Result result = Result::Written;
+    QString why; // the reason, for the two failures
+};
+
+} // namespace RecordData
+
+Q_DECLARE_METATYPE(RecordData::Status)
