@@ -4,6 +4,7 @@
 #include "record/Record.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -147,15 +148,25 @@ private:
             if (batch.empty())
                 return {};
             QSqlDatabase remote;
+            if (*stopping)
+                return {};
             if (const QString problem = reach(remote); !problem.isEmpty())
                 return problem;
-            if (!remote.transaction() ||
-                !insert(remote, QStringLiteral("bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", "
-                                               "solution_shown, retry, run_uid)"), batch.answers) ||
-                !insert(remote, QStringLiteral("bimbala.runs(uid, id, lesson, exercise, variant, person, started, ended, outcome)"),
-                        batch.runs) ||
-                !remote.commit())
-                return lost(remote);
+            QSqlError error;
+            if (!remote.transaction())
+                error = remote.lastError();
+            if (!error.isValid())
+                error = insert(remote, QStringLiteral("bimbala.answers(uid, at, lesson, exercise, item, expected, given, "
+                                                      "\"right\", solution_shown, retry, run_uid)"), batch.answers);
+            if (!error.isValid())
+                error = insert(remote, QStringLiteral("bimbala.runs(uid, id, lesson, exercise, variant, person, started, "
+                                                      "ended, outcome)"), batch.runs);
+            if (!error.isValid() && !remote.commit())
+                error = remote.lastError();
+            if (error.isValid()) {
+                remote.rollback();
+                return lost(remote, error);
+            }
             // Marked only now that the server has them: a program killed in between sends them again.
             if (*stopping)
                 return {}; // the record may be gone: the rows go again at the next start, counted once
@@ -168,10 +179,10 @@ private:
     }
 
     // Rows into `table`, skipping those the server has already: one statement, every value bound.
-    static bool insert(QSqlDatabase &remote, const QString &table, const std::vector<QVariantList> &rows)
+    static QSqlError insert(QSqlDatabase &remote, const QString &table, const std::vector<QVariantList> &rows)
     {
         if (rows.empty())
-            return true;
+            return {};
         const QString row = QLatin1Char('(') + QStringList(rows.front().size(), QStringLiteral("?")).join(u',') + QLatin1Char(')');
         QSqlQuery send(remote);
         send.prepare(QStringLiteral("INSERT INTO %1 VALUES %2 ON CONFLICT (uid) DO NOTHING")
@@ -179,7 +190,7 @@ private:
         for (const QVariantList &values : rows)
             for (const QVariant &value : values)
                 send.addBindValue(value);
-        return send.exec();
+        return send.exec() ? QSqlError() : send.lastError();
     }
 
     // The learner's rows of a lesson and one table written on the server since the last
@@ -194,7 +205,7 @@ private:
         if (at.roundStart == 0) {
             // Rows of transactions still running now are fetched by the next round.
             if (!query.exec(QStringLiteral("SELECT txid_snapshot_xmin(txid_current_snapshot())")) || !query.next())
-                return lost(remote), false;
+                return lost(remote, query.lastError()), false;
             if (*stopping)
                 return false;
             at.roundStart = query.value(0).toLongLong();
@@ -222,7 +233,7 @@ private:
             query.addBindValue(at.afterTxid);
             query.addBindValue(at.afterUid.isEmpty() ? QStringLiteral("00000000-0000-0000-0000-000000000000") : at.afterUid);
             if (!query.exec())
-                return lost(remote), false;
+                return lost(remote, query.lastError()), false;
             FetchedPage page;
             page.table = table;
             while (query.next()) {
@@ -236,7 +247,7 @@ private:
                 page.lastUid = query.value(0).toString();
             }
             if (query.lastError().isValid())
-                return lost(remote), false;
+                return lost(remote, query.lastError()), false;
             if (*stopping)
                 return false;
             if (!page.rows.empty() && !record.keepFetched(lesson, page).result().isEmpty())
@@ -250,9 +261,9 @@ private:
     }
 
     // The connection broke or the server refused: it is opened afresh next time.
-    QString lost(QSqlDatabase &remote)
+    static QString lost(QSqlDatabase &remote, const QSqlError &error)
     {
-        const QString why = remote.lastError().text();
+        const QString why = error.text();
         remote.close();
         return QStringLiteral("The class server cannot take the answers just now (%1).").arg(ServerText::shown(why).simplified());
     }
@@ -311,10 +322,15 @@ ClassSync::~ClassSync()
 {
     auto *sync = static_cast<SyncWorker *>(worker);
     *stopping = true;
-    // What is done next on its thread is ending; a statement in flight fails at once.
+    // What is done next on its thread is ending; a statement in flight fails at once, and so
+    // does a connection begun meanwhile.
     QMetaObject::invokeMethod(sync, [sync] { sync->finish(); });
-    cutConnectionsTo(port);
-    if (!thread->wait(StopWaitMs)) {
+    QElapsedTimer waited;
+    waited.start();
+    do
+        cutConnectionsTo(port);
+    while (!thread->wait(50) && waited.elapsed() < StopWaitMs);
+    if (!thread->isFinished()) {
         // Still held by the network (a name that does not resolve, say): left to the
         // process's end, which does not wait for it.
         anyLeftRunning = true;

@@ -46,6 +46,8 @@ void ClassWindow::build(FormWidget &window)
     ui->port = new QSpinBox(client);
     ui->port->setObjectName(QStringLiteral("port"));
     ui->port->setRange(1, 65535);
+    // The box inside the spin box takes the focus: it is the one a screen reader names.
+    ui->port->findChild<QLineEdit *>()->setAccessibleName(QStringLiteral("Port"));
     ui->database = field(QStringLiteral("database"), client);
     ui->learner = field(QStringLiteral("learner"), client);
     ui->password = field(QStringLiteral("password"), client);
@@ -58,7 +60,8 @@ void ClassWindow::build(FormWidget &window)
     caRow->addWidget(ui->caFile);
     caRow->addWidget(browse);
     // The labels are the fields' buddies, so a screen reader names each field by its label.
-    form->addRow(QStringLiteral("&Server:"), ui->server);
+    // R: S is Save's.
+    form->addRow(QStringLiteral("Se&rver:"), ui->server);
     form->addRow(QStringLiteral("P&ort:"), ui->port);
     form->addRow(QStringLiteral("&Database:"), ui->database);
     form->addRow(QStringLiteral("Learner &name:"), ui->learner);
@@ -99,9 +102,10 @@ void ClassWindow::Form_Load()
     ui->caFile->setText(saved.caFile);
     ui->test->setEnabled(!testing);
     ui->save->setEnabled(!testing);
-    // The keyring may answer after the window has gone (a teacher's report opened in its place):
-    // the widget it was told about is deleted later than the controls.
-    ClassPassword::read(ClassPassword::key(saved), window(), [this](const QString &password, const QString &note) {
+    // The keyring may answer after the window has gone (a teacher's report opened in its place),
+    // or the whole program: the answer reaches this object only while it lives, its controls only
+    // while they do.
+    ClassPassword::read(ClassPassword::key(saved), &alive, [this](const QString &password, const QString &note) {
         if (!isLoaded())
             return;
         // What the learner typed meanwhile wins.
@@ -198,7 +202,7 @@ void ClassWindow::saveClicked()
         ui->said->setText(QStringLiteral("The settings could not be written to %1.").arg(settings.fileName()));
         return;
     }
-    ClassPassword::write(ClassPassword::key(server), server.password, window(), [this](const QString &note) {
+    ClassPassword::write(ClassPassword::key(server), server.password, &alive, [this](const QString &note) {
         if (isLoaded())
             ui->keyring->setText(note);
     });

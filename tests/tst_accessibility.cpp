@@ -91,6 +91,22 @@ private:
         }
     }
 
+    // Alt and a letter reaches one control only (the windows of the record and the class, whose
+    // captions are ours).
+    void checkAccessKeys(QWidget *window)
+    {
+        QMap<QChar, QString> taken;
+        for (QWidget *control : window->findChildren<QWidget *>()) {
+            const QString caption = control->property("text").toString();
+            const qsizetype amp = caption.indexOf(u'&');
+            if (!control->isVisibleTo(window) || amp < 0 || amp + 1 >= caption.size())
+                continue;
+            const QChar key = caption.at(amp + 1).toLower();
+            QVERIFY2(!taken.contains(key), qPrintable(QStringLiteral("%1 and %2 share Alt+%3").arg(taken.value(key), caption, key)));
+            taken.insert(key, caption);
+        }
+    }
+
 private Q_SLOTS:
     void everyWindow_data()
     {
@@ -112,6 +128,15 @@ private Q_SLOTS:
         checkWindow(program->about().window());
         program->showProgress();
         checkWindow(program->progress().window());
+        checkAccessKeys(program->progress().window());
+        program->progress().control<QPushButton>(QStringLiteral("class"))->click();
+        QWidget *classWindow = QApplication::activeWindow();
+        for (QWidget *top : QApplication::topLevelWidgets())
+            if (top->objectName() == u"class" && top->isVisible())
+                classWindow = top;
+        checkWindow(classWindow);
+        checkAccessKeys(classWindow);
+        program->progress().Unload();
     }
 
     // A gap says which it is and what it holds; a picture says what it shows.
