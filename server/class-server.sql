@@ -277,9 +277,15 @@ $$;
 -- lesson the items missed (a wrong answer or the solution shown) by most learners, as
 -- the learner's own Progress window counts them. Only the exercises the teacher's
 -- program knows count, given as pairs (lessons[i], exercises[i]): rows of made-up
--- exercises, which any learner can send, never reach the report. They run with the
--- caller's rights, so the policies choose whose rows they count. Dropped first, those
--- of earlier versions too: a newer script may give them other columns.
+-- exercises, which any learner can send, never reach the report; the rows are counted
+-- first and the pairs chosen among the counts, which is as quick as counting alone,
+-- where choosing among the rows took a third longer. They run with the caller's rights,
+-- so the policies choose whose rows they count, and with no search path of their own:
+-- PostgreSQL then plans each into the caller's query with the values given (a million
+-- answers: class_shares 18 ms so, 47 ms planned for any `since`). Every name in them is
+-- qualified or pg_catalog's, and nobody but the superuser can create anything in this
+-- database that a caller's search path would find. Dropped first, those of earlier
+-- versions too: a newer script may give them other columns.
 DROP FUNCTION IF EXISTS bimbala.class_shares(integer);
 DROP FUNCTION IF EXISTS bimbala.class_runs();
 DROP FUNCTION IF EXISTS bimbala.most_missed(integer, integer);
@@ -289,20 +295,25 @@ DROP FUNCTION IF EXISTS bimbala.most_missed(timestamptz, integer, text[], text[]
 
 CREATE FUNCTION bimbala.class_shares(since timestamptz, lessons text[], exercises text[])
 RETURNS TABLE(learner name, lesson text, exercise text, first_tries bigint, right_first bigint, last_answer timestamptz)
-LANGUAGE sql STABLE SET search_path = pg_catalog, pg_temp AS $$
-    SELECT a.learner, a.lesson, a.exercise, count(*), count(*) FILTER (WHERE a."right" AND NOT a.solution_shown), max(a.at)
-    FROM bimbala.answers a
-    WHERE a.at >= since AND NOT a.retry AND (a.lesson, a.exercise) IN (SELECT * FROM unnest(lessons, exercises))
-    GROUP BY 1, 2, 3 ORDER BY 1, 2, 3;
+LANGUAGE sql STABLE AS $$
+    SELECT * FROM (
+        SELECT a.learner, a.lesson, a.exercise, count(*), count(*) FILTER (WHERE a."right" AND NOT a.solution_shown), max(a.at)
+        FROM bimbala.answers a
+        WHERE a.at >= since AND NOT a.retry
+        GROUP BY 1, 2, 3) s
+    WHERE (s.lesson, s.exercise) IN (SELECT * FROM unnest(lessons, exercises))
+    ORDER BY 1, 2, 3;
 $$;
 
 CREATE FUNCTION bimbala.class_runs(lessons text[], exercises text[])
 RETURNS TABLE(learner name, lesson text, exercise text, accomplished bigint, last_run timestamptz)
-LANGUAGE sql STABLE SET search_path = pg_catalog, pg_temp AS $$
-    SELECT r.learner, r.lesson, r.exercise, count(*) FILTER (WHERE r.outcome = 'accomplished'), max(r.ended)
-    FROM bimbala.runs r
-    WHERE (r.lesson, r.exercise) IN (SELECT * FROM unnest(lessons, exercises))
-    GROUP BY 1, 2, 3 ORDER BY 1, 2, 3;
+LANGUAGE sql STABLE AS $$
+    SELECT * FROM (
+        SELECT r.learner, r.lesson, r.exercise, count(*) FILTER (WHERE r.outcome = 'accomplished'), max(r.ended)
+        FROM bimbala.runs r
+        GROUP BY 1, 2, 3) s
+    WHERE (s.lesson, s.exercise) IN (SELECT * FROM unnest(lessons, exercises))
+    ORDER BY 1, 2, 3;
 $$;
 
 -- The first how_many of each lesson (the ten of all lessons are among them), by the
@@ -310,14 +321,17 @@ $$;
 -- put an item above one that several learners missed.
 CREATE FUNCTION bimbala.most_missed(since timestamptz, how_many integer, lessons text[], exercises text[])
 RETURNS TABLE(lesson text, exercise text, item text, expected text, learners bigint, misses bigint)
-LANGUAGE sql STABLE SET search_path = pg_catalog, pg_temp AS $$
+LANGUAGE sql STABLE AS $$
     SELECT m.lesson, m.exercise, m.item, m.expected, m.learners, m.misses FROM (
-        SELECT a.lesson, a.exercise, a.item, a.expected, count(DISTINCT a.learner) AS learners, count(*) AS misses,
-               row_number() OVER (PARTITION BY a.lesson ORDER BY count(DISTINCT a.learner) DESC, count(*) DESC,
-                                  a.exercise, a.item, a.expected) AS place
-        FROM bimbala.answers a
-        WHERE a.at >= since AND (NOT a."right" OR a.solution_shown)
-            AND (a.lesson, a.exercise) IN (SELECT * FROM unnest(lessons, exercises))
+        SELECT i.lesson, i.exercise, i.item, i.expected, count(*) AS learners, sum(i.misses)::bigint AS misses,
+               row_number() OVER (PARTITION BY i.lesson ORDER BY count(*) DESC, sum(i.misses) DESC,
+                                  i.exercise, i.item, i.expected) AS place
+        FROM (
+            SELECT a.lesson, a.exercise, a.item, a.expected, a.learner, count(*) AS misses
+            FROM bimbala.answers a
+            WHERE a.at >= since AND (NOT a."right" OR a.solution_shown)
+            GROUP BY 1, 2, 3, 4, 5) i
+        WHERE (i.lesson, i.exercise) IN (SELECT * FROM unnest(lessons, exercises))
         GROUP BY 1, 2, 3, 4) m
     WHERE m.place <= how_many
     ORDER BY 5 DESC, 6 DESC, 1, 2, 3, 4;
