@@ -70,13 +70,10 @@ echo "== with the indexes"
 report ""
 echo "== without them"
 report "SET enable_indexscan = off; SET enable_indexonlyscan = off; SET enable_bitmapscan = off;"
-echo "== the reports' queries, as teacher_a"
-PGUSER=teacher_a PGPASSWORD=pw-teacher_a psql -X -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF)
-    SELECT a.learner, a.lesson, a.exercise, count(*) FROM bimbala.answers a
-    WHERE a.at >= $since AND NOT a.retry AND (a.lesson, a.exercise) IN (SELECT * FROM unnest($known)) GROUP BY 1, 2, 3" \
-    -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) SELECT a.lesson, a.exercise, a.item, a.expected, count(DISTINCT a.learner), count(*)
-    FROM bimbala.answers a WHERE a.at >= $since AND (NOT a.right OR a.solution_shown)
-    AND (a.lesson, a.exercise) IN (SELECT * FROM unnest($known)) GROUP BY 1, 2, 3, 4 ORDER BY 5 DESC, 6 DESC LIMIT 10"
+# Each function is planned into the query that calls it, so its plan is the query's.
+echo "== the reports' plans, as teacher_a"
+PGUSER=teacher_a PGPASSWORD=pw-teacher_a psql -X -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) SELECT * FROM bimbala.class_shares($since, $known)" \
+    -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) SELECT * FROM bimbala.most_missed($since, 10, $known)"
 echo "== a learner's fetch of its rows of lesson 7 new since a transaction, a page of 500, as learner_1"
 PGUSER=learner_1 PGPASSWORD=pw psql -X -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF)
     SELECT uid::text, to_char(at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'), exercise, item, expected, \"right\",
