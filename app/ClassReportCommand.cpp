@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QSqlDatabase>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -56,8 +57,15 @@ int printClassReport(const QString &lesson, bool csv)
     if (teacher.password.isEmpty() && qEnvironmentVariableIsEmpty("PGPASSWORD"))
         teacher.password = askPassword(teacher);
 
+    // The lessons of this program: lesson 7 and those of the lesson history.
+    const std::vector<ClassReport::Lesson> known = ClassReport::knownLessons();
+    if (!lesson.isEmpty() && std::none_of(known.begin(), known.end(), [&](const ClassReport::Lesson &each) { return each.id == lesson; })) {
+        std::fprintf(stderr, "bimbala: the lesson %s is none of those this program knows (lesson 7 and the lessons opened lately); "
+                             "open it in the program once.\n", qPrintable(lesson));
+        return 1;
+    }
     ClassReport report;
-    const QString problem = report.read(teacher, QStringLiteral("bimbala-class-report"));
+    const QString problem = report.read(teacher, QStringLiteral("bimbala-class-report"), known);
     QSqlDatabase::removeDatabase(QStringLiteral("bimbala-class-report"));
     if (!problem.isEmpty()) {
         std::fprintf(stderr, "bimbala: %s\n", qPrintable(problem));

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A teacher's report on a class server holding a million answers (a school year of 30 learners
 # in two classes of 15), on a throwaway cluster (tools/pg-cluster.sh): the time to start the
-# cluster, then each report as one teacher calls it, three times, with the indexes and with
-# the planner kept from them, the plans of the reports' queries, and the whole report as
+# cluster, then each report as one teacher calls it for lesson 7's exercises, three times,
+# with the indexes and with the planner kept from them, the plans of the reports' queries
+# and of a learner's fetch of its rows new since a transaction, and the whole report as
 # `bimbala --class-report` reads and prints it (BIMBALA: the program; build/bin/bimbala).
 # Usage: bench/class-report.sh [ANSWERS [DAYS]]
 set -euo pipefail
@@ -18,12 +19,16 @@ echo "cluster started in $(awk "BEGIN { printf \"%.2f\", $EPOCHREALTIME - $start
 set -a
 . "$dir/env"
 set +a
-psql -X -q -v ON_ERROR_STOP=1 -1 -f server/class-server.sql
-psql -X -q -v ON_ERROR_STOP=1 -o /dev/null << EOF
+# The administrator's part, as the superuser on the socket.
+administrator() { tools/pg-cluster.sh psql "$dir" -q -v ON_ERROR_STOP=1 "$@"; }
+administrator -1 -f server/class-server.sql
+administrator -o /dev/null << EOF
 SELECT bimbala.add_class('3a'), bimbala.add_class('3b');
-SELECT bimbala.add_teacher('teacher_a', 'pw-teacher_a', '3a');
-SELECT bimbala.add_learner(format('learner_%s', n), 'pw', CASE WHEN n <= 15 THEN '3a' ELSE '3b' END)
+SELECT bimbala.add_teacher('Teacher A', '3a', 'teacher_a');
+SELECT bimbala.add_learner(format('Learner %s', n), CASE WHEN n <= 15 THEN '3a' ELSE '3b' END, format('learner_%s', n))
 FROM generate_series(1, 30) n;
+ALTER ROLE teacher_a PASSWORD 'pw-teacher_a';
+ALTER ROLE learner_1 PASSWORD 'pw';
 -- In the order they arrive: oldest first, every learner at it every day, a fifth of the
 -- answers wrong, one in 17 with the solution shown, one in 7 a retry.
 INSERT INTO bimbala.answers
@@ -41,34 +46,40 @@ FROM generate_series(1, $answers / 20) n;
 VACUUM ANALYZE bimbala.answers;
 VACUUM ANALYZE bimbala.runs;
 EOF
-psql -X -c "SELECT relname, pg_size_pretty(pg_relation_size(oid)) AS size FROM pg_class WHERE relname LIKE 'answers%'"
+administrator -c "SELECT relname, pg_size_pretty(pg_relation_size(oid)) AS size FROM pg_class WHERE relname LIKE 'answers%'"
 
+# Lesson 7's exercises, as the teacher's program names them, and the start of the local day 29 days ago.
+known="'{bimbala-lesson-7,bimbala-lesson-7,bimbala-lesson-7,bimbala-lesson-7,bimbala-lesson-7,bimbala-lesson-7,bimbala-lesson-7,bimbala-lesson-7}'::text[], '{1a,1b,1c,2,3,4,5,6}'::text[]"
+since="date_trunc('day', now()) - interval '29 days'"
 report() {
     PGUSER=teacher_a PGPASSWORD=pw-teacher_a psql -X -q << EOF
 $1
 \\timing on
-SELECT count(*) AS "learners x exercises" FROM bimbala.class_shares(30);
-SELECT count(*) AS "learners x exercises" FROM bimbala.class_shares(30);
-SELECT count(*) AS "learners x exercises" FROM bimbala.class_shares(30);
-SELECT count(*) AS "items missed" FROM bimbala.most_missed(30, 10);
-SELECT count(*) AS "items missed" FROM bimbala.most_missed(30, 10);
-SELECT count(*) AS "items missed" FROM bimbala.most_missed(30, 10);
-SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs();
-SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs();
-SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs();
+SELECT count(*) AS "learners x exercises" FROM bimbala.class_shares($since, $known);
+SELECT count(*) AS "learners x exercises" FROM bimbala.class_shares($since, $known);
+SELECT count(*) AS "learners x exercises" FROM bimbala.class_shares($since, $known);
+SELECT count(*) AS "items missed" FROM bimbala.most_missed($since, 10, $known);
+SELECT count(*) AS "items missed" FROM bimbala.most_missed($since, 10, $known);
+SELECT count(*) AS "items missed" FROM bimbala.most_missed($since, 10, $known);
+SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs($known);
+SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs($known);
+SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs($known);
 EOF
 }
 echo "== with the indexes"
 report ""
 echo "== without them"
 report "SET enable_indexscan = off; SET enable_indexonlyscan = off; SET enable_bitmapscan = off;"
-echo "== the reports' queries, as teacher_a"
-PGUSER=teacher_a PGPASSWORD=pw-teacher_a psql -X -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF)
-    SELECT a.learner, a.lesson, a.exercise, count(*) FROM bimbala.answers a
-    WHERE a.at >= now() - interval '30 days' AND NOT a.retry GROUP BY 1, 2, 3" \
-    -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) SELECT a.lesson, a.exercise, a.item, a.expected, count(*)
-    FROM bimbala.answers a WHERE a.at >= now() - interval '30 days' AND (NOT a.right OR a.solution_shown)
-    GROUP BY 1, 2, 3, 4 ORDER BY 5 DESC LIMIT 10"
+# Each function is planned into the query that calls it, so its plan is the query's.
+echo "== the reports' plans, as teacher_a"
+PGUSER=teacher_a PGPASSWORD=pw-teacher_a psql -X -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) SELECT * FROM bimbala.class_shares($since, $known)" \
+    -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) SELECT * FROM bimbala.most_missed($since, 10, $known)"
+echo "== a learner's fetch of its rows of lesson 7 new since a transaction, a page of 500, as learner_1"
+PGUSER=learner_1 PGPASSWORD=pw psql -X -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF)
+    SELECT uid::text, to_char(at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'), exercise, item, expected, \"right\",
+           solution_shown, retry, txid
+    FROM bimbala.answers a WHERE learner = current_user AND lesson = 'bimbala-lesson-7' AND txid >= 0
+    AND (txid, uid) > (0, '00000000-0000-0000-0000-000000000000'::uuid) ORDER BY a.txid, a.uid LIMIT 500"
 
 # The program's own read: connecting with TLS, the snapshot, the five queries, the printing.
 bimbala=${BIMBALA:-build/bin/bimbala}

@@ -11,7 +11,8 @@ tools/pg-cluster.sh start "$dir"
 set -a
 . "$dir/env"
 set +a
-psql -X -q -v ON_ERROR_STOP=1 -1 -f server/class-server.sql
-psql -X -q -v ON_ERROR_STOP=1 -o /dev/null -c "SELECT bimbala.add_class('3a');
-SELECT bimbala.add_learner('learner_sync', 'pw', '3a'), bimbala.add_learner('learner_floor', 'pw', '3a');"
+tools/pg-cluster.sh psql "$dir" -X -q -v ON_ERROR_STOP=1 -1 -f server/class-server.sql
+tools/pg-cluster.sh psql "$dir" -X -q -v ON_ERROR_STOP=1 -o /dev/null -c "SELECT bimbala.add_class('3a');
+SELECT bimbala.add_learner('Sync', '3a', 'learner_sync'), bimbala.add_learner('Floor', '3a', 'learner_floor');
+ALTER ROLE learner_sync PASSWORD 'pw'; ALTER ROLE learner_floor PASSWORD 'pw';"
 build-bench/bin/bimbala_class_sync_bench "${1:-10000}"

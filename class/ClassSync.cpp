@@ -13,6 +13,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <mutex>
+#include <set>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -32,11 +34,10 @@ constexpr int StopWaitMs = 800;
 
 std::atomic<bool> anyLeftRunning{false};
 
-// Wakes whatever waits on a connection to the class server's port: the socket is shut
-// down under it, and libpq returns at once with the connection lost. Every TCP socket
-// of the program to that port goes: it is only done when a sync ends.
-void cutConnectionsTo(int port)
+// The program's TCP sockets to a port of a peer.
+std::set<int> socketsTo(int port)
 {
+    std::set<int> found;
     const QDir fds(QStringLiteral("/proc/self/fd"));
     for (const QString &name : fds.entryList(QDir::Files | QDir::System)) {
         bool number = false;
@@ -51,9 +52,63 @@ void cutConnectionsTo(int port)
         else if (peer.ss_family == AF_INET6)
             peerPort = ntohs(reinterpret_cast<const sockaddr_in6 &>(peer).sin6_port);
         if (peerPort == port)
+            found.insert(fd);
+    }
+    return found;
+}
+
+} // namespace
+
+// The sync's own sockets to the class server, known by what appeared while it connected,
+// so that its end can shut them down under whatever waits on them (libpq then returns at
+// once with the connection lost) and leave every other connection of the program alone.
+class ClassSync::Line
+{
+public:
+    explicit Line(int port) : port(port) {}
+
+    void connecting()
+    {
+        const std::lock_guard lock(mutex);
+        before = socketsTo(port);
+        inProgress = true;
+    }
+    void connected()
+    {
+        const std::lock_guard lock(mutex);
+        own = appeared();
+        inProgress = false;
+    }
+    void closed()
+    {
+        const std::lock_guard lock(mutex);
+        own.clear();
+        inProgress = false;
+    }
+    void cut()
+    {
+        const std::lock_guard lock(mutex);
+        for (const int fd : inProgress ? appeared() : own)
             shutdown(fd, SHUT_RDWR);
     }
-}
+
+private:
+    std::set<int> appeared() const
+    {
+        std::set<int> now = socketsTo(port);
+        for (const int fd : before)
+            now.erase(fd);
+        return now;
+    }
+
+    const int port;
+    std::mutex mutex;
+    std::set<int> before;
+    std::set<int> own;
+    bool inProgress = false;
+};
+
+namespace {
 
 // "4 answers and 1 run", "1 answer", "2 runs".
 QString rows(int answers, int runs)
@@ -71,8 +126,10 @@ class SyncWorker final : public QObject
     Q_OBJECT
 
 public:
-    SyncWorker(Record &record, ClassServer server, ClassSync::Timing timing, std::shared_ptr<const std::atomic<bool>> stopping)
+    SyncWorker(Record &record, ClassServer server, ClassSync::Timing timing, std::shared_ptr<const std::atomic<bool>> stopping,
+               std::shared_ptr<ClassSync::Line> line)
         : record(record), server(std::move(server)), key(this->server.key()), timing(timing), stopping(std::move(stopping)),
+          line(std::move(line)),
           connection(ClassServer::connectionName(QStringLiteral("sync")))
     {
         pause.setSingleShot(true);
@@ -113,6 +170,7 @@ public:
     void finish()
     {
         pause.stop();
+        line->closed();
         QSqlDatabase::removeDatabase(connection);
         QThread::currentThread()->quit();
     }
@@ -128,7 +186,12 @@ private:
         remote = QSqlDatabase::database(connection, false);
         if (remote.isOpen())
             return {};
+        line->connecting();
         const QString problem = server.open(connection);
+        if (problem.isEmpty())
+            line->connected();
+        else
+            line->closed();
         remote = QSqlDatabase::database(connection, false);
         return problem;
     }
@@ -223,11 +286,14 @@ private:
                 : QStringLiteral("SELECT uid::text, id, exercise, variant, %1, outcome, txid FROM bimbala.runs")
                       .arg(utc.arg(QStringLiteral("ended")));
         const int columns = table == FetchedPage::Table::Answers ? 8 : 6;
+        const QString name = table == FetchedPage::Table::Answers ? QStringLiteral("answers") : QStringLiteral("runs");
         for (;;) {
             if (*stopping)
                 return false;
+            // Ordered by the table's own uid, not the text shown of it: the page comes straight from the index.
             query.prepare(select + QStringLiteral(" WHERE learner = current_user AND lesson = ? AND txid >= ? AND "
-                                                  "(txid, uid) > (?, ?::uuid) ORDER BY txid, uid LIMIT %1").arg(PageRows));
+                                                  "(txid, %1.uid) > (?, ?::uuid) ORDER BY txid, %1.uid LIMIT %2")
+                                       .arg(name).arg(PageRows));
             query.addBindValue(lesson);
             query.addBindValue(at.since);
             query.addBindValue(at.afterTxid);
@@ -240,7 +306,7 @@ private:
                 QVariantList row;
                 for (int column = 0; column < columns; ++column) {
                     const QVariant value = query.value(column);
-                    row << (value.typeId() == QMetaType::QString ? QVariant(ServerText::shown(value.toString())) : value);
+                    row << (value.typeId() == QMetaType::QString ? QVariant(serverText(value)) : value);
                 }
                 page.rows.push_back(row);
                 page.lastTxid = query.value(columns).toLongLong();
@@ -261,18 +327,21 @@ private:
     }
 
     // The connection broke or the server refused: it is opened afresh next time.
-    static QString lost(QSqlDatabase &remote, const QSqlError &error)
+    QString lost(QSqlDatabase &remote, const QSqlError &error)
     {
         const QString why = error.text();
+        line->closed();
         remote.close();
-        return QStringLiteral("The class server cannot take the answers just now (%1).").arg(ServerText::shown(why).simplified());
+        return QStringLiteral("The class server cannot take the answers just now (%1).").arg(serverText(why).simplified());
     }
 
     Record &record;
     ClassServer server;
     QString key;
     ClassSync::Timing timing;
-    std::shared_ptr<const std::atomic<bool>> stopping; // shared: a worker left running outlives its ClassSync
+    // Shared: a worker left running outlives its ClassSync.
+    std::shared_ptr<const std::atomic<bool>> stopping;
+    std::shared_ptr<ClassSync::Line> line;
     QString connection;
     QTimer pause{this}; // a child, so that it moves to the worker's thread with it
     int nextPauseMs;
@@ -301,12 +370,13 @@ QString ClassSync::Status::sentence(int answersWaiting, int runsWaiting) const
         .arg(waiting, since, problem);
 }
 
-ClassSync::ClassSync(Record &record, ClassServer server, Timing timing) : key(server.key()), port(server.port)
+ClassSync::ClassSync(Record &record, ClassServer server, Timing timing)
+    : key(server.key()), line(std::make_shared<Line>(server.port))
 {
     qRegisterMetaType<ClassSync::Status>();
     thread = new QThread;
     thread->setObjectName(QStringLiteral("class sync"));
-    auto *sync = new SyncWorker(record, std::move(server), timing, stopping);
+    auto *sync = new SyncWorker(record, std::move(server), timing, stopping, line);
     worker = sync;
     sync->moveToThread(thread);
     connect(sync, &SyncWorker::statusChanged, this, [this](const ClassSync::Status &status) {
@@ -328,7 +398,7 @@ ClassSync::~ClassSync()
     QElapsedTimer waited;
     waited.start();
     do
-        cutConnectionsTo(port);
+        line->cut();
     while (!thread->wait(50) && waited.elapsed() < StopWaitMs);
     if (!thread->isFinished()) {
         // Still held by the network (a name that does not resolve, say): left to the

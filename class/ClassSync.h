@@ -64,6 +64,8 @@ public:
     // ends without waiting for it.
     static bool leftRunning();
 
+    class Line;
+
 Q_SIGNALS:
     void statusChanged(const ClassSync::Status &status);
     // False when the server could not be reached or the record not written: what was fetched before stays.
@@ -71,7 +73,7 @@ Q_SIGNALS:
 
 private:
     QString key;
-    int port;
+    std::shared_ptr<Line> line;
     Status last;
     std::shared_ptr<std::atomic<bool>> stopping = std::make_shared<std::atomic<bool>>(false);
     QThread *thread = nullptr;

@@ -1,20 +1,18 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
-// Text read from a class server is anyone's: a learner may send any item. What could
-// act on a terminal or turn text around on screen (control characters, bidirectional
-// overrides and isolates) never reaches the learner or the teacher as it came.
-namespace ServerText {
-
-inline QString shown(QString text)
+// Text as read from a class server, fit to be shown or printed: any learner can send
+// an item, and a server may say anything, so no control character (Unicode's Cc:
+// terminal escapes, bells, carriage returns) nor bidirectional override or isolate
+// (which turn the text after it around) reaches a window, a terminal or a CSV file.
+// Each becomes U+FFFD, so that the teacher sees that something was there.
+inline QString serverText(const QVariant &value)
 {
-    for (QChar &ch : text) {
-        const char16_t code = ch.unicode();
-        if (ch.category() == QChar::Other_Control || (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069))
-            ch = QChar::ReplacementCharacter;
-    }
+    QString text = value.toString();
+    for (QChar &c : text)
+        if (c.category() == QChar::Other_Control || (c >= u'\u202a' && c <= u'\u202e') || (c >= u'\u2066' && c <= u'\u2069'))
+            c = QChar::ReplacementCharacter;
     return text;
 }
-
-} // namespace ServerText

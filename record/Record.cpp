@@ -151,7 +151,7 @@ QFuture<RecordData::Figures> Record::figures(const RecordData::FiguresQuestion &
             none.question = question;
             return none;
         }
-        return RecordFigures::figures(record.database(), question);
+        return RecordFigures::figures(record.database(), question, record.unnotedMarks(question.server));
     });
 }
 
@@ -195,7 +195,7 @@ QFuture<RecordData::Outgoing> Record::unsent(const QString &server, int rows)
                                           "(%1).").arg(why.endsWith(u'.') ? why.chopped(1) : why);
             none.lasting = true;
         } else {
-            return RecordClassRows::unsent(record.database(), server, rows);
+            return RecordClassRows::unsent(record.database(), server, rows, record.unnotedMarks(server));
         }
         return none;
     });
@@ -204,8 +204,7 @@ QFuture<RecordData::Outgoing> Record::unsent(const QString &server, int rows)
 QFuture<QString> Record::markSent(const QString &server, const RecordData::Outgoing &sent)
 {
     return ask<QString>([server, sent](RecordFile &record) {
-        const QString notDone =
-            record.transaction([&] { return RecordClassRows::markSent(record.database(), server, sent); });
+        const QString notDone = record.noteSent(server, {sent.answersUpTo, sent.runsUpTo});
         if (notDone.isEmpty())
             record.touched();
         return notDone;

@@ -208,26 +208,26 @@ QSqlError ownCopy(const QSqlDatabase &db, const QString &server)
 
 } // namespace
 
-std::pair<int, int> RecordClassRows::waiting(const QSqlDatabase &db, const QString &server)
+std::pair<int, int> RecordClassRows::waiting(const QSqlDatabase &db, const QString &server, Marks unnoted)
 {
     Query count(db, QStringLiteral("SELECT (SELECT count(*) FROM answers WHERE id > ?), "
                                    "(SELECT count(*) FROM runs WHERE end_order > ?)"),
-                {mark(db, server, "answers"), mark(db, server, "runs")});
+                {std::max(unnoted.first, mark(db, server, "answers")), std::max(unnoted.second, mark(db, server, "runs"))});
     if (count.run().isValid() || !count.query.next())
         return {0, 0};
     return {count.query.value(0).toInt(), count.query.value(1).toInt()};
 }
 
-RecordData::Outgoing RecordClassRows::unsent(const QSqlDatabase &db, const QString &server, int rows)
+RecordData::Outgoing RecordClassRows::unsent(const QSqlDatabase &db, const QString &server, int rows, Marks unnoted)
 {
     RecordData::Outgoing batch;
     Query answers(db, QStringLiteral("SELECT a.id, a.uid, a.at, a.lesson, a.exercise, a.item, a.expected, a.given, a.right, "
                                      "a.solution_shown, a.retry, r.uid FROM answers a LEFT JOIN runs r ON r.id = a.run "
                                      "WHERE a.id > ? ORDER BY a.id LIMIT ?"),
-                  {mark(db, server, "answers"), rows});
+                  {std::max(unnoted.first, mark(db, server, "answers")), rows});
     Query runs(db, QStringLiteral("SELECT end_order, uid, id, lesson, exercise, variant, person, started, ended, outcome "
                                   "FROM runs WHERE end_order > ? ORDER BY end_order LIMIT ?"),
-               {mark(db, server, "runs"), rows});
+               {std::max(unnoted.second, mark(db, server, "runs")), rows});
     for (Query *query : {&answers, &runs}) {
         if (const QSqlError error = query->run(); error.isValid()) {
             batch.problem = error.text();
@@ -259,7 +259,7 @@ RecordData::Outgoing RecordClassRows::unsent(const QSqlDatabase &db, const QStri
     return batch;
 }
 
-QSqlError RecordClassRows::markSent(const QSqlDatabase &db, const QString &server, const RecordData::Outgoing &sent)
+QSqlError RecordClassRows::markSent(const QSqlDatabase &db, const QString &server, Marks sent)
 {
     // The marks of before servers had keys are this server's from now on, and no other's.
     const qint64 answers = mark(db, server, "answers");
@@ -267,7 +267,7 @@ QSqlError RecordClassRows::markSent(const QSqlDatabase &db, const QString &serve
     // Qt's driver takes every placeholder as one of its own: a value used twice is bound twice.
     Query write(db, QStringLiteral("INSERT OR REPLACE INTO sent_marks(server, what, up_to) VALUES (?, 'answers', ?), "
                                    "(?, 'runs', ?)"),
-                {server, std::max(answers, sent.answersUpTo), server, std::max(runs, sent.runsUpTo)});
+                {server, std::max(answers, sent.first), server, std::max(runs, sent.second)});
     if (QSqlError error = write.run(); error.isValid())
         return error;
     return Query(db, QStringLiteral("DELETE FROM sent_marks WHERE server = ''")).run();

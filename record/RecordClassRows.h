@@ -18,11 +18,15 @@ namespace RecordClassRows {
 inline constexpr int LongestText = 500;
 inline constexpr int LongestName = 100;
 
+// How far a server has the answers and the ended runs (by answer id and by the order runs
+// ended in), where that is not noted in the file yet.
+using Marks = std::pair<qint64, qint64>;
+
 // Answers and ended runs that wait for the server.
-std::pair<int, int> waiting(const QSqlDatabase &db, const QString &server);
+std::pair<int, int> waiting(const QSqlDatabase &db, const QString &server, Marks unnoted = {});
 // The oldest answers and ended runs the server does not have yet, at most `rows` of each.
-RecordData::Outgoing unsent(const QSqlDatabase &db, const QString &server, int rows);
-QSqlError markSent(const QSqlDatabase &db, const QString &server, const RecordData::Outgoing &sent);
+RecordData::Outgoing unsent(const QSqlDatabase &db, const QString &server, int rows, Marks unnoted = {});
+QSqlError markSent(const QSqlDatabase &db, const QString &server, Marks sent);
 
 // Where fetching a lesson's answers or runs stands. The copy is one server's: another
 // server's copy is emptied first (this is why it is written in a transaction).

@@ -150,7 +150,8 @@ QStringList mistakesEverywhere(const QSqlDatabase &db, const QString &lesson, co
 
 } // namespace
 
-RecordData::Figures RecordFigures::figures(const QSqlDatabase &db, const RecordData::FiguresQuestion &question)
+RecordData::Figures RecordFigures::figures(const QSqlDatabase &db, const RecordData::FiguresQuestion &question,
+                                           std::pair<qint64, qint64> unnoted)
 {
     RecordData::Figures figures;
     figures.question = question;
@@ -173,7 +174,7 @@ RecordData::Figures RecordFigures::figures(const QSqlDatabase &db, const RecordD
                                   missed.value(3).toInt()});
     figures.serverCopyTime = serverCopyTime(db, question.lesson);
     if (!question.server.isEmpty())
-        std::tie(figures.answersWaiting, figures.runsWaiting) = RecordClassRows::waiting(db, question.server);
+        std::tie(figures.answersWaiting, figures.runsWaiting) = RecordClassRows::waiting(db, question.server, unnoted);
     return figures;
 }
 

@@ -140,6 +140,7 @@ RecordFile::RecordFile(QString path)
         if (wasBusy)
             open();
         flush();
+        writeMarks();
         // A record that was busy as it opened has something to show now.
         if (wasBusy && state != State::Busy)
             Q_EMIT changed();
@@ -153,11 +154,13 @@ RecordFile::~RecordFile()
     // A copy that holds the file a moment longer gets that moment.
     QElapsedTimer waited;
     waited.start();
-    while (!pending.empty() && busy && waited.elapsed() < ExitWaitMs) {
+    const auto waiting = [this] { return (!pending.empty() && busy) || (!pendingMarks.empty() && marksBusy); };
+    while (waiting() && waited.elapsed() < ExitWaitMs) {
         QThread::msleep(50);
         if (state == State::Busy)
             open();
         flush();
+        writeMarks();
     }
     if (sideFile)
         sideFile->keep(pending);
@@ -490,7 +493,7 @@ QString RecordFile::transaction(const std::function<QSqlError()> &write)
 void RecordFile::retryLater()
 {
     if (!retry.isActive())
-        retry.start(busy ? RetryBusyMs : RetryFailedMs);
+        retry.start(busy || marksBusy ? RetryBusyMs : RetryFailedMs);
 }
 
 QSqlError RecordFile::apply(const RecordEntry &entry)
@@ -537,6 +540,49 @@ QSqlError RecordFile::apply(const RecordEntry &entry)
                                  after.cleanStreak});
 }
 
+QString RecordFile::whyNotWritable() const
+{
+    if (state == State::Busy || state == State::Open || state == State::NotOpened)
+        return {};
+    return readOnlyWhy.isEmpty() ? trouble : readOnlyWhy;
+}
+
+QString RecordFile::noteSent(const QString &server, RecordClassRows::Marks sent)
+{
+    RecordClassRows::Marks &kept = pendingMarks[server];
+    kept = {std::max(kept.first, sent.first), std::max(kept.second, sent.second)};
+    const QString notDone = writeMarks();
+    if (notDone.isEmpty() || marksBusy)
+        return {};
+    pendingMarks.erase(server);
+    return notDone;
+}
+
+RecordClassRows::Marks RecordFile::unnotedMarks(const QString &server) const
+{
+    const auto found = pendingMarks.find(server);
+    return found == pendingMarks.end() ? RecordClassRows::Marks{} : found->second;
+}
+
+QString RecordFile::writeMarks()
+{
+    if (pendingMarks.empty())
+        return {};
+    const QString notDone = transaction([this] {
+        for (const auto &[server, marks] : pendingMarks) {
+            if (const QSqlError error = RecordClassRows::markSent(database(), server, marks); error.isValid())
+                return error;
+        }
+        return QSqlError();
+    });
+    marksBusy = notDone == busyNow();
+    if (notDone.isEmpty())
+        pendingMarks.clear();
+    else if (marksBusy)
+        retryLater();
+    return notDone;
+}
+
 QString RecordFile::forget()
 {
     const QString notForgotten = QStringLiteral("Your progress was not forgotten: ");
@@ -562,8 +608,9 @@ QString RecordFile::forget()
     });
     if (!notDone.isEmpty())
         return notForgotten + notDone + u'.';
-    // What waited to be written goes with the rest.
+    // What waited to be written goes with the rest; the rows a server has are sent again at worst.
     pending.clear();
+    pendingMarks.clear();
     writeFailure.clear();
     busy = false;
     keepAside();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RecordClassRows.h"
 #include "RecordEntry.h"
 #include "RecordTypes.h"
 #include "SideFile.h"
@@ -12,6 +13,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 
 class QSqlQuery;
@@ -52,7 +54,13 @@ public:
     // went through; otherwise why not, in a sentence that ends without a full stop.
     QString transaction(const std::function<QSqlError()> &write);
     // Why nothing can be written, for good; empty while the file can be written or may be soon.
-    QString whyNotWritable() const { return state == State::Busy || state == State::Open ? QString() : readOnlyWhy.isEmpty() ? trouble : readOnlyWhy; }
+    QString whyNotWritable() const;
+    // Notes how far a class server has the record. While the file is busy the marks wait
+    // here and go with the next write, so the rows are not sent again meanwhile. Empty
+    // when noted or kept; otherwise why they cannot be, for good.
+    QString noteSent(const QString &server, RecordClassRows::Marks sent);
+    // What is noted here of a server and not in the file yet.
+    RecordClassRows::Marks unnotedMarks(const QString &server) const;
     // What the learner is told of the record now.
     RecordData::Status status() const;
     // Tells the listeners that what the record holds changed (rows were fetched, say).
@@ -75,6 +83,8 @@ private:
     void closeConnection();
 
     void flush();
+    // Writes the marks that wait: empty when written; otherwise why not.
+    QString writeMarks();
     QSqlError writePending();
     QSqlError apply(const RecordEntry &entry);
     void keepAside();
@@ -91,11 +101,14 @@ private:
     QString writeFailure; // the last write's error other than busy, while entries wait
     QString notice;       // what the learner should know although all works (moved aside, set aside, network)
     bool busy = false;    // the last write or open found the file busy
+    bool marksBusy = false; // the last write of marks found it busy
     bool unkept = false;  // the side file could not take what waits
     bool triedAside = false;
     std::unique_ptr<Statements> statements;
     // Entries not yet in the file, oldest first; also in the side file while any wait.
     std::deque<RecordEntry> pending;
+    // Marks of what servers have, not yet in the file; lost with a kill, when the rows are sent again.
+    std::map<QString, RecordClassRows::Marks> pendingMarks;
     std::unique_ptr<SideFile> sideFile;
     QTimer retry{this};
     RecordData::Status told;

@@ -2,24 +2,40 @@
 # A throwaway PostgreSQL cluster for the class server's tests, as a school's would be
 # reached: TCP on 127.0.0.1 only, TLS with a certificate from a CA of its own,
 # scram-sha-256 passwords. Nothing of a system-wide PostgreSQL is used or touched.
+# The administrator is the cluster's superuser, reached only on its socket with peer
+# authentication, as a school's `postgres` is on the server itself.
 #
-# Usage: tools/pg-cluster.sh start DIR   starts it and writes DIR/env (libpq's variables:
-#                                        PGHOST, PGPORT, PGSSLROOTCERT, PGDATABASE, and the
-#                                        database owner as PGUSER/PGPASSWORD)
+# Usage: tools/pg-cluster.sh start DIR   starts it and writes DIR/env: libpq's variables for
+#                                        the learners' TCP (PGHOST, PGPORT, PGSSLMODE,
+#                                        PGSSLROOTCERT, PGDATABASE), the superuser as PGUSER,
+#                                        the folder of its socket as BIMBALA_PG_SOCKET, and
+#                                        BIMBALA_SECOND_DATABASE, a second class database
+#                                        that server/class-server.sql has been run on
+#        tools/pg-cluster.sh psql DIR [ARGS...]
+#                                        psql as the superuser on the socket, on the
+#                                        database bimbala unless ARGS name another
 #        tools/pg-cluster.sh crash DIR   stops the server at once, as a power cut would, and
 #                                        starts it again on the same port
 #        tools/pg-cluster.sh stop DIR    stops it and removes it
 # Where PostgreSQL is missing, start says so and ends with 77 (skipped, to CTest).
 set -euo pipefail
 
-usage() { echo "usage: $0 start|crash|stop DIR" >&2; exit 2; }
-[ $# -eq 2 ] || usage
+usage() { echo "usage: $0 start|crash|stop DIR | $0 psql DIR [ARGS...]" >&2; exit 2; }
+[ $# -eq 2 ] || { [ $# -gt 2 ] && [ "$1" = psql ]; } || usage
 dir=$(realpath -m "$2")
+script=$(realpath "$(dirname "$0")/../server/class-server.sql")
 # PostgreSQL never runs as root: root runs it as a system user of its own.
 server_user=bimbala-test
+superuser=bimbala_test_super
 
 as_server() {
     if [ "$(id -u)" -eq 0 ]; then runuser -u "$server_user" -- "$@"; else "$@"; fi
+}
+
+# The caller maps to the superuser on the socket (pg_ident.conf below).
+as_superuser() {
+    "$bindir/psql" -X -h "$(sed -n 's/^BIMBALA_PG_SOCKET=//p' "$dir/env")" -p "$(sed -n 's/^PGPORT=//p' "$dir/env")" \
+        -U "$superuser" -d bimbala "$@"
 }
 
 stop() {
@@ -41,6 +57,7 @@ bindir=${PG_BINDIR:-/usr/lib/postgresql/15/bin}
 case "$1" in
 stop) stop; exit 0 ;;
 crash) crash; exit 0 ;;
+psql) shift 2; as_superuser "$@"; exit ;;
 start) ;;
 *) usage ;;
 esac
@@ -80,7 +97,6 @@ as_server sh -ec '
 # -N and fsync off: nothing is synced to disk; the cluster is gone after the tests anyway.
 # Commits stay synchronous (PostgreSQL's default), so that a server stopped at once keeps
 # every transaction it said was committed, as a school's server does.
-superuser=bimbala_test_super
 as_server "$bindir/initdb" -N -D "$cluster/data" -U "$superuser" -E UTF8 --locale=C \
     --auth-local=peer --auth-host=scram-sha-256 > "$cluster/initdb.log"
 cat >> "$cluster/data/postgresql.conf" << EOF
@@ -92,14 +108,15 @@ ssl_cert_file = '$cluster/server.crt'
 ssl_key_file = '$cluster/server.key'
 fsync = off
 full_page_writes = off
-max_connections = 30
+max_connections = 40
 EOF
-# TLS with a password from 127.0.0.1, or the server's own user on the socket to set up.
+# TLS with a password from 127.0.0.1; the superuser on the socket only, as the server's own
+# user or as whoever started the cluster.
 cat > "$cluster/data/pg_hba.conf" << EOF
 local   all  $superuser              peer map=setup
 hostssl all  all        127.0.0.1/32 scram-sha-256
 EOF
-echo "setup $(as_server id -un) $superuser" > "$cluster/data/pg_ident.conf"
+printf 'setup %s %s\nsetup %s %s\n' "$(as_server id -un)" "$superuser" "$(id -un)" "$superuser" > "$cluster/data/pg_ident.conf"
 
 # A free port: another server may hold any, so a port taken is tried again with another.
 for _ in $(seq 20); do
@@ -111,19 +128,18 @@ for _ in $(seq 20); do
 done
 [ -n "$port" ] || { echo "pg-cluster: no free port found" >&2; exit 1; }
 
-# The database and its owner, made as docs/class-server.md makes them.
-password=$(openssl rand -hex 16)
-as_server "$bindir/psql" -q -h "$cluster" -p "$port" -U "$superuser" -d postgres -v ON_ERROR_STOP=1 \
-    -c "CREATE ROLE bimbala_owner LOGIN CREATEROLE PASSWORD '$password'" \
-    -c "CREATE DATABASE bimbala OWNER bimbala_owner"
-
 cat >> "$dir/env" << EOF
 PGHOST=127.0.0.1
 PGPORT=$port
 PGSSLMODE=verify-full
 PGSSLROOTCERT=$cluster/ca.crt
 PGDATABASE=bimbala
-PGUSER=bimbala_owner
-PGPASSWORD=$password
+PGUSER=$superuser
+BIMBALA_PG_SOCKET=$cluster
+BIMBALA_SECOND_DATABASE=bimbala2
 EOF
+# The databases, the superuser's, as docs/class-server.md makes them; the script is run on
+# the second one here, and on the first by the tests, which try running it.
+as_superuser -q -d postgres -v ON_ERROR_STOP=1 -c "CREATE DATABASE bimbala" -c "CREATE DATABASE bimbala2"
+as_superuser -q -d bimbala2 -v ON_ERROR_STOP=1 -1 -f "$script"
 ready=1

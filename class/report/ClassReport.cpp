@@ -1,8 +1,11 @@
 #include "ClassReport.h"
 
+#include "class/ServerText.h"
 #include "common/Csv.h"
+#include "lesson/LessonHistory.h"
+#include "lesson/LessonReader.h"
+#include "lesson/LessonSource.h"
 
-#include <QCollator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,22 +14,6 @@
 #include <set>
 
 namespace {
-
-// "1a" before "2" before "10", as a lesson numbers them.
-bool inOrder(const QString &a, const QString &b)
-{
-    static const QCollator numeric = [] {
-        QCollator collator;
-        collator.setNumericMode(true);
-        return collator;
-    }();
-    return numeric.compare(a, b) < 0;
-}
-
-bool inOrder(const ClassReport::Exercise &a, const ClassReport::Exercise &b)
-{
-    return a.lesson != b.lesson ? inOrder(a.lesson, b.lesson) : inOrder(a.id, b.id);
-}
 
 bool inLesson(const ClassReport::Exercise &exercise, const QString &lesson)
 {
@@ -57,11 +44,76 @@ QString day(const QDateTime &when)
     return when.isValid() ? when.toLocalTime().date().toString(Qt::ISODate) : QStringLiteral("–");
 }
 
+// A count as the server gave it; anything but a whole number from 0 up is none. Read
+// through its text, so that no type a server may give is cut to 32 bits or wraps.
+qint64 count(const QVariant &value)
+{
+    bool ok = false;
+    const qint64 number = value.toString().toLongLong(&ok);
+    return ok ? std::max<qint64>(number, 0) : 0;
+}
+
+// A time as the server gave it (infinity is none), never later than now: a server's
+// clock a little ahead of this one's must not make a day to come.
+QDateTime when(const QVariant &value)
+{
+    return std::min(value.toDateTime(), QDateTime::currentDateTime());
+}
+
+// A PostgreSQL array of text, as its literal: every element quoted.
+QString textArray(const QStringList &elements)
+{
+    QStringList quoted;
+    for (QString element : elements)
+        quoted << u'"' + element.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\"")) + u'"';
+    return u'{' + quoted.join(u',') + u'}';
+}
+
 } // namespace
 
-QString ClassReport::read(const ClassServer &server, const QString &connectionName)
+std::vector<ClassReport::Lesson> ClassReport::knownLessons(const Lesson &played)
+{
+    std::vector<Lesson> found;
+    const auto add = [&found](const Lesson &lesson) {
+        if (!lesson.id.isEmpty() && std::none_of(found.begin(), found.end(), [&](const Lesson &had) { return had.id == lesson.id; }))
+            found.push_back(lesson);
+    };
+    add(played);
+    const LessonHistory history;
+    for (const QString &file : QStringList{LessonSource::BuiltIn, history.last()} + history.recent()) {
+        if (file.isEmpty())
+            continue;
+        const LessonReader::Reading reading = LessonReader::read(file);
+        if (!reading.lesson)
+            continue;
+        Lesson lesson{reading.lesson->id, {}};
+        for (const LessonModel::Exercise &exercise : reading.lesson->exercises)
+            lesson.exercises << exercise.id;
+        add(lesson);
+    }
+    return found;
+}
+
+QDateTime ClassReport::since(const QDate &today)
+{
+    return QDateTime(today.addDays(1 - Days), QTime(0, 0));
+}
+
+QString ClassReport::read(const ClassServer &server, const QString &connectionName, std::vector<Lesson> lessons, const QDate &today)
 {
     *this = {};
+    known = std::move(lessons);
+    // What counts: the known pairs, sent as two arrays, and checked again here.
+    std::set<Exercise> counted;
+    QStringList lessonIds, exerciseIds;
+    for (const Lesson &lesson : known)
+        for (const QString &exercise : lesson.exercises) {
+            counted.insert({lesson.id, exercise});
+            lessonIds << lesson.id;
+            exerciseIds << exercise;
+        }
+    const QString lessonArray = textArray(lessonIds), exerciseArray = textArray(exerciseIds);
+    const QString from = since(today).toUTC().toString(Qt::ISODateWithMs);
     if (const QString problem = server.open(connectionName); !problem.isEmpty())
         return problem;
     QSqlDatabase db = QSqlDatabase::database(connectionName, false);
@@ -91,35 +143,46 @@ QString ClassReport::read(const ClassServer &server, const QString &connectionNa
     if (!teacher && query.lastError().nativeErrorCode() != QLatin1String("42501"))
         return failed();
     while (teacher && query.next())
-        classes << query.value(0).toString();
+        classes << serverText(query.value(0));
     if (classes.isEmpty()) {
         query.finish();
         db.rollback();
         return QStringLiteral("%1 is not a teacher of a class on this server.").arg(server.learner);
     }
 
-    bool ok = exec(QStringLiteral("SELECT name, class FROM bimbala.learners ORDER BY class, name"));
+    bool ok = exec(QStringLiteral("SELECT name, class, display FROM bimbala.learners ORDER BY class, coalesce(display, name), name"));
     while (ok && query.next())
-        learners.push_back({query.value(0).toString(), query.value(1).toString()});
+        learners.push_back({serverText(query.value(0)), serverText(query.value(2)), serverText(query.value(1))});
+    // A row of an exercise not asked for, from a server that does not keep to the question, is left out.
+    const auto cellOf = [&]() -> Cell * {
+        const Exercise exercise{serverText(query.value(1)), serverText(query.value(2))};
+        return counted.count(exercise) ? &cells[{serverText(query.value(0)), exercise}] : nullptr;
+    };
     ok = ok && exec(QStringLiteral("SELECT learner, lesson, exercise, first_tries, right_first, last_answer "
-                                   "FROM bimbala.class_shares(?)"), {Days});
-    while (ok && query.next()) {
-        Cell &cell = cells[{query.value(0).toString(), {query.value(1).toString(), query.value(2).toString()}}];
-        cell.firstTries = query.value(3).toInt();
-        cell.rightFirst = query.value(4).toInt();
-        cell.last = query.value(5).toDateTime();
-    }
-    ok = ok && exec(QStringLiteral("SELECT learner, lesson, exercise, accomplished, last_run FROM bimbala.class_runs()"));
-    while (ok && query.next()) {
-        Cell &cell = cells[{query.value(0).toString(), {query.value(1).toString(), query.value(2).toString()}}];
-        cell.accomplished = query.value(3).toInt();
-        cell.last = std::max(cell.last, query.value(4).toDateTime());
-    }
-    ok = ok && exec(QStringLiteral("SELECT lesson, exercise, item, expected, misses FROM bimbala.most_missed(?, ?)"),
-                    {Days, MostMissed});
+                                   "FROM bimbala.class_shares(?::timestamptz, ?::text[], ?::text[])"),
+                    {from, lessonArray, exerciseArray});
     while (ok && query.next())
-        missed.push_back({{query.value(0).toString(), query.value(1).toString()}, query.value(2).toString(),
-                          query.value(3).toString(), query.value(4).toInt()});
+        if (Cell *cell = cellOf()) {
+            cell->firstTries = count(query.value(3));
+            cell->rightFirst = std::min(count(query.value(4)), cell->firstTries);
+            cell->last = when(query.value(5));
+        }
+    ok = ok && exec(QStringLiteral("SELECT learner, lesson, exercise, accomplished, last_run FROM bimbala.class_runs(?::text[], ?::text[])"),
+                    {lessonArray, exerciseArray});
+    while (ok && query.next())
+        if (Cell *cell = cellOf()) {
+            cell->accomplished = count(query.value(3));
+            cell->last = std::max(cell->last, when(query.value(4)));
+        }
+    ok = ok && exec(QStringLiteral("SELECT lesson, exercise, item, expected, learners, misses "
+                                   "FROM bimbala.most_missed(?::timestamptz, ?, ?::text[], ?::text[])"),
+                    {from, MostMissed, lessonArray, exerciseArray});
+    while (ok && query.next()) {
+        const Missed item{{serverText(query.value(0)), serverText(query.value(1))}, serverText(query.value(2)),
+                          serverText(query.value(3)), count(query.value(4)), count(query.value(5))};
+        if (counted.count(item.exercise) && item.misses > 0)
+            missed.push_back(item);
+    }
     if (!ok)
         return failed();
     query.finish();
@@ -129,26 +192,19 @@ QString ClassReport::read(const ClassServer &server, const QString &connectionNa
 
 QStringList ClassReport::lessons() const
 {
-    std::set<QString> found;
-    for (const auto &[key, cell] : cells)
-        found.insert(key.second.lesson);
-    QStringList sorted(found.begin(), found.end());
-    std::sort(sorted.begin(), sorted.end(), [](const QString &a, const QString &b) { return inOrder(a, b); });
-    return sorted;
+    QStringList ids;
+    for (const Lesson &lesson : known)
+        ids << lesson.id;
+    return ids;
 }
 
-std::vector<ClassReport::Exercise> ClassReport::exercises(const QString &lesson, const QStringList &known) const
+std::vector<ClassReport::Exercise> ClassReport::exercises(const QString &lesson) const
 {
     std::vector<Exercise> ordered;
-    for (const QString &id : known)
-        ordered.push_back({lesson, id});
-    std::set<Exercise> others;
-    for (const auto &[key, cell] : cells)
-        if (inLesson(key.second, lesson) && !(key.second.lesson == lesson && known.contains(key.second.id)))
-            others.insert(key.second);
-    std::vector<Exercise> rest(others.begin(), others.end());
-    std::sort(rest.begin(), rest.end(), [](const Exercise &a, const Exercise &b) { return inOrder(a, b); });
-    ordered.insert(ordered.end(), rest.begin(), rest.end());
+    for (const Lesson &each : known)
+        if (lesson == AllLessons || each.id == lesson)
+            for (const QString &id : each.exercises)
+                ordered.push_back({each.id, id});
     return ordered;
 }
 
@@ -161,16 +217,16 @@ std::vector<ClassReport::Missed> ClassReport::mostMissed(const QString &lesson) 
     return chosen;
 }
 
-QList<QStringList> ClassReport::table(const QString &lesson, const QStringList &known) const
+QList<QStringList> ClassReport::table(const QString &lesson) const
 {
-    const std::vector<Exercise> columns = exercises(lesson, known);
+    const std::vector<Exercise> columns = exercises(lesson);
     QStringList header{QStringLiteral("Learner")};
     for (const Exercise &exercise : columns)
         header << (lesson == AllLessons ? exercise.lesson + u' ' + exercise.id : exercise.id);
     QList<QStringList> rows{header};
     for (const Learner &learner : learners) {
         // A teacher of one class knows whose it is.
-        QStringList row{classes.size() > 1 ? QStringLiteral("%1 (%2)").arg(learner.name, learner.className) : learner.name};
+        QStringList row{classes.size() > 1 ? QStringLiteral("%1 (%2)").arg(learner.shown(), learner.className) : learner.shown()};
         for (const Exercise &exercise : columns) {
             const auto found = cells.find({learner.name, exercise});
             row << cellText(found == cells.end() ? nullptr : &found->second);
@@ -202,15 +258,17 @@ QString ClassReport::text(const QString &lesson) const
     const std::vector<Missed> items = mostMissed(lesson);
     if (items.empty())
         return text;
-    QList<QStringList> rows{{QStringLiteral("Misses"), QStringLiteral("Exercise"), QStringLiteral("Item"), QStringLiteral("Right answer")}};
+    QList<QStringList> rows{{QStringLiteral("Learners"), QStringLiteral("Misses"), QStringLiteral("Exercise"), QStringLiteral("Item"),
+                             QStringLiteral("Right answer")}};
     for (const Missed &item : items)
-        rows << QStringList{QString::number(item.misses), item.exercise.lesson + u' ' + item.exercise.id, item.item, item.expected};
+        rows << QStringList{QString::number(item.learners), QString::number(item.misses), item.exercise.lesson + u' ' + item.exercise.id,
+                            item.item, item.expected};
     return text + QStringLiteral("\nMissed most often (last %1 days):\n").arg(Days) + aligned(rows);
 }
 
 QByteArray ClassReport::csv(const QString &lesson) const
 {
-    QString text = Csv::record({QStringLiteral("learner"), QStringLiteral("class"), QStringLiteral("lesson"),
+    QString text = Csv::record({QStringLiteral("learner"), QStringLiteral("login"), QStringLiteral("class"), QStringLiteral("lesson"),
                                 QStringLiteral("exercise"), QStringLiteral("runs accomplished"),
                                 QStringLiteral("first tries, last %1 days").arg(Days),
                                 QStringLiteral("right at the first try, last %1 days").arg(Days),
@@ -222,7 +280,7 @@ QByteArray ClassReport::csv(const QString &lesson) const
             if (found == cells.end())
                 continue;
             const Cell &cell = found->second;
-            text += Csv::record({learner.name, learner.className, exercise.lesson, exercise.id,
+            text += Csv::record({learner.shown(), learner.name, learner.className, exercise.lesson, exercise.id,
                                  QString::number(cell.accomplished), QString::number(cell.firstTries),
                                  QString::number(cell.rightFirst), cell.last.toUTC().toString(Qt::ISODate)});
         }

@@ -114,8 +114,9 @@ void ClassReportWindow::refreshClicked()
         return;
     auto read = std::make_shared<ClassReport>();
     auto said = std::make_shared<QString>();
-    reading = QThread::create([signedIn = teacher, read, said] {
-        *said = read->read(signedIn, QStringLiteral("bimbala-class-report"));
+    // The lesson files are read on the thread too.
+    reading = QThread::create([signedIn = teacher, read, said, played = ClassReport::Lesson{playedLesson(), playedExercises()}] {
+        *said = read->read(signedIn, QStringLiteral("bimbala-class-report"), ClassReport::knownLessons(played));
         QSqlDatabase::removeDatabase(QStringLiteral("bimbala-class-report"));
     });
     QObject::connect(reading, &QThread::finished, reading, &QObject::deleteLater);
@@ -137,10 +138,7 @@ void ClassReportWindow::refreshClicked()
         const QSignalBlocker quiet(ui->lesson);
         ui->lesson->clear();
         ui->lesson->addItem(QStringLiteral("All lessons"), ClassReport::AllLessons);
-        QStringList lessons = report.lessons();
-        if (!chosen.isEmpty() && !lessons.contains(chosen))
-            lessons.prepend(chosen);
-        for (const QString &lesson : lessons)
+        for (const QString &lesson : report.lessons())
             ui->lesson->addItem(lesson, lesson);
         ui->lesson->setCurrentIndex(std::max(0, ui->lesson->findData(chosen)));
         showLesson();
@@ -158,13 +156,13 @@ QString ClassReportWindow::chosenLesson() const
 void ClassReportWindow::showLesson()
 {
     const QString lesson = chosenLesson();
-    fillTable(*ui->table, report.table(lesson, lesson == playedLesson() ? playedExercises() : QStringList()), true);
+    fillTable(*ui->table, report.table(lesson), true);
     QList<QStringList> missed{{QStringLiteral("Exercise"), QStringLiteral("Item"), QStringLiteral("Right answer"),
-                               QStringLiteral("Misses")}};
+                               QStringLiteral("Learners"), QStringLiteral("Misses")}};
     for (const ClassReport::Missed &item : report.mostMissed(lesson))
         missed << QStringList{lesson == ClassReport::AllLessons ? item.exercise.lesson + u' ' + item.exercise.id
                                                                 : item.exercise.id,
-                              item.item, item.expected, QString::number(item.misses)};
+                              item.item, item.expected, QString::number(item.learners), QString::number(item.misses)};
     fillTable(*ui->missed, missed, false);
     ui->exportButton->setEnabled(!report.learners.empty());
 }

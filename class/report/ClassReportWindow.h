@@ -18,9 +18,11 @@ class QTableWidget;
 
 // A teacher's Class report: the learners of their classes against the exercises
 // of a lesson (or of all), with the runs accomplished, the share right at the
-// first try over the last 30 days and the day last practised, and the class's
-// items missed most often with their right answers; exported as CSV. It is read
-// from the server on a thread of its own, so the window goes on meanwhile.
+// first try over the last 30 days and the day last practised, and the items most
+// learners of the class missed, with their right answers; exported as CSV. It is
+// read from the server on a thread of its own, so the window goes on meanwhile.
+// The lessons it knows are the one the program plays, lesson 7 and those of the
+// lesson history (ClassReport::knownLessons).
 class ClassReportWindow final : public Form
 {
 public:
@@ -29,8 +31,7 @@ public:
     // Opens the window signed in as `teacher` and reads the report.
     void showFor(const ClassServer &teacher);
 
-    // The lesson the program plays, shown first, and its exercises in its order
-    // (so that those nobody practised yet have their columns too).
+    // The lesson the program plays, shown first, and its exercises in its order.
     std::function<QString()> playedLesson = [] { return QString(); };
     std::function<QStringList()> playedExercises = [] { return QStringList(); };
 
