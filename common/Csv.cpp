@@ -5,7 +5,8 @@ namespace Csv {
 QString field(const QString &text)
 {
     QString value = text;
-    if (!value.isEmpty() && QStringLiteral("=+-@").contains(value.front()))
+    // A spreadsheet skips a leading tab or carriage return and reads the formula behind it.
+    if (!value.isEmpty() && QStringLiteral("=+-@\t\r").contains(value.front()))
         value.prepend(u'\'');
     const bool quoted = value.contains(u',') || value.contains(u'"') || value.contains(u'\n') || value.contains(u'\r');
     if (!quoted)

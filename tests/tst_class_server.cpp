@@ -421,8 +421,14 @@ private slots:
         };
         const QString onServer = "SELECT (SELECT count(*) FROM bimbala.answers WHERE learner = 'emil') || ' ' || "
                                  "(SELECT count(*) FROM bimbala.runs WHERE learner = 'emil')";
-        QCOMPARE(sync(1, false).problem.left(28), "The class server 127.0.0.1:1"); // unreachable: everything waits
+        const ClassSync::Status away = sync(1, false); // unreachable: everything waits
+        QCOMPARE(away.problem.left(28), "The class server 127.0.0.1:1");
         QCOMPARE(waiting(record, serverOf("emil")), "10000 1");
+        // The line says what waits, answers and runs apart, since when (the day too) and why.
+        const QString line = away.sentence(10000, 1);
+        QVERIFY2(line.startsWith("10000 answers and 1 run wait for the class server since ") &&
+                     line.contains(QLocale().toString(QDate::currentDate(), QLocale::ShortFormat)) && line.endsWith(away.problem),
+                 qPrintable(line));
         QCOMPARE(sync(env.value("PGPORT").toInt(), false).problem, "");
         QCOMPARE(waiting(record, serverOf("emil")), "0 0");
         QCOMPARE(run(env.value("PGUSER"), onServer), "10000 1");

@@ -378,6 +378,8 @@ private Q_SLOTS:
         QTest::newRow("formula -") << "-nál" << "'-nál";
         QTest::newRow("formula @") << "@SUM(A1)" << "'@SUM(A1)";
         QTest::newRow("formula with comma") << "=A1,B1" << "\"'=A1,B1\"";
+        QTest::newRow("formula behind a tab") << "\t=1+1" << "'\t=1+1";
+        QTest::newRow("formula behind a carriage return") << "\r=1+1" << "\"'\r=1+1\"";
         QTest::newRow("empty") << "" << "";
     }
 
