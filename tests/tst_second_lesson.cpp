@@ -5,12 +5,15 @@
 
 #include "lesson/LessonHistory.h"
 #include "progress/ProgressWindow.h"
+#include "record/Record.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QProgressDialog>
+#include <QTimer>
 
 namespace {
 
@@ -101,6 +104,38 @@ private Q_SLOTS:
         QTRY_COMPARE(progressCell(program->progress(), 1, 1), QStringLiteral("0 / 0"));
         QCOMPARE(LessonHistory().last(), QString());
         QCOMPARE(LessonHistory().recent(), QStringList{Second});
+    }
+
+    // Another lesson opened while the Progress window writes an export: the window is rebuilt for
+    // the new lesson's exercises once the export is over, never under it.
+    void lessonOpenedDuringAnExport()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        Record record(path);
+        program = std::make_unique<Program>(feedback, random, &record);
+        program->quit = [this] { ++quits; };
+        program->showMainMenu(false);
+        for (int i = 0; i < 50000; ++i)
+            record.answerJudged({QStringLiteral("1a"), QStringLiteral("orvos"), QStringLiteral("orvosnál"),
+                                 QStringLiteral("orvosnál"), true, false, false});
+        program->showProgress();
+        feedback.fileToSave = dir.filePath(QStringLiteral("answers.csv"));
+        QTimer opener;
+        QObject::connect(&opener, &QTimer::timeout, &opener, [&] {
+            if (!program->progress().window()->findChild<QProgressDialog *>())
+                return;
+            opener.stop();
+            program->openLesson(Second);
+            QVERIFY(program->progress().isLoaded());
+            QCOMPARE(progressCell(program->progress(), 2, 0), QStringLiteral("1b")); // not yet rebuilt
+        });
+        opener.start(1);
+        program->progress().control<QPushButton>(QStringLiteral("export"))->click();
+        QCOMPARE(feedback.lastText(), QStringLiteral("Your answers were written to %1.").arg(feedback.fileToSave));
+        QTRY_COMPARE(progressCell(program->progress(), 2, 0), QStringLiteral("8b"));
+        QTRY_COMPARE(progressCell(program->progress(), 2, 1), QStringLiteral("0 / 0"));
+        program.reset(); // before its record
     }
 
     // A broken lesson is named with its first problem, and the lesson played stays.
