@@ -9,6 +9,7 @@
 //    window, exporting (time and peak memory), finding the mistakes to practise, and
 //    forgetting it all (on the record's thread: the window goes on meanwhile).
 // Usage: bimbala_progress_bench [ANSWERS...]   (default 100000 1000000 3000000)
+#include "PeakMemory.h"
 #include "SilentFeedback.h"
 #include "app/Program.h"
 #include "common/RandomSource.h"
@@ -240,25 +241,6 @@ double buildRecord(const QString &path, qint64 answers)
     return double(clock.nsecsElapsed()) / 1e3 / double(given);
 }
 
-// The process's peak resident memory since the last reset, in MiB.
-double peakMiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    }
-    return 0;
-}
-
-void resetPeak()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
-}
-
 void measureRecord(const QString &path, qint64 answers)
 {
     const double recording = buildRecord(path, answers);
@@ -289,8 +271,8 @@ void measureRecord(const QString &path, qint64 answers)
     Record store(path);
     store.prepare();
     store.settled().waitForFinished();
-    resetPeak();
-    const double before = peakMiB();
+    PeakMemory::reset();
+    const double before = PeakMemory::mib();
     QElapsedTimer clock;
     clock.start();
     auto progress = std::make_shared<RecordExport::Progress>();
@@ -298,7 +280,7 @@ void measureRecord(const QString &path, qint64 answers)
                           RecordData::Exported::Result::Written;
     std::printf("  export: %s %lld answers in %.2f s, peak resident memory %.0f MiB (%.0f MiB before)\n",
                 exported ? "wrote" : "FAILED", qint64(progress->written), double(clock.nsecsElapsed()) / 1e9,
-                peakMiB(), before);
+                PeakMemory::mib(), before);
     QFile::remove(path + QStringLiteral(".csv"));
 
     clock.restart();

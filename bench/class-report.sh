@@ -74,12 +74,13 @@ report "SET enable_indexscan = off; SET enable_indexonlyscan = off; SET enable_b
 echo "== the reports' plans, as teacher_a"
 PGUSER=teacher_a PGPASSWORD=pw-teacher_a psql -X -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) SELECT * FROM bimbala.class_shares($since, $known)" \
     -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF) SELECT * FROM bimbala.most_missed($since, 10, $known)"
-echo "== a learner's fetch of its rows of lesson 7 new since a transaction, a page of 500, as learner_1"
+echo "== a learner's fetch of its rows of lesson 7 new since a transaction, a page of 250, as learner_1"
 PGUSER=learner_1 PGPASSWORD=pw psql -X -c "EXPLAIN (ANALYZE, BUFFERS, COSTS OFF)
     SELECT uid::text, to_char(at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'), exercise, item, expected, \"right\",
-           solution_shown, retry, txid
-    FROM bimbala.answers a WHERE learner = current_user AND lesson = 'bimbala-lesson-7' AND txid >= 0
-    AND (txid, uid) > (0, '00000000-0000-0000-0000-000000000000'::uuid) ORDER BY a.txid, a.uid LIMIT 500"
+           solution_shown, retry, txid, at::text
+    FROM bimbala.answers WHERE learner = current_user AND lesson = 'bimbala-lesson-7'
+    AND (txid, answers.at, answers.uid) > (0, '-infinity'::timestamptz, '00000000-0000-0000-0000-000000000000'::uuid)
+    ORDER BY txid, answers.at, answers.uid LIMIT 250"
 
 # The program's own read: connecting with TLS, the snapshot, the five queries, the printing.
 bimbala=${BIMBALA:-build/bin/bimbala}

@@ -26,9 +26,10 @@ namespace {
 using RecordData::FetchedPage;
 
 constexpr int BatchRows = 500;
-// Each page is written into the record in one transaction: small enough that an
-// answer given meanwhile waits a few milliseconds at most.
-constexpr int PageRows = 500;
+// Each page is written into the record in one transaction, which an answer given
+// meanwhile waits for: small enough for that, large enough that a fetch of millions
+// of rows is not all commits.
+constexpr int PageRows = 250;
 // How long the end waits for the sync's thread once its connection is cut.
 constexpr int StopWaitMs = 800;
 
@@ -273,31 +274,43 @@ private:
                 return false;
             at.roundStart = query.value(0).toLongLong();
             at.afterTxid = -1;
+            at.afterAt.clear();
             at.afterUid.clear();
             if (!record.beginFetchRound(lesson, table, at.roundStart).result().isEmpty())
                 return false;
         }
-        // Times as this computer's record writes them, so that both sort and compare as text.
-        const QString utc = QStringLiteral("to_char(%1 AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"')");
-        const QString select =
-            table == FetchedPage::Table::Answers
-                ? QStringLiteral("SELECT uid::text, %1, exercise, item, expected, \"right\", solution_shown, retry, txid "
-                                 "FROM bimbala.answers").arg(utc.arg(QStringLiteral("at")))
-                : QStringLiteral("SELECT uid::text, id, exercise, variant, %1, outcome, txid FROM bimbala.runs")
-                      .arg(utc.arg(QStringLiteral("ended")));
-        const int columns = table == FetchedPage::Table::Answers ? 8 : 6;
-        const QString name = table == FetchedPage::Table::Answers ? QStringLiteral("answers") : QStringLiteral("runs");
+        const bool answers = table == FetchedPage::Table::Answers;
+        // Answers a page at a time in the order of (txid, at, uid), those one computer sent together in
+        // the order they were given, from the index; runs in the order of (txid, uid). Times as this
+        // computer's record writes them, so that both sort and compare as text, and as the server
+        // has them, exactly, for the next page.
+        // The page begins after the last row kept, or where the round begins: one bound, which the
+        // index seeks to (with two, the server may start from the lower one and walk every row).
+        const QString statement =
+            answers ? QStringLiteral("SELECT uid::text, to_char(at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'), "
+                                     "exercise, item, expected, \"right\", solution_shown, retry, txid, at::text "
+                                     "FROM bimbala.answers WHERE learner = current_user AND lesson = ? AND "
+                                     "(txid, answers.at, answers.uid) > (?, ?::timestamptz, ?::uuid) "
+                                     "ORDER BY txid, answers.at, answers.uid LIMIT %1")
+                    : QStringLiteral("SELECT uid::text, id, exercise, variant, to_char(ended AT TIME ZONE 'UTC', "
+                                     "'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"'), outcome, txid FROM bimbala.runs WHERE "
+                                     "learner = current_user AND lesson = ? AND (txid, runs.uid) > (?, ?::uuid) "
+                                     "ORDER BY txid, runs.uid LIMIT %1");
+        if (at.afterTxid < at.since) {
+            at.afterTxid = at.since - 1;
+            at.afterAt = QStringLiteral("infinity");
+            at.afterUid = QStringLiteral("ffffffff-ffff-ffff-ffff-ffffffffffff");
+        }
+        const int columns = answers ? 9 : 7; // the row, and the server's transaction id
         for (;;) {
             if (*stopping)
                 return false;
-            // Ordered by the table's own uid, not the text shown of it: the page comes straight from the index.
-            query.prepare(select + QStringLiteral(" WHERE learner = current_user AND lesson = ? AND txid >= ? AND "
-                                                  "(txid, %1.uid) > (?, ?::uuid) ORDER BY txid, %1.uid LIMIT %2")
-                                       .arg(name).arg(PageRows));
+            query.prepare(statement.arg(PageRows));
             query.addBindValue(lesson);
-            query.addBindValue(at.since);
             query.addBindValue(at.afterTxid);
-            query.addBindValue(at.afterUid.isEmpty() ? QStringLiteral("00000000-0000-0000-0000-000000000000") : at.afterUid);
+            if (answers)
+                query.addBindValue(at.afterAt);
+            query.addBindValue(at.afterUid);
             if (!query.exec())
                 return lost(remote, query.lastError()), false;
             FetchedPage page;
@@ -309,7 +322,8 @@ private:
                     row << (value.typeId() == QMetaType::QString ? QVariant(serverText(value)) : value);
                 }
                 page.rows.push_back(row);
-                page.lastTxid = query.value(columns).toLongLong();
+                page.lastTxid = query.value(columns - 1).toLongLong();
+                page.lastAt = answers ? query.value(columns).toString() : QStringLiteral("");
                 page.lastUid = query.value(0).toString();
             }
             if (query.lastError().isValid())
@@ -321,6 +335,7 @@ private:
             if (int(page.rows.size()) < PageRows)
                 break;
             at.afterTxid = page.lastTxid;
+            at.afterAt = page.lastAt;
             at.afterUid = page.lastUid;
         }
         return !*stopping && record.endFetchRound(lesson, table).result().isEmpty();

@@ -332,10 +332,11 @@ void ProgressWindow::refresh()
                                          sync ? sync->serverKey() : QString()};
     whenDone(record.figures(question), &alive, [this](const RecordData::Figures &figures) {
         asking = false;
+        // Shown even when the record changed meanwhile (answers may come faster than figures),
+        // then asked again.
+        fill(figures);
         if (askAgain)
             refresh();
-        else
-            fill(figures);
     });
 }
 

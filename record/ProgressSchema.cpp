@@ -140,11 +140,13 @@ const QList<QStringList> Steps{
         QStringLiteral("CREATE INDEX runs_not_in_copy ON runs(lesson) WHERE in_copy = 0"),
         // The copy of the learner's rows on one class server, and what they sum up to.
         QStringLiteral("CREATE TABLE copy_owner(server TEXT NOT NULL)"),
-        QStringLiteral("CREATE TABLE copy_answers(uid TEXT PRIMARY KEY, lesson TEXT NOT NULL, exercise TEXT NOT NULL, "
-                       "item TEXT NOT NULL, at TEXT NOT NULL, right INTEGER NOT NULL, solution_shown INTEGER NOT NULL, "
-                       "retry INTEGER NOT NULL) WITHOUT ROWID"),
+        // The answers fetched, for an item's history; they come in the order given, item after item.
+        QStringLiteral("CREATE TABLE copy_answers(lesson TEXT NOT NULL, exercise TEXT NOT NULL, item TEXT NOT NULL, "
+                       "at TEXT NOT NULL, right INTEGER NOT NULL, solution_shown INTEGER NOT NULL, retry INTEGER NOT NULL)"),
         QStringLiteral("CREATE INDEX copy_answers_by_item ON copy_answers(lesson, exercise, item, at)"),
-        QStringLiteral("CREATE TABLE copy_runs(uid TEXT PRIMARY KEY) WITHOUT ROWID"),
+        // The ids of rows that the next round of fetching may bring again (those of transactions the
+        // round began with or after), so that each counts once; the others can never come again.
+        QStringLiteral("CREATE TABLE copy_recent(uid TEXT PRIMARY KEY, what TEXT NOT NULL, txid INTEGER NOT NULL)"),
         QStringLiteral("CREATE TABLE copy_days(lesson TEXT NOT NULL, exercise TEXT NOT NULL, day TEXT NOT NULL, "
                        "first_tries INTEGER NOT NULL, right_first INTEGER NOT NULL, PRIMARY KEY(lesson, exercise, day))"),
         QStringLiteral("CREATE TABLE copy_items(lesson TEXT NOT NULL, exercise TEXT NOT NULL, item TEXT NOT NULL, "
@@ -153,8 +155,8 @@ const QList<QStringList> Steps{
         QStringLiteral("CREATE TABLE copy_run_totals(lesson TEXT NOT NULL, exercise TEXT NOT NULL, variant TEXT NOT NULL, "
                        "accomplished INTEGER NOT NULL, last_ended TEXT, PRIMARY KEY(lesson, exercise, variant))"),
         QStringLiteral("CREATE TABLE copy_fetched(lesson TEXT NOT NULL, what TEXT NOT NULL, since INTEGER NOT NULL, "
-                       "round_start INTEGER NOT NULL, after_txid INTEGER NOT NULL, after_uid TEXT NOT NULL, at TEXT, "
-                       "PRIMARY KEY(lesson, what))"),
+                       "round_start INTEGER NOT NULL, after_txid INTEGER NOT NULL, after_at TEXT NOT NULL, "
+                       "after_uid TEXT NOT NULL, at TEXT, PRIMARY KEY(lesson, what))"),
     },
 };
 

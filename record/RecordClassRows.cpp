@@ -6,6 +6,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+#include <map>
 #include <set>
 
 namespace {
@@ -88,97 +90,165 @@ QSqlError replay(const QSqlDatabase &db, const QString &lesson, const QString &e
         .run();
 }
 
+// The ids of a page, as many placeholders.
+QString idList(const RecordData::FetchedPage &page, QVariantList &ids)
+{
+    for (const QVariantList &row : page.rows)
+        ids << row[0];
+    return QStringList(ids.size(), QStringLiteral("?")).join(u',');
+}
+
+// The rows of a page the copy has not had, noting those the next round may bring again.
+// Pages of one round never overlap (the cursor moves with each page kept); a round
+// begins where the one before began, so only rows of transactions from then on can come
+// twice.
+QSqlError newRows(const QSqlDatabase &db, const QString &lesson, const RecordData::FetchedPage &page,
+                  std::vector<const QVariantList *> &fresh)
+{
+    const QString what = tableName(page.table);
+    QVariantList ids;
+    Query known(db, QStringLiteral("SELECT uid FROM copy_recent WHERE uid IN (%1)").arg(idList(page, ids)), ids);
+    Query round(db, QStringLiteral("SELECT round_start FROM copy_fetched WHERE lesson = ? AND what = ?"), {lesson, what});
+    for (Query *query : {&known, &round}) {
+        if (QSqlError error = query->run(); error.isValid())
+            return error;
+    }
+    std::set<QString> had;
+    while (known.query.next())
+        had.insert(known.query.value(0).toString());
+    const qint64 roundStart = round.query.next() ? round.query.value(0).toLongLong() : 0;
+    Query note(db, QStringLiteral("INSERT INTO copy_recent(uid, what, txid) VALUES (?, ?, ?)"));
+    const int txid = page.table == Table::Answers ? 8 : 6;
+    for (const QVariantList &row : page.rows) {
+        if (had.count(row[0].toString()))
+            continue;
+        fresh.push_back(&row);
+        if (row[txid].toLongLong() < roundStart)
+            continue;
+        for (const QVariant &value : {row[0], QVariant(what), row[txid]})
+            note.query.addBindValue(value);
+        if (QSqlError error = note.run(); error.isValid())
+            return error;
+    }
+    return {};
+}
+
+// This computer's rows among a page are counted through the copy from now on.
+QSqlError markHere(const QSqlDatabase &db, const RecordData::FetchedPage &page)
+{
+    QVariantList ids;
+    const QString list = idList(page, ids);
+    return page.table == Table::Answers
+               ? Query(db, QStringLiteral("UPDATE answers SET in_copy = 1 WHERE uid IN (%1)").arg(list), ids).run()
+               : QSqlError();
+}
+
+// Each page in a few statements: the new answers, the days once each, and each item
+// once, from where the copy left it.
 QSqlError keepAnswers(const QSqlDatabase &db, const QString &lesson, const RecordData::FetchedPage &page)
 {
-    Query insert(db, QStringLiteral("INSERT OR IGNORE INTO copy_answers(uid, lesson, exercise, item, at, right, "
-                                    "solution_shown, retry) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    Query here(db, QStringLiteral("UPDATE answers SET in_copy = 1 WHERE uid = ?"));
-    Query day(db, QStringLiteral("INSERT INTO copy_days(lesson, exercise, day, first_tries, right_first) "
-                                 "VALUES (?, ?, date(?, 'localtime'), 1, ?) ON CONFLICT(lesson, exercise, day) DO UPDATE "
-                                 "SET first_tries = first_tries + 1, right_first = right_first + excluded.right_first"));
-    Query read(db, QStringLiteral("SELECT open, clean_streak, last_at FROM copy_items WHERE lesson = ? AND exercise = ? "
-                                  "AND item = ?"));
-    Query write(db, QStringLiteral(
-        "INSERT INTO copy_items(lesson, exercise, item, expected, misses, last_missed, open, clean_streak, last_at) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT(lesson, exercise, item) DO UPDATE SET expected = excluded.expected, "
-        "misses = misses + excluded.misses, last_missed = max(COALESCE(last_missed, ''), COALESCE(excluded.last_missed, '')), "
-        "open = excluded.open, clean_streak = excluded.clean_streak, last_at = excluded.last_at"));
-    std::set<std::pair<QString, QString>> late; // exercise and item, to replay
-    for (const QVariantList &row : page.rows) {
-        // uid, at, exercise, item, expected, right, solution shown, retry
-        const QString at = row[1].toString();
-        const QString exercise = row[2].toString();
-        const QString item = row[3].toString();
-        const Attempt attempt{item, row[5].toBool(), row[6].toBool(), row[7].toBool()};
-        QSqlQuery &add = insert.query;
-        for (const QVariant &value : {row[0], QVariant(lesson), row[2], row[3], row[1], QVariant(int(attempt.right)),
-                                      QVariant(int(attempt.solutionShown)), QVariant(int(attempt.retry))})
-            add.addBindValue(value);
+    std::vector<const QVariantList *> fresh; // uid, at, exercise, item, expected, right, solution shown, retry, txid
+    if (QSqlError error = newRows(db, lesson, page, fresh); error.isValid() || fresh.empty())
+        return error;
+    if (QSqlError error = markHere(db, page); error.isValid())
+        return error;
+    Query insert(db, QStringLiteral("INSERT INTO copy_answers(lesson, exercise, item, at, right, solution_shown, retry) "
+                                    "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    // First tries per exercise and the learner's local day.
+    std::map<std::pair<QString, QString>, std::pair<int, int>> days;
+    // Each item's answers of the page, in the order given.
+    std::map<std::pair<QString, QString>, std::vector<const QVariantList *>> items;
+    for (const QVariantList *row : fresh) {
+        const bool right = (*row)[5].toBool(), solution = (*row)[6].toBool(), retry = (*row)[7].toBool();
+        for (const QVariant &value : {QVariant(lesson), (*row)[2], (*row)[3], (*row)[1], QVariant(int(right)),
+                                      QVariant(int(solution)), QVariant(int(retry))})
+            insert.query.addBindValue(value);
         if (QSqlError error = insert.run(); error.isValid())
             return error;
-        if (add.numRowsAffected() == 0)
-            continue; // fetched before: counted then
-        here.query.addBindValue(row[0]);
-        if (QSqlError error = here.run(); error.isValid())
-            return error;
-        if (!attempt.retry) {
-            for (const QVariant &value : {QVariant(lesson), row[2], row[1], QVariant(int(attempt.right && !attempt.solutionShown))})
-                day.query.addBindValue(value);
-            if (QSqlError error = day.run(); error.isValid())
-                return error;
+        if (!retry) {
+            const QString day = QDateTime::fromString((*row)[1].toString(), Qt::ISODateWithMs).toLocalTime().date()
+                                    .toString(Qt::ISODate);
+            auto &[tries, rightFirst] = days[{(*row)[2].toString(), day}];
+            ++tries;
+            rightFirst += right && !solution;
         }
-        for (const QVariant &value : {QVariant(lesson), row[2], row[3]})
+        items[{(*row)[2].toString(), (*row)[3].toString()}].push_back(row);
+    }
+    Query day(db, QStringLiteral("INSERT INTO copy_days(lesson, exercise, day, first_tries, right_first) VALUES (?, ?, ?, ?, ?) "
+                                 "ON CONFLICT(lesson, exercise, day) DO UPDATE SET first_tries = first_tries + "
+                                 "excluded.first_tries, right_first = right_first + excluded.right_first"));
+    for (const auto &[key, counts] : days) {
+        for (const QVariant &value : {QVariant(lesson), QVariant(key.first), QVariant(key.second), QVariant(counts.first),
+                                      QVariant(counts.second)})
+            day.query.addBindValue(value);
+        if (QSqlError error = day.run(); error.isValid())
+            return error;
+    }
+    Query read(db, QStringLiteral("SELECT open, clean_streak, last_at, misses, last_missed FROM copy_items WHERE lesson = ? "
+                                  "AND exercise = ? AND item = ?"));
+    Query write(db, QStringLiteral("INSERT OR REPLACE INTO copy_items(lesson, exercise, item, expected, misses, last_missed, "
+                                   "open, clean_streak, last_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+    for (const auto &[key, answers] : items) {
+        for (const QVariant &value : {QVariant(lesson), QVariant(key.first), QVariant(key.second)})
             read.query.addBindValue(value);
         if (QSqlError error = read.run(); error.isValid())
             return error;
         ItemState state;
-        bool inOrder = true;
+        QString lastAt, lastMissed;
+        int misses = 0;
         if (read.query.next()) {
             state = {read.query.value(0).toBool(), read.query.value(1).toInt()};
-            inOrder = at >= read.query.value(2).toString();
+            lastAt = read.query.value(2).toString();
+            misses = read.query.value(3).toInt();
+            lastMissed = read.query.value(4).toString();
         }
         read.query.finish();
-        if (!inOrder)
-            late.insert({exercise, item});
-        const bool missed = !attempt.right || attempt.solutionShown;
-        const ItemState after = AfterAttempt(state, attempt);
-        for (const QVariant &value : {QVariant(lesson), row[2], row[3], row[4], QVariant(int(missed)),
-                                      missed ? QVariant(at) : QVariant(), QVariant(int(after.open)),
-                                      QVariant(after.cleanStreak), QVariant(at)})
+        // An answer given before one the copy has (on a computer that was offline meanwhile):
+        // the item's whole history again, in the order given.
+        const bool late = std::any_of(answers.begin(), answers.end(),
+                                      [&lastAt](const QVariantList *row) { return (*row)[1].toString() < lastAt; });
+        for (const QVariantList *row : answers) {
+            const Attempt attempt{key.second, (*row)[5].toBool(), (*row)[6].toBool(), (*row)[7].toBool()};
+            state = AfterAttempt(state, attempt);
+            lastAt = std::max(lastAt, (*row)[1].toString());
+            if (!attempt.right || attempt.solutionShown) {
+                ++misses;
+                lastMissed = std::max(lastMissed, (*row)[1].toString());
+            }
+        }
+        for (const QVariant &value : {QVariant(lesson), QVariant(key.first), QVariant(key.second), answers.back()->at(4),
+                                      QVariant(misses), lastMissed.isEmpty() ? QVariant() : QVariant(lastMissed),
+                                      QVariant(int(state.open)), QVariant(state.cleanStreak), QVariant(lastAt)})
             write.query.addBindValue(value);
         if (QSqlError error = write.run(); error.isValid())
             return error;
-    }
-    for (const auto &[exercise, item] : late) {
-        if (QSqlError error = replay(db, lesson, exercise, item); error.isValid())
-            return error;
+        if (late) {
+            if (QSqlError error = replay(db, lesson, key.first, key.second); error.isValid())
+                return error;
+        }
     }
     return {};
 }
 
 QSqlError keepRuns(const QSqlDatabase &db, const QString &lesson, const RecordData::FetchedPage &page)
 {
-    Query insert(db, QStringLiteral("INSERT OR IGNORE INTO copy_runs(uid) VALUES (?)"));
+    std::vector<const QVariantList *> fresh; // uid, number, exercise, variant, ended, outcome, txid
+    if (QSqlError error = newRows(db, lesson, page, fresh); error.isValid())
+        return error;
     // A run sent before runs had ids of their own went under another: its number tells it.
     Query here(db, QStringLiteral("UPDATE runs SET in_copy = 1 WHERE uid = ? OR (id = ? AND lesson = ?)"));
     Query total(db, QStringLiteral(
         "INSERT INTO copy_run_totals(lesson, exercise, variant, accomplished, last_ended) VALUES (?, ?, ?, 1, ?) "
         "ON CONFLICT(lesson, exercise, variant) DO UPDATE SET accomplished = accomplished + 1, "
         "last_ended = max(COALESCE(last_ended, ''), excluded.last_ended)"));
-    for (const QVariantList &row : page.rows) {
-        // uid, number, exercise, variant, ended, outcome
-        insert.query.addBindValue(row[0]);
-        if (QSqlError error = insert.run(); error.isValid())
-            return error;
-        if (insert.query.numRowsAffected() == 0)
-            continue;
-        for (const QVariant &value : {row[0], row[1], QVariant(lesson)})
+    for (const QVariantList *row : fresh) {
+        for (const QVariant &value : {(*row)[0], (*row)[1], QVariant(lesson)})
             here.query.addBindValue(value);
         if (QSqlError error = here.run(); error.isValid())
             return error;
-        if (row[5].toString() != u"accomplished")
+        if ((*row)[5].toString() != u"accomplished")
             continue;
-        for (const QVariant &value : {QVariant(lesson), row[2], row[3], row[4]})
+        for (const QVariant &value : {QVariant(lesson), (*row)[2], (*row)[3], (*row)[4]})
             total.query.addBindValue(value);
         if (QSqlError error = total.run(); error.isValid())
             return error;
@@ -197,7 +267,7 @@ QSqlError ownCopy(const QSqlDatabase &db, const QString &server)
         return {};
     owner.query.finish();
     for (const char *statement :
-         {"DELETE FROM copy_owner", "DELETE FROM copy_answers", "DELETE FROM copy_runs", "DELETE FROM copy_days",
+         {"DELETE FROM copy_owner", "DELETE FROM copy_answers", "DELETE FROM copy_recent", "DELETE FROM copy_days",
           "DELETE FROM copy_items", "DELETE FROM copy_run_totals", "DELETE FROM copy_fetched",
           "UPDATE answers SET in_copy = 0 WHERE in_copy = 1", "UPDATE runs SET in_copy = 0 WHERE in_copy = 1"}) {
         if (QSqlError error = Query(db, QLatin1String(statement)).run(); error.isValid())
@@ -278,23 +348,23 @@ QSqlError RecordClassRows::cursor(const QSqlDatabase &db, const QString &server,
 {
     if (QSqlError error = ownCopy(db, server); error.isValid())
         return error;
-    Query read(db, QStringLiteral("SELECT since, round_start, after_txid, after_uid FROM copy_fetched WHERE lesson = ? "
-                                  "AND what = ?"),
+    Query read(db, QStringLiteral("SELECT since, round_start, after_txid, after_at, after_uid FROM copy_fetched "
+                                  "WHERE lesson = ? AND what = ?"),
                {lesson, tableName(table)});
     if (QSqlError error = read.run(); error.isValid())
         return error;
     found = {};
     if (read.query.next())
         found = {{}, read.query.value(0).toLongLong(), read.query.value(1).toLongLong(), read.query.value(2).toLongLong(),
-                 read.query.value(3).toString()};
+                 read.query.value(3).toString(), read.query.value(4).toString()};
     return {};
 }
 
 QSqlError RecordClassRows::beginRound(const QSqlDatabase &db, const QString &lesson, Table table, qint64 roundStart)
 {
-    return Query(db, QStringLiteral("INSERT INTO copy_fetched(lesson, what, since, round_start, after_txid, after_uid) "
-                                    "VALUES (?, ?, 0, ?, -1, '') ON CONFLICT(lesson, what) DO UPDATE SET round_start = "
-                                    "excluded.round_start, after_txid = -1, after_uid = ''"),
+    return Query(db, QStringLiteral("INSERT INTO copy_fetched(lesson, what, since, round_start, after_txid, after_at, "
+                                    "after_uid) VALUES (?, ?, 0, ?, -1, '', '') ON CONFLICT(lesson, what) DO UPDATE SET "
+                                    "round_start = excluded.round_start, after_txid = -1, after_at = '', after_uid = ''"),
                  {lesson, tableName(table), roundStart})
         .run();
 }
@@ -304,15 +374,22 @@ QSqlError RecordClassRows::keep(const QSqlDatabase &db, const QString &lesson, c
     const QSqlError error = page.table == Table::Answers ? keepAnswers(db, lesson, page) : keepRuns(db, lesson, page);
     if (error.isValid() || page.rows.empty())
         return error;
-    return Query(db, QStringLiteral("UPDATE copy_fetched SET after_txid = ?, after_uid = ? WHERE lesson = ? AND what = ?"),
-                 {page.lastTxid, page.lastUid, lesson, tableName(page.table)})
+    return Query(db, QStringLiteral("UPDATE copy_fetched SET after_txid = ?, after_at = ?, after_uid = ? WHERE lesson = ? "
+                                    "AND what = ?"),
+                 {page.lastTxid, page.lastAt, page.lastUid, lesson, tableName(page.table)})
         .run();
 }
 
 QSqlError RecordClassRows::endRound(const QSqlDatabase &db, const QString &lesson, Table table)
 {
+    // The next round begins with this one's first transaction: rows of earlier ones never come again.
+    Query forgotten(db, QStringLiteral("DELETE FROM copy_recent WHERE what = ? AND txid < (SELECT round_start FROM "
+                                       "copy_fetched WHERE lesson = ? AND what = ?)"),
+                    {tableName(table), lesson, tableName(table)});
+    if (QSqlError error = forgotten.run(); error.isValid())
+        return error;
     return Query(db, QStringLiteral("UPDATE copy_fetched SET since = round_start, round_start = 0, after_txid = -1, "
-                                    "after_uid = '', at = ? WHERE lesson = ? AND what = ?"),
+                                    "after_at = '', after_uid = '', at = ? WHERE lesson = ? AND what = ?"),
                  {QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs), lesson, tableName(table)})
         .run();
 }

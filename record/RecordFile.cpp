@@ -599,7 +599,7 @@ QString RecordFile::forget()
         // numbers may begin again, so none counts as sent; answers' ids only ever grow.
         for (const char *statement :
              {"DELETE FROM answers", "DELETE FROM runs", "DELETE FROM items", "DELETE FROM days", "DELETE FROM run_totals",
-              "DELETE FROM sent_marks WHERE what = 'runs'", "DELETE FROM copy_answers", "DELETE FROM copy_runs",
+              "DELETE FROM sent_marks WHERE what = 'runs'", "DELETE FROM copy_answers", "DELETE FROM copy_recent",
               "DELETE FROM copy_days", "DELETE FROM copy_items", "DELETE FROM copy_run_totals", "DELETE FROM copy_fetched"}) {
             if (!query.exec(QLatin1String(statement)))
                 return query.lastError();

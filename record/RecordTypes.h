@@ -89,14 +89,15 @@ struct Outgoing
 };
 
 // Where fetching a lesson's rows from a class server stands: rows are fetched in pages
-// ordered by the server's transaction ids, from `since` on (every row written before
-// it was fetched before), after the position of the last page kept.
+// ordered by the server's transaction ids (answers then by their time), from `since` on
+// (every row written before it was fetched before), after the last row kept.
 struct FetchCursor
 {
     QString problem;
     qint64 since = 0;
     qint64 roundStart = 0; // the oldest transaction running when this round began; 0: no round begun
     qint64 afterTxid = -1;
+    QString afterAt;       // the server's own text of the time, exact; empty: from the start
     QString afterUid;      // empty: from the start
 };
 
@@ -105,10 +106,11 @@ struct FetchedPage
 {
     enum class Table { Answers, Runs };
     Table table = Table::Answers;
-    // answers: uid, at (UTC, ISO), exercise, item, expected, right, solution shown, retry
-    // runs: uid, number, exercise, variant, ended (UTC, ISO), outcome
+    // answers: uid, at (UTC, ISO), exercise, item, expected, right, solution shown, retry, txid
+    // runs: uid, number, exercise, variant, ended (UTC, ISO), outcome, txid
     std::vector<QVariantList> rows;
     qint64 lastTxid = -1;
+    QString lastAt;
     QString lastUid;
 };
 

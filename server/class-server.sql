@@ -197,11 +197,13 @@ ALTER TABLE bimbala.teachers ADD CONSTRAINT teachers_plain CHECK (char_length(di
 -- Answers arrive in time order, so the rows found lie together in the table; columns
 -- carried in the indexes (INCLUDE) made them twice the size and no report quicker.
 -- The last two give a learner's program its own rows of a lesson that are new since
--- a transaction, a page at a time in (txid, uid) order.
+-- a transaction, a page at a time: answers in (txid, at, uid) order, so that those one
+-- computer sent together come in the order they were given, runs in (txid, uid) order.
 CREATE INDEX IF NOT EXISTS answers_by_learner ON bimbala.answers(learner, at);
 CREATE INDEX IF NOT EXISTS answers_missed ON bimbala.answers(learner, at) WHERE NOT "right" OR solution_shown;
 CREATE INDEX IF NOT EXISTS runs_by_learner ON bimbala.runs(learner, ended);
-CREATE INDEX IF NOT EXISTS answers_new ON bimbala.answers(learner, lesson, txid, uid);
+DROP INDEX IF EXISTS bimbala.answers_new;
+CREATE INDEX IF NOT EXISTS answers_new_in_order ON bimbala.answers(learner, lesson, txid, at, uid);
 CREATE INDEX IF NOT EXISTS runs_new ON bimbala.runs(learner, lesson, txid, uid);
 
 -- What each group may do at all; the policies below narrow it to rows. Nobody but
