@@ -2,15 +2,22 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QObject>
-#include <QTextToSpeech>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
-#include <memory>
+#include <atomic>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
+
+#include <libspeechd.h>
 
 namespace {
 
@@ -21,7 +28,8 @@ constexpr int AnswerWithinMs = 10'000;
 // plus 5 s for a busy server to begin, and an utterance still speaking is stuck.
 constexpr int UtteranceBaseMs = 5'000;
 constexpr int UtterancePerCharacterMs = 200;
-constexpr double SlowRate = -0.4;
+// speech-dispatcher's rates run from -100 to 100.
+constexpr int SlowRate = -40;
 // How long the program's exit waits for a worker that is inside the service.
 constexpr int ExitWaitMs = 2'000;
 
@@ -36,77 +44,130 @@ bool soundOutputFound()
         || !QDir(QStringLiteral("/dev/snd")).entryList({QStringLiteral("pcm*p")}, QDir::System).isEmpty();
 }
 
+// The lines of a list the service answers with, taken over from libspeechd.
+QList<QByteArray> listReply(SPDConnection *connection, const char *command)
+{
+    QList<QByteArray> lines;
+    char **reply = spd_execute_command_with_list_reply(connection, command);
+    for (char **line = reply; line && *line; ++line) {
+        lines << QByteArray(*line);
+        free(*line);
+    }
+    free(reply);
+    return lines;
+}
+
+// Whether one of the synthesizers has a Hungarian voice. The list of every voice is
+// 13,000 lines with espeak-ng, and libspeechd takes a second of CPU to receive it;
+// the answer is kept beside the output modules it was found with, so that it is
+// asked again only when they change.
+bool hasHungarianVoice(SPDConnection *connection)
+{
+    const QByteArray modules = listReply(connection, "LIST OUTPUT_MODULES").join('\n');
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+                          + QStringLiteral("/bimbala/hungarian-voice");
+    if (QFile known(cache); known.open(QIODevice::ReadOnly) && known.readAll() == modules)
+        return true;
+    const QList<QByteArray> voices = listReply(connection, "LIST SYNTHESIS_VOICES");
+    // A line is "name<TAB>language<TAB>variant".
+    const bool found = std::any_of(voices.begin(), voices.end(), [](const QByteArray &voice) {
+        const QList<QByteArray> fields = voice.split('\t');
+        return fields.size() > 1 && (fields[1] == "hu" || fields[1].startsWith("hu-"));
+    });
+    if (found && QDir().mkpath(QFileInfo(cache).path())) {
+        QSaveFile known(cache);
+        if (known.open(QIODevice::WriteOnly) && known.write(modules) == modules.size())
+            known.commit();
+    }
+    return found;
+}
+
 } // namespace
 
-// Owns the QTextToSpeech on the speaker's thread; every call here may wait on
-// speech-dispatcher.
+// Owns the connection to speech-dispatcher on the speaker's thread; every call here
+// may wait on the service.
 class SpeechWorker final : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit SpeechWorker(const QString &engine) : m_engine(engine) {}
+    explicit SpeechWorker(const QString &address) : m_address(address) {}
+    ~SpeechWorker() override
+    {
+        if (!m_connection)
+            return;
+        // spd_close joins libspeechd's reader thread, so no event comes after it.
+        spd_close(m_connection);
+        s_told = nullptr;
+    }
 
     void open()
     {
-        if (!QTextToSpeech::availableEngines().contains(m_engine))
-            return emit opened(QStringLiteral("The speech service is missing: the Debian packages "
-                                              "qt6-speech-speechd-plugin and speech-dispatcher give it."));
         if (!soundOutputFound())
             return emit opened(QStringLiteral("There is no sound output to speak through: the Debian package "
                                               "pulseaudio (or pipewire-pulse) gives one."));
-        // Kept only once it can speak: an engine in error would try to reach the
-        // server again (and spawn it) at every later call.
-        auto speech = std::make_unique<QTextToSpeech>(m_engine);
-        if (speech->errorReason() == QTextToSpeech::ErrorReason::Initialization)
+        char *error = nullptr;
+        SPDConnectionAddress *address = nullptr;
+        if (!m_address.isEmpty()) {
+            address = static_cast<SPDConnectionAddress *>(calloc(1, sizeof(SPDConnectionAddress)));
+            address->method = SPD_METHOD_UNIX_SOCKET;
+            address->unix_socket_name = strdup(m_address.toLocal8Bit().constData());
+        }
+        // The default address spawns the service when it does not run yet.
+        SPDConnection *connection = spd_open2("bimbala", "main", nullptr, SPD_MODE_THREADED, address,
+                                              address == nullptr, &error);
+        if (address)
+            SPDConnectionAddress__free(address);
+        if (!connection) {
+            const QString why = QString::fromLocal8Bit(error ? error : "no answer").trimmed();
+            free(error);
             return emit opened(QStringLiteral("The speech service does not run (%1): the Debian package "
-                                              "speech-dispatcher gives it.").arg(speech->errorString()));
-        // A service with no synthesizer but the dummy one is in error too, and lists
-        // no locale at all.
-        const QList<QLocale> locales = speech->availableLocales();
-        const auto hungarian = std::find_if(locales.begin(), locales.end(), [](const QLocale &locale) {
-            return locale.language() == QLocale::Hungarian;
-        });
-        if (hungarian == locales.end())
+                                              "speech-dispatcher gives it.").arg(why));
+        }
+        m_connection = connection;
+        if (!hasHungarianVoice(m_connection))
             return emit opened(QStringLiteral("The speech service has no Hungarian voice: the Debian package "
                                               "speech-dispatcher-espeak-ng gives one."));
-        speech->setLocale(*hungarian);
-        m_speech = std::move(speech);
-        connect(m_speech.get(), &QTextToSpeech::stateChanged, this, [this](QTextToSpeech::State state) {
-            if (state == QTextToSpeech::Ready)
-                emit spoken();
-        });
-        connect(m_speech.get(), &QTextToSpeech::errorOccurred, this, [this](QTextToSpeech::ErrorReason reason) {
-            if (reason == QTextToSpeech::ErrorReason::Playback)
-                emit outputFailed();
-        });
+        spd_set_language(m_connection, "hu");
+        // The end of an utterance, or its being cut off, tells that it did not hang.
+        s_told = this;
+        m_connection->callback_end = m_connection->callback_cancel = [](size_t, size_t, SPDNotificationType) {
+            if (SpeechWorker *worker = s_told.load())
+                emit worker->spoken();
+        };
+        spd_set_notification_on(m_connection, SPD_END);
+        spd_set_notification_on(m_connection, SPD_CANCEL);
         emit opened({});
     }
 
-    void say(const QString &text, double rate)
+    // Two requests an utterance, three when the rate changes.
+    void say(const QString &text, int rate)
     {
-        m_speech->stop();
-        m_speech->setRate(rate);
-        m_speech->say(text);
+        spd_cancel(m_connection);
+        if (rate != std::exchange(m_rate, rate))
+            spd_set_voice_rate(m_connection, rate);
+        spd_say(m_connection, SPD_TEXT, text.toUtf8().constData());
     }
 
     void stop()
     {
-        if (m_speech)
-            m_speech->stop();
+        if (m_connection)
+            spd_cancel(m_connection);
     }
 
 Q_SIGNALS:
     void opened(const QString &missing);
     void spoken();
-    void outputFailed();
 
 private:
-    QString m_engine;
-    std::unique_ptr<QTextToSpeech> m_speech;
+    // libspeechd's callbacks carry no context; one speaker speaks at a time.
+    static inline std::atomic<SpeechWorker *> s_told = nullptr;
+    QString m_address;
+    SPDConnection *m_connection = nullptr;
+    int m_rate = INT_MIN; // the service's own default may be any
 };
 
-DesktopSpeaker::DesktopSpeaker(const QString &engine) : m_engine(engine) {}
+DesktopSpeaker::DesktopSpeaker(const QString &address) : m_address(address) {}
 
 DesktopSpeaker::~DesktopSpeaker()
 {
@@ -129,12 +190,11 @@ void DesktopSpeaker::start()
         return;
     m_home = new QObject;
     m_thread = new QThread;
-    m_worker = new SpeechWorker(m_engine);
+    m_worker = new SpeechWorker(m_address);
     m_worker->moveToThread(m_thread);
     QObject::connect(m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     QObject::connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
     QObject::connect(m_worker, &SpeechWorker::opened, m_home, [this](const QString &missing) { answer(missing); });
-    QObject::connect(m_worker, &SpeechWorker::outputFailed, m_home, [this] { fail(); });
 
     m_noAnswer = new QTimer(m_home);
     m_noAnswer->setSingleShot(true);
@@ -156,7 +216,7 @@ void DesktopSpeaker::say(const QString &text, bool slowly)
     if (!m_canSpeak)
         return;
     m_tooLong->start(UtteranceBaseMs + UtterancePerCharacterMs * int(text.size()));
-    const double rate = slowly ? SlowRate : 0.0;
+    const int rate = slowly ? SlowRate : 0;
     QMetaObject::invokeMethod(m_worker, [worker = m_worker, text, rate] { worker->say(text, rate); });
 }
 

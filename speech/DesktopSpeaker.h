@@ -9,11 +9,10 @@ class QThread;
 class QTimer;
 class SpeechWorker;
 
-// The desktop's speech service: Qt TextToSpeech with the speech-dispatcher engine,
-// in the voice speech-dispatcher gives for Hungarian (chosen by locale, since voice
-// names differ from one synthesizer to the next). The engine lives on a thread of
-// its own, because speech-dispatcher can take seconds to answer, or never answer;
-// the calls here return at once.
+// The desktop's speech service: speech-dispatcher through libspeechd, in the voice it
+// gives for the language "hu" (voice names differ from one synthesizer to the next).
+// The connection lives on a thread of its own, because speech-dispatcher can take
+// seconds to answer, or never answer; the calls here return at once.
 //
 // `ready` is told within 10 s, or that the service does not answer. say() and
 // stop() do nothing until `ready` was told an empty string, nor after speaking
@@ -23,9 +22,9 @@ class SpeechWorker;
 class DesktopSpeaker final : public Speaker
 {
 public:
-    // `engine` is the Qt TextToSpeech plugin by name; a test names one that does
-    // not exist to stand for a machine without the plugin.
-    explicit DesktopSpeaker(const QString &engine = QStringLiteral("speechd"));
+    // `address` is the service's socket; empty: the session's own, spawned when it does
+    // not run. A test names one where nothing listens.
+    explicit DesktopSpeaker(const QString &address = {});
     ~DesktopSpeaker() override;
     Q_DISABLE_COPY_MOVE(DesktopSpeaker)
 
@@ -38,7 +37,7 @@ private:
     void answer(const QString &missing);
     void fail();
 
-    QString m_engine;
+    QString m_address;
     QThread *m_thread = nullptr;
     SpeechWorker *m_worker = nullptr;
     // Lives on start's thread: what the worker tells arrives there, and the two
