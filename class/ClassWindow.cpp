@@ -1,7 +1,9 @@
 #include "ClassWindow.h"
 
 #include "ClassPassword.h"
+#include "common/InBackground.h"
 #include "common/PlainControls.h"
+#include "common/WhenDone.h"
 
 #include "common/Feedback.h"
 #include "common/Module2.h"
@@ -100,8 +102,8 @@ void ClassWindow::Form_Load()
     ui->database->setText(saved.database);
     ui->learner->setText(saved.learner);
     ui->caFile->setText(saved.caFile);
-    ui->test->setEnabled(!testing);
-    ui->save->setEnabled(!testing);
+    ui->test->setEnabled(!testing.isRunning());
+    ui->save->setEnabled(!testing.isRunning());
     // The keyring may answer after the window has gone (a teacher's report opened in its place),
     // or the whole program: the answer reaches this object only while it lives, its controls only
     // while they do.
@@ -148,21 +150,21 @@ void ClassWindow::browseClicked()
 void ClassWindow::check(const ClassServer &server,
                         std::function<void(const QString &said, const QStringList &teaches)> then)
 {
-    auto said = std::make_shared<QString>();
-    auto teaches = std::make_shared<QStringList>();
     // Connecting may take the whole time-out: the window goes on meanwhile.
-    testing = QThread::create([server, said, teaches] { *said = server.test(teaches.get()); });
-    QObject::connect(testing, &QThread::finished, testing, &QObject::deleteLater);
-    QObject::connect(testing, &QThread::finished, &alive, [this, said, teaches, then] {
+    testing = inBackground([server] {
+        Tested tested;
+        tested.said = server.test(&tested.teaches);
+        return tested;
+    });
+    whenDone(testing, &alive, [this, then](const Tested &tested) {
         if (!isLoaded())
             return;
         ui->test->setEnabled(true);
         ui->save->setEnabled(true);
-        then(*said, *teaches);
+        then(tested.said, tested.teaches);
     });
     ui->test->setEnabled(false);
     ui->save->setEnabled(false);
-    testing->start();
 }
 
 void ClassWindow::testClicked()

@@ -4,8 +4,7 @@
 #include "common/Form.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QThread>
+#include <QFuture>
 
 #include <memory>
 
@@ -48,7 +47,12 @@ private:
     Feedback &feedback;
     // A test still running when the window closed keeps Test disabled when it opens again:
     // one test at a time, since each takes the same connection name.
-    QPointer<QThread> testing;
+    struct Tested
+    {
+        QString said;
+        QStringList teaches;
+    };
+    QFuture<Tested> testing;
     // Results reach the window only while it lives.
     QObject alive;
 

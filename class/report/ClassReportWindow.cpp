@@ -1,6 +1,8 @@
 #include "ClassReportWindow.h"
 
+#include "common/InBackground.h"
 #include "common/PlainControls.h"
+#include "common/WhenDone.h"
 
 #include "common/Feedback.h"
 #include "common/Module2.h"
@@ -110,24 +112,23 @@ void ClassReportWindow::Form_Load()
 
 void ClassReportWindow::refreshClicked()
 {
-    if (reading)
+    if (reading.isRunning())
         return;
-    auto read = std::make_shared<ClassReport>();
-    auto said = std::make_shared<QString>();
     // The lesson files are read on the thread too.
-    reading = QThread::create([signedIn = teacher, read, said, played = ClassReport::Lesson{playedLesson(), playedExercises()}] {
-        *said = read->read(signedIn, QStringLiteral("bimbala-class-report"), ClassReport::knownLessons(played));
+    reading = inBackground([signedIn = teacher, played = ClassReport::Lesson{playedLesson(), playedExercises()}] {
+        Read result;
+        result.said = result.report.read(signedIn, QStringLiteral("bimbala-class-report"), ClassReport::knownLessons(played));
         QSqlDatabase::removeDatabase(QStringLiteral("bimbala-class-report"));
+        return result;
     });
-    QObject::connect(reading, &QThread::finished, reading, &QObject::deleteLater);
-    QObject::connect(reading, &QThread::finished, &alive, [this, read, said] {
+    whenDone(reading, &alive, [this](Read read) {
         if (!isLoaded())
             return;
         ui->refresh->setEnabled(true);
-        ui->said->setText(*said);
-        if (!said->isEmpty())
+        ui->said->setText(read.said);
+        if (!read.said.isEmpty())
             return;
-        report = std::move(*read);
+        report = std::move(read.report);
         ui->classes->setText(QStringLiteral("Teacher %1, %2 %3: %4 learners.")
                                  .arg(teacher.learner,
                                       report.classes.size() == 1 ? QStringLiteral("class") : QStringLiteral("classes"),
@@ -145,7 +146,6 @@ void ClassReportWindow::refreshClicked()
     });
     ui->refresh->setEnabled(false);
     ui->said->setText(QStringLiteral("Reading the class report from %1...").arg(teacher.server));
-    reading->start();
 }
 
 QString ClassReportWindow::chosenLesson() const

@@ -4,8 +4,7 @@
 #include "common/Form.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QThread>
+#include <QFuture>
 
 #include <functional>
 #include <memory>
@@ -49,7 +48,12 @@ private:
     ClassServer teacher;
     ClassReport report;
     // One read at a time, since each takes the same connection name.
-    QPointer<QThread> reading;
+    struct Read
+    {
+        QString said;
+        ClassReport report;
+    };
+    QFuture<Read> reading;
     // Results reach the window only while it lives.
     QObject alive;
 

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 
 namespace {
 
@@ -164,14 +165,11 @@ bool b07d1::practise(Exercise exercise, const QStringList &items)
         return false;
     // A word that stands twice in a list is one item: it is asked once.
     std::vector<int> rows;
-    QStringList found;
+    QSet<QString> wanted(items.begin(), items.end());
     const std::vector<LessonModel::WordItem> &words = drill(exercise)->items;
     for (int row = 0; row < int(words.size()); ++row) {
-        const QString &cue = words[std::size_t(row)].cue;
-        if (items.contains(cue) && !found.contains(cue)) {
-            found << cue;
+        if (wanted.remove(words[std::size_t(row)].cue))
             rows.push_back(row);
-        }
     }
     if (rows.empty())
         return false;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSet>
 
 namespace {
 
@@ -222,9 +223,10 @@ bool b07d4::practise(Exercise exercise, const QStringList &items)
         return false;
     // The rows of the exercise's extended run, which holds its basic one.
     const RowRange range = table.range(exercise, true);
+    const QSet<QString> wanted(items.begin(), items.end());
     std::vector<int> rows;
     for (int row = range.first; row <= range.last; ++row) {
-        if (items.contains(itemKey(row)))
+        if (wanted.contains(itemKey(row)))
             rows.push_back(row);
     }
     if (rows.empty())
