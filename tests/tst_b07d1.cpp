@@ -4,6 +4,8 @@
 #include <QAction>
 #include <QClipboard>
 #include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QTextLayout>
 
 using TestSupport::pressEnter;
 using TestSupport::retype;
@@ -15,8 +17,21 @@ class tst_b07d1 : public ExerciseSession
 
 private:
     QLineEdit *answer() const { return find<QLineEdit>("Text1"); }
-    QString log() const { return find<QPlainTextEdit>("Text3")->toPlainText(); }
+    // The log's lines are paragraphs of their own where they wrapped.
+    QString log() const { return find<QPlainTextEdit>("Text3")->toPlainText().remove(u'\n'); }
     QString cue() const { return find<QLabel>("Label8")->text(); }
+
+    static QStringList linesShown(const QPlainTextEdit &box)
+    {
+        QStringList lines;
+        for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next()) {
+            for (int i = 0; i < block.layout()->lineCount(); ++i) {
+                const QTextLine line = block.layout()->lineAt(i);
+                lines << block.text().mid(line.textStart(), line.textLength()).trimmed();
+            }
+        }
+        return lines;
+    }
 
     void answerWith(const QString &text)
     {
@@ -169,6 +184,13 @@ private Q_SLOTS:
         expected.sort();
         logged.sort();
         QCOMPARE(logged, expected);
+        // Broken into paragraphs where its lines wrapped, the log looks as one running paragraph does.
+        auto *shown = find<QPlainTextEdit>("Text3");
+        QVERIFY(shown->document()->blockCount() > 1);
+        const QStringList split = linesShown(*shown);
+        shown->setPlainText(log());
+        QCOMPARE(shown->document()->blockCount(), 1);
+        QCOMPARE(linesShown(*shown), split);
 
         QCOMPARE(startButton()->text(), QStringLiteral("&Restart"));
         QVERIFY(startButton()->isEnabled() && startButton()->hasFocus());

@@ -11,6 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
+#include <QTextBlock>
+#include <QTextLayout>
 
 namespace {
 
@@ -255,16 +257,33 @@ void b07d1::WrongAnswer()
 
 void b07d1::RightAnswer()
 {
-    ui->Text3->moveCursor(QTextCursor::End);
     // Solved after a wrong try: logged with a star, but the item stays in the
     // pool until it is answered right at the first attempt.
     const bool counted = run.answeredRight();
-    ui->Text3->insertPlainText(Expected + (counted ? QStringLiteral("; ") : QStringLiteral("*; ")));
+    appendToLog(Expected + (counted ? QStringLiteral("; ") : QStringLiteral("*; ")));
     ui->Label1->clear();
     ui->Text1->clear();
     ui->Label8->clear();
     ui->Text1->setFocus();
     Randi(Expected);
+}
+
+// The log reads as one running paragraph, but a paragraph is laid out again whole at
+// each change: once the last one has wrapped, it is broken where its last line
+// begins, so that an entry lays out one line however long the run (lines break
+// where they wrapped anyway, so the log looks the same).
+void b07d1::appendToLog(const QString &entry)
+{
+    QTextDocument &log = *ui->Text3->document();
+    QTextCursor end(&log);
+    end.movePosition(QTextCursor::End);
+    end.insertText(entry);
+    const QTextBlock last = log.lastBlock();
+    if (const QTextLayout *layout = last.layout(); layout && layout->lineCount() > 1) {
+        QTextCursor wrap(&log);
+        wrap.setPosition(last.position() + layout->lineAt(layout->lineCount() - 1).textStart());
+        wrap.insertBlock();
+    }
 }
 
 void b07d1::solutionClicked()

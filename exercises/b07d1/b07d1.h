@@ -45,6 +45,7 @@ private:
     // Draws the next word and says it, after `spokenFirst` (the answer just judged right).
     void Randi(QString spokenFirst = {}); // a copy: drawing replaces Expected
     void WrongAnswer();
+    void appendToLog(const QString &entry);
     void RightAnswer();
     void Command9_Click();
     // The lesson's drill in the place of the exercise; nullptr when it is of another shape.
