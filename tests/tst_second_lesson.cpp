@@ -248,12 +248,12 @@ private Q_SLOTS:
         QString gaps;
         for (int n = 0; n < 60; ++n) {
             text += QStringLiteral("A kertben a gyerekek [játszik] a labdával, a szomszéd pedig újságot olvas. ");
-            gaps += QStringLiteral("      - {kind: \"al\", answers: [\"játszanak%1\"]}\n").arg(n);
+            gaps += QStringLiteral("{kind: \"al\", answers: [\"játszanak\"]}, ");
         }
         QTemporaryDir dir;
         const QString story = QStringLiteral("  - {id: \"s\", caption: \"16&p\", description: \"A long story.\", heading: \"Put in the verbs.\", "
-                                             "shape: person-story, persons: [\"ők\"], text: \"%1\", gaps: [\n%2]}\n")
-                                  .arg(text, QString(gaps).replace(QStringLiteral("}\n"), QStringLiteral("},\n")));
+                                             "shape: person-story, persons: [\"ők\"], text: \"%1\", gaps: [%2]}\n")
+                                  .arg(text, gaps);
         program->startWith(writeLesson(dir, QStringLiteral("long.yaml"), lessonText(QStringLiteral("Hosszú"), 15, story)));
         program->showMainMenu(false);
         for (const Exercise exercise : {Exercise{0}, Exercise{15}}) {
@@ -272,7 +272,7 @@ private Q_SLOTS:
             QLineEdit *gap = find<QLineEdit>(QStringLiteral("Text1_%1").arg(n));
             QCOMPARE(QApplication::focusWidget(), gap);
             QVERIFY(viewport->rect().contains(QRect(gap->mapTo(viewport, QPoint()), gap->size())));
-            answer(gap, QStringLiteral("játszanak%1").arg(n));
+            answer(gap, QStringLiteral("játszanak"));
         }
         expectMessage(program->shared().MsgDone);
         QVERIFY(window()->window()->rect().contains(QRect(nextButton()->mapTo(window()->window(), QPoint()), nextButton()->size())));

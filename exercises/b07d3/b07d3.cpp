@@ -155,6 +155,11 @@ void b07d3::buildExtras(QWidget &client)
         Image6.push_back(Pictures::pixmap(picture.svg, size, 2 * client.devicePixelRatioF()));
 }
 
+void b07d3::showPersonChoice(bool shown)
+{
+    ui->Label1->setVisible(shown);
+}
+
 void b07d3::gapFocused(int)
 {
     kepvalt();

@@ -21,7 +21,7 @@ private:
     void buildExtras(QWidget &client) override;
     void releaseExtras() override { ui.reset(); }
     void gapFocused(int n) override;
-    void showPersonChoice(bool shown) override { ui->Label1->setVisible(shown); }
+    void showPersonChoice(bool shown) override;
     int lastPicture() const;
 
     // Shows the picture of the current gap's sentence.

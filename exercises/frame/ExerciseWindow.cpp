@@ -163,22 +163,22 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
     // A button is as wide as its caption needs; when the captions do not fit two rows,
     // the grid takes more rows, and the window grows below its top row to hold them.
     const int designedStep = int(GoToColumnStep * narrowing);
-    int step = designedStep;
+    int goToStep = designedStep;
     const QFontMetrics metrics(goToFont, &client);
     for (const LessonModel::Exercise &exercise : lessons.lesson().exercises) {
         const int needed = (metrics.horizontalAdvance(QString(exercise.caption).remove(u'&')) + GoToCaptionMargin) *
                            Twips::PerPixel;
-        step = std::max(step, needed - (GoToButtonWidth - GoToColumnStep));
+        goToStep = std::max(goToStep, needed - (GoToButtonWidth - GoToColumnStep));
     }
-    if (step > designedStep)
-        columns = std::max(1, (ClientWidth - GoToLeft) / step);
+    if (goToStep > designedStep)
+        columns = std::max(1, (ClientWidth - GoToLeft) / goToStep);
     const int rows = (count + columns - 1) / columns;
     gridGrowth = std::max(0, rows - 2) * GoToRowStep;
     client.setFixedSize(client.width(), client.height() + Twips::toPixels(gridGrowth));
     for (int place = 0; place < count; ++place) {
         const Exercise exercise{place};
-        const QRect cell{GoToLeft + (place % columns) * step, (place / columns) * GoToRowStep,
-                         GoToButtonWidth - GoToColumnStep + step, GoToButtonHeight};
+        const QRect cell{GoToLeft + (place % columns) * goToStep, (place / columns) * GoToRowStep,
+                         GoToButtonWidth - GoToColumnStep + goToStep, GoToButtonHeight};
         const QString name = place < int(frameDesign.goToNames.size()) ? frameDesign.goToNames[std::size_t(place)]
                                                                         : QStringLiteral("GoTo%1").arg(place + 1);
         QPushButton *button = Controls::button(client, name, lessonExercise(exercise).caption, cell, goToFont);

@@ -6,6 +6,7 @@
 #include "common/Module1.h"
 #include "common/Twips.h"
 #include "exercises/frame/AnswerBox.h"
+#include "lesson/LessonSource.h"
 #include "speech/Speech.h"
 #include "speech/SpokenText.h"
 
