@@ -131,6 +131,7 @@ private:
     void kinds(YamlFields &fields, std::vector<GapKind> &into);
     void pictograms(YamlFields &fields, std::vector<Pictogram> &into);
     std::optional<QColor> colour(YamlFields &fields, const char *key);
+    std::vector<YAML::Node> lessonList(YamlFields &fields, const char *key, int most);
     QStringList knownKinds = GapKinds;
     QStringList knownPictograms = Pictograms;
     void checkAccessKeys(const std::vector<Exercise> &exercises, const std::vector<YAML::Mark> &at);
@@ -366,21 +367,25 @@ std::optional<QColor> Reader::colour(YamlFields &fields, const char *key)
     return QColor::fromString(*name);
 }
 
+// An optional list of the lesson's, of at most `most` items.
+std::vector<YAML::Node> Reader::lessonList(YamlFields &fields, const char *key, int most)
+{
+    std::vector<YAML::Node> list = fields.list(key, false).value_or(std::vector<YAML::Node>());
+    if (list.size() > std::size_t(most))
+        report.problem(fields.at(key), QStringLiteral("a lesson brings at most %1 %2").arg(most).arg(QLatin1String(key)));
+    return list;
+}
+
 // A kind's gaps are typed in black on its open colour and locked in white on its
 // solved one: both must read as well as the program asks of its own text.
 void Reader::kinds(YamlFields &fields, std::vector<GapKind> &into)
 {
-    const std::optional<std::vector<YAML::Node>> list = fields.list("kinds", false);
-    if (!list)
-        return;
-    if (list->size() > std::size_t(MostKinds))
-        report.problem(fields.at("kinds"), QStringLiteral("a lesson brings at most %1 kinds of gap").arg(MostKinds));
-    for (const YAML::Node &node : *list) {
+    for (const YAML::Node &node : lessonList(fields, "kinds", MostKinds)) {
         YamlFields kind(node, report, QStringLiteral("a kind of gap"));
         if (!kind.valid())
             continue;
         const QString code = kind.text("kind").value_or(QString());
-        if (code.trimmed().isEmpty() || knownKinds.contains(code))
+        if (knownKinds.contains(code))
             report.problem(kind.at("kind"), QStringLiteral("the kind \"%1\" is already known (%2)")
                                                 .arg(code, knownKinds.join(QStringLiteral(", "))));
         const std::optional<QColor> open = colour(kind, "open");
@@ -405,13 +410,8 @@ void Reader::kinds(YamlFields &fields, std::vector<GapKind> &into)
 
 void Reader::pictograms(YamlFields &fields, std::vector<Pictogram> &into)
 {
-    const std::optional<std::vector<YAML::Node>> list = fields.list("pictograms", false);
-    if (!list)
-        return;
-    if (list->size() > std::size_t(MostPictograms))
-        report.problem(fields.at("pictograms"), QStringLiteral("a lesson brings at most %1 pictograms").arg(MostPictograms));
     QSet<QString> pictured;
-    for (const YAML::Node &node : *list) {
+    for (const YAML::Node &node : lessonList(fields, "pictograms", MostPictograms)) {
         YamlFields pictogram(node, report, QStringLiteral("a pictogram"));
         if (!pictogram.valid())
             continue;
