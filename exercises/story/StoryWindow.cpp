@@ -23,10 +23,10 @@
 namespace {
 
 const Bgr PersonFieldGreen = 0x00C000;
-// A story laid out by the program never makes its window's client taller than this, so
-// that the window fits a screen 768 pixels high under a title bar, a menu bar and a
-// panel; a longer story scrolls.
-const int TallestClient = 9000;
+// A story laid out by the program never makes its window's client taller than this
+// (640 pixels), so that the window fits a screen 768 pixels high with a menu bar, a
+// title bar and a desktop's panel (about 25, 37 and 40 pixels); a longer story scrolls.
+const int TallestClient = 9600;
 
 // Everything a gap may hold, so that a gap laid out by the program is wide enough for each.
 QStringList textsOf(const LessonModel::StoryGap &gap)
