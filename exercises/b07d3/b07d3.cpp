@@ -114,9 +114,9 @@ void b07d3::buildExtras(QWidget &client)
     const QString label = story().personLabel.isEmpty() ? QStringLiteral("Ki?") : story().personLabel;
     ui->Label1 = Controls::label(client, QStringLiteral("Label1"), label, {4200, 540, 435, 375},
                                  DesignFont(QStringLiteral("Arial"), 12, true), 0xF0F0F0, Colour::Black);
-    // A longer label grows to the left, ending where the person field begins.
+    // The lesson's own label grows to the left as far as it needs, ending where the person field begins.
     const int width = ui->Label1->fontMetrics().horizontalAdvance(label) + 4;
-    if (width > ui->Label1->width())
+    if (!story().personLabel.isEmpty() && width > ui->Label1->width())
         ui->Label1->setGeometry(ui->Label1->geometry().right() + 1 - width, ui->Label1->y(), width, ui->Label1->height());
 
     // The rectangle around pictures and story, from (0, 960) to (9120, 4680) and down with a long story.
