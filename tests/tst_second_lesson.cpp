@@ -28,17 +28,8 @@ QString progressCell(ProgressWindow &progress, int row, int column)
     return qobject_cast<QLabel *>(grid->itemAtPosition(row, column)->widget())->text();
 }
 
-QString writeLesson(const QTemporaryDir &dir, const QString &name, const QString &text)
-{
-    QFile file(dir.filePath(name));
-    if (!file.open(QIODevice::WriteOnly))
-        return {};
-    file.write(text.toUtf8());
-    return file.fileName();
-}
-
-// A lesson of `drills` one-word drills, captioned "1&a" on, and stories after them.
-QString lessonText(const QString &title, int drills, const QString &stories = {})
+// The file of a lesson of `drills` one-word drills, captioned "1&a" on, and stories after them.
+QString writeLesson(const QTemporaryDir &dir, const QString &title, int drills, const QString &stories = {})
 {
     QString text = QStringLiteral("format: 1\nlesson: {id: \"%1\", title: \"%1\"}\nexercises:\n").arg(title);
     for (int n = 1; n <= drills; ++n)
@@ -46,7 +37,8 @@ QString lessonText(const QString &title, int drills, const QString &stories = {}
                                "shape: suffix-drill, number: \"%1.\", suffix: \"-ban\", basic: 1, items: [[\"ház\", \"házban\"]]}\n")
                     .arg(n)
                     .arg(QChar(u'a' + n - 1));
-    return text + stories;
+    QFile file(dir.filePath(title + QStringLiteral(".yaml")));
+    return file.open(QIODevice::WriteOnly) && file.write((text + stories).toUtf8()) > 0 ? file.fileName() : QString();
 }
 
 } // namespace
@@ -70,6 +62,13 @@ class tst_SecondLesson : public ExerciseSession
             if (button->objectName() != u"Command1")
                 captions << button->text();
         return captions;
+    }
+    QStringList persons() const
+    {
+        QStringList shown;
+        for (auto *field = find<QComboBox>(QStringLiteral("Anna")); shown.size() < field->count();)
+            shown << field->itemText(int(shown.size()));
+        return shown;
     }
     void answer(QWidget *box, const QString &text)
     {
@@ -195,13 +194,6 @@ private Q_SLOTS:
         program->startWith(Second);
         program->showMainMenu(false);
         open(Exercise{3});
-        const auto persons = [this] {
-            auto *field = find<QComboBox>(QStringLiteral("Anna"));
-            QStringList shown;
-            for (int i = 0; i < field->count(); ++i)
-                shown << field->itemText(i);
-            return shown;
-        };
         QCOMPARE(persons(), (QStringList{"én", "te"}));
         window()->window()->findChild<QAction *>(QStringLiteral("mnuHow"))->trigger();
         QVERIFY(feedback.lastText().startsWith(u"Select the person of the subject (én/te) in the green"));
@@ -228,7 +220,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         program->showMainMenu(false);
         for (int n = 1; n <= 6; ++n)
-            program->openLesson(writeLesson(dir, QStringLiteral("l%1.yaml").arg(n), lessonText(QStringLiteral("Lecke %1").arg(n), 1)));
+            program->openLesson(writeLesson(dir, QStringLiteral("Lecke %1").arg(n), 1));
         auto *menu = program->mainMenu().window()->findChild<QMenu *>(QStringLiteral("mnuLesson"));
         emit menu->aboutToShow();
         QStringList shown;
@@ -236,7 +228,7 @@ private Q_SLOTS:
             if (action->objectName().startsWith(u"mnuRecentLesson"))
                 shown << action->text();
         QCOMPARE(shown, (QStringList{"&1 Lecke 6", "&2 Lecke 5", "&3 Lecke 4", "&4 Lecke 3", "&5 Lecke 2"}));
-        QCOMPARE(menu->findChild<QAction *>(QStringLiteral("mnuRecentLesson1"))->toolTip(), dir.filePath(QStringLiteral("l6.yaml")));
+        QCOMPARE(menu->findChild<QAction *>(QStringLiteral("mnuRecentLesson1"))->toolTip(), dir.filePath(QStringLiteral("Lecke 6.yaml")));
     }
 
     // Sixteen exercises, the last a story of 60 gaps laid out by the program: no go-to caption
@@ -244,8 +236,7 @@ private Q_SLOTS:
     // story plays to its end, every gap in view when it has the focus.
     void longLessonFitsTheScreen()
     {
-        QString text;
-        QString gaps;
+        QString text, gaps;
         for (int n = 0; n < 60; ++n) {
             text += QStringLiteral("A kertben a gyerekek [játszik] a labdával, a szomszéd pedig újságot olvas. ");
             gaps += QStringLiteral("{kind: \"al\", answers: [\"játszanak\"]}, ");
@@ -254,7 +245,7 @@ private Q_SLOTS:
         const QString story = QStringLiteral("  - {id: \"s\", caption: \"16&p\", description: \"A long story.\", heading: \"Put in the verbs.\", "
                                              "shape: person-story, persons: [\"ők\"], text: \"%1\", gaps: [%2]}\n")
                                   .arg(text, gaps);
-        program->startWith(writeLesson(dir, QStringLiteral("long.yaml"), lessonText(QStringLiteral("Hosszú"), 15, story)));
+        program->startWith(writeLesson(dir, QStringLiteral("Hosszú"), 15, story));
         program->showMainMenu(false);
         for (const Exercise exercise : {Exercise{0}, Exercise{15}}) {
             open(exercise);
