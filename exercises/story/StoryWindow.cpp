@@ -203,7 +203,8 @@ QWidget *StoryWindow::scrollingHost(QWidget &client, StoryPlan &plan, int room)
 {
     const StoryFlow::Area &area = storyDesign.flowArea;
     auto *scroll = new QScrollArea(&client);
-    Controls::place(*scroll, QStringLiteral("StoryScroll"), {0, area.top, 9210, area.bottom - area.top + room});
+    // As wide as the flow area with its margins: inside a picture story's frame.
+    Controls::place(*scroll, QStringLiteral("StoryScroll"), {0, area.top, area.left + area.right, area.bottom - area.top + room});
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
