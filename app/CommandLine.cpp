@@ -7,7 +7,8 @@
 namespace {
 
 const QString Description = QStringLiteral(
-    "Bimbala! Lesson 7 of a course of Hungarian as a foreign language, as eight typing drills.");
+    "Bimbala! Typing exercises for learners of Hungarian as a foreign language: lesson 7 of a course, "
+    "built in, or a lesson written by a teacher.");
 const QString Usage = QStringLiteral("Usage: bimbala [options] [FILE]\n       bimbala --check FILE...\n"
                                      "       bimbala --class-report [--lesson ID] [--csv]\n");
 

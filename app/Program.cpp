@@ -135,7 +135,7 @@ void Program::end()
 void Program::afterUnload()
 {
     // Closing the last open window ends the program, as closing any desktop program's last window does.
-    if (!ending && !anyLoaded())
+    if (!ending && !rebuilding && !anyLoaded())
         quit();
 }
 
@@ -158,8 +158,11 @@ void Program::open(Exercise target, Form &opener, bool byMainMenu)
         values.ExerciseNo = *exerciseNo;
     // Another story of the same shape opens in the same window, built afresh for it.
     const bool sameWindow = window == &opener;
-    if (sameWindow)
+    if (sameWindow) {
+        rebuilding = true;
         opener.Unload();
+        rebuilding = false;
+    }
     window->aimAt(target);
     window->Show();
     window->prepareFor(target, byMainMenu);
@@ -195,7 +198,7 @@ void Program::settleStartLesson()
         startSettled = true;
         // A lesson named on the command line is the one chosen last.
         if (startFromCommandLine)
-            history.chose(startFile);
+            history.chose(startFile, lessonSource.lesson().title);
         return;
     }
     // Said over the main menu, the next time it shows if it is gone meanwhile.
@@ -299,7 +302,7 @@ void Program::openLesson(const QString &file)
                                     values.Title);
         return;
     }
-    history.chose(file == LessonSource::BuiltIn ? QString() : file);
+    history.chose(file == LessonSource::BuiltIn ? QString() : file, lessonSource.lesson().title);
     showNewLesson();
 }
 

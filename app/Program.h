@@ -119,6 +119,8 @@ private:
     std::unique_ptr<sobre> aboutWindow;
     std::unique_ptr<ProgressWindow> progressWindow;
     bool ending = false;
+    // A story window unloads to be built afresh for another story: it is no last window closed.
+    bool rebuilding = false;
     // The context of the program's own timers, so none of them outlives it.
     QObject timerContext;
 };

@@ -152,6 +152,8 @@ void alap::build(FormWidget &window)
 void alap::buildLessonMenu(QMenu &menu)
 {
     menu.setObjectName(QStringLiteral("mnuLesson"));
+    // A recent lesson's tool tip says where its file is.
+    menu.setToolTipsVisible(true);
     QObject::connect(&menu, &QMenu::aboutToShow, &menu, [this, &menu] {
         menu.clear();
         QAction *open = menu.addAction(QStringLiteral("&Open lesson..."));
@@ -160,9 +162,16 @@ void alap::buildLessonMenu(QMenu &menu)
         const QStringList recent = program.lessonHistory().recent();
         if (!recent.isEmpty())
             menu.addSeparator();
-        for (int i = 0; i < recent.size(); ++i)
-            addLessonAction(menu, QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(recent[i]).fileName()), recent[i],
-                            QStringLiteral("mnuRecentLesson%1").arg(i + 1));
+        // By title, as the learner knows a lesson; its file in the tool tip. A lesson
+        // remembered from before titles were kept goes by its file's name.
+        for (int i = 0; i < recent.size(); ++i) {
+            QString title = program.lessonHistory().title(recent[i]);
+            if (title.isEmpty())
+                title = QFileInfo(recent[i]).fileName();
+            // An & of the title is a letter, not an access key.
+            addLessonAction(menu, QStringLiteral("&%1 %2").arg(i + 1).arg(title.replace(u'&', QStringLiteral("&&"))),
+                            recent[i], QStringLiteral("mnuRecentLesson%1").arg(i + 1));
+        }
         menu.addSeparator();
         addLessonAction(menu, QStringLiteral("Lesson 7 (built in)"), LessonSource::BuiltIn,
                         QStringLiteral("mnuBuiltInLesson"));

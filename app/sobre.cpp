@@ -9,6 +9,7 @@
 #include "common/Pictures.h"
 #include "common/Topmost.h"
 #include "common/Twips.h"
+#include "lesson/LessonSource.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -30,9 +31,22 @@ QFrame *panel(QWidget &parent, const QString &name, const QRect &twips)
     return frame;
 }
 
-QString aboutMessage(const QString &newLine)
+// Who wrote a lesson other than the built-in one, and under which licence, as the lesson says.
+QString authorsOf(const LessonModel::Lesson &lesson)
 {
-    const QString first = QStringLiteral(
+    return lesson.authors.isEmpty() ? QStringLiteral("its authors unnamed") : lesson.authors.join(QStringLiteral(", "));
+}
+QString licenceOf(const LessonModel::Lesson &lesson)
+{
+    return lesson.licence.isEmpty() ? QStringLiteral("no licence given") : QStringLiteral("licence: ") + lesson.licence;
+}
+
+QString aboutMessage(const QString &newLine, const LessonModel::Lesson *otherLesson)
+{
+    const QString first = otherLesson ? QStringLiteral("     The lesson \"%1\" is by %2 (%3). Bimbala plays it as its "
+                                                       "author wrote it.")
+                                            .arg(otherLesson->title, authorsOf(*otherLesson), licenceOf(*otherLesson))
+                                      : QStringLiteral(
         "     This program is the first (trial) version of a component of a complex multimedia software package "
         "which is being developed at the moment on the basis of Réka Fenyvesi and Ábel Kornis: Utcáról utcára "
         "(a textbook of Hungarian for foreigners, Tölgyfa Könyvműhely, Budapest, 1997-2000).");
@@ -51,7 +65,8 @@ QString aboutMessage(const QString &newLine)
 } // namespace
 
 sobre::sobre(Services services, Program &program)
-    : Form(QStringLiteral("sobre")), shared(services.shared), feedback(services.feedback), program(program)
+    : Form(QStringLiteral("sobre")), shared(services.shared), feedback(services.feedback), lessons(services.lesson),
+      program(program)
 {
 }
 
@@ -75,11 +90,12 @@ void sobre::build(FormWidget &window)
                                        {960, 960, 3375, 615}, DesignFont(QStringLiteral("Times New Roman"), 12),
                                        Grey, Colour::Black);
     subtitle->setAlignment(Qt::AlignCenter);
-    Controls::label(*back, QStringLiteral("Label1"),
-                    QStringLiteral("Based on the course book Utcáról utcára"), {360, 1680, 3975, 255},
-                    DesignFont(QStringLiteral("Times New Roman"), 9, false, true), Grey, Colour::Black);
-    Controls::label(*back, QStringLiteral("Label4"), QStringLiteral("Ábel Kornis\nBudapest, 2001"),
-                    {360, 2040, 1455, 615}, DesignFont(QStringLiteral("Times New Roman"), 9), Grey, Colour::Black);
+    ui->Label1 = Controls::label(*back, QStringLiteral("Label1"),
+                                 QStringLiteral("Based on the course book Utcáról utcára"), {360, 1680, 3975, 255},
+                                 DesignFont(QStringLiteral("Times New Roman"), 9, false, true), Grey, Colour::Black);
+    ui->Label4 = Controls::label(*back, QStringLiteral("Label4"), QStringLiteral("Ábel Kornis\nBudapest, 2001"),
+                                 {360, 2040, 1455, 615}, DesignFont(QStringLiteral("Times New Roman"), 9), Grey,
+                                 Colour::Black);
     Controls::label(*back, QStringLiteral("Label6"), QStringLiteral("For more information click here:"),
                     {1920, 2760, 2775, 255}, DesignFont(QStringLiteral("Times New Roman"), 9.75, false, true), Grey,
                     Colour::Black);
@@ -135,6 +151,7 @@ void sobre::Form_Load()
         window()->unsetCursor();
         ui->Command1->show();
         ui->Timer1->stop();
+        showLessonCredit();
         // As in any About box, Enter at once presses OK.
         ui->Command1->setFocus();
     }
@@ -148,6 +165,30 @@ void sobre::menuAction()
     ui->Command1->setEnabled(true);
     ui->Command1->show();
     ui->Command1->setFocus();
+    showLessonCredit();
+}
+
+// The splash is the program's; from the menus, a lesson other than the built-in one
+// is credited to its own authors. The splash never waits for a lesson to be read.
+const LessonModel::Lesson *sobre::otherLesson() const
+{
+    if (ui->Timer1->isActive())
+        return nullptr;
+    return lessons.file() == LessonSource::BuiltIn ? nullptr : &lessons.lesson();
+}
+
+void sobre::showLessonCredit()
+{
+    const LessonModel::Lesson *lesson = otherLesson();
+    if (!lesson)
+        return;
+    ui->Label1->setText(QStringLiteral("Lesson: ") + lesson->title);
+    // Beside the picture, over the panel's width: the names may be long, and all are in the tool tip.
+    ui->Label4->setGeometry(Twips::rect(360, 2040, 4200, 615));
+    ui->Label4->setWordWrap(true);
+    const QString credit = QStringLiteral("By %1\n%2").arg(authorsOf(*lesson), licenceOf(*lesson));
+    ui->Label4->setText(credit);
+    ui->Label4->setToolTip(credit);
 }
 
 void sobre::Form_Unload()
@@ -188,5 +229,5 @@ void sobre::showFrame(int number)
 
 void sobre::Image2_Click()
 {
-    showMessage(feedback, aboutMessage(shared.NewLine), Feedback::Information, QStringLiteral("About Bimbala!"));
+    showMessage(feedback, aboutMessage(shared.NewLine, otherLesson()), Feedback::Information, QStringLiteral("About Bimbala!"));
 }

@@ -8,7 +8,11 @@
 #include <array>
 #include <memory>
 
+class LessonSource;
 class Program;
+namespace LessonModel {
+struct Lesson;
+}
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -35,15 +39,21 @@ private:
     void Timer2_Timer();
     void Image2_Click();
     void showFrame(int number);
+    // The lesson played, when it is another than the built-in lesson 7 and may be read now.
+    const LessonModel::Lesson *otherLesson() const;
+    void showLessonCredit();
 
     Module1 &shared;
     Feedback &feedback;
+    LessonSource &lessons;
     Program &program;
     std::array<QPixmap, 3> frames;
     int frame = 1;
     // The controls, from build to unload.
     struct Widgets
     {
+        QLabel *Label1 = nullptr; // the course book, or the lesson played
+        QLabel *Label4 = nullptr; // the credit
         QLabel *Image1 = nullptr; // the corner animation
         QPushButton *Command1 = nullptr; // OK
         QTimer *Timer1 = nullptr; // the splash's hand-over to the main menu

@@ -53,6 +53,8 @@ std::optional<Bgr> Module1::KindColour(const QString &kind, bool locked) const
         if (code == kind)
             return Colour::fromLiteral(locked ? *colours.second : *colours.first);
     }
+    if (const auto lessonKind = LessonKinds.constFind(kind); lessonKind != LessonKinds.cend())
+        return locked ? lessonKind->second : lessonKind->first;
     return std::nullopt;
 }
 

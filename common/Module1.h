@@ -2,9 +2,11 @@
 
 #include "Colour.h"
 
+#include <QMap>
 #include <QString>
 
 #include <optional>
+#include <utility>
 
 class QLineEdit;
 class QWidget;
@@ -31,6 +33,8 @@ public:
     QString ColourEditAl, ColourLockAl;
     QString ColourEditT, ColourLockT;
     QString ColourEditH, ColourLockH;
+    // The kinds of gap the lesson played brings, beside the table's: edit and lock colour by code.
+    QMap<QString, std::pair<Bgr, Bgr>> LessonKinds;
 
     // Resets Title to the bare program name, so a window's suffix never accumulates.
     void SetMessages();

@@ -46,9 +46,26 @@ struct SuffixDrill
     std::vector<WordItem> items;
 };
 
-// The persons a sentence's pictogram can stand for, in the order of the pictures.
+// The persons the program's own pictograms stand for, in the order of the pictures.
 inline const QStringList Pictograms{QStringLiteral("én"), QStringLiteral("te"), QStringLiteral("Ön"),
                                     QStringLiteral("mi"), QStringLiteral("ti"), QStringLiteral("Önök")};
+
+// A person's pictogram that the lesson brings itself: one of another person ("ő"),
+// or its own picture of one of the program's persons.
+struct Pictogram
+{
+    QString person;
+    QByteArray svg;
+};
+
+// A kind of story gap that the lesson brings, with its colours: the pale one of an
+// open gap (black text) and the strong one of a solved gap (white text).
+struct GapKind
+{
+    QString code;
+    QColor open;
+    QColor solved;
+};
 
 // Sentence exercise: a sentence with one gap; the learner types the suffix or verb form.
 struct SentenceRow
@@ -71,7 +88,7 @@ struct SentenceExercise
     std::optional<QColor> plusAnswerBackground;
 };
 
-// Story: pieces of fixed text and gaps, told about one of three persons.
+// Story: pieces of fixed text and gaps, told about one of the persons it names.
 struct StoryGap
 {
     QString kind;  // "al" a verb agreeing with the subject, "h" a place or time phrase, "t" an object
@@ -117,8 +134,9 @@ struct StoryLayout
 
 struct Story
 {
-    QStringList persons; // three: the named person, "én", "te"
+    QStringList persons; // one to eight, as the lesson names them: "Anna", "én", "te"
     QString howTo;       // the first paragraph of How to, where the lesson words it
+    QString personLabel; // beside the picture story's person field, and its name for a screen reader
     std::optional<StoryLayout> layout; // none: the window lays the story out as running text
     std::vector<StoryGap> gaps;
     std::vector<StoryPiece> pieces;
@@ -149,6 +167,8 @@ struct Lesson
     int version = 1;
     QStringList authors;
     QString licence;
+    std::vector<Pictogram> pictograms; // beside or instead of the program's own
+    std::vector<GapKind> kinds;        // beside the program's al, h and t
     std::vector<Exercise> exercises;
 };
 

@@ -8,6 +8,7 @@ namespace {
 
 const QString LastKey = QStringLiteral("lessons/last");
 const QString RecentKey = QStringLiteral("lessons/recent");
+const QString TitlesKey = QStringLiteral("lessons/titles");
 
 } // namespace
 
@@ -21,7 +22,12 @@ QStringList LessonHistory::recent() const
     return programSettings().value(RecentKey).toStringList();
 }
 
-void LessonHistory::chose(const QString &file)
+QString LessonHistory::title(const QString &file) const
+{
+    return programSettings().value(TitlesKey).toMap().value(file).toString();
+}
+
+void LessonHistory::chose(const QString &file, const QString &title)
 {
     // Kept whole, so that the lesson is found again from any working folder.
     const QString path = file.isEmpty() ? QString() : QFileInfo(file).absoluteFilePath();
@@ -32,7 +38,14 @@ void LessonHistory::chose(const QString &file)
     QStringList files = recent();
     files.removeAll(path);
     files.prepend(path);
-    values.setValue(RecentKey, files.mid(0, MostRecent));
+    files = files.mid(0, MostRecent);
+    values.setValue(RecentKey, files);
+    // Only the recent lessons' titles are kept.
+    const QVariantMap known = values.value(TitlesKey).toMap();
+    QVariantMap titles;
+    for (const QString &recent : std::as_const(files))
+        titles.insert(recent, recent == path ? QVariant(title) : known.value(recent));
+    values.setValue(TitlesKey, titles);
 }
 
 void LessonHistory::forget(const QString &file)

@@ -2,6 +2,7 @@
 
 #include "StoryMarkup.h"
 #include "YamlFields.h"
+#include "common/Colour.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,9 +20,12 @@ namespace {
 
 // The format this reader knows; a later one says so in its "format".
 constexpr int FormatVersion = 1;
-// The kinds of gap a story's colours know.
+// The kinds of gap the program's colours know; a lesson may bring more.
 const QStringList GapKinds{QStringLiteral("al"), QStringLiteral("h"), QStringLiteral("t")};
-constexpr int StoryPersons = 3;
+// The person chooser lists them all at once.
+constexpr int MostPersons = 8;
+constexpr int MostKinds = 16;
+constexpr int MostPictograms = 16;
 constexpr int MostExercises = 16;
 // A lesson's window is 9210 twips wide.
 constexpr int WindowWidth = 9210;
@@ -122,6 +126,14 @@ private:
     // An SVG picture named relative to the lesson file, checked.
     QByteArray svgFile(const QString &name, const YAML::Mark &at);
     void checkLayout(const Story &story, const YamlFields &fields);
+    void persons(YamlFields &fields, Story &into);
+    // The lesson's own kinds of gap and pictograms, which its exercises may then use.
+    void kinds(YamlFields &fields, std::vector<GapKind> &into);
+    void pictograms(YamlFields &fields, std::vector<Pictogram> &into);
+    std::optional<QColor> colour(YamlFields &fields, const char *key);
+    std::vector<YAML::Node> lessonList(YamlFields &fields, const char *key, int most);
+    QStringList knownKinds = GapKinds;
+    QStringList knownPictograms = Pictograms;
     void checkAccessKeys(const std::vector<Exercise> &exercises, const std::vector<YAML::Mark> &at);
     QString folder;
     QByteArray source;
@@ -147,6 +159,8 @@ std::optional<Lesson> Reader::lesson(const YAML::Node &root)
         result.authors = lesson.texts("authors", false).value_or(QStringList());
         result.licence = lesson.text("licence", QString());
     }
+    kinds(fields, result.kinds);
+    pictograms(fields, result.pictograms);
     std::vector<YAML::Mark> marks;
     if (const std::optional<std::vector<YAML::Node>> exercises = fields.list("exercises")) {
         if (exercises->empty() || exercises->size() > std::size_t(MostExercises))
@@ -266,9 +280,9 @@ void Reader::sentences(YamlFields &fields, SentenceExercise &into)
                                  row.text("after", QString()),  row.text("person", QString())};
             if (row.valid() && sentence.answer.trimmed().isEmpty())
                 report.problem(node.Mark(), QStringLiteral("a sentence has an empty answer"));
-            if (!sentence.person.isEmpty() && !Pictograms.contains(sentence.person))
+            if (!sentence.person.isEmpty() && !knownPictograms.contains(sentence.person))
                 report.problem(row.at("person"), QStringLiteral("\"%1\" is no person of a pictogram (%2)")
-                                                     .arg(sentence.person, Pictograms.join(QStringLiteral(", "))));
+                                                     .arg(sentence.person, knownPictograms.join(QStringLiteral(", "))));
             const QString whole = sentence.before + u' ' + sentence.answer + u' ' + sentence.after;
             if (sentences.contains(whole))
                 report.problem(node.Mark(), QStringLiteral("the same sentence twice: \"%1\"").arg(whole.simplified()));
@@ -285,11 +299,9 @@ void Reader::sentences(YamlFields &fields, SentenceExercise &into)
 
 void Reader::story(YamlFields &fields, Story &into, bool withPictures)
 {
-    into.persons = fields.texts("persons").value_or(QStringList());
-    if (fields.has("persons") && into.persons.size() != StoryPersons)
-        report.problem(fields.at("persons"), QStringLiteral("a story has %1 persons: the one named, \"én\" and \"te\"")
-                                                 .arg(StoryPersons));
+    persons(fields, into);
     into.howTo = fields.text("how-to", QString());
+    into.personLabel = fields.text("person-label", QString());
     if (const std::optional<YAML::Node> node = fields.mapping("layout", false))
         into.layout = layout(*node);
     if (withPictures) {
@@ -322,6 +334,98 @@ void Reader::story(YamlFields &fields, Story &into, bool withPictures)
         }
     }
     checkLayout(into, fields);
+}
+
+// Whom the story may be told of: each person named once, with an answer in every gap.
+void Reader::persons(YamlFields &fields, Story &into)
+{
+    into.persons = fields.texts("persons").value_or(QStringList());
+    if (fields.has("persons") && (into.persons.isEmpty() || into.persons.size() > MostPersons)) {
+        report.problem(fields.at("persons"), QStringLiteral("a story has 1 to %1 persons, not %2")
+                                                 .arg(MostPersons)
+                                                 .arg(into.persons.size()));
+    }
+    QSet<QString> named;
+    for (const QString &person : std::as_const(into.persons)) {
+        if (person.trimmed().isEmpty())
+            report.problem(fields.at("persons"), QStringLiteral("a person of the story has no name"));
+        else if (named.contains(person))
+            report.problem(fields.at("persons"), QStringLiteral("the person \"%1\" is named twice").arg(person));
+        named.insert(person);
+    }
+}
+
+std::optional<QColor> Reader::colour(YamlFields &fields, const char *key)
+{
+    const std::optional<QString> name = fields.text(key);
+    if (!name)
+        return std::nullopt;
+    if (!QColor::isValidColorName(*name)) {
+        report.problem(fields.at(key), QStringLiteral("\"%1\" is no colour").arg(*name));
+        return std::nullopt;
+    }
+    return QColor::fromString(*name);
+}
+
+// An optional list of the lesson's, of at most `most` items.
+std::vector<YAML::Node> Reader::lessonList(YamlFields &fields, const char *key, int most)
+{
+    std::vector<YAML::Node> list = fields.list(key, false).value_or(std::vector<YAML::Node>());
+    if (list.size() > std::size_t(most))
+        report.problem(fields.at(key), QStringLiteral("a lesson brings at most %1 %2").arg(most).arg(QLatin1String(key)));
+    return list;
+}
+
+// A kind's gaps are typed in black on its open colour and locked in white on its
+// solved one: both must read as well as the program asks of its own text.
+void Reader::kinds(YamlFields &fields, std::vector<GapKind> &into)
+{
+    for (const YAML::Node &node : lessonList(fields, "kinds", MostKinds)) {
+        YamlFields kind(node, report, QStringLiteral("a kind of gap"));
+        if (!kind.valid())
+            continue;
+        const QString code = kind.text("kind").value_or(QString());
+        if (knownKinds.contains(code))
+            report.problem(kind.at("kind"), QStringLiteral("the kind \"%1\" is already known (%2)")
+                                                .arg(code, knownKinds.join(QStringLiteral(", "))));
+        const std::optional<QColor> open = colour(kind, "open");
+        const std::optional<QColor> solved = colour(kind, "solved");
+        const auto readable = [&](const std::optional<QColor> &ground, Bgr text, const char *key, const char *what) {
+            if (!ground)
+                return;
+            const double ratio = Colour::contrast(text, Colour::fromQColor(*ground));
+            if (ratio < Colour::ReadableContrast)
+                report.problem(kind.at(key), QStringLiteral("%1 text on the colour %2 of kind \"%3\" has a contrast of "
+                                                            "%4:1; it needs %5:1")
+                                                 .arg(QLatin1String(what), ground->name(), code)
+                                                 .arg(ratio, 0, 'f', 1)
+                                                 .arg(Colour::ReadableContrast));
+        };
+        readable(open, Colour::Black, "open", "black");
+        readable(solved, Colour::White, "solved", "white");
+        knownKinds << code;
+        into.push_back({code, open.value_or(QColor()), solved.value_or(QColor())});
+    }
+}
+
+void Reader::pictograms(YamlFields &fields, std::vector<Pictogram> &into)
+{
+    QSet<QString> pictured;
+    for (const YAML::Node &node : lessonList(fields, "pictograms", MostPictograms)) {
+        YamlFields pictogram(node, report, QStringLiteral("a pictogram"));
+        if (!pictogram.valid())
+            continue;
+        Pictogram result{pictogram.text("person").value_or(QString()), {}};
+        if (result.person.trimmed().isEmpty() || pictured.contains(result.person))
+            report.problem(pictogram.at("person"),
+                           QStringLiteral("a pictogram needs a person of its own, not \"%1\"").arg(result.person));
+        pictured.insert(result.person);
+        if (const std::optional<QString> file = pictogram.text("file"))
+            result.svg = svgFile(*file, pictogram.at("file"));
+        if (!knownPictograms.contains(result.person))
+            knownPictograms << result.person;
+        into.push_back(std::move(result));
+    }
 }
 
 // A story told as running text, its gaps in brackets: its pieces, and the offers of
@@ -380,10 +484,10 @@ StoryGap Reader::gap(const YAML::Node &node, const Story &story, int number, boo
     if (!fields.valid())
         return result;
     result.kind = fields.text("kind").value_or(QString());
-    if (!result.kind.isEmpty() && !GapKinds.contains(result.kind))
+    if (!result.kind.isEmpty() && !knownKinds.contains(result.kind))
         report.problem(fields.at("kind"), QStringLiteral("gap %1: unknown kind \"%2\" (%3)")
                                               .arg(number)
-                                              .arg(result.kind, GapKinds.join(QStringLiteral(", "))));
+                                              .arg(result.kind, knownKinds.join(QStringLiteral(", "))));
     if (toldInText && fields.has("offer"))
         report.problem(fields.at("offer"),
                        QStringLiteral("gap %1: a story told in text gives the offer in [ ]").arg(number));

@@ -82,6 +82,12 @@ private Q_SLOTS:
         row("access keys clash", "\"&2\"", "\"2&1\"",
             "test.yaml:16:5: the access key \"1\" of \"2&1\" is also that of \"&1\"");
         row("unknown kind", "kind: \"al\"", "kind: \"x\"", "test.yaml:32:16: gap 1: unknown kind \"x\"");
+        row("a person twice", "[\"Anna\", \"én\", \"te\"]", "[\"Anna\", \"én\", \"Anna\"]",
+            "test.yaml:38:14: the person \"Anna\" is named twice");
+        row("nine persons", "[\"Anna\", \"én\", \"te\"]", "[\"Anna\", \"én\", \"te\", a, b, c, d, e, f]",
+            "test.yaml:38:14: a story has 1 to 8 persons, not 9");
+        row("a kind too pale to read", "exercises:\n", "kinds: [{kind: \"n\", open: \"#ccddff\", solved: \"#ffcc00\"}]\nexercises:\n",
+            "test.yaml:6:46: white text on the colour #ffcc00 of kind \"n\" has a contrast of 1.5:1; it needs 4.5:1");
         row("basic run too long", "basic: 1", "basic: 2", "test.yaml:13:12: the basic run asks 2 items, but there are 1");
         row("not UTF-8", "orvosnál\"]", "orvosn\xe1l\"]", "test.yaml:15:1: the line is not UTF-8 text");
         // Story 3 is told in text, its gaps in brackets: the marks point into its block.

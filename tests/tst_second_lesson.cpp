@@ -3,6 +3,7 @@
 // lesson leaves the learner with the lesson they had.
 #include "ExerciseSession.h"
 
+#include "app/sobre.h"
 #include "lesson/LessonHistory.h"
 #include "progress/ProgressWindow.h"
 #include "record/Record.h"
@@ -13,6 +14,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QProgressDialog>
+#include <QScrollArea>
 #include <QTimer>
 
 namespace {
@@ -24,6 +26,19 @@ QString progressCell(ProgressWindow &progress, int row, int column)
 {
     auto *grid = qobject_cast<QGridLayout *>(progress.window()->findChild<QGroupBox *>()->layout());
     return qobject_cast<QLabel *>(grid->itemAtPosition(row, column)->widget())->text();
+}
+
+// The file of a lesson of `drills` one-word drills, captioned "1&a" on, and stories after them.
+QString writeLesson(const QTemporaryDir &dir, const QString &title, int drills, const QString &stories = {})
+{
+    QString text = QStringLiteral("format: 1\nlesson: {id: \"%1\", title: \"%1\"}\nexercises:\n").arg(title);
+    for (int n = 1; n <= drills; ++n)
+        text += QStringLiteral("  - {id: \"d%1\", caption: \"%1&%2\", description: \"A drill.\", heading: \"Put in the suffix.\", "
+                               "shape: suffix-drill, number: \"%1.\", suffix: \"-ban\", basic: 1, items: [[\"ház\", \"házban\"]]}\n")
+                    .arg(n)
+                    .arg(QChar(u'a' + n - 1));
+    QFile file(dir.filePath(title + QStringLiteral(".yaml")));
+    return file.open(QIODevice::WriteOnly) && file.write((text + stories).toUtf8()) > 0 ? file.fileName() : QString();
 }
 
 } // namespace
@@ -48,6 +63,13 @@ class tst_SecondLesson : public ExerciseSession
                 captions << button->text();
         return captions;
     }
+    QStringList persons() const
+    {
+        QStringList shown;
+        for (auto *field = find<QComboBox>(QStringLiteral("Anna")); shown.size() < field->count();)
+            shown << field->itemText(int(shown.size()));
+        return shown;
+    }
     void answer(QWidget *box, const QString &text)
     {
         TestSupport::retype(box, text);
@@ -65,7 +87,7 @@ private Q_SLOTS:
     {
         program->startWith(Second);
         program->showMainMenu(false);
-        QCOMPARE(menuCaptions(), (QStringList{"8&a", "8&b", "8&c"}));
+        QCOMPARE(menuCaptions(), (QStringList{"8&a", "8&b", "8&c", "8&d", "8&e"}));
         QVERIFY(program->mainMenu().window()->windowTitle().contains(u"8. lecke"));
 
         open(Exercise{0}); // the drill: its two basic words
@@ -78,9 +100,14 @@ private Q_SLOTS:
 
         open(Exercise{1}); // the sentences, in the order drawn
         startButton()->click();
-        for (int i = 0; i < 2; ++i)
-            answer(find<QLineEdit>(QStringLiteral("Text1")),
-                   find<QLineEdit>(QStringLiteral("Text2"))->text() == u"Én" ? QStringLiteral("olvasok") : QStringLiteral("írsz"));
+        const QMap<QString, QString> verbs{{"Én", "olvasok"}, {"Te", "írsz"}, {"Ő", "fut"}};
+        for (int i = 0; i < 3; ++i) {
+            const QString subject = find<QLineEdit>(QStringLiteral("Text2"))->text();
+            // The lesson's own pictogram stands for its own person.
+            QCOMPARE(find<QLabel>(QStringLiteral("Image7"))->isVisible(), subject == u"Ő");
+            answer(find<QLineEdit>(QStringLiteral("Text1")), verbs.value(subject));
+        }
+        QVERIFY(plusButton()->isHidden()); // the basic run asked every sentence
 
         open(Exercise{2}); // the story without positions, for "én"
         find<QComboBox>(QStringLiteral("Anna"))->setCurrentText(QStringLiteral("én"));
@@ -159,10 +186,93 @@ private Q_SLOTS:
         QCOMPARE(LessonHistory().recent(), QStringList());
     }
 
+    // Stories of the lesson's own persons: the chooser lists just them, How to names them,
+    // a gap of the lesson's own kind locks in its colour; from story to story with the
+    // background closed, the program goes on. The About window credits the lesson's authors.
+    void storiesOfTheirOwn()
+    {
+        program->startWith(Second);
+        program->showMainMenu(false);
+        open(Exercise{3});
+        QCOMPARE(persons(), (QStringList{"én", "te"}));
+        window()->window()->findChild<QAction *>(QStringLiteral("mnuHow"))->trigger();
+        QVERIFY(feedback.lastText().startsWith(u"Select the person of the subject (én/te) in the green"));
+
+        program->background().Unload(); // Alt+F4 on the grey background
+        goTo(Exercise{4})->click();
+        current = Exercise{4};
+        QCOMPARE(quits, 0);
+        QVERIFY(window()->isLoaded());
+        QCOMPARE(persons(), (QStringList{"Péter", "én", "te", "mi", "ők"}));
+        find<QComboBox>(QStringLiteral("Anna"))->setCurrentText(QStringLiteral("ők"));
+        startButton()->click();
+        answer(find<QLineEdit>(QStringLiteral("Text1_0")), QStringLiteral("újságot"));
+        QCOMPARE(Colour::backColor(find<QLineEdit>(QStringLiteral("Text1_0"))), Colour::fromQColor(QColor(0x1f, 0x3f, 0x8f)));
+
+        program->showAbout();
+        QCOMPARE(program->about().control<QLabel>(QStringLiteral("Label4"))->text(),
+                 QStringLiteral("By Kata Szabó, Tamás Varga\nlicence: CC-BY-4.0"));
+    }
+
+    // The Lesson menu names the five lessons opened last by their titles, their files as tool tips.
+    void recentLessonsByTitle()
+    {
+        QTemporaryDir dir;
+        program->showMainMenu(false);
+        for (int n = 1; n <= 6; ++n)
+            program->openLesson(writeLesson(dir, QStringLiteral("Lecke %1").arg(n), 1));
+        auto *menu = program->mainMenu().window()->findChild<QMenu *>(QStringLiteral("mnuLesson"));
+        emit menu->aboutToShow();
+        QStringList shown;
+        for (const QAction *action : menu->actions())
+            if (action->objectName().startsWith(u"mnuRecentLesson"))
+                shown << action->text();
+        QCOMPARE(shown, (QStringList{"&1 Lecke 6", "&2 Lecke 5", "&3 Lecke 4", "&4 Lecke 3", "&5 Lecke 2"}));
+        QCOMPARE(menu->findChild<QAction *>(QStringLiteral("mnuRecentLesson1"))->toolTip(), dir.filePath(QStringLiteral("Lecke 6.yaml")));
+    }
+
+    // Sixteen exercises, the last a story of 60 gaps laid out by the program: no go-to caption
+    // is clipped, the window fits a 1366x768 screen under a title bar and a panel, and the
+    // story plays to its end, every gap in view when it has the focus.
+    void longLessonFitsTheScreen()
+    {
+        QString text, gaps;
+        for (int n = 0; n < 60; ++n) {
+            text += QStringLiteral("A kertben a gyerekek [játszik] a labdával, a szomszéd pedig újságot olvas. ");
+            gaps += QStringLiteral("{kind: \"al\", answers: [\"játszanak\"]}, ");
+        }
+        QTemporaryDir dir;
+        const QString story = QStringLiteral("  - {id: \"s\", caption: \"16&p\", description: \"A long story.\", heading: \"Put in the verbs.\", "
+                                             "shape: person-story, persons: [\"ők\"], text: \"%1\", gaps: [%2]}\n")
+                                  .arg(text, gaps);
+        program->startWith(writeLesson(dir, QStringLiteral("Hosszú"), 15, story));
+        program->showMainMenu(false);
+        for (const Exercise exercise : {Exercise{0}, Exercise{15}}) {
+            open(exercise);
+            for (int place = 0; place < 16; ++place) {
+                QPushButton *button = goTo(Exercise{place});
+                QVERIFY2(button->fontMetrics().horizontalAdvance(button->text().remove(u'&')) < button->width(),
+                         qPrintable(button->text()));
+            }
+            QVERIFY(window()->window()->height() <= 768 - 2 * 48);
+        }
+        QVERIFY(find<QComboBox>(QStringLiteral("Anna"))->isHidden()); // one person: no choice
+        startButton()->click();
+        QWidget *viewport = find<QScrollArea>(QStringLiteral("StoryScroll"))->viewport();
+        for (int n = 0; n < 60; ++n) {
+            QLineEdit *gap = find<QLineEdit>(QStringLiteral("Text1_%1").arg(n));
+            QCOMPARE(QApplication::focusWidget(), gap);
+            QVERIFY(viewport->rect().contains(QRect(gap->mapTo(viewport, QPoint()), gap->size())));
+            answer(gap, QStringLiteral("játszanak"));
+        }
+        expectMessage(program->shared().MsgDone);
+        QVERIFY(window()->window()->rect().contains(QRect(nextButton()->mapTo(window()->window(), QPoint()), nextButton()->size())));
+    }
+
     // The lesson chosen last is gone: lesson 7 opens, one message says why, and it is not looked for again.
     void vanishedLessonFallsBackToLesson7()
     {
-        LessonHistory().chose(QStringLiteral("/nowhere/lesson.yaml"));
+        LessonHistory().chose(QStringLiteral("/nowhere/lesson.yaml"), QStringLiteral("9. lecke"));
         program->startWith({});
         program->showMainMenu(false);
         QTRY_COMPARE(feedback.messages.size(), 1);

@@ -142,6 +142,11 @@ void b07d1::showDrillLabels(Exercise exercise)
     ui->Label7->setText(drill(exercise)->number);
     ui->Label3->setVisible(true);
     Module1::SetCaption(ui->Label3, drill(exercise)->suffix, Colour::fromLiteral(shared.ColourLockH), Colour::White);
+    // Plus asks the words beyond the basic run; a drill whose basic run asks them all has none to offer.
+    if (int(drill(exercise)->items.size()) <= drill(exercise)->basic) {
+        ui->Label5->hide();
+        ui->Command9->hide();
+    }
 }
 
 void b07d1::prepareFor(Exercise exercise, bool byMainMenu)

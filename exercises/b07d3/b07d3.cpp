@@ -110,8 +110,14 @@ int b07d3::lastPicture() const
 void b07d3::buildExtras(QWidget &client)
 {
     ui = std::make_unique<Widgets>();
-    Controls::label(client, QStringLiteral("Label1"), QStringLiteral("Ki?"), {4200, 540, 435, 375},
-                    DesignFont(QStringLiteral("Arial"), 12, true), 0xF0F0F0, Colour::Black);
+    // "Who?", unless the lesson names its persons otherwise.
+    const QString label = story().personLabel.isEmpty() ? QStringLiteral("Ki?") : story().personLabel;
+    ui->Label1 = Controls::label(client, QStringLiteral("Label1"), label, {4200, 540, 435, 375},
+                                 DesignFont(QStringLiteral("Arial"), 12, true), 0xF0F0F0, Colour::Black);
+    // The lesson's own label grows to the left as far as it needs, ending where the person field begins.
+    const int width = ui->Label1->fontMetrics().horizontalAdvance(label) + 4;
+    if (!story().personLabel.isEmpty() && width > ui->Label1->width())
+        ui->Label1->setGeometry(ui->Label1->geometry().right() + 1 - width, ui->Label1->y(), width, ui->Label1->height());
 
     // The rectangle around pictures and story, from (0, 960) to (9120, 4680) and down with a long story.
     const int left = Twips::toPixels(0), top = Twips::toPixels(960);
@@ -147,6 +153,11 @@ void b07d3::buildExtras(QWidget &client)
     Image6.clear();
     for (const LessonModel::StoryPicture &picture : story().pictures)
         Image6.push_back(Pictures::pixmap(picture.svg, size, 2 * client.devicePixelRatioF()));
+}
+
+void b07d3::showPersonChoice(bool shown)
+{
+    ui->Label1->setVisible(shown);
 }
 
 void b07d3::gapFocused(int)

@@ -21,6 +21,7 @@ private:
     void buildExtras(QWidget &client) override;
     void releaseExtras() override { ui.reset(); }
     void gapFocused(int n) override;
+    void showPersonChoice(bool shown) override;
     int lastPicture() const;
 
     // Shows the picture of the current gap's sentence.
@@ -40,6 +41,7 @@ private:
     // The picture strip and its arrows, from build to unload.
     struct Widgets
     {
+        QLabel *Label1 = nullptr; // names the person field
         QLabel *Image1 = nullptr;
         QLabel *Image2 = nullptr;
         QLabel *Image3 = nullptr;

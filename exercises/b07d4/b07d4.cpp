@@ -25,6 +25,7 @@ const Bgr HintBack = 0x400000;
 // The pictograms stand side by side below the head of the sentence; the last
 // two overlap, which does not show since only one is visible at a time.
 const std::array<int, 6> ImageLefts{120, 600, 1080, 1560, 2040, 2400};
+const int LessonPictogramLeft = 2880;
 
 FrameDesign sentenceDesign()
 {
@@ -109,15 +110,30 @@ void b07d4::buildControls(QWidget &client)
     Colour::setForeColor(ui->Text1, Colour::Black);
     ui->Text3 = sentencePart(client, QStringLiteral("Text3"), {6000, 3840, 3255, 405}, QStringLiteral("Sentence end"));
 
-    for (std::size_t i = 0; i < ui->Image.size(); ++i) {
+    // The program's six persons, each in its place, in the lesson's picture where it
+    // brings one; then the lesson's other persons, all in one place after them.
+    const std::vector<LessonModel::Pictogram> &own = lessons.lesson().pictograms;
+    const auto lessonPicture = [&own](const QString &person) {
+        const auto found = std::find_if(own.begin(), own.end(), [&](const auto &p) { return p.person == person; });
+        return found == own.end() ? QByteArray() : found->svg;
+    };
+    QStringList persons = LessonModel::Pictograms;
+    for (const LessonModel::Pictogram &pictogram : own) {
+        if (!persons.contains(pictogram.person))
+            persons << pictogram.person;
+    }
+    for (qsizetype i = 0; i < persons.size(); ++i) {
         auto *picture = new QLabel(&client);
-        Controls::place(*picture, QStringLiteral("Image%1").arg(i + 1), {ImageLefts[i], 4320, 630, 645});
+        const int left = i < qsizetype(ImageLefts.size()) ? ImageLefts[std::size_t(i)] : LessonPictogramLeft;
+        Controls::place(*picture, QStringLiteral("Image%1").arg(i + 1), {left, 4320, 630, 645});
         picture->setAlignment(Qt::AlignCenter);
-        picture->setPixmap(Pictures::pixmap(QStringLiteral(":/resources/person-%1.svg").arg(i + 1), QSize(32, 32),
-                                            picture->devicePixelRatioF()));
-        picture->setAccessibleName(QStringLiteral("Person: ") + LessonModel::Pictograms[qsizetype(i)]);
+        const QByteArray svg = lessonPicture(persons[i]);
+        const qreal ratio = picture->devicePixelRatioF();
+        picture->setPixmap(svg.isEmpty() ? Pictures::pixmap(QStringLiteral(":/resources/person-%1.svg").arg(i + 1), {32, 32}, ratio)
+                                         : Pictures::pixmap(svg, {32, 32}, ratio));
+        picture->setAccessibleName(QStringLiteral("Person: ") + persons[i]);
         picture->hide();
-        ui->Image[i] = picture;
+        ui->Image.push_back({persons[i], picture});
     }
 
     ui->Label1 = Controls::label(client, QStringLiteral("Label1"),
@@ -177,6 +193,16 @@ void b07d4::prepareFor(Exercise exercise, bool byMainMenu)
     const auto &sentences = std::get<LessonModel::SentenceExercise>(lessonExercise(exercise).content);
     if (!byMainMenu && !sentences.headingFromOtherWindow.isEmpty())
         ui->Label2->setText(sentences.headingFromOtherWindow);
+    offerPlus(exercise);
+}
+
+// Plus runs the sentences beyond the basic run; an exercise whose basic run asks them all has none to offer.
+void b07d4::offerPlus(Exercise exercise)
+{
+    const bool more = table.range(exercise, true).size() > table.range(exercise, false).size();
+    ui->Plus->setVisible(more);
+    if (!more)
+        ui->Label1->hide();
 }
 
 void b07d4::chooseRunMode()
@@ -312,16 +338,15 @@ void b07d4::showSentence()
 
 void b07d4::hidePictures()
 {
-    for (QLabel *picture : ui->Image)
+    for (const auto &[person, picture] : ui->Image)
         picture->hide();
 }
 
 void b07d4::showPicture()
 {
     hidePictures();
-    const int person = SentenceTable::pictogram(table.row(CurrentItem));
-    if (person > 0)
-        ui->Image[std::size_t(person - 1)]->show();
+    for (const auto &[person, picture] : ui->Image)
+        picture->setVisible(person == table.row(CurrentItem).person);
 }
 
 void b07d4::nextClicked()
@@ -405,4 +430,5 @@ void b07d4::switchTo(Exercise exercise)
     goToButton(exercise)->setEnabled(false);
     ui->Label2->setText(lessonExercise(exercise).heading);
     headingBeforeMistakes.clear();
+    offerPlus(exercise);
 }

@@ -65,6 +65,7 @@ private:
     void WrongAnswer();
     void RightAnswer();
     void Plus_Click();
+    void offerPlus(Exercise exercise);
 
     // Kept while the window is closed. The load step refills the keys and
     // clears the extended flag; the unload step clears the run mode.
@@ -96,7 +97,7 @@ private:
         QLineEdit *Text2 = nullptr; // the sentence up to the gap
         AnswerBox *Text1 = nullptr;
         QLineEdit *Text3 = nullptr; // the sentence after the gap
-        std::array<QLabel *, 6> Image{}; // the person pictograms
+        std::vector<std::pair<QString, QLabel *>> Image; // the person pictograms, by person
         QPushButton *Plus = nullptr;
     };
     std::unique_ptr<Widgets> ui;

@@ -6,6 +6,9 @@
 
 namespace {
 
+const QString WorkingTheGaps = QStringLiteral(
+    "Put your solution in any of the gaps. Click on the \"Next\" button or press the \"Enter\" key. Go on.");
+
 FrameDesign personStoryFrame()
 {
     FrameDesign d;
@@ -28,9 +31,8 @@ FrameDesign personStoryFrame()
     d.keyHelpBack = 0x404040;
     d.keyHelpFore = 0xC0FFFF;
     d.keyHelpFont = DesignFont(QStringLiteral("MS Serif"), 13.5, true);
-    d.howToFirstParagraph = QStringLiteral(
-        "Select the person of the subject (Anna/én/te) in the green selection field and click the \"Start\" button. "
-        "Put your solution in any of the gaps. Click on the \"Next\" button or press the \"Enter\" key. Go on.");
+    // A story of one person: nothing to select.
+    d.howToFirstParagraph = QStringLiteral("Click the \"Start\" button. ") + WorkingTheGaps;
     return d;
 }
 
@@ -44,6 +46,8 @@ StoryDesign personStoryDesign()
     d.personFieldName = QStringLiteral("Anna");
     // The answers were loaded for the person chosen at Start.
     d.personFixedWhileRunning = true;
+    d.howToChoosingPerson = QStringLiteral("Select the person of the subject (%1) in the green selection field and "
+                                           "click the \"Start\" button. ") + WorkingTheGaps;
     // A story without a layout is set as lesson 7's is: rows from 1200, 600 apart, the
     // last ending above Next at 4800; a margin of 120 on either side.
     d.flowArea = {.left = 120, .right = 9090, .top = 1200, .bottom = 4680,

@@ -30,6 +30,8 @@ const int GoToColumnStep = 600;
 const int GoToButtonWidth = 615;
 const int GoToButtonHeight = 495;
 const int GoToRowStep = 480;
+// A caption's room on either side within its button's frame, in pixels.
+const int GoToCaptionMargin = 8;
 // The system window colour the go-to buttons were designed with.
 const Bgr WindowColour = 0xFFFFFF;
 
@@ -87,6 +89,7 @@ void ExerciseWindow::build(FormWidget &window)
     window.setCentralWidget(client);
     buildFrameWidgets(*client);
     buildControls(*client);
+    lowerBelowGoToGrid(*client);
     window.setFixedSize(window.sizeHint());
 }
 
@@ -154,14 +157,28 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
     Controls::label(client, QStringLiteral("Label4"), QStringLiteral("Go to exercise:"), frameDesign.goToHeading,
                     DesignFont(QStringLiteral("Arial"), 12, true), frameDesign.goToHeadingBack, frameDesign.goToHeadingFore);
     const int count = int(lessons.lesson().exercises.size());
-    const int columns = std::max(4, (count + 1) / 2);
+    int columns = std::max(4, (count + 1) / 2);
     const double narrowing = 4.0 / columns;
     const QFont goToFont = DesignFont(QStringLiteral("MS Sans Serif"), std::max(8.0, 13.5 * narrowing), true);
+    // A button is as wide as its caption needs; when the captions do not fit two rows,
+    // the grid takes more rows, and the window grows below its top row to hold them.
+    const int designedStep = int(GoToColumnStep * narrowing);
+    int goToStep = designedStep;
+    const QFontMetrics metrics(goToFont, &client);
+    for (const LessonModel::Exercise &exercise : lessons.lesson().exercises) {
+        const int needed = (metrics.horizontalAdvance(QString(exercise.caption).remove(u'&')) + GoToCaptionMargin) *
+                           Twips::PerPixel;
+        goToStep = std::max(goToStep, needed - (GoToButtonWidth - GoToColumnStep));
+    }
+    if (goToStep > designedStep)
+        columns = std::max(1, (ClientWidth - GoToLeft) / goToStep);
+    const int rows = (count + columns - 1) / columns;
+    gridGrowth = std::max(0, rows - 2) * GoToRowStep;
+    client.setFixedSize(client.width(), client.height() + Twips::toPixels(gridGrowth));
     for (int place = 0; place < count; ++place) {
         const Exercise exercise{place};
-        const int step = int(GoToColumnStep * narrowing);
-        const QRect cell{GoToLeft + (place % columns) * step, (place / columns) * GoToRowStep,
-                         GoToButtonWidth - GoToColumnStep + step, GoToButtonHeight};
+        const QRect cell{GoToLeft + (place % columns) * goToStep, (place / columns) * GoToRowStep,
+                         GoToButtonWidth - GoToColumnStep + goToStep, GoToButtonHeight};
         const QString name = place < int(frameDesign.goToNames.size()) ? frameDesign.goToNames[std::size_t(place)]
                                                                         : QStringLiteral("GoTo%1").arg(place + 1);
         QPushButton *button = Controls::button(client, name, lessonExercise(exercise).caption, cell, goToFont);
@@ -177,6 +194,18 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
                               frameDesign.keyHelp, frameDesign.keyHelpFont, frameDesign.keyHelpBack, frameDesign.keyHelpFore);
     frame->KeyHelp->setWordWrap(false);
     frame->KeyHelp->hide();
+}
+
+// Everything below the top row makes way for the go-to rows beyond the designed two.
+void ExerciseWindow::lowerBelowGoToGrid(QWidget &client)
+{
+    if (gridGrowth == 0)
+        return;
+    for (QWidget *control : client.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const bool goTo = std::find(frame->goTo.begin(), frame->goTo.end(), control) != frame->goTo.end();
+        if (!goTo && control->y() >= Twips::toPixels(GoToRowStep))
+            control->move(control->x(), control->y() + Twips::toPixels(gridGrowth));
+    }
 }
 
 void ExerciseWindow::Form_Load()

@@ -132,6 +132,7 @@ private:
     void closeRequested() final;
     void buildMenus(FormWidget &window);
     void buildFrameWidgets(QWidget &client);
+    void lowerBelowGoToGrid(QWidget &client);
     void goToClicked(Exercise exercise);
     void closeClicked();
     void charClicked();
@@ -142,4 +143,6 @@ private:
     ExerciseOpener &opener;
     std::optional<qint64> openRun;
     Exercise aimed;
+    // How many twips the go-to grid's rows beyond two push the window's content down.
+    int gridGrowth = 0;
 };

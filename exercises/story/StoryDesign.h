@@ -22,6 +22,9 @@ struct StoryDesign
     bool collapseBlanks = false;
     // When accomplished, Enter no longer clicks Next; Start gives it back.
     bool dropDefaultWhenDone = false;
+    // How to's first paragraph where the learner chooses among the persons (%1, "Anna/én/te");
+    // empty: the frame's, which has no choice to speak of.
+    QString howToChoosingPerson;
 
     // A story that gives no layout is laid out as running text: here, in this font
     // (gaps and pieces), under this heading and person field.

@@ -6,6 +6,7 @@
 #include "common/Module1.h"
 #include "common/Twips.h"
 #include "exercises/frame/AnswerBox.h"
+#include "lesson/LessonSource.h"
 #include "speech/Speech.h"
 #include "speech/SpokenText.h"
 
@@ -13,16 +14,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QStyle>
 
 #include <algorithm>
 #include <map>
 
 namespace {
 
-// The kinds of gap the stories use; a gap's kind is known only from its colour.
-const std::array<QString, 3> GapKinds{QStringLiteral("al"), QStringLiteral("h"), QStringLiteral("t")};
-
 const Bgr PersonFieldGreen = 0x00C000;
+// A story laid out by the program never makes its window's client taller than this
+// (640 pixels), so that the window fits a screen 768 pixels high with a menu bar, a
+// title bar and a desktop's panel (about 25, 37 and 40 pixels); a longer story scrolls.
+const int TallestClient = 9600;
 
 // Everything a gap may hold, so that a gap laid out by the program is wide enough for each.
 QStringList textsOf(const LessonModel::StoryGap &gap)
@@ -66,13 +70,9 @@ bool StoryWindow::isSolved(int n) const
     return gap(n)->isReadOnly();
 }
 
-QString StoryWindow::kindOf(Bgr colour, bool locked) const
+void StoryWindow::toggleGap(int n)
 {
-    for (const QString &kind : GapKinds) {
-        if (shared.KindColour(kind, locked) == colour)
-            return kind;
-    }
-    return {};
+    shared.ToggleBox(gap(n), story().gaps[std::size_t(n)].kind);
 }
 
 void StoryWindow::buildControls(QWidget &client)
@@ -80,6 +80,9 @@ void StoryWindow::buildControls(QWidget &client)
     ui = std::make_unique<Widgets>();
     // The gaps are drawn in their kind's colours, which the colour table holds.
     shared.SetColours();
+    shared.LessonKinds.clear();
+    for (const LessonModel::GapKind &kind : lessons.lesson().kinds)
+        shared.LessonKinds.insert(kind.code, {Colour::fromQColor(kind.open), Colour::fromQColor(kind.solved)});
     // Beside Next, so that a long story's growth moves it down with Next.
     const QRect next = design().next;
     ui->readStory = Controls::button(client, QStringLiteral("ReadStory"), QStringLiteral("Read the s&tory"),
@@ -88,7 +91,16 @@ void StoryWindow::buildControls(QWidget &client)
     ui->readStory->setEnabled(false);
     QObject::connect(ui->readStory, &QPushButton::clicked, ui->readStory, [this] { speech.sayAsked(spokenStory()); });
 
-    const StoryPlan plan = story().layout ? givenPlan() : flowedPlan(client);
+    StoryPlan plan = story().layout ? givenPlan() : flowedPlan(client, 0);
+    // What the window may grow by to show the story whole; beyond it the story scrolls.
+    const int room = TallestClient - client.height() * Twips::PerPixel;
+    QWidget *storyHost = &client;
+    if (!story().layout && plan.growth > room) {
+        const int scrollBar = client.style()->pixelMetric(QStyle::PM_ScrollBarExtent) * Twips::PerPixel;
+        plan = flowedPlan(client, scrollBar);
+        storyHost = scrollingHost(client, plan, room);
+        plan.growth = room;
+    }
     growBy(client, plan.growth);
     const LessonModel::StoryLayout &layout = plan.layout;
     const auto rect = [](const LessonModel::Rect &r) { return QRect(r.left, r.top, r.width, r.height); };
@@ -102,7 +114,7 @@ void StoryWindow::buildControls(QWidget &client)
         const LessonModel::StoryGap &item = story().gaps[std::size_t(n)];
         const LessonModel::Place &where = plan.gaps[std::size_t(n)];
         const QRect place{where.left, layout.rowTops.at(std::size_t(where.row)), where.width, layout.boxHeight};
-        AnswerBox *box = makeAnswerBox(client, QStringLiteral("Text1_%1").arg(n), place);
+        AnswerBox *box = makeAnswerBox(*storyHost, QStringLiteral("Text1_%1").arg(n), place);
         box->setFont(gapFont);
         box->setAlignment(Qt::AlignCenter);
         // A screen reader says which gap it is; the text it holds is its value.
@@ -117,12 +129,14 @@ void StoryWindow::buildControls(QWidget &client)
 
     std::map<int, int> linesBuilt; // per piece
     for (const StoryFlow::Line &line : plan.pieces)
-        buildPiece(client, line, layout, linesBuilt[line.piece]++);
+        buildPiece(*storyHost, line, layout, linesBuilt[line.piece]++);
 
     ui->personField = new QComboBox(&client);
     Controls::place(*ui->personField, storyDesign.personFieldName, rect(layout.personPlace));
     ui->personField->setFont(DesignFont(QStringLiteral("MS Sans Serif"), 12, true));
-    ui->personField->setAccessibleName(QStringLiteral("Person"));
+    ui->personField->setAccessibleName(story().personLabel.isEmpty() ? QStringLiteral("Person") : story().personLabel);
+    // A story of one person needs no choice.
+    ui->personField->setVisible(story().persons.size() > 1);
     Colour::setBackColor(ui->personField, PersonFieldGreen);
     QPalette green = ui->personField->palette();
     green.setColor(QPalette::Button, Colour::toQColor(PersonFieldGreen));
@@ -149,16 +163,19 @@ StoryWindow::StoryPlan StoryWindow::givenPlan() const
     return plan;
 }
 
-// The story as running text in the window's flow area, gaps and pieces in the
-// order the story tells them, measured in the fonts they are shown in.
-StoryWindow::StoryPlan StoryWindow::flowedPlan(const QWidget &client) const
+// The story as running text in the window's flow area (narrower on the right by
+// `narrowing` twips), gaps and pieces in the order the story tells them, measured in
+// the fonts they are shown in.
+StoryWindow::StoryPlan StoryWindow::flowedPlan(const QWidget &client, int narrowing) const
 {
     StoryPlan plan;
     plan.layout.boxHeight = storyDesign.flowArea.boxHeight;
     plan.layout.gapFont = plan.layout.pieceFont = storyDesign.flowFont;
     plan.layout.headingPlace = storyDesign.flowHeadingPlace;
     plan.layout.personPlace = storyDesign.flowPersonPlace;
-    StoryFlow flow(storyDesign.flowArea, [&client](const QString &text, const QFont &font) {
+    StoryFlow::Area area = storyDesign.flowArea;
+    area.right -= narrowing;
+    StoryFlow flow(area, [&client](const QString &text, const QFont &font) {
         return QFontMetrics(font, &client).horizontalAdvance(text) * Twips::PerPixel;
     });
     const QFont gapFont = DesignFont(plan.layout.gapFont, 12, true);
@@ -180,6 +197,32 @@ StoryWindow::StoryPlan StoryWindow::flowedPlan(const QWidget &client) const
     return plan;
 }
 
+// A story too long for the screen: its rows go into a scroll area over the flow area and
+// `room` twips below it, and the plan's rows are moved to the top of the scrolled widget.
+QWidget *StoryWindow::scrollingHost(QWidget &client, StoryPlan &plan, int room)
+{
+    const StoryFlow::Area &area = storyDesign.flowArea;
+    auto *scroll = new QScrollArea(&client);
+    // As wide as the flow area with its margins: inside a picture story's frame.
+    Controls::place(*scroll, QStringLiteral("StoryScroll"), {0, area.top, area.left + area.right, area.bottom - area.top + room});
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Tab goes from gap to gap; the scroll area itself is no stop.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    auto *rows = new QWidget;
+    rows->setObjectName(QStringLiteral("StoryRows"));
+    Colour::setBackColor(rows, Colour::backColor(&client));
+    for (int &top : plan.layout.rowTops)
+        top -= area.top;
+    const int height = plan.layout.rowTops.back() + plan.layout.boxHeight + plan.layout.pieceDrop;
+    rows->setFixedSize(scroll->width() - client.style()->pixelMetric(QStyle::PM_ScrollBarExtent),
+                       Twips::toPixels(height) + 1);
+    scroll->setWidget(rows);
+    ui->storyScroll = scroll;
+    return rows;
+}
+
 QFont StoryWindow::pieceFont(const LessonModel::StoryPiece &item, const LessonModel::StoryLayout &layout) const
 {
     return DesignFont(item.font.isEmpty() ? layout.pieceFont : item.font, item.points, true);
@@ -187,11 +230,11 @@ QFont StoryWindow::pieceFont(const LessonModel::StoryPiece &item, const LessonMo
 
 // One control of a piece. A piece wrapped over rows has one in each: Text2_5 holds its
 // first line and stands for the piece, Text2_5_1 and on hold the lines after it.
-void StoryWindow::buildPiece(QWidget &client, const StoryFlow::Line &line, const LessonModel::StoryLayout &layout,
+void StoryWindow::buildPiece(QWidget &host, const StoryFlow::Line &line, const LessonModel::StoryLayout &layout,
                              int lineNo)
 {
     const LessonModel::StoryPiece &item = story().pieces[std::size_t(line.piece)];
-    auto *box = new QLineEdit(&client);
+    auto *box = new QLineEdit(&host);
     const int top = layout.rowTops.at(std::size_t(line.place.row)) + layout.pieceDrop;
     const QString name = lineNo == 0 ? QStringLiteral("Text2_%1").arg(item.index)
                                      : QStringLiteral("Text2_%1_%2").arg(item.index).arg(lineNo);
@@ -257,6 +300,8 @@ void StoryWindow::load()
 {
     for (const QString &person : story().persons)
         ui->personField->addItem(person);
+    // Without a choice there is nothing to name beside the field either.
+    showPersonChoice(story().persons.size() > 1);
     ui->personField->setCurrentIndex(0);
     PersonNo = 0;
     shared.SetColours();
@@ -271,9 +316,14 @@ QString StoryWindow::currentPerson() const
     return story().persons.value(PersonNo);
 }
 
+// The lesson's own words, or the window's, naming the story's persons when there is a choice.
 QString StoryWindow::howToFirstParagraph() const
 {
-    return story().howTo.isEmpty() ? ExerciseWindow::howToFirstParagraph() : story().howTo;
+    if (!story().howTo.isEmpty())
+        return story().howTo;
+    if (story().persons.size() > 1 && !storyDesign.howToChoosingPerson.isEmpty())
+        return storyDesign.howToChoosingPerson.arg(story().persons.join(u'/'));
+    return ExerciseWindow::howToFirstParagraph();
 }
 
 QLineEdit *StoryWindow::answerBox() const
@@ -301,11 +351,9 @@ void StoryWindow::startClicked()
     if (frame->Start->text() == QLatin1String("&Restart")) {
         ui->readStory->setEnabled(false);
         for (int n = 0; n < gapCount(); ++n) {
-            QLineEdit *box = gap(n);
-            box->setText(story().gaps[std::size_t(n)].offer);
-            const QString kind = kindOf(Colour::backColor(box), true);
-            if (!kind.isEmpty())
-                shared.ToggleBox(box, kind);
+            gap(n)->setText(story().gaps[std::size_t(n)].offer);
+            if (isSolved(n))
+                toggleGap(n);
         }
         RightCount = 0;
     }
@@ -351,6 +399,8 @@ void StoryWindow::focusGap(int n)
 void StoryWindow::Text1_GotFocus(int n)
 {
     GapNo = n;
+    if (ui->storyScroll)
+        ui->storyScroll->ensureWidgetVisible(gap(n));
     szo();
     gapFocused(n);
 }
@@ -389,10 +439,7 @@ void StoryWindow::nextClicked()
 
 void StoryWindow::Oke()
 {
-    QLineEdit *box = gap(GapNo);
-    const QString kind = kindOf(Colour::backColor(box), false);
-    if (!kind.isEmpty())
-        shared.ToggleBox(box, kind);
+    toggleGap(GapNo);
     ++RightCount;
     speak(spokenStory(GapNo));
     if (RightCount == gapCount())

@@ -9,6 +9,7 @@
 #include <vector>
 
 class QComboBox;
+class QScrollArea;
 
 // A story told in fixed pieces and gaps, for a subject the learner chooses.
 // The gaps can be answered in any order: Next judges the gap that last had the
@@ -28,6 +29,8 @@ protected:
     virtual void releaseExtras() {}
     // After a gap received the focus and its expected answer is loaded.
     virtual void gapFocused(int) {}
+    // Shows or hides what a window has beside the person field for choosing the person.
+    virtual void showPersonChoice(bool) {}
     // The lesson's exercise this window runs, and its story.
     const LessonModel::Exercise &storyExercise() const;
     const LessonModel::Story &story() const;
@@ -59,9 +62,10 @@ private:
         int growth = 0;
     };
     StoryPlan givenPlan() const;
-    StoryPlan flowedPlan(const QWidget &client) const;
+    StoryPlan flowedPlan(const QWidget &client, int narrowing) const;
+    QWidget *scrollingHost(QWidget &client, StoryPlan &plan, int room);
     QFont pieceFont(const LessonModel::StoryPiece &item, const LessonModel::StoryLayout &layout) const;
-    void buildPiece(QWidget &client, const StoryFlow::Line &line, const LessonModel::StoryLayout &layout, int lineNo);
+    void buildPiece(QWidget &host, const StoryFlow::Line &line, const LessonModel::StoryLayout &layout, int lineNo);
     void growBy(QWidget &client, int twips);
     void load() override;
     void startClicked() final;
@@ -92,7 +96,8 @@ private:
     void accomplished();
     // What is spoken of the story: all of it, or the sentence around gap `around`.
     QString spokenStory(int around = -1) const;
-    QString kindOf(Bgr colour, bool locked) const;
+    // Locks an open gap in its kind's strong colour, or opens a locked one.
+    void toggleGap(int n);
 
     StoryDesign storyDesign;
     int grownBy = 0;
@@ -103,6 +108,7 @@ private:
         std::vector<QLineEdit *> Text2; // the fixed pieces
         QComboBox *personField = nullptr;
         QPushButton *readStory = nullptr; // enabled once every gap is solved
+        QScrollArea *storyScroll = nullptr; // only for a story too long for the screen
     };
     std::unique_ptr<Widgets> ui;
 };
