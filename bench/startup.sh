@@ -15,7 +15,7 @@ yardsticks=build-bench/yardstick
 
 if [ "${1:-}" != --on-xvfb ]; then
     runs=${1:-9}
-    packages=(build-essential cmake qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libyaml-cpp-dev libexpat1-dev libgl-dev libx11-dev xvfb
+    packages=(build-essential cmake qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libyaml-cpp-dev libexpat1-dev libgl-dev libspeechd-dev qtkeychain-qt6-dev libx11-dev xvfb
         fonts-liberation2)
     missing=()
     for p in "${packages[@]}"; do
