@@ -168,7 +168,7 @@ void b07d3::gapFocused(int)
 // The picture of the sentence the current gap is in.
 void b07d3::kepvalt()
 {
-    PictureNo = story().gaps[std::size_t(GapNo)].picture;
+    PictureNo = story().gaps[std::size_t(run.aimed())].picture;
     kepvalt3();
 }
 

@@ -20,6 +20,23 @@ int roundUpToPixel(int twips)
 
 } // namespace
 
+std::vector<StoryFlow::Step> StoryFlow::readingOrder(const std::vector<LessonModel::Place> &gaps,
+                                                     const std::vector<Line> &pieces)
+{
+    std::vector<std::pair<LessonModel::Place, Step>> placed;
+    for (std::size_t n = 0; n < gaps.size(); ++n)
+        placed.push_back({gaps[n], {true, int(n)}});
+    for (std::size_t k = 0; k < pieces.size(); ++k)
+        placed.push_back({pieces[k].place, {false, int(k)}});
+    std::stable_sort(placed.begin(), placed.end(), [](const auto &a, const auto &b) {
+        return std::pair(a.first.row, a.first.left) < std::pair(b.first.row, b.first.left);
+    });
+    std::vector<Step> order;
+    for (const auto &[place, step] : placed)
+        order.push_back(step);
+    return order;
+}
+
 StoryFlow::StoryFlow(const Area &area, Measure measure) : area(area), measure(std::move(measure)), left(area.left) {}
 
 void StoryFlow::addGap(const QStringList &texts, const QFont &font)

@@ -46,6 +46,17 @@ public:
         int growth = 0;                       // how far the last row reaches below the area's bottom
     };
 
+    // One control of the story in reading order: a gap by its number, or a piece's line
+    // by its place in the list of lines.
+    struct Step
+    {
+        bool gap = false;
+        int index = 0;
+    };
+    // The story's controls as a reader goes, wherever they were placed: rows top to
+    // bottom, each left to right.
+    static std::vector<Step> readingOrder(const std::vector<LessonModel::Place> &gaps, const std::vector<Line> &pieces);
+
     StoryFlow(const Area &area, Measure measure);
 
     // As wide as the widest text it may hold.

@@ -65,14 +65,11 @@ QLineEdit *StoryWindow::piece(int index) const
     return ui->Text2.at(std::size_t(index));
 }
 
-bool StoryWindow::isSolved(int n) const
+// A solved gap is locked in its kind's strong colour, an open one is in its pale colour.
+void StoryWindow::showGap(int n)
 {
-    return gap(n)->isReadOnly();
-}
-
-void StoryWindow::toggleGap(int n)
-{
-    shared.ToggleBox(gap(n), story().gaps[std::size_t(n)].kind);
+    if (gap(n)->isReadOnly() != run.isSolved(n))
+        shared.ToggleBox(gap(n), story().gaps[std::size_t(n)].kind);
 }
 
 void StoryWindow::buildControls(QWidget &client)
@@ -129,7 +126,8 @@ void StoryWindow::buildControls(QWidget &client)
 
     std::map<int, int> linesBuilt; // per piece
     for (const StoryFlow::Line &line : plan.pieces)
-        buildPiece(*storyHost, line, layout, linesBuilt[line.piece]++);
+        ui->pieceLines.push_back(buildPiece(*storyHost, line, layout, linesBuilt[line.piece]++));
+    ui->reading = StoryFlow::readingOrder(plan.gaps, plan.pieces);
 
     ui->personField = new QComboBox(&client);
     Controls::place(*ui->personField, storyDesign.personFieldName, rect(layout.personPlace));
@@ -144,8 +142,9 @@ void StoryWindow::buildControls(QWidget &client)
     green.setColor(QPalette::ButtonText, Colour::toQColor(Colour::Black));
     green.setColor(QPalette::Text, Colour::toQColor(Colour::Black));
     ui->personField->setPalette(green);
+    // Anna_Click / Combo1_Click: the subject of the story was chosen.
     QObject::connect(ui->personField, &QComboBox::currentTextChanged, ui->personField,
-                     [this](const QString &chosen) { personChosen(chosen); });
+                     [this](const QString &chosen) { run.choosePerson(chosen); });
 
     buildExtras(client);
 
@@ -230,7 +229,7 @@ QFont StoryWindow::pieceFont(const LessonModel::StoryPiece &item, const LessonMo
 
 // One control of a piece. A piece wrapped over rows has one in each: Text2_5 holds its
 // first line and stands for the piece, Text2_5_1 and on hold the lines after it.
-void StoryWindow::buildPiece(QWidget &host, const StoryFlow::Line &line, const LessonModel::StoryLayout &layout,
+QLineEdit *StoryWindow::buildPiece(QWidget &host, const StoryFlow::Line &line, const LessonModel::StoryLayout &layout,
                              int lineNo)
 {
     const LessonModel::StoryPiece &item = story().pieces[std::size_t(line.piece)];
@@ -259,6 +258,7 @@ void StoryWindow::buildPiece(QWidget &host, const StoryFlow::Line &line, const L
             ui->Text2.resize(std::size_t(item.index) + 1, nullptr);
         ui->Text2[std::size_t(item.index)] = box;
     }
+    return box;
 }
 
 // A story longer than the window's rows makes the window taller; what stands below
@@ -298,22 +298,14 @@ void StoryWindow::releaseOwnControls()
 
 void StoryWindow::load()
 {
+    run.load(story());
     for (const QString &person : story().persons)
         ui->personField->addItem(person);
     // Without a choice there is nothing to name beside the field either.
     showPersonChoice(story().persons.size() > 1);
     ui->personField->setCurrentIndex(0);
-    PersonNo = 0;
     shared.SetColours();
     showCaption(storyExercise().captionEnding);
-    RightCount = 0;
-    GapNo = 0;
-    ExpectedList = QStringList(gapCount(), QString());
-}
-
-QString StoryWindow::currentPerson() const
-{
-    return story().persons.value(PersonNo);
 }
 
 // The lesson's own words, or the window's, naming the story's persons when there is a choice.
@@ -328,14 +320,7 @@ QString StoryWindow::howToFirstParagraph() const
 
 QLineEdit *StoryWindow::answerBox() const
 {
-    return ui && !ui->Text1.empty() ? gap(GapNo) : nullptr;
-}
-
-// Anna_Click / Combo1_Click: the subject of the story was chosen.
-void StoryWindow::personChosen(const QString &chosen)
-{
-    if (const qsizetype found = story().persons.indexOf(chosen); found >= 0)
-        PersonNo = int(found);
+    return ui && !ui->Text1.empty() ? gap(run.aimed()) : nullptr;
 }
 
 void StoryWindow::startClicked()
@@ -347,22 +332,18 @@ void StoryWindow::startClicked()
         setDefaultButton(frame->Next);
     frame->Solution->setEnabled(true);
 
-    // The first Start of an opening leaves the gaps as they are; Restart brings the story back.
-    if (frame->Start->text() == QLatin1String("&Restart")) {
+    // The first Start of an opening leaves the gaps as they are; Restart brings the story
+    // back; Start pressed again during a run only goes back to the first gap.
+    const StoryRun::Start how = run.start();
+    if (how == StoryRun::Start::Restarts) {
         ui->readStory->setEnabled(false);
         for (int n = 0; n < gapCount(); ++n) {
             gap(n)->setText(story().gaps[std::size_t(n)].offer);
-            if (isSolved(n))
-                toggleGap(n);
+            showGap(n);
         }
-        RightCount = 0;
     }
-    // Start pressed again during a run only goes back to the first gap: the run goes on.
-    if (frame->Start->text() == QLatin1String("&Restart") || !recordingRun()) {
-        wrongTried.assign(std::size_t(gapCount()), false);
-        solutionSeen.assign(std::size_t(gapCount()), false);
-        recordRunStart(aimedExercise(), ProgressRecord::Variant::Basic, currentPerson());
-    }
+    if (how != StoryRun::Start::GoesOn)
+        recordRunStart(aimedExercise(), ProgressRecord::Variant::Basic, run.personName());
     focusGap(0);
     personStart();
 }
@@ -370,7 +351,7 @@ void StoryWindow::startClicked()
 // The story tells of the person chosen: pieces and offers that name or fit them.
 void StoryWindow::personStart()
 {
-    const QString person = currentPerson();
+    const QString person = run.personName();
     for (const LessonModel::StoryPiece &item : story().pieces) {
         if (item.textAtStart.contains(person))
             piece(item.index)->setText(item.textAtStart.value(person));
@@ -378,14 +359,9 @@ void StoryWindow::personStart()
     for (int n = 0; n < gapCount(); ++n) {
         const LessonModel::StoryGap &item = story().gaps[std::size_t(n)];
         // A solved gap keeps its answer when Start is pressed again mid-run.
-        if (item.offerAtStart.contains(person) && !isSolved(n))
+        if (item.offerAtStart.contains(person) && !run.isSolved(n))
             gap(n)->setText(item.offerAtStart.value(person));
     }
-}
-
-bool StoryWindow::alsoRight(int n, const QString &text) const
-{
-    return story().gaps[std::size_t(n)].alsoRight.value(currentPerson()).contains(text);
 }
 
 void StoryWindow::focusGap(int n)
@@ -398,40 +374,29 @@ void StoryWindow::focusGap(int n)
 
 void StoryWindow::Text1_GotFocus(int n)
 {
-    GapNo = n;
+    run.aim(n);
     if (ui->storyScroll)
         ui->storyScroll->ensureWidgetVisible(gap(n));
-    szo();
     gapFocused(n);
-}
-
-void StoryWindow::szo()
-{
-    const QStringList &answers = story().gaps[std::size_t(GapNo)].answers;
-    if (PersonNo >= 0 && PersonNo < answers.size())
-        ExpectedList[GapNo] = answers[PersonNo];
 }
 
 void StoryWindow::nextClicked()
 {
-    QLineEdit *box = gap(GapNo);
-    // A solved gap was counted when it was solved: judging it again only moves on.
-    if (isSolved(GapNo)) {
-        dodo();
-        return;
-    }
-    if (storyDesign.collapseBlanks)
+    const int n = run.aimed();
+    QLineEdit *box = gap(n);
+    if (storyDesign.collapseBlanks && !run.isSolved(n))
         Module1::CollapseSpaces(box);
-    szo();
     const QString typed = box->text();
-    const bool right = HungarianText::trimBlanks(typed) == ExpectedList[GapNo] || alsoRight(GapNo, typed);
-    if (std::size_t(GapNo) < wrongTried.size()) {
-        recordAnswer(aimedExercise(), QStringLiteral("gap %1 (%2)").arg(GapNo + 1).arg(currentPerson()),
-                     ExpectedList[GapNo], HungarianText::trimBlanks(typed), right,
-                     solutionSeen[std::size_t(GapNo)], wrongTried[std::size_t(GapNo)]);
-        wrongTried[std::size_t(GapNo)] = wrongTried[std::size_t(GapNo)] || !right;
-    }
-    if (right)
+    const bool retried = run.wrongTried(n);
+    const bool solutionShown = run.solutionSeen(n);
+    const StoryRun::Judged judged = run.judge(typed);
+    // A solved gap was counted when it was solved: judging it again only moves on.
+    if (judged == StoryRun::Judged::SolvedBefore)
+        return dodo();
+    if (run.running() || run.accomplished())
+        recordAnswer(aimedExercise(), QStringLiteral("gap %1 (%2)").arg(n + 1).arg(run.personName()), run.expected(n),
+                     HungarianText::trimBlanks(typed), judged == StoryRun::Judged::Right, solutionShown, retried);
+    if (judged == StoryRun::Judged::Right)
         Oke();
     else
         Hiba();
@@ -439,10 +404,9 @@ void StoryWindow::nextClicked()
 
 void StoryWindow::Oke()
 {
-    toggleGap(GapNo);
-    ++RightCount;
-    speak(spokenStory(GapNo));
-    if (RightCount == gapCount())
+    showGap(run.aimed());
+    speak(spokenStory(run.aimed()));
+    if (run.accomplished())
         accomplished();
     else
         dodo();
@@ -465,66 +429,38 @@ void StoryWindow::accomplished()
 void StoryWindow::Hiba()
 {
     warnWrong();
-    focusGap(GapNo);
+    focusGap(run.aimed());
 }
 
 void StoryWindow::dodo()
 {
-    int n = GapNo;
-    for (int step = 0; step < gapCount(); ++step) {
-        n = (n + 1) % gapCount();
-        if (!isSolved(n)) {
-            focusGap(n);
-            return;
-        }
-    }
+    if (const std::optional<int> open = run.nextOpen())
+        focusGap(*open);
 }
 
 void StoryWindow::solutionClicked()
 {
-    if (std::size_t(GapNo) < solutionSeen.size())
-        solutionSeen[std::size_t(GapNo)] = true;
-    speak(spokenStory(GapNo));
-    showMessage(shared.MsgSolution + QLatin1Char(' ') + ExpectedList.value(GapNo), Feedback::Exclamation);
-    focusGap(GapNo);
+    const int n = run.aimed();
+    run.showSolution();
+    speak(spokenStory(n));
+    showMessage(shared.MsgSolution + QLatin1Char(' ') + run.expected(n), Feedback::Exclamation);
+    focusGap(n);
 }
 
-// The story as the learner reads it, row by row, every gap holding its answer for
-// the chosen person; with `around`, only the sentence of that gap.
+// The story as the learner reads it, every gap holding its answer for the chosen
+// person; with `around`, only the sentence of that gap.
 QString StoryWindow::spokenStory(int around) const
 {
-    std::vector<QLineEdit *> boxes(ui->Text1.begin(), ui->Text1.end());
-    for (QLineEdit *box : window()->findChildren<QLineEdit *>()) {
-        if (box->objectName().startsWith(u"Text2_"))
-            boxes.push_back(box);
-    }
-    // Rows top to bottom, each left to right; a piece may sit a little lower than the
-    // gaps of its row, so a row is what lies within half a box of its first one.
-    const auto middle = [](const QLineEdit *box) { return box->geometry().center().y(); };
-    std::sort(boxes.begin(), boxes.end(), [&middle](const QLineEdit *a, const QLineEdit *b) { return middle(a) < middle(b); });
-    std::map<const QLineEdit *, int> rowOf;
-    int row = 0;
-    for (std::size_t i = 0, rowStart = 0; i < boxes.size(); ++i) {
-        if (middle(boxes[i]) > middle(boxes[rowStart]) + boxes[rowStart]->height() / 2) {
-            ++row;
-            rowStart = i;
-        }
-        rowOf[boxes[i]] = row;
-    }
-    std::sort(boxes.begin(), boxes.end(), [&rowOf](const QLineEdit *a, const QLineEdit *b) {
-        return std::pair(rowOf.at(a), a->x()) < std::pair(rowOf.at(b), b->x());
-    });
     // The gap spoken about is marked with characters no lesson holds, found again after cleaning.
     const QChar mark(0xE000);
     QStringList parts;
-    for (const QLineEdit *box : boxes) {
-        const auto gapNo = std::find(ui->Text1.begin(), ui->Text1.end(), box) - ui->Text1.begin();
-        if (gapNo == qsizetype(ui->Text1.size())) {
-            parts << box->text();
+    for (const StoryFlow::Step &step : ui->reading) {
+        if (!step.gap) {
+            parts << ui->pieceLines[std::size_t(step.index)]->text();
             continue;
         }
-        const QString answer = story().gaps[std::size_t(gapNo)].answers.value(PersonNo);
-        parts << (gapNo == around ? mark + answer + mark : answer);
+        const QString answer = run.expected(step.index);
+        parts << (step.index == around ? mark + answer + mark : answer);
     }
     QString text = SpokenText::clean(parts.join(u' '));
     const qsizetype from = text.indexOf(mark);

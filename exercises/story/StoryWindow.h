@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StoryDesign.h"
+#include "StoryRun.h"
 #include "exercises/frame/ExerciseWindow.h"
 
 #include <QStringList>
@@ -21,7 +22,7 @@ class StoryWindow : public ExerciseWindow
 public:
     StoryWindow(FrameDesign frame, StoryDesign story, Services services, ExerciseOpener &opener);
 
-    RunProgress runProgress() const override { return {RightCount, gapCount()}; }
+    RunProgress runProgress() const override { return {run.solvedCount(), gapCount()}; }
 
 protected:
     // Controls a window has beyond its story rows and person field, and their release at unload.
@@ -38,18 +39,11 @@ protected:
     QLineEdit *gap(int n) const;
     QLineEdit *piece(int index) const;
     int gapCount() const { return int(story().gaps.size()); }
-    bool isSolved(int n) const;
     // How many twips taller than designed the window was built to hold a long story.
     int storyGrowth() const { return grownBy; }
 
-    // Window values; every opening starts from these defaults.
-    int PersonNo = 0; // index into the story's persons
-    int GapNo = 0;    // the gap that last had the focus
-    int RightCount = 0;
-    QStringList ExpectedList;
-    // Per gap in this run, for the progress record: a wrong try made, Solution shown.
-    std::vector<bool> wrongTried;
-    std::vector<bool> solutionSeen;
+    // The run on show; every opening starts it afresh.
+    StoryRun run;
 
 private:
     void buildControls(QWidget &client) final;
@@ -65,7 +59,7 @@ private:
     StoryPlan flowedPlan(const QWidget &client, int narrowing) const;
     QWidget *scrollingHost(QWidget &client, StoryPlan &plan, int room);
     QFont pieceFont(const LessonModel::StoryPiece &item, const LessonModel::StoryLayout &layout) const;
-    void buildPiece(QWidget &host, const StoryFlow::Line &line, const LessonModel::StoryLayout &layout, int lineNo);
+    QLineEdit *buildPiece(QWidget &host, const StoryFlow::Line &line, const LessonModel::StoryLayout &layout, int lineNo);
     void growBy(QWidget &client, int twips);
     void load() override;
     void startClicked() final;
@@ -77,16 +71,10 @@ private:
     void releaseOwnControls() final;
     void arrangeTabOrder(QWidget &window) final;
 
-    void personChosen(const QString &chosen);
-    QString currentPerson() const;
     // What the story changes for the chosen person whenever Start is pressed.
     void personStart();
-    // An answer other than the expected one that the story takes as well, exactly as typed.
-    bool alsoRight(int n, const QString &text) const;
     void focusGap(int n);
     void Text1_GotFocus(int n);
-    // Loads the expected answer of the current gap for the chosen person.
-    void szo();
     // A right answer: locks the gap, counts it, moves on or ends the run.
     void Oke();
     // A wrong answer: beep and warning, the gap keeps the focus.
@@ -96,8 +84,7 @@ private:
     void accomplished();
     // What is spoken of the story: all of it, or the sentence around gap `around`.
     QString spokenStory(int around = -1) const;
-    // Locks an open gap in its kind's strong colour, or opens a locked one.
-    void toggleGap(int n);
+    void showGap(int n);
 
     StoryDesign storyDesign;
     int grownBy = 0;
@@ -109,6 +96,8 @@ private:
         QComboBox *personField = nullptr;
         QPushButton *readStory = nullptr; // enabled once every gap is solved
         QScrollArea *storyScroll = nullptr; // only for a story too long for the screen
+        std::vector<QLineEdit *> pieceLines;       // every line of every piece
+        std::vector<StoryFlow::Step> reading;     // gaps and piece lines as a reader goes
     };
     std::unique_ptr<Widgets> ui;
 };
