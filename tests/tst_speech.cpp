@@ -5,6 +5,7 @@
 #include "speech/Speech.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -34,10 +35,13 @@ class tst_Speech : public ExerciseSession
 
     QStringList spoken;
 
-    // One learner action: a button or option by its name, or "=TEXT" typed into the focused box and judged.
+    // One learner action: a button or option by its name, "=TEXT" typed into the focused box and
+    // judged, or "@PERSON" chosen in a story.
     void act(const QString &action)
     {
-        if (action.startsWith(u'=')) {
+        if (action.startsWith(u'@')) {
+            window()->window()->findChild<QComboBox *>()->setCurrentText(action.mid(1));
+        } else if (action.startsWith(u'=')) {
             TestSupport::retype(window()->window()->focusWidget(), action.mid(1));
             nextButton()->click();
         } else if (auto *option = window()->window()->findChild<QAction *>(action)) {
@@ -90,6 +94,15 @@ private Q_SLOTS:
         row("story: read when solved", Second, 2, {"Command1", "=felkel", "=a konyhában", "ReadStory"}, {story, story, story});
         row("story: Restart, nothing to read", Second, 2, {"Command1", "=felkel", "=a konyhában", "Command1", "ReadStory"},
             {story, story});
+        // A story of two sentences, for the chosen person.
+        const QString flow = QStringLiteral(BIMBALA_TEST_LESSONS "/flow/flow.yaml");
+        const QString first = QStringLiteral("Délután fél 5 van."), second = QStringLiteral(" a lakásba, és a lifttel a legeslegfelső emeletre megy.");
+        row("story: Listen after the story read", flow, 0,
+            {"Command1", "=van", "=belép", "=a legeslegfelső emeletre", "ReadStory", "Listen"},
+            {first, "Anna belép" + second, "Anna belép" + second, first + " Anna belép" + second, first + " Anna belép" + second});
+        row("story: read for the person chosen", flow, 0,
+            {"@te", "Command1", "=van", "=belépsz", "=a legeslegfelső emeletre", "ReadStory"},
+            {first, "Anna belépsz" + second, "Anna belépsz" + second, first + " Anna belépsz" + second});
     }
 
     void saidAfterEachAction()
@@ -105,6 +118,16 @@ private Q_SLOTS:
         for (const QString &action : actions)
             act(action);
         QCOMPARE(spoken, said);
+    }
+
+    // Speak switched off stays off at the next start.
+    void speakOffIsKept()
+    {
+        program->speech().use(std::make_unique<RecordingSpeaker>(spoken, QString()));
+        open(Exercise{0});
+        const bool on = program->speech().speakOn();
+        act(QStringLiteral("mnuSpeak"));
+        QCOMPARE(Speech().speakOn(), !on);
     }
 
     // Without a voice: the options and Listen are disabled and say why; nothing is said.

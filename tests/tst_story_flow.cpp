@@ -4,6 +4,8 @@
 #include "ExerciseSession.h"
 
 #include "common/Twips.h"
+#include "exercises/story/StoryFlow.h"
+#include "exercises/story/StoryRun.h"
 #include "lesson/LessonSource.h"
 
 #include <yaml-cpp/yaml.h>
@@ -71,6 +73,49 @@ private Q_SLOTS:
         const bool pictures = program->lesson().exercise(place).shape == LessonModel::Shape::PictureStory;
         QCOMPARE(client->height() > Twips::toPixels(pictures ? 5865 : 5880), grows);
         QVERIFY(nextButton()->y() > boxes.back()->geometry().bottom());
+    }
+
+    // Read as placed, rows first, whatever order the lesson lists its gaps and pieces in.
+    void readingOrderFollowsThePlaces()
+    {
+        using LessonModel::Place;
+        const std::vector<Place> gaps{{1, 4000, 900}, {0, 3000, 900}};
+        const std::vector<StoryFlow::Line> pieces{{0, QStringLiteral("Este"), {0, 100, 2000}},
+                                                  {1, QStringLiteral("moziba"), {1, 5000, 1200}},
+                                                  {1, QStringLiteral("megy"), {1, 200, 1200}}};
+        QStringList read;
+        for (const StoryFlow::Step &step : StoryFlow::readingOrder(gaps, pieces))
+            read << (step.gap ? QStringLiteral("gap %1").arg(step.index) : pieces[std::size_t(step.index)].text);
+        QCOMPARE(read, QStringList({"Este", "gap 1", "megy", "gap 0", "moziba"}));
+    }
+
+    // A run of a story of two persons and two gaps, without a window.
+    void storyRun()
+    {
+        LessonModel::Story told;
+        told.persons = QStringList{QStringLiteral("én"), QStringLiteral("te")};
+        told.gaps.resize(2);
+        told.gaps[0].answers = QStringList{QStringLiteral("megyek"), QStringLiteral("mész")};
+        told.gaps[1].answers = QStringList{QStringLiteral("moziba"), QStringLiteral("moziba")};
+        told.gaps[1].alsoRight.insert(QStringLiteral("te"), {QStringLiteral("a moziba")});
+        StoryRun run;
+        run.load(told);
+        run.choosePerson(QStringLiteral("te"));
+        QCOMPARE(run.start(), StoryRun::Start::Begins);
+        QCOMPARE(run.judge(QStringLiteral("megyek")), StoryRun::Judged::Wrong);
+        QVERIFY(run.wrongTried(0) && !run.isSolved(0));
+        QCOMPARE(run.judge(QStringLiteral(" mész ")), StoryRun::Judged::Right);
+        QCOMPARE(run.judge(QStringLiteral("mész")), StoryRun::Judged::SolvedBefore);
+        QCOMPARE(run.nextOpen(), std::optional<int>(1));
+        QCOMPARE(run.start(), StoryRun::Start::GoesOn); // Start mid-run keeps what was solved
+        QCOMPARE(run.solvedCount(), 1);
+        run.aim(1);
+        run.showSolution();
+        QCOMPARE(run.judge(QStringLiteral("a moziba")), StoryRun::Judged::Right);
+        QVERIFY(run.accomplished() && run.solutionSeen(1) && !run.nextOpen());
+        QCOMPARE(run.start(), StoryRun::Start::Restarts);
+        QVERIFY(!run.isSolved(0) && !run.wrongTried(0) && !run.solutionSeen(1) && run.solvedCount() == 0);
+        QCOMPARE(run.expected(0), QStringLiteral("mész"));
     }
 };
 
