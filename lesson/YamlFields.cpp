@@ -8,6 +8,7 @@ namespace {
 
 // A lesson of 10,000 items has some 100,000 nodes; far beyond that the file is no lesson.
 constexpr long MostVisits = 2'000'000;
+constexpr int MostShown = 100;
 
 QString nameOf(const YAML::Node &node)
 {
@@ -27,6 +28,15 @@ LessonProblems YamlReport::problems(const QByteArray &source) const
     for (const Found &one : found)
         ordered.push_back(&one);
     std::stable_sort(ordered.begin(), ordered.end(), [](const Found *a, const Found *b) { return a->offset < b->offset; });
+    // As compilers do, the first ones only: a file of a thousand problems has a few slips repeated.
+    Found more{0, QString(), false};
+    if (ordered.size() > std::size_t(MostShown)) {
+        more = {ordered[MostShown]->offset,
+                QStringLiteral("%1 more problems from here on are not shown").arg(ordered.size() - std::size_t(MostShown)),
+                false};
+        ordered.resize(MostShown);
+        ordered.push_back(&more);
+    }
     // One sweep through the file: a line is counted at each line feed, a column at each
     // character (every byte that does not continue a UTF-8 sequence), as editors count.
     LessonProblems result;

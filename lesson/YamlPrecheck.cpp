@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <unordered_map>
@@ -63,15 +64,15 @@ QString controlCharacter(char32_t c)
     return QStringLiteral("U+") + QString::number(uint(c), 16).toUpper().rightJustified(4, u'0');
 }
 
-// A control character other than tab and line break, as UTF-8 at `at`: its code, or 0.
-char32_t controlAt(const char *text, std::size_t size, std::size_t at)
+// A control character other than tab and line break, as UTF-8 at `at`: its code.
+std::optional<char32_t> controlAt(const char *text, std::size_t size, std::size_t at)
 {
     const uchar c = uchar(text[at]);
     if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F)
         return c;
     if (c == 0xC2 && at + 1 < size && uchar(text[at + 1]) >= 0x80 && uchar(text[at + 1]) <= 0x9F)
         return uchar(text[at + 1]);
-    return 0;
+    return std::nullopt;
 }
 
 // The text of the file: UTF-8, no control characters, brackets not nested without end.
@@ -83,9 +84,9 @@ bool plainText(const QByteArray &bytes, YamlReport &report)
     }
     int depth = 0;
     for (qsizetype at = 0; at < bytes.size(); ++at) {
-        if (const char32_t control = controlAt(bytes.constData(), std::size_t(bytes.size()), std::size_t(at))) {
+        if (const std::optional<char32_t> control = controlAt(bytes.constData(), std::size_t(bytes.size()), std::size_t(at))) {
             report.problem(int(at), QStringLiteral("an invisible control character (%1) is here: delete it")
-                                        .arg(controlCharacter(control)));
+                                        .arg(controlCharacter(*control)));
             return false;
         }
         // Counted with no regard to quotes: the brackets of a lesson close soon after they open.
@@ -157,10 +158,10 @@ public:
     void OnScalar(const YAML::Mark &mark, const std::string &tag, YAML::anchor_t anchor, const std::string &value) override
     {
         for (std::size_t at = 0; at < value.size(); ++at) {
-            if (const char32_t control = controlAt(value.data(), value.size(), at)) {
+            if (const std::optional<char32_t> control = controlAt(value.data(), value.size(), at)) {
                 report.problem(mark, QStringLiteral("this text holds an invisible control character (%1, written as "
                                                     "an escape): delete it")
-                                         .arg(controlCharacter(control)));
+                                         .arg(controlCharacter(*control)));
                 break;
             }
         }
@@ -214,7 +215,7 @@ private:
         if (parts > YamlPrecheck::MostParts)
             stop(mark, QStringLiteral("the file has more than %1 parts (texts, lists and mappings, with what its aliases "
                                       "repeat): far more than any lesson")
-                           .arg(QLocale::c().toString(qlonglong(YamlPrecheck::MostParts))));
+                           .arg(QLocale(QLocale::English).toString(qlonglong(YamlPrecheck::MostParts))));
         if (bytes > YamlPrecheck::MostTextBytes)
             stop(mark, QStringLiteral("the texts of the file come to more than %1 MB with what its aliases repeat")
                            .arg(YamlPrecheck::MostTextBytes / (1024 * 1024)));
