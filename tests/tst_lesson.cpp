@@ -100,8 +100,8 @@ private Q_SLOTS:
         row("key twice", "    heading: \"Put", "    description: \"d\"\n    heading: \"Put",
             "test.yaml:10:5: the key \"description\" is given twice in this mapping (first on line 9)");
         row("second document", "  - id: \"3\"", "---\n  - id: \"3\"", "test.yaml:33:1: a second YAML document starts here");
-        row("nan", "    heading: \"Put", "    menu-label-height: nan\n    heading: \"Put",
-            "test.yaml:10:24: \"menu-label-height\" of an exercise must be a whole number");
+        row("nan", "picture: 0}\n", "picture: 0}\n    pieces: [{text: \"x\", points: nan, place: [0, 120, 500]}]\n",
+            "test.yaml:33:34: \"points\" of a piece must be a number from 4 to 72");
         row("escaped control character", "\"orvosnál\"", "\"orvos\\0nál\"", "test.yaml:15:19: this text holds an invisible control character (U+0000");
         row("raw control character", "\"orvosnál\"", "\"orvos\x1bnál\"", "test.yaml:15:25: an invisible control character (U+001B)");
         row("flow without its quotes", "[\"orvos\"", "[:\"orvos\"", "test.yaml:15:10: a text starting with \":\"");
