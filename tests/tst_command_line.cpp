@@ -113,6 +113,10 @@ private Q_SLOTS:
         QCOMPARE(status, 0);
         QCOMPARE(out, misspelt);
         QCOMPARE(err, QString());
+        // A word of the lesson's own list is right.
+        write(QStringLiteral("listed.yaml"), QByteArray(clean).replace("\"orvosnál\"]", "\"orvosnnál\"]")
+                                                 .replace("  title: \"T. lecke\"\n", "  title: \"T. lecke\"\n  words: [orvosnnál]\n"));
+        QCOMPARE(check({QStringLiteral("listed.yaml")}), std::tuple(0, QString(), QString()));
         // Without the dictionary: said once, and the rest is checked.
         std::tie(status, out, err) = check({broken, QStringLiteral("misspelt.yaml")}, dir.filePath(QStringLiteral("hu_HU")));
         QCOMPARE(status, 1);
