@@ -141,7 +141,8 @@ LessonSpelling::~LessonSpelling() = default;
 
 bool LessonSpelling::known(const QString &word)
 {
-    if (!hunspell)
+    // A word of the lesson's own list, also where it opens a sentence.
+    if (!hunspell || ownWords.contains(word) || ownWords.contains(word.front().toLower() + word.sliced(1)))
         return true;
     const auto found = spelt.constFind(word);
     if (found != spelt.constEnd())
@@ -156,25 +157,16 @@ void LessonSpelling::check(const YAML::Node &root, const QByteArray &source, Yam
     if (!hunspell || !root.IsMap())
         return;
     // The lesson's own words are right in this lesson only.
+    ownWords.clear();
     const YAML::Node lesson = root["lesson"];
     const YAML::Node words = lesson.IsDefined() && lesson.IsMap() && lesson["words"].IsDefined() ? lesson["words"] : YAML::Node();
     if (words.IsSequence()) {
         for (const YAML::Node &word : words) {
-            if (word.IsScalar()) {
-                hunspell->add(word.Scalar());
-                spelt.remove(QString::fromStdString(word.Scalar()));
-            }
+            if (word.IsScalar())
+                ownWords.insert(QString::fromStdString(word.Scalar()));
         }
     }
     Walk walk(*this, source, report);
     walk.node(root, false);
     walk.finish();
-    if (words.IsSequence()) {
-        for (const YAML::Node &word : words) {
-            if (word.IsScalar()) {
-                hunspell->remove(word.Scalar());
-                spelt.remove(QString::fromStdString(word.Scalar()));
-            }
-        }
-    }
 }

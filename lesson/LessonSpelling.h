@@ -3,6 +3,7 @@
 #include "YamlFields.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -36,4 +37,5 @@ private:
     std::unique_ptr<Hunspell> hunspell;
     QString why;
     QHash<QString, bool> spelt; // every word asked, of any lesson checked
+    QSet<QString> ownWords;     // of the lesson being checked
 };
