@@ -2,6 +2,7 @@
 
 #include "YamlFields.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -33,9 +34,12 @@ public:
 private:
     class Walk;
     bool known(const QString &word);
+    // The time a lesson may be spelt in is over.
+    bool outOfTime() const;
 
     std::unique_ptr<Hunspell> hunspell;
     QString why;
     QHash<QString, bool> spelt; // every word asked, of any lesson checked
     QSet<QString> ownWords;     // of the lesson being checked
+    QElapsedTimer clock;        // since its spelling started
 };

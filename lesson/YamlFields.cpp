@@ -28,14 +28,19 @@ LessonProblems YamlReport::problems(const QByteArray &source) const
     for (const Found &one : found)
         ordered.push_back(&one);
     std::stable_sort(ordered.begin(), ordered.end(), [](const Found *a, const Found *b) { return a->offset < b->offset; });
-    // As compilers do, the first ones only: a file of a thousand problems has a few slips repeated.
+    // As compilers do, the first problems only: a file of a thousand has a few slips repeated.
+    // (Warnings are few already: each unknown word is said once.)
     Found more{0, QString(), false};
-    if (ordered.size() > std::size_t(MostShown)) {
-        more = {ordered[MostShown]->offset,
-                QStringLiteral("%1 more problems from here on are not shown").arg(ordered.size() - std::size_t(MostShown)),
-                false};
-        ordered.resize(MostShown);
+    std::size_t errors = 0;
+    for (auto it = ordered.begin(); it != ordered.end(); ++it) {
+        if ((*it)->warning || ++errors <= std::size_t(MostShown))
+            continue;
+        const auto hidden = std::count_if(it, ordered.end(), [](const Found *one) { return !one->warning; });
+        more = {(*it)->offset, QStringLiteral("%1 more problems from here on are not shown").arg(hidden), false};
+        ordered.erase(std::remove_if(it, ordered.end(), [](const Found *one) { return !one->warning; }), ordered.end());
         ordered.push_back(&more);
+        std::stable_sort(ordered.begin(), ordered.end(), [](const Found *a, const Found *b) { return a->offset < b->offset; });
+        break;
     }
     // One sweep through the file: a line is counted at each line feed, a column at each
     // character (every byte that does not continue a UTF-8 sequence), as editors count.
