@@ -101,7 +101,7 @@ bool plainText(const QByteArray &bytes, YamlReport &report)
     return true;
 }
 
-// The start of the last line indented with a tab up to `line` (from 0), or -1.
+// The tab in the indentation of the last line indented with one, up to `line` (from 0), or -1.
 qsizetype tabIndented(const QByteArray &bytes, int line)
 {
     qsizetype found = -1;
