@@ -65,6 +65,32 @@ bool isSvg(const QByteArray &bytes)
     return wellFormed && root.svg;
 }
 
+// Reads at most `most` + 1 bytes of the file at `path` into `bytes`, if it is a regular
+// file; otherwise what it is. Never a device, which gives bytes without end, nor a pipe,
+// which may give none ever: the file's kind is looked at before it is opened, and again
+// on the file opened, which cannot block (it may have changed in between).
+QString readRegularFile(const QString &path, qint64 most, QByteArray &bytes)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("is a folder, a device or a pipe, not a regular file");
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat opened = {};
+    if (descriptor < 0 || ::fstat(descriptor, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        const QString why = descriptor < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("not a file");
+        if (descriptor >= 0)
+            ::close(descriptor);
+        return QStringLiteral("cannot be read (%1)").arg(why);
+    }
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return QStringLiteral("cannot be read (%1)").arg(file.errorString());
+    }
+    bytes = file.read(most + 1);
+    return {};
+}
+
 // Reads the picture `name` of the lesson in `folder` into `svg`; what is wrong with it
 // otherwise. A stranger's lesson may name anything: only a regular file inside the
 // lesson's folder (links followed) is read, never a device or a pipe that would give
@@ -80,29 +106,13 @@ QString readPicture(const QString &folder, const QString &name, QByteArray &svg)
         svg = file.read(MostPictureBytes);
         return {};
     }
-    const QFileInfo info(path);
-    const QString real = info.canonicalFilePath();
+    const QString real = QFileInfo(path).canonicalFilePath();
     if (real.isEmpty())
         return QStringLiteral("cannot be read (there is no such file)");
     if (!real.startsWith(QFileInfo(folder).canonicalFilePath() + u'/'))
         return QStringLiteral("is outside the lesson's folder: keep the pictures in the folder of the lesson file");
-    if (!info.isFile())
-        return QStringLiteral("is no file (a folder, a device or a pipe)");
-    // Checked again on the file opened, which cannot block: it may have changed since.
-    const int descriptor = ::open(QFile::encodeName(real).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat opened = {};
-    if (descriptor < 0 || ::fstat(descriptor, &opened) != 0 || !S_ISREG(opened.st_mode)) {
-        const QString why = descriptor < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("not a file");
-        if (descriptor >= 0)
-            ::close(descriptor);
-        return QStringLiteral("cannot be read (%1)").arg(why);
-    }
-    QFile file;
-    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(descriptor);
-        return QStringLiteral("cannot be read (%1)").arg(file.errorString());
-    }
-    svg = file.read(MostPictureBytes + 1);
+    if (const QString problem = readRegularFile(real, MostPictureBytes, svg); !problem.isEmpty())
+        return problem;
     if (svg.size() > MostPictureBytes)
         return QStringLiteral("is larger than 1 MB");
     return {};
@@ -666,11 +676,15 @@ Reading read(const QByteArray &bytes, const QString &name, const QString &folder
 
 Reading read(const QString &path, LessonSpelling *spelling)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, {{path, 1, 1, QStringLiteral("the file cannot be read (%1)").arg(file.errorString())}}};
     // Read no more than can be a lesson, so that a huge file costs no memory.
-    const QByteArray bytes = file.read(MostBytes + 1);
+    QByteArray bytes;
+    if (path.startsWith(u':')) {
+        QFile resource(path);
+        if (resource.open(QIODevice::ReadOnly))
+            bytes = resource.read(MostBytes + 1);
+    } else if (const QString problem = readRegularFile(path, MostBytes, bytes); !problem.isEmpty()) {
+        return {std::nullopt, {{path, 1, 1, QStringLiteral("the file %1").arg(problem)}}};
+    }
     return read(bytes, path, QFileInfo(path).absolutePath(), spelling);
 }
 

@@ -164,7 +164,7 @@ private Q_SLOTS:
                                      << "test.yaml:40:24: a ] that closes no gap";
         QTest::newRow("a device by ../") << picture("../../../../../../../../../../../../dev/zero")
                                      << "test.yaml:30:16: the picture ../../../../../../../../../../../../dev/zero is outside";
-        QTest::newRow("a pipe") << picture("pipe.svg") << "test.yaml:30:16: the picture pipe.svg is no file";
+        QTest::newRow("a pipe") << picture("pipe.svg") << "test.yaml:30:16: the picture pipe.svg is a folder, a device or a pipe";
         QTest::newRow("a link out of the folder") << picture("link.svg") << "test.yaml:30:16: the picture link.svg is outside";
     }
 
@@ -179,6 +179,14 @@ private Q_SLOTS:
         QVERIFY(!reading.lesson);
         QVERIFY2(reading.problems.front().text().startsWith(said), qPrintable(reading.problems.front().text()));
         QVERIFY2(took < 2000, qPrintable(QString::number(took)));
+    }
+
+    // A lesson file that is a pipe is refused at once, not waited on.
+    void pipeIsNoLesson()
+    {
+        const QString pipe = hostile.filePath(QStringLiteral("pipe.svg"));
+        const LessonReader::Reading reading = LessonReader::read(pipe);
+        QCOMPARE(first(reading), pipe + QStringLiteral(":1:1: the file is a folder, a device or a pipe, not a regular file"));
     }
 
     // Thousands of damaged copies of lesson 7's file: flipped bytes, cut ends,
