@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libyaml-cpp-dev libexpat1-dev libgl-dev
+BUILD_PACKAGES=(build-essential cmake qt6-base-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite libyaml-cpp-dev libexpat1-dev libhunspell-dev hunspell-hu pkg-config libgl-dev
     libspeechd-dev qtkeychain-qt6-dev fonts-liberation2)
 # What the program speaks Hungarian with; it runs without them, silent.
 SPEECH_PACKAGES=(speech-dispatcher speech-dispatcher-espeak-ng)

@@ -12,12 +12,14 @@
 #include "progress/ProgressWindow.h"
 
 #include "common/DesignFont.h"
+#include "common/WhenDone.h"
 #include "common/PaletteSharingStyle.h"
 #include "common/Pictures.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <optional>
 
@@ -292,14 +294,30 @@ void Program::joinClass(const ClassServer &server)
 
 void Program::openLesson(const QString &file)
 {
+    // Read on a thread of its own, so that a large lesson never holds the windows up;
+    // the lesson played stays meanwhile. Of lessons chosen one after another, the last counts.
+    const int asked = ++lessonsAsked;
+    whenDone(QtConcurrent::run([file] { return LessonReader::read(file); }), &timerContext,
+             [this, file, asked](LessonReader::Reading reading) {
+        if (asked == lessonsAsked)
+            lessonRead(file, std::move(reading));
+    });
+}
+
+void Program::lessonRead(const QString &file, LessonReader::Reading reading)
+{
+    // The program has ended meanwhile.
+    if (!anyLoaded())
+        return;
     const QString playedTitle = lessonSource.lesson().title;
-    const LessonProblems problems = lessonSource.open(file);
+    const LessonProblems problems = lessonSource.open(std::move(reading), file);
     if (!problems.empty()) {
         if (!QFileInfo::exists(file))
             history.forget(file);
         const QString heading = QStringLiteral("The lesson %1 cannot be opened; %2 stays open:").arg(file, playedTitle);
-        mainMenuWindow->showMessage(services.feedback, LessonSource::describe(heading, problems), Feedback::Exclamation,
-                                    values.Title);
+        if (Form *over = mainMenuWindow->isLoaded() ? mainMenuWindow.get() : openForm())
+            over->showMessage(services.feedback, LessonSource::describe(heading, problems), Feedback::Exclamation,
+                              values.Title);
         return;
     }
     history.chose(file == LessonSource::BuiltIn ? QString() : file, lessonSource.lesson().title);

@@ -57,8 +57,8 @@ public:
     // Opens the exercise as the main menu would and runs these items of it, the ones the
     // learner has yet to get right; false when there was nothing to run.
     bool practiseMistakes(Exercise exercise, const QStringList &items);
-    // Plays the lesson in `file` (LessonSource::BuiltIn for lesson 7) from now on, or
-    // says over the main menu why it cannot; the lesson played stays then.
+    // Plays the lesson in `file` (LessonSource::BuiltIn for lesson 7) from now on, once
+    // read, or says over the main menu why it cannot; the lesson played stays then.
     void openLesson(const QString &file);
     LessonHistory &lessonHistory() { return history; }
     Speech &speech() { return voice; }
@@ -84,6 +84,7 @@ public:
 private:
     void open(Exercise target, Form &opener, bool byMainMenu);
     void afterUnload();
+    void lessonRead(const QString &file, LessonReader::Reading reading);
     // Every window shows the lesson now played: the main menu and Progress anew, the exercises closed.
     void showNewLesson();
     void rejoinClass();
@@ -109,6 +110,7 @@ private:
     bool startFromCommandLine = false;
     bool startSettled = false;
     bool rejoined = false;
+    int lessonsAsked = 0;
     Services services;
     std::unique_ptr<b07d1> suffixDrill;
     std::unique_ptr<b07d4> sentences;

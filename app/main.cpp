@@ -18,8 +18,11 @@ int main(int argc, char *argv[])
     // Help, version, a wrong option or no display: said plainly, before Qt would need a display.
     const CommandLine line = CommandLine::decide(arguments, QProcessEnvironment::systemEnvironment());
     if (!line.run) {
-        std::fputs(line.output.toLocal8Bit().constData(), stdout);
-        std::fputs(line.error.toLocal8Bit().constData(), stderr);
+        // Whole, whatever they hold: a NUL in a lesson's text must not cut off what follows.
+        const QByteArray output = line.output.toLocal8Bit();
+        const QByteArray error = line.error.toLocal8Bit();
+        std::fwrite(output.constData(), 1, std::size_t(output.size()), stdout);
+        std::fwrite(error.constData(), 1, std::size_t(error.size()), stderr);
         return line.exitCode;
     }
 

@@ -1,18 +1,30 @@
 #include "LessonReader.h"
 
+#include "LessonSpelling.h"
 #include "StoryMarkup.h"
 #include "YamlFields.h"
+#include "YamlPrecheck.h"
 #include "common/Colour.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
-#include <QStringDecoder>
 
 #include <string>
 #include <string_view>
 
 #include <expat.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 using namespace LessonModel;
 
@@ -31,26 +43,6 @@ constexpr int MostExercises = 16;
 constexpr int WindowWidth = 9210;
 constexpr int MostTwips = 20000;
 constexpr qint64 MostPictureBytes = 1024 * 1024;
-
-// The first line that is not UTF-8, from 1; 0 when all of it is.
-int firstLineNotUtf8(const QByteArray &bytes)
-{
-    // The whole file at once first: line by line only to find where it breaks.
-    if (QByteArrayView(bytes).isValidUtf8())
-        return 0;
-    int line = 1;
-    for (qsizetype start = 0; start < bytes.size(); ++line) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        (void)decoder.decode(QByteArrayView(bytes).sliced(start, end - start)).operator QString();
-        if (decoder.hasError())
-            return line;
-        start = end + 1;
-    }
-    return 0;
-}
 
 // Well-formed XML whose root is an <svg> element: checked in one pass with expat,
 // without building the picture, so that reading a lesson stays quick.
@@ -77,36 +69,108 @@ bool isSvg(const QByteArray &bytes)
     return wellFormed && root.svg;
 }
 
-// Where bracket `at` of a text scalar stands in the file. The n-th bracket of the
-// text is the n-th bracket of its source from the scalar's start (its quote or its
-// `|`): quoting, folding and indentation never add or drop one. Marks count bytes,
-// as yaml-cpp's do. A bracket written as an escape ("\x5B") has no bracket in the
-// source, so a problem after it is shown at a later bracket.
-YAML::Mark markOfBracket(const QByteArray &source, const YAML::Node &node, const QString &text, qsizetype at)
+// Reads at most `most` + 1 bytes of the file at `path` into `bytes`, if it is a regular
+// file; otherwise what it is. Never a device, which gives bytes without end, nor a pipe,
+// which may give none ever: the file's kind is looked at before it is opened, and again
+// on the file opened, which cannot block (it may have changed in between).
+QString readRegularFile(const QString &path, qint64 most, QByteArray &bytes)
 {
-    const auto isBracket = [](auto c) { return c == '[' || c == ']'; };
-    qsizetype before = std::count_if(text.begin(), text.begin() + at, isBracket);
-    YAML::Mark mark = node.Mark();
-    for (qsizetype i = std::max(0, mark.pos); i < source.size(); ++i) {
-        if (isBracket(source.at(i)) && before-- == 0)
-            return mark;
-        ++mark.pos;
-        mark.column = source.at(i) == '\n' ? 0 : mark.column + 1;
-        mark.line += source.at(i) == '\n';
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return QStringLiteral("is a folder, a device or a pipe, not a regular file");
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat opened = {};
+    if (descriptor < 0 || ::fstat(descriptor, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        const QString why = descriptor < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : QStringLiteral("not a file");
+        if (descriptor >= 0)
+            ::close(descriptor);
+        return QStringLiteral("cannot be read (%1)").arg(why);
     }
-    return node.Mark();
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return QStringLiteral("cannot be read (%1)").arg(file.errorString());
+    }
+    bytes = file.read(most + 1);
+    return {};
 }
+
+// Reads the picture `name` of the lesson in `folder` into `svg`; what is wrong with it
+// otherwise. A stranger's lesson may name anything: only a regular file inside the
+// lesson's folder (links followed) is read, never a device or a pipe that would give
+// bytes without end or none ever, and no more of it than a picture may have.
+QString readPicture(const QString &folder, const QString &name, QByteArray &svg)
+{
+    const QString path = folder + u'/' + name;
+    // Lesson 7's pictures are compiled in with it.
+    if (folder.startsWith(u':')) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return QStringLiteral("cannot be read (%1)").arg(file.errorString());
+        svg = file.read(MostPictureBytes);
+        return {};
+    }
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (real.isEmpty())
+        return QStringLiteral("cannot be read (there is no such file)");
+    if (!real.startsWith(QFileInfo(folder).canonicalFilePath() + u'/'))
+        return QStringLiteral("is outside the lesson's folder: keep the pictures in the folder of the lesson file");
+    if (const QString problem = readRegularFile(real, MostPictureBytes, svg); !problem.isEmpty())
+        return problem;
+    if (svg.size() > MostPictureBytes)
+        return QStringLiteral("is larger than 1 MB");
+    return {};
+}
+
+// Where the brackets of a text scalar stand in the file, in order. The n-th bracket
+// of the text is the n-th bracket of its source from the scalar's start (its quote or
+// its `|`): quoting, folding and indentation never add or drop one. Found in one pass,
+// however many brackets are out of place. A bracket written as an escape ("\x5B") has
+// no bracket in the source, so a problem after it is shown at a later bracket.
+class BracketMarks
+{
+public:
+    BracketMarks(const QByteArray &source, const YAML::Node &node, const QString &text) : start(node.Mark())
+    {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (isBracket(text.at(i)))
+                inText.push_back(i);
+        }
+        for (qsizetype i = std::max(0, start.pos); i < source.size() && inSource.size() < inText.size(); ++i) {
+            if (isBracket(source.at(i)))
+                inSource.push_back(int(i));
+        }
+    }
+
+    // Where the bracket at `at` in the text stands in the file.
+    YAML::Mark operator()(qsizetype at) const
+    {
+        const auto found = std::lower_bound(inText.begin(), inText.end(), at);
+        const auto n = std::size_t(found - inText.begin());
+        YAML::Mark mark = start;
+        if (found != inText.end() && *found == at && n < inSource.size())
+            mark.pos = inSource[n];
+        return mark;
+    }
+
+private:
+    static bool isBracket(auto c) { return c == '[' || c == ']'; }
+
+    YAML::Mark start;
+    std::vector<qsizetype> inText;
+    std::vector<int> inSource;
+};
 
 class Reader
 {
 public:
-    Reader(QString name, QString folder, QByteArray source)
-        : report(std::move(name)), folder(std::move(folder)), source(std::move(source))
+    Reader(YamlReport &report, QString folder, const QByteArray &source)
+        : report(report), folder(std::move(folder)), source(source)
     {
     }
 
     std::optional<Lesson> lesson(const YAML::Node &root);
-    YamlReport report;
+
 
 private:
     void exercise(const YAML::Node &node, Exercise &into);
@@ -119,8 +183,8 @@ private:
                   Story &into);
     StoryPiece piece(const YAML::Node &node, const Story &story, int number);
     std::optional<Place> place(YamlFields &fields, const char *key);
-    std::optional<Rect> rect(YamlFields &fields, const char *key);
-    std::optional<std::vector<int>> numbers(YamlFields &fields, const char *key, int count);
+    std::optional<Rect> rect(YamlFields &fields, const char *key, bool required);
+    std::optional<std::vector<int>> numbers(YamlFields &fields, const char *key, int count, bool required = false);
     QMap<QString, QString> perPerson(YamlFields &fields, const char *key, const Story &story);
     StoryPicture picture(const YAML::Node &node, int number);
     // An SVG picture named relative to the lesson file, checked.
@@ -135,8 +199,9 @@ private:
     QStringList knownKinds = GapKinds;
     QStringList knownPictograms = Pictograms;
     void checkAccessKeys(const std::vector<Exercise> &exercises, const std::vector<YAML::Mark> &at);
+    YamlReport &report;
     QString folder;
-    QByteArray source;
+    const QByteArray &source;
 };
 
 std::optional<Lesson> Reader::lesson(const YAML::Node &root)
@@ -158,6 +223,8 @@ std::optional<Lesson> Reader::lesson(const YAML::Node &root)
         result.version = lesson.number("version", false, 1, 1000000).value_or(1);
         result.authors = lesson.texts("authors", false).value_or(QStringList());
         result.licence = lesson.text("licence", QString());
+        // The lesson's own words for the spelling check (names, words the dictionary lacks).
+        (void)lesson.texts("words", false);
     }
     kinds(fields, result.kinds);
     pictograms(fields, result.pictograms);
@@ -166,13 +233,17 @@ std::optional<Lesson> Reader::lesson(const YAML::Node &root)
         if (exercises->empty() || exercises->size() > std::size_t(MostExercises))
             report.problem(fields.at("exercises"),
                            QStringLiteral("a lesson has 1 to %1 exercises, not %2").arg(MostExercises).arg(exercises->size()));
-        QSet<QString> ids;
+        QHash<QString, int> idLines; // an exercise's id, and the line it stands on
         for (const YAML::Node &node : *exercises) {
             Exercise exercise;
             this->exercise(node, exercise);
-            if (!exercise.id.isEmpty() && ids.contains(exercise.id))
-                report.problem(node.Mark(), QStringLiteral("a second exercise \"%1\"").arg(exercise.id));
-            ids.insert(exercise.id);
+            const YAML::Mark id = node.IsMap() && node["id"].IsDefined() ? node["id"].Mark() : node.Mark();
+            if (!exercise.id.isEmpty() && idLines.contains(exercise.id))
+                report.problem(id, QStringLiteral("a second exercise \"%1\" (the first is on line %2)")
+                                       .arg(exercise.id)
+                                       .arg(idLines.value(exercise.id)));
+            else
+                idLines.insert(exercise.id, id.line + 1);
             result.exercises.push_back(std::move(exercise));
             marks.push_back(node.Mark());
         }
@@ -235,19 +306,25 @@ void Reader::suffixDrill(YamlFields &fields, SuffixDrill &into)
     into.number = fields.text("number", QString());
     into.suffix = fields.text("suffix").value_or(QString());
     const std::optional<std::vector<YAML::Node>> items = fields.list("items");
+    // An item out of shape is said once: the count of items is then no count to judge "basic" by.
+    bool wellFormed = items.has_value();
     if (items) {
         QMap<QString, QString> answers;
         for (const YAML::Node &item : *items) {
             if (!item.IsSequence() || item.size() != 2) {
                 report.problem(item.Mark(), QStringLiteral("an item is a pair: [word, answer]"));
+                wellFormed = false;
                 continue;
             }
             const std::optional<QString> cue = YamlFields::scalar(item[0], report, QStringLiteral("the word"));
             const std::optional<QString> answer = YamlFields::scalar(item[1], report, QStringLiteral("the answer"));
-            if (!cue || !answer)
+            if (!cue || !answer) {
+                wellFormed = false;
                 continue;
+            }
             if (cue->trimmed().isEmpty() || answer->trimmed().isEmpty())
-                report.problem(item.Mark(), QStringLiteral("an item has an empty word or answer"));
+                report.problem(item[cue->trimmed().isEmpty() ? 0 : 1].Mark(),
+                               QStringLiteral("an item has an empty word or answer"));
             // A word asked twice is one item of the record: it must have one answer.
             else if (answers.contains(*cue) && answers.value(*cue) != *answer)
                 report.problem(item.Mark(), QStringLiteral("the word \"%1\" is given two answers").arg(*cue));
@@ -256,7 +333,7 @@ void Reader::suffixDrill(YamlFields &fields, SuffixDrill &into)
         }
     }
     into.basic = fields.number("basic", true, 1, 100000).value_or(0);
-    if (items && into.basic > int(into.items.size()))
+    if (wellFormed && into.basic > int(into.items.size()))
         report.problem(fields.at("basic"), QStringLiteral("the basic run asks %1 items, but there are %2")
                                                .arg(into.basic)
                                                .arg(into.items.size()));
@@ -279,7 +356,7 @@ void Reader::sentences(YamlFields &fields, SentenceExercise &into)
                                  row.text("offer", QString()),  row.text("answer").value_or(QString()),
                                  row.text("after", QString()),  row.text("person", QString())};
             if (row.valid() && sentence.answer.trimmed().isEmpty())
-                report.problem(node.Mark(), QStringLiteral("a sentence has an empty answer"));
+                report.problem(row.at("answer"), QStringLiteral("a sentence has an empty answer"));
             if (!sentence.person.isEmpty() && !knownPictograms.contains(sentence.person))
                 report.problem(row.at("person"), QStringLiteral("\"%1\" is no person of a pictogram (%2)")
                                                      .arg(sentence.person, knownPictograms.join(QStringLiteral(", "))));
@@ -434,7 +511,7 @@ void Reader::takeText(const QString &written, const YamlFields &fields, const st
                       Story &into)
 {
     const StoryMarkup::Story text = StoryMarkup::parse(written);
-    const auto markAt = [&](qsizetype at) { return markOfBracket(source, fields.node()["text"], written, at); };
+    const BracketMarks markAt(source, fields.node()["text"], written);
     for (const StoryMarkup::Problem &problem : text.problems)
         report.problem(markAt(problem.at), problem.message);
     into.pieces = text.pieces;
@@ -472,8 +549,9 @@ std::optional<StoryLayout> Reader::layout(const YAML::Node &node)
     result.pieceDrop = fields.number("piece-drop", false, 0, 2000).value_or(0);
     result.gapFont = fields.text("gap-font").value_or(QString());
     result.pieceFont = fields.text("piece-font").value_or(QString());
-    result.headingPlace = rect(fields, "heading-place").value_or(Rect());
-    result.personPlace = rect(fields, "person-place").value_or(Rect());
+    // Without them the heading and the person's box would sit at the corner, with no size.
+    result.headingPlace = rect(fields, "heading-place", true).value_or(Rect());
+    result.personPlace = rect(fields, "person-place", true).value_or(Rect());
     return result;
 }
 
@@ -501,9 +579,9 @@ StoryGap Reader::gap(const YAML::Node &node, const Story &story, int number, boo
                                                  .arg(number)
                                                  .arg(result.answers.size())
                                                  .arg(story.persons.size()));
-    for (const QString &answer : std::as_const(result.answers)) {
-        if (answer.trimmed().isEmpty())
-            report.problem(fields.at("answers"), QStringLiteral("gap %1 has an empty answer").arg(number));
+    for (qsizetype i = 0; i < result.answers.size(); ++i) {
+        if (result.answers[i].trimmed().isEmpty())
+            report.problem(fields.node()["answers"][std::size_t(i)].Mark(), QStringLiteral("gap %1 has an empty answer").arg(number));
     }
     if (const std::optional<YAML::Node> also = fields.mapping("also-right", false)) {
         YamlFields persons(*also, report, QStringLiteral("\"also-right\" of gap %1").arg(number));
@@ -560,9 +638,9 @@ QMap<QString, QString> Reader::perPerson(YamlFields &fields, const char *key, co
     return result;
 }
 
-std::optional<std::vector<int>> Reader::numbers(YamlFields &fields, const char *key, int count)
+std::optional<std::vector<int>> Reader::numbers(YamlFields &fields, const char *key, int count, bool required)
 {
-    const std::optional<std::vector<YAML::Node>> items = fields.list(key, false);
+    const std::optional<std::vector<YAML::Node>> items = fields.list(key, required);
     if (!items)
         return std::nullopt;
     std::vector<int> values;
@@ -591,9 +669,9 @@ std::optional<Place> Reader::place(YamlFields &fields, const char *key)
     return Place{(*values)[0], (*values)[1], (*values)[2]};
 }
 
-std::optional<Rect> Reader::rect(YamlFields &fields, const char *key)
+std::optional<Rect> Reader::rect(YamlFields &fields, const char *key, bool required)
 {
-    const std::optional<std::vector<int>> values = numbers(fields, key, 4);
+    const std::optional<std::vector<int>> values = numbers(fields, key, 4, required);
     if (!values)
         return std::nullopt;
     return Rect{(*values)[0], (*values)[1], (*values)[2], (*values)[3]};
@@ -619,16 +697,11 @@ QByteArray Reader::svgFile(const QString &name, const YAML::Mark &at)
         report.problem(at, QStringLiteral("the picture %1 is named relative to the lesson file, not from /").arg(name));
         return {};
     }
-    QFile file(folder + u'/' + name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        report.problem(at, QStringLiteral("the picture %1 cannot be read (%2)").arg(name, file.errorString()));
+    QByteArray svg;
+    if (const QString problem = readPicture(folder, name, svg); !problem.isEmpty()) {
+        report.problem(at, QStringLiteral("the picture %1 %2").arg(name, problem));
         return {};
     }
-    if (file.size() > MostPictureBytes) {
-        report.problem(at, QStringLiteral("the picture %1 is larger than 1 MB").arg(name));
-        return {};
-    }
-    QByteArray svg = file.readAll();
     if (!isSvg(svg))
         report.problem(at, QStringLiteral("the picture %1 is no SVG picture").arg(name));
     return svg;
@@ -673,43 +746,50 @@ void Reader::checkLayout(const Story &story, const YamlFields &fields)
 
 namespace LessonReader {
 
-Reading read(const QByteArray &bytes, const QString &name, const QString &folder)
+Reading read(const QByteArray &bytes, const QString &name, const QString &folder, LessonSpelling *spelling)
 {
     Reading reading;
-    const auto problem = [&](int line, int column, const QString &message) {
-        reading.problems.push_back({name, line, column, message});
+    if (bytes.size() > MostBytes) {
+        reading.problems.push_back({name, 1, 1, QStringLiteral("the file is larger than %1 MB").arg(MostBytes / (1024 * 1024))});
         return reading;
-    };
-    if (bytes.size() > MostBytes)
-        return problem(1, 1, QStringLiteral("the file is larger than 5 MB"));
-    if (const int line = firstLineNotUtf8(bytes))
-        return problem(line, 1, QStringLiteral("the line is not UTF-8 text"));
-    YAML::Node root;
-    try {
-        root = YAML::Load(bytes.toStdString());
-    } catch (const YAML::Exception &error) {
-        return problem(std::max(0, error.mark.line) + 1, std::max(0, error.mark.column) + 1,
-                       QString::fromStdString(error.msg));
     }
-    Reader reader(name, folder, bytes);
-    std::optional<LessonModel::Lesson> lesson = reader.lesson(root);
-    reading.problems = reader.report.problems();
-    std::stable_sort(reading.problems.begin(), reading.problems.end(), [](const LessonProblem &a, const LessonProblem &b) {
-        return std::tie(a.line, a.column) < std::tie(b.line, b.column);
-    });
-    if (reading.problems.empty())
+    // A byte order mark is no part of the text, and editors give it no column.
+    const QByteArray text = bytes.startsWith("\xEF\xBB\xBF") ? bytes.sliced(3) : bytes;
+    YamlReport report(name);
+    std::optional<LessonModel::Lesson> lesson;
+    if (YamlPrecheck::check(text, report)) {
+        try {
+            const YAML::Node root = YAML::Load(text.toStdString());
+            lesson = Reader(report, folder, text).lesson(root);
+            if (spelling)
+                spelling->check(root, text, report);
+        } catch (const YAML::Exception &error) {
+            report.problem(error.mark, QString::fromStdString(error.msg));
+        }
+    }
+    reading.problems = report.problems(text);
+    if (!report.hasProblems())
         reading.lesson = std::move(lesson);
+#ifdef __GLIBC__
+    // The tree is gone; its many small blocks go back to the system instead of
+    // staying with the program for as long as it plays the lesson.
+    malloc_trim(0);
+#endif
     return reading;
 }
 
-Reading read(const QString &path)
+Reading read(const QString &path, LessonSpelling *spelling)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {std::nullopt, {{path, 1, 1, QStringLiteral("the file cannot be read (%1)").arg(file.errorString())}}};
     // Read no more than can be a lesson, so that a huge file costs no memory.
-    const QByteArray bytes = file.read(MostBytes + 1);
-    return read(bytes, path, QFileInfo(path).absolutePath());
+    QByteArray bytes;
+    if (path.startsWith(u':')) {
+        QFile resource(path);
+        if (resource.open(QIODevice::ReadOnly))
+            bytes = resource.read(MostBytes + 1);
+    } else if (const QString problem = readRegularFile(path, MostBytes, bytes); !problem.isEmpty()) {
+        return {std::nullopt, {{path, 1, 1, QStringLiteral("the file %1").arg(problem)}}};
+    }
+    return read(bytes, path, QFileInfo(path).absolutePath(), spelling);
 }
 
 } // namespace LessonReader

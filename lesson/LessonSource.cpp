@@ -2,6 +2,8 @@
 
 #include "LessonReader.h"
 
+#include <QtConcurrent/QtConcurrentRun>
+
 namespace {
 
 // Enough of a broken file's problems to find the first ones; the rest are counted.
@@ -9,11 +11,18 @@ const int ProblemsShown = 5;
 
 } // namespace
 
+void LessonSource::startWith(const QString &file)
+{
+    pending = file;
+    if (pending != BuiltIn)
+        pendingReading = QtConcurrent::run([file] { return LessonReader::read(file); });
+}
+
 const LessonModel::Lesson &LessonSource::lesson()
 {
     if (!read) {
         if (pending != BuiltIn) {
-            const LessonProblems problems = open(pending);
+            const LessonProblems problems = open(pendingReading.result(), pending);
             if (!problems.empty())
                 whyNotStarted = describe(
                     QStringLiteral("The lesson %1 could not be opened, so lesson 7 is open:").arg(pending), problems);
@@ -37,7 +46,11 @@ const QString &LessonSource::file()
 
 LessonProblems LessonSource::open(const QString &file)
 {
-    LessonReader::Reading reading = LessonReader::read(file);
+    return open(LessonReader::read(file), file);
+}
+
+LessonProblems LessonSource::open(LessonReader::Reading reading, const QString &file)
+{
     if (!reading.lesson)
         return reading.problems;
     play(std::move(*reading.lesson), file);

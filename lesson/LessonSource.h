@@ -2,7 +2,9 @@
 
 #include "Lesson.h"
 #include "LessonProblem.h"
+#include "LessonReader.h"
 
+#include <QFuture>
 #include <QString>
 
 #include <functional>
@@ -17,9 +19,10 @@ public:
     // Lesson 7, compiled in.
     static inline const QString BuiltIn = QStringLiteral(":/lessons/lesson7/lesson7.yaml");
 
-    // The file to start with instead of lesson 7; when it cannot be read, lesson 7
-    // is played and startProblem() says why.
-    void startWith(const QString &file) { pending = file; }
+    // The file to start with instead of lesson 7, read from now on, on a thread of its
+    // own, while the program starts; when it cannot be read, lesson 7 is played and
+    // startProblem() says why.
+    void startWith(const QString &file);
     const LessonModel::Lesson &lesson();
     // The file of the lesson being played; BuiltIn for lesson 7.
     const QString &file();
@@ -29,6 +32,8 @@ public:
     // Opens the lesson in `file` in place of the one played; when the file has
     // problems, the lesson played stays and the problems are returned.
     LessonProblems open(const QString &file);
+    // The same with the file read already (on another thread).
+    LessonProblems open(LessonReader::Reading reading, const QString &file);
 
     // Told whenever a lesson has been read and is played from now on.
     std::function<void(const LessonModel::Lesson &)> loaded;
@@ -42,6 +47,7 @@ private:
     void play(LessonModel::Lesson lesson, const QString &file);
 
     QString pending = BuiltIn;
+    QFuture<LessonReader::Reading> pendingReading;
     std::optional<LessonModel::Lesson> read;
     QString readFile;
     QString whyNotStarted;

@@ -30,8 +30,15 @@ Story parse(const QString &text)
     qsizetype open = -1; // the [ of the gap being read; -1 between gaps
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
+        // A gap left open is said at its own [, where the ] is missing.
         if (c == u'[' && open >= 0) {
-            story.problems.push_back({i, QStringLiteral("a [ inside a gap: close the gap with ] first")});
+            story.problems.push_back({open, QStringLiteral("a [ that no ] closes before the next [")});
+            open = i;
+            offer.clear();
+        } else if (c == u'\n' && open >= 0) {
+            story.problems.push_back({open, QStringLiteral("a [ that no ] closes on its line")});
+            open = -1;
+            between += c;
         } else if (c == u'[') {
             endPiece(story, between);
             open = i;

@@ -1,5 +1,6 @@
 #include "YamlFields.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -7,6 +8,7 @@ namespace {
 
 // A lesson of 10,000 items has some 100,000 nodes; far beyond that the file is no lesson.
 constexpr long MostVisits = 2'000'000;
+constexpr int MostShown = 100;
 
 QString nameOf(const YAML::Node &node)
 {
@@ -15,10 +17,50 @@ QString nameOf(const YAML::Node &node)
 
 } // namespace
 
-void YamlReport::problem(const YAML::Mark &at, const QString &message)
+bool YamlReport::hasProblems() const
 {
-    // Marks count from 0; a missing one (-1) points at the start of the file.
-    found.push_back({fileName, std::max(0, at.line) + 1, std::max(0, at.column) + 1, message});
+    return std::any_of(found.begin(), found.end(), [](const Found &one) { return !one.warning; });
+}
+
+LessonProblems YamlReport::problems(const QByteArray &source) const
+{
+    std::vector<const Found *> ordered;
+    for (const Found &one : found)
+        ordered.push_back(&one);
+    std::stable_sort(ordered.begin(), ordered.end(), [](const Found *a, const Found *b) { return a->offset < b->offset; });
+    // As compilers do, the first problems only: a file of a thousand has a few slips repeated.
+    // (Warnings are few already: each unknown word is said once.)
+    Found more{0, QString(), false};
+    std::size_t errors = 0;
+    for (auto it = ordered.begin(); it != ordered.end(); ++it) {
+        if ((*it)->warning || ++errors <= std::size_t(MostShown))
+            continue;
+        const auto hidden = std::count_if(it, ordered.end(), [](const Found *one) { return !one->warning; });
+        more = {(*it)->offset, QStringLiteral("%1 more problems from here on are not shown").arg(hidden), false};
+        ordered.erase(std::remove_if(it, ordered.end(), [](const Found *one) { return !one->warning; }), ordered.end());
+        ordered.push_back(&more);
+        std::stable_sort(ordered.begin(), ordered.end(), [](const Found *a, const Found *b) { return a->offset < b->offset; });
+        break;
+    }
+    // One sweep through the file: a line is counted at each line feed, a column at each
+    // character (every byte that does not continue a UTF-8 sequence), as editors count.
+    LessonProblems result;
+    int line = 1;
+    int column = 1;
+    qsizetype at = 0;
+    for (const Found *one : ordered) {
+        for (const qsizetype end = std::min<qsizetype>(one->offset, source.size()); at < end; ++at) {
+            const char byte = source.at(at);
+            if (byte == '\n') {
+                ++line;
+                column = 1;
+            } else if ((byte & 0xC0) != 0x80) {
+                ++column;
+            }
+        }
+        result.push_back({fileName, line, column, one->message, one->warning});
+    }
+    return result;
 }
 
 bool YamlReport::visit(const YAML::Node &node)
@@ -119,7 +161,8 @@ std::optional<double> YamlFields::measure(const char *key, bool required, double
         return std::nullopt;
     bool ok = false;
     const double value = written->toDouble(&ok);
-    if (!ok || value < lowest || value > highest || (whole && value != std::trunc(value))) {
+    // "nan" and "inf" read as numbers too, and nan passes every comparison.
+    if (!ok || !std::isfinite(value) || value < lowest || value > highest || (whole && value != std::trunc(value))) {
         report.problem(std::as_const(map)[key].Mark(), QStringLiteral("\"%1\" of %2 must be a %3 from %4 to %5")
                                                            .arg(QString::fromUtf8(key), what,
                                                                 whole ? QStringLiteral("whole number")

@@ -13,21 +13,33 @@
 
 // Where the problems of one file are collected, and the bound on how much of a
 // file is read: a file that names the same part again and again (YAML aliases)
-// must not make the reader walk it for ever.
+// must not make the reader walk it for ever. Problems are kept at their byte
+// offsets in the file and given lines and character columns once, at the end.
 class YamlReport
 {
 public:
     explicit YamlReport(QString file) : fileName(std::move(file)) {}
 
-    void problem(const YAML::Mark &at, const QString &message);
+    void problem(const YAML::Mark &at, const QString &message) { problem(at.pos, message); }
+    // At byte `offset` of the file (a negative one: its start).
+    void problem(int offset, const QString &message) { found.push_back({offset, message, false}); }
+    void warning(int offset, const QString &message) { found.push_back({offset, message, true}); }
     // False once the file has been walked far enough to be too big a lesson.
     bool visit(const YAML::Node &node);
-    const LessonProblems &problems() const { return found; }
+    bool hasProblems() const;
+    // What was found in `source` (the bytes read), in the order of the file.
+    LessonProblems problems(const QByteArray &source) const;
     const QString &file() const { return fileName; }
 
 private:
+    struct Found
+    {
+        int offset;
+        QString message;
+        bool warning;
+    };
     QString fileName;
-    LessonProblems found;
+    std::vector<Found> found;
     long visits = 0;
     bool tooBig = false;
 };

@@ -72,6 +72,58 @@ private Q_SLOTS:
             QCOMPARE(complained.count(u'\n'), 1); // one plain sentence
     }
 
+    // --check goes through every file named, prints each one's problems whole (a control
+    // character in a name shown, not sent to the terminal), spells the Hungarian, and
+    // ends with 1 when any file has a problem, 0 when there are only warnings.
+    void checkEveryFile()
+    {
+        QTemporaryDir dir;
+        QFile small(QStringLiteral(BIMBALA_TEST_LESSONS "/small/small.yaml"));
+        QVERIFY(small.open(QIODevice::ReadOnly));
+        const QByteArray clean = small.readAll();
+        const auto write = [&dir](const QString &name, const QByteArray &text) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        };
+        for (const char *svg : {"a.svg", "b.svg"})
+            QVERIFY(QFile::copy(QStringLiteral(BIMBALA_TEST_LESSONS "/small/") + QLatin1String(svg), dir.filePath(QLatin1String(svg))));
+        const QString broken = QStringLiteral("bro\x1bken.yaml");
+        write(broken, QByteArray(clean).replace("id: \"2\"", "id: \"1\""));
+        write(QStringLiteral("clean.yaml"), clean);
+        write(QStringLiteral("misspelt.yaml"), QByteArray(clean).replace("\"orvosnál\"]", "\"orvosnnál\"]"));
+        const auto check = [&dir](const QStringList &files, const QString &dictionary = {}) {
+            QProcess program;
+            QProcessEnvironment environment = typed({}).second;
+            if (!dictionary.isEmpty())
+                environment.insert(QStringLiteral("BIMBALA_DICTIONARY"), dictionary);
+            program.setProcessEnvironment(environment);
+            program.setWorkingDirectory(dir.path());
+            program.start(QStringLiteral(BIMBALA_EXECUTABLE), QStringList{"--check"} + files);
+            program.waitForFinished(10000);
+            return std::tuple(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
+                              QString::fromUtf8(program.readAllStandardError()));
+        };
+        const QString misspelt = QStringLiteral(
+            "misspelt.yaml:15:20: warning: unknown word \"orvosnnál\" (if it is right, add it to \"words\" of the lesson)\n");
+        auto [status, out, err] = check({broken, QStringLiteral("clean.yaml"), QStringLiteral("misspelt.yaml")});
+        QCOMPARE(status, 1);
+        QCOMPARE(out, QStringLiteral("broU+001Bken.yaml:16:9: a second exercise \"1\" (the first is on line 7)\n") + misspelt);
+        std::tie(status, out, err) = check({QStringLiteral("clean.yaml"), QStringLiteral("misspelt.yaml")});
+        QCOMPARE(status, 0);
+        QCOMPARE(out, misspelt);
+        QCOMPARE(err, QString());
+        // A word of the lesson's own list is right.
+        write(QStringLiteral("listed.yaml"), QByteArray(clean).replace("\"orvosnál\"]", "\"orvosnnál\"]")
+                                                 .replace("  title: \"T. lecke\"\n", "  title: \"T. lecke\"\n  words: [orvosnnál]\n"));
+        QCOMPARE(check({QStringLiteral("listed.yaml")}), std::tuple(0, QString(), QString()));
+        // Without the dictionary: said once, and the rest is checked.
+        std::tie(status, out, err) = check({broken, QStringLiteral("misspelt.yaml")}, dir.filePath(QStringLiteral("hu_HU")));
+        QCOMPARE(status, 1);
+        QVERIFY2(out.startsWith(u"broU+001Bken.yaml:16:9:") && out.count(u'\n') == 1, qPrintable(out));
+        QVERIFY2(err.contains(u"the spelling is not checked") && err.count(u'\n') == 1, qPrintable(err));
+    }
+
     // Whether there is something to show the windows on, as Qt will look for it.
     void session_data()
     {

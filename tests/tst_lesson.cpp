@@ -8,7 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -31,6 +34,8 @@ class tst_Lesson : public QObject
 
 private:
     QByteArray clean;
+    // The small lesson's pictures, a pipe and a link out of the folder.
+    QTemporaryDir hostile;
 
     static LessonReader::Reading read(const QByteArray &text)
     {
@@ -44,6 +49,10 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::ReadOnly));
         clean = file.readAll();
         QVERIFY2(read(clean).problems.empty(), qPrintable(first(read(clean))));
+        for (const char *svg : {"a.svg", "b.svg"})
+            QVERIFY(QFile::copy(Small + u'/' + QLatin1String(svg), hostile.filePath(QLatin1String(svg))));
+        QCOMPARE(::mkfifo(QFile::encodeName(hostile.filePath(QStringLiteral("pipe.svg"))).constData(), 0600), 0);
+        QVERIFY(QFile::link(Small + QStringLiteral("/b.svg"), hostile.filePath(QStringLiteral("link.svg"))));
     }
 
     // Lesson 7's file keeps every rule, and its exercises are the go-to grid's.
@@ -73,9 +82,11 @@ private Q_SLOTS:
         row("syntax", "[\"orvos\", \"orvosnál\"]", "[\"orvos\", \"orvosnál\"", "test.yaml:16:3: illegal block entry");
         row("missing field", "  title: \"T. lecke\"\n", "", "test.yaml:4:3: the lesson has no \"title\"");
         row("misspelt key", "    heading: \"Put", "    headin: \"Put", "test.yaml:10:5: unknown key \"headin\" in an exercise");
-        row("empty answer", "\"orvosnál\"", "\" \"", "test.yaml:15:9: an item has an empty word or answer");
-        row("same exercise twice", "id: \"2\"", "id: \"1\"", "test.yaml:16:5: a second exercise \"1\"");
-        row("an answer short", ", \"kilépsz\"]", "]", "test.yaml:32:48: gap 1 has 2 answers for 3 persons");
+        row("empty answer", "\"orvosnál\"", "\" \"", "test.yaml:15:19: an item has an empty word or answer");
+        row("three-part item (alone)", "\"orvosnál\"]", "\"orvosnál\", \"x\"]", "test.yaml:15:9: an item is a pair: [word, answer]");
+        row("same exercise twice", "id: \"2\"", "id: \"1\"", "test.yaml:16:9: a second exercise \"1\" (the first is on line 7)");
+        // Columns count characters: "kilép" comes before on the line.
+        row("an answer short", ", \"kilépsz\"]", "]", "test.yaml:32:47: gap 1 has 2 answers for 3 persons");
         row("picture missing", "b.svg", "c.svg", "test.yaml:30:16: the picture c.svg cannot be read");
         row("picture no SVG", "b.svg", "note.svg", "test.yaml:30:16: the picture note.svg is no SVG picture");
         row("picture from /", "b.svg", "/tmp/b.svg", "test.yaml:30:16: the picture /tmp/b.svg is named relative to the lesson file");
@@ -89,11 +100,22 @@ private Q_SLOTS:
         row("a kind too pale to read", "exercises:\n", "kinds: [{kind: \"n\", open: \"#ccddff\", solved: \"#ffcc00\"}]\nexercises:\n",
             "test.yaml:6:46: white text on the colour #ffcc00 of kind \"n\" has a contrast of 1.5:1; it needs 4.5:1");
         row("basic run too long", "basic: 1", "basic: 2", "test.yaml:13:12: the basic run asks 2 items, but there are 1");
-        row("not UTF-8", "orvosnál\"]", "orvosn\xe1l\"]", "test.yaml:15:1: the line is not UTF-8 text");
+        row("Latin-1", "orvosnál\"]", "orvosn\xe1l\"]",
+            "test.yaml:15:26: the file is not UTF-8 text: the byte 0xE1 here is \"á\" in Latin-1; save the file as UTF-8");
+        row("tab", "    shape: suffix-drill", "\tshape: suffix-drill", "test.yaml:11:1: YAML indents with spaces, not tabs");
+        row("key twice", "    heading: \"Put", "    description: \"d\"\n    heading: \"Put",
+            "test.yaml:10:5: the key \"description\" is given twice in this mapping (first on line 9)");
+        row("second document", "  - id: \"3\"", "---\n  - id: \"3\"", "test.yaml:33:1: a second YAML document starts here");
+        row("nan", "picture: 0}\n", "picture: 0}\n    pieces: [{text: \"x\", points: nan, place: [0, 120, 500]}]\n",
+            "test.yaml:33:34: \"points\" of a piece must be a number from 4 to 72");
+        row("escaped control character", "\"orvosnál\"", "\"orvos\\0nál\"", "test.yaml:15:19: this text holds an invisible control character (U+0000");
+        row("raw control character", "\"orvosnál\"", "\"orvos\x1bnál\"", "test.yaml:15:25: an invisible control character (U+001B)");
+        row("flow without its quotes", "[\"orvos\"", "[:\"orvos\"", "test.yaml:15:10: a text starting with \":\"");
+        row("layout without heading", "      heading-place: [120, 540, 3855, 375]\n", "", "test.yaml:23:7: the layout has no \"heading-place\"");
         // Story 3 is told in text, its gaps in brackets: the marks point into its block.
         row("gap not closed", "[megy]", "[megy", "test.yaml:41:12: a [ that no ] closes");
-        row("gap in a gap", "[megy]", "[me[gy]", "test.yaml:41:15: a [ inside a gap");
-        row("stray ]", "5 [].", "5 ].", "test.yaml:40:24: a ] that closes no gap");
+        row("gap open at the next", "[megy]", "[me[gy]", "test.yaml:41:12: a [ that no ] closes before the next [");
+        row("stray ]", "5 [].", "5 ].", "test.yaml:40:21: a ] that closes no gap");
         row("more gaps in the text", "moziba.", "[] moziba.",
             "test.yaml:41:19: the text and the gap list differ in their number of gaps: 3 and 2");
         row("more gaps in the list", "[megy]", "megy",
@@ -103,13 +125,13 @@ private Q_SLOTS:
         row("offer in a text", "answers: [\"van\"", "offer: \"van\", answers: [\"van\"",
             "test.yaml:43:29: gap 1: a story told in text gives the offer in [ ]");
         row("place in a text", "\"mész\"]}", "\"mész\"], place: [0, 120, 855]}",
-            "test.yaml:44:67: gap 2: a story told in text is laid out by the program");
+            "test.yaml:44:66: gap 2: a story told in text is laid out by the program");
         row("layout in a text", "    text: |", "    layout: {row-tops: [1200]}\n    text: |",
             "test.yaml:39:13: a layout needs a place for every gap and piece");
         row("places mixed", "picture: 0}\n", "picture: 0}\n    pieces: [{text: \"x\"}]\n",
             "test.yaml:16:5: give a place for every gap and piece, or for none");
-        row("over 5 MB", "format: 1\n", QByteArray("format: 1\n") + QByteArray("# filler\n").repeated(600000),
-            "test.yaml:1:1: the file is larger than 5 MB");
+        row("over 2 MB", "format: 1\n", QByteArray("format: 1\n") + QByteArray("# filler\n").repeated(240000),
+            "test.yaml:1:1: the file is larger than 2 MB");
     }
 
     void problemsSayWhere()
@@ -126,6 +148,51 @@ private Q_SLOTS:
             problems << problem.text();
         QVERIFY2(std::any_of(problems.begin(), problems.end(), [&said](const QString &p) { return p.startsWith(said); }),
                  qPrintable(problems.join(u'\n')));
+        if (QByteArray(QTest::currentDataTag()).endsWith("(alone)"))
+            QCOMPARE(problems.size(), 1);
+    }
+
+    // Files made to hurt: each is refused with its problem, well within the limits of
+    // time (and, by the outline read first, of memory).
+    void hostileFilesEndQuickly_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("said");
+        const auto picture = [this](const char *name) { return QByteArray(clean).replace("b.svg", name); };
+        QTest::newRow("aliases of a 1 MB text") << "format: 1\nexercises:\n  - &a \"" + QByteArray(1000000, 'x') + "\"\n" +
+                                                   QByteArray("  - *a\n").repeated(3000)
+                                            << "test.yaml:13:5: the texts of the file come to more than 10 MB";
+        QTest::newRow("a million flow items") << "exercises: [" + QByteArray("1,").repeated(1000000) + "1]\n"
+                                          << "test.yaml:1:120007: the file has more than 60,000 parts";
+        QTest::newRow("brackets without end") << "exercises: " + QByteArray("{a: ").repeated(400000) + "\n"
+                                          << "test.yaml:1:268: brackets open more than 64 deep";
+        QTest::newRow("100,000 stray ]") << QByteArray(clean).replace("5 [].", "5 []." + QByteArray(100000, ']'))
+                                     << "test.yaml:40:24: a ] that closes no gap";
+        QTest::newRow("a device by ../") << picture("../../../../../../../../../../../../dev/zero")
+                                     << "test.yaml:30:16: the picture ../../../../../../../../../../../../dev/zero is outside";
+        QTest::newRow("a pipe") << picture("pipe.svg") << "test.yaml:30:16: the picture pipe.svg is a folder, a device or a pipe";
+        QTest::newRow("a link out of the folder") << picture("link.svg") << "test.yaml:30:16: the picture link.svg is outside";
+    }
+
+    void hostileFilesEndQuickly()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, said);
+        QElapsedTimer clock;
+        clock.start();
+        const LessonReader::Reading reading = LessonReader::read(text, QStringLiteral("test.yaml"), hostile.path());
+        const qint64 took = clock.elapsed();
+        QVERIFY(!reading.lesson);
+        QVERIFY2(reading.problems.front().text().startsWith(said), qPrintable(reading.problems.front().text()));
+        QVERIFY2(took < 2000, qPrintable(QString::number(took)));
+    }
+
+    // A lesson file that is a pipe is refused at once, not waited on.
+    void pipeIsNoLesson()
+    {
+        const QString pipe = hostile.filePath(QStringLiteral("pipe.svg"));
+        const LessonReader::Reading reading = LessonReader::read(pipe);
+        QCOMPARE(first(reading), pipe + QStringLiteral(":1:1: the file is a folder, a device or a pipe, not a regular file"));
     }
 
     // Thousands of damaged copies of lesson 7's file: flipped bytes, cut ends,

@@ -125,8 +125,10 @@ private Q_SLOTS:
         QCOMPARE(progressCell(progress, 2, 0), QStringLiteral("8b"));
 
         // Lesson 7 again: its record has none of these answers.
+        // Read on a thread of its own: the lesson played stays until lesson 7 is read.
         chooseLesson(QStringLiteral("mnuBuiltInLesson"));
-        QCOMPARE(menuCaptions().size(), 8);
+        QCOMPARE(menuCaptions().size(), 3);
+        QTRY_COMPARE(menuCaptions().size(), 8);
         QCOMPARE(progressCell(program->progress(), 1, 0), QStringLiteral("1a"));
         QTRY_COMPARE(progressCell(program->progress(), 1, 1), QStringLiteral("0 / 0"));
         QCOMPARE(LessonHistory().last(), QString());
@@ -179,7 +181,7 @@ private Q_SLOTS:
         program->showMainMenu(false);
         feedback.fileToOpen = broken;
         chooseLesson(QStringLiteral("mnuOpenLesson"));
-        QCOMPARE(feedback.messages.size(), 1);
+        QTRY_COMPARE(feedback.messages.size(), 1);
         QVERIFY2(feedback.lastText().contains(broken + QStringLiteral(":6:3: unknown key \"titel\"")),
                  qPrintable(feedback.lastText()));
         QCOMPARE(menuCaptions().size(), 8);
