@@ -44,7 +44,6 @@ void PrepareApplication()
     // No display name: Qt would append it to every caption (" — Bimbala" on X11), and each
     // window's caption is exactly as designed, blanks included. The desktop entry names the program.
     QApplication::setDesktopFileName(QStringLiteral("org.example.bimbala"));
-    QApplication::setWindowIcon(Pictures::programIcon());
     // The program decides when it ends (End, or its last window closed).
     QApplication::setQuitOnLastWindowClosed(false);
     InstallFontSubstitutions();
@@ -55,17 +54,8 @@ void PrepareApplication()
 Program::Program(Feedback &feedback, RandomSource &random, Record *recordStore)
     : quit([] { QCoreApplication::quit(); }),
       ownStore(recordStore ? nullptr : std::make_unique<Record>(QStringLiteral(":memory:"))),
-      store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store, lessonSource, voice},
-      suffixDrill(std::make_unique<b07d1>(services, *this)),
-      sentences(std::make_unique<b07d4>(services, *this)), personStory(std::make_unique<b07d6>(services, *this)),
-      pictureStory(std::make_unique<b07d3>(services, *this)), backgroundWindow(std::make_unique<hatter>()),
-      mainMenuWindow(std::make_unique<alap>(services, *this)), aboutWindow(std::make_unique<sobre>(services, *this)),
-      progressWindow(std::make_unique<ProgressWindow>(store, feedback, &lessonSource))
+      store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store, lessonSource, voice}
 {
-    for (Form *form : forms())
-        form->afterUnload = [this] { afterUnload(); };
-    progressWindow->practise = [this](Exercise exercise, const QStringList &items) { practiseMistakes(exercise, items); };
-    progressWindow->classJoined() = [this](const ClassServer &server) { joinClass(server); };
     // Answers are recorded under the lesson they were given in.
     lessonSource.loaded = [this](const LessonModel::Lesson &lesson) { store.setLesson(lesson.id); };
     QObject::connect(&store, &Record::statusChanged, &timerContext,
@@ -74,15 +64,63 @@ Program::Program(Feedback &feedback, RandomSource &random, Record *recordStore)
 
 Program::~Program() = default;
 
+// A window is made when it is first asked for: the splash shows before the others exist.
+template <typename Window, typename... Arguments>
+Window &Program::made(std::unique_ptr<Window> &window, Arguments &&...arguments)
+{
+    if (!window) {
+        window = std::make_unique<Window>(std::forward<Arguments>(arguments)...);
+        window->afterUnload = [this] { afterUnload(); };
+    }
+    return *window;
+}
+
+sobre &Program::about()
+{
+    return made(aboutWindow, services, *this);
+}
+
+alap &Program::mainMenu()
+{
+    return made(mainMenuWindow, services, *this);
+}
+
+hatter &Program::background()
+{
+    return made(backgroundWindow);
+}
+
+ProgressWindow &Program::progress()
+{
+    if (!progressWindow) {
+        made(progressWindow, store, services.feedback, &lessonSource);
+        progressWindow->practise = [this](Exercise exercise, const QStringList &items) { practiseMistakes(exercise, items); };
+        progressWindow->classJoined() = [this](const ClassServer &server) { joinClass(server); };
+        progressWindow->setClassSync(classSync.get());
+    }
+    return *progressWindow;
+}
+
+// The windows made so far.
 std::vector<Form *> Program::forms() const
 {
-    return {aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(), suffixDrill.get(),
-            sentences.get(),   personStory.get(),    pictureStory.get(),      progressWindow.get()};
+    std::vector<Form *> made;
+    for (Form *form : std::initializer_list<Form *>{aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(),
+                                                    suffixDrill.get(), sentences.get(), personStory.get(),
+                                                    pictureStory.get(), progressWindow.get()})
+        if (form)
+            made.push_back(form);
+    return made;
 }
 
 std::vector<ExerciseWindow *> Program::exerciseWindows() const
 {
-    return {suffixDrill.get(), sentences.get(), personStory.get(), pictureStory.get()};
+    std::vector<ExerciseWindow *> made;
+    for (ExerciseWindow *window : {static_cast<ExerciseWindow *>(suffixDrill.get()), static_cast<ExerciseWindow *>(sentences.get()),
+                                   static_cast<ExerciseWindow *>(personStory.get()), static_cast<ExerciseWindow *>(pictureStory.get())})
+        if (window)
+            made.push_back(window);
+    return made;
 }
 
 ExerciseWindow *Program::windowFor(Exercise exercise)
@@ -91,10 +129,10 @@ ExerciseWindow *Program::windowFor(Exercise exercise)
     if (exercise.place < 0 || exercise.place >= int(exercises.size()))
         return nullptr;
     switch (exercises[std::size_t(exercise.place)].shape) {
-    case LessonModel::Shape::SuffixDrill: return suffixDrill.get();
-    case LessonModel::Shape::Sentences: return sentences.get();
-    case LessonModel::Shape::PersonStory: return personStory.get();
-    case LessonModel::Shape::PictureStory: return pictureStory.get();
+    case LessonModel::Shape::SuffixDrill: return &made(suffixDrill, services, *this);
+    case LessonModel::Shape::Sentences: return &made(sentences, services, *this);
+    case LessonModel::Shape::PersonStory: return &made(personStory, services, *this);
+    case LessonModel::Shape::PictureStory: return &made(pictureStory, services, *this);
     }
     return nullptr;
 }
@@ -118,16 +156,20 @@ void Program::startWith(const QString &commandLineFile)
 
 void Program::start()
 {
-    aboutWindow->Show();
+    about().Show();
+    // Drawn from its SVG at three sizes once the splash is on its way: the window manager
+    // takes the icon when it comes.
+    QTimer::singleShot(0, &timerContext, [] { QApplication::setWindowIcon(Pictures::programIcon()); });
 }
 
 void Program::end()
 {
     // Said before the windows go: answers nothing could keep are lost with the program.
-    if (store.status().unkept > 0 && mainMenuWindow->isLoaded())
+    if (store.status().unkept > 0 && mainMenuWindow && mainMenuWindow->isLoaded())
         mainMenuWindow->showMessage(services.feedback, store.status().problem, Feedback::Exclamation, values.Title);
     ending = true;
-    backgroundWindow->Unload();
+    if (backgroundWindow)
+        backgroundWindow->Unload();
     for (Form *form : forms())
         form->Unload();
     ending = false;
@@ -148,7 +190,7 @@ void Program::openExercise(Exercise target, Form &opener)
 
 void Program::openFromMainMenu(Exercise target)
 {
-    open(target, *mainMenuWindow, true);
+    open(target, mainMenu(), true);
 }
 
 void Program::open(Exercise target, Form &opener, bool byMainMenu)
@@ -174,7 +216,7 @@ void Program::open(Exercise target, Form &opener, bool byMainMenu)
 
 void Program::showMainMenu(bool focusEndButton)
 {
-    mainMenuWindow->Show();
+    mainMenu().Show();
     if (focusEndButton)
         mainMenuWindow->focusEndButton();
     // The record opens once the menu is on screen, so start-up never waits for it
@@ -204,7 +246,7 @@ void Program::settleStartLesson()
         return;
     }
     // Said over the main menu, the next time it shows if it is gone meanwhile.
-    if (!mainMenuWindow->isLoaded())
+    if (!mainMenuWindow || !mainMenuWindow->isLoaded())
         return;
     startSettled = true;
     // A lesson that is gone is not looked for again; a broken one may be mended meanwhile.
@@ -246,7 +288,7 @@ Form *Program::openForm() const
             return form;
     }
     for (Form *form : {static_cast<Form *>(mainMenuWindow.get()), static_cast<Form *>(progressWindow.get())}) {
-        if (form->isLoaded())
+        if (form && form->isLoaded())
             return form;
     }
     for (ExerciseWindow *window : exerciseWindows()) {
@@ -287,7 +329,8 @@ void Program::joinClass(const ClassServer &server)
     // A record only in memory has nothing to keep on a server.
     if (store.path() != u":memory:")
         classSync = std::make_unique<ClassSync>(store, server);
-    progressWindow->setClassSync(classSync.get());
+    if (progressWindow)
+        progressWindow->setClassSync(classSync.get());
     if (classSync)
         classSync->start();
 }
@@ -315,7 +358,7 @@ void Program::lessonRead(const QString &file, LessonReader::Reading reading)
         if (!QFileInfo::exists(file))
             history.forget(file);
         const QString heading = QStringLiteral("The lesson %1 cannot be opened; %2 stays open:").arg(file, playedTitle);
-        if (Form *over = mainMenuWindow->isLoaded() ? mainMenuWindow.get() : openForm())
+        if (Form *over = mainMenuWindow && mainMenuWindow->isLoaded() ? mainMenuWindow.get() : openForm())
             over->showMessage(services.feedback, LessonSource::describe(heading, problems), Feedback::Exclamation,
                               values.Title);
         return;
@@ -329,7 +372,7 @@ void Program::showNewLesson()
     for (ExerciseWindow *window : exerciseWindows())
         window->Unload();
     // Rebuilt for the new lesson's exercises as one step, after any box it shows.
-    if (progressWindow->isLoaded()) {
+    if (progressWindow && progressWindow->isLoaded()) {
         progressWindow->whenNoModalOpen([this] {
             if (!progressWindow->isLoaded())
                 return;
@@ -337,18 +380,18 @@ void Program::showNewLesson()
             progressWindow->Show();
         });
     }
-    mainMenuWindow->Unload();
+    mainMenu().Unload();
     showMainMenu(false);
 }
 
 void Program::showAbout()
 {
-    aboutWindow->menuAction();
+    about().menuAction();
 }
 
 void Program::showProgress()
 {
-    progressWindow->Show();
+    progress().Show();
 }
 
 bool Program::practiseMistakes(Exercise exercise, const QStringList &items)
@@ -358,10 +401,10 @@ bool Program::practiseMistakes(Exercise exercise, const QStringList &items)
         return false;
     // The exercise opens fresh, as from the main menu, in place of the menu and of
     // any exercise window (a run going on there is left).
-    mainMenuWindow->Unload();
+    mainMenu().Unload();
     for (ExerciseWindow *window : exerciseWindows())
         window->Unload();
-    backgroundWindow->Show();
-    open(exercise, *progressWindow, true);
+    background().Show();
+    open(exercise, progress(), true);
     return target->practise(exercise, items);
 }

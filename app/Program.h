@@ -68,10 +68,10 @@ public:
     std::function<std::unique_ptr<Speaker>()> makeSpeaker;
 
     Module1 &shared() { return values; }
-    sobre &about() { return *aboutWindow; }
-    alap &mainMenu() { return *mainMenuWindow; }
-    hatter &background() { return *backgroundWindow; }
-    ProgressWindow &progress() { return *progressWindow; }
+    sobre &about();
+    alap &mainMenu();
+    hatter &background();
+    ProgressWindow &progress();
     Record &record() { return store; }
     LessonSource &lesson() { return lessonSource; }
     // The window that runs an exercise.
@@ -94,6 +94,8 @@ private:
     void warnOfLoss(const RecordData::Status &status);
     // Once the lesson to start with was read: remembered, or why it could not be is said.
     void settleStartLesson();
+    template <typename Window, typename... Arguments>
+    Window &made(std::unique_ptr<Window> &window, Arguments &&...arguments);
     std::vector<Form *> forms() const;
     Form *openForm() const;
     std::vector<ExerciseWindow *> exerciseWindows() const;
