@@ -160,6 +160,7 @@ void b07d4::load()
 void b07d4::Form_Unload()
 {
     Mode.reset();
+    chosen.reset();
     headingBeforeMistakes.clear();
 }
 
@@ -190,6 +191,7 @@ void b07d4::felir()
 void b07d4::prepareFor(Exercise exercise, bool byMainMenu)
 {
     ExerciseWindow::prepareFor(exercise, byMainMenu);
+    chosen = exercise;
     const auto &sentences = std::get<LessonModel::SentenceExercise>(lessonExercise(exercise).content);
     if (!byMainMenu && !sentences.headingFromOtherWindow.isEmpty())
         ui->Label2->setText(sentences.headingFromOtherWindow);
@@ -207,15 +209,8 @@ void b07d4::offerPlus(Exercise exercise)
 
 void b07d4::chooseRunMode()
 {
-    // The exercise is the one whose go-to button is disabled: every opener and the
-    // switch disable it. With neither disabled the previous run's mode holds.
-    std::optional<Exercise> exercise;
-    for (Exercise own : ownExercises()) {
-        if (!goToButton(own)->isEnabled()) {
-            exercise = own;
-            break;
-        }
-    }
+    // The exercise the opener or the switch chose; with neither, the previous run's mode holds.
+    std::optional<Exercise> exercise = chosen;
     if (!exercise && !Mode)
         exercise = selected().value_or(ownExercises().front());
     if (exercise)
@@ -427,6 +422,7 @@ void b07d4::switchTo(Exercise exercise)
     shared.ExerciseNo = exerciseNoOf(exercise);
     felir();
     Enabl();
+    chosen = exercise;
     goToButton(exercise)->setEnabled(false);
     ui->Label2->setText(lessonExercise(exercise).heading);
     headingBeforeMistakes.clear();

@@ -77,6 +77,9 @@ private:
         bool extended = false;
     };
     std::optional<RunMode> Mode;
+    // The exercise the opener or the in-window switch chose (its go-to button shows it
+    // disabled); none until then in this opening.
+    std::optional<Exercise> chosen;
     int Extended = 0;
     // The heading a run of the learner's mistakes wrote over, given back when the
     // learner leaves the run (empty: no such run on show).
