@@ -384,6 +384,11 @@ void Program::showNewLesson()
     showMainMenu(false);
 }
 
+void Program::showBackground()
+{
+    background().Show();
+}
+
 void Program::showAbout()
 {
     about().menuAction();

@@ -4,7 +4,7 @@
 #include "class/ClassSync.h"
 #include "record/Record.h"
 #include "common/Services.h"
-#include "exercises/frame/ExerciseOpener.h"
+#include "app/MenuActions.h"
 #include "lesson/LessonHistory.h"
 #include "lesson/LessonSource.h"
 #include "speech/Speech.h"
@@ -34,7 +34,7 @@ void PrepareApplication();
 
 // Owns every window and the shared values for one run of the program, and
 // opens windows for one another.
-class Program final : public ExerciseOpener
+class Program final : public MenuActions
 {
 public:
     // Without a record of its own the program records into one in memory, gone when it ends.
@@ -47,10 +47,10 @@ public:
     // The About window as a splash; it gives way to the main menu.
     void start();
     // End on the main menu: the background goes, then the program ends at once.
-    void end();
+    void end() override;
 
     void openExercise(Exercise target, Form &opener) override;
-    void openFromMainMenu(Exercise target);
+    void openFromMainMenu(Exercise target) override;
     void showMainMenu(bool focusEndButton) override;
     void showAbout() override;
     void showProgress() override;
@@ -59,8 +59,9 @@ public:
     bool practiseMistakes(Exercise exercise, const QStringList &items);
     // Plays the lesson in `file` (LessonSource::BuiltIn for lesson 7) from now on, once
     // read, or says over the main menu why it cannot; the lesson played stays then.
-    void openLesson(const QString &file);
-    LessonHistory &lessonHistory() { return history; }
+    void openLesson(const QString &file) override;
+    LessonHistory &lessonHistory() override { return history; }
+    void showBackground() override;
     Speech &speech() { return voice; }
     // Sends the record to the class server from now on (replacing an earlier connection).
     void joinClass(const ClassServer &server);

@@ -1,8 +1,8 @@
 #include "alap.h"
 
+#include "lesson/LessonHistory.h"
 #include "lesson/LessonSource.h"
 
-#include "Program.h"
 #include "hatter.h"
 #include "sobre.h"
 #include "common/Controls.h"
@@ -80,7 +80,7 @@ QString howToText(const QString &newLine)
 
 } // namespace
 
-alap::alap(Services services, Program &program)
+alap::alap(Services services, MenuActions &program)
     : Form(QStringLiteral("alap")), shared(services.shared), feedback(services.feedback), lessons(services.lesson),
       program(program)
 {
@@ -205,7 +205,7 @@ void alap::mnuOpenLesson_Click()
 
 void alap::Form_Load()
 {
-    program.background().Show();
+    program.showBackground();
     CentreForm(window());
     SetTopmost(window(), true);
     shared.SetLessonTitle(window(), lessons.lesson().title);

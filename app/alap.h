@@ -2,11 +2,11 @@
 
 #include "common/Form.h"
 #include "common/Services.h"
+#include "MenuActions.h"
 
 #include <memory>
 
 class LessonSource;
-class Program;
 class QMenu;
 class QPushButton;
 
@@ -14,7 +14,7 @@ class QPushButton;
 class alap final : public Form
 {
 public:
-    alap(Services services, Program &program);
+    alap(Services services, MenuActions &program);
 
     void focusEndButton();
 
@@ -31,7 +31,7 @@ private:
     Module1 &shared;
     Feedback &feedback;
     LessonSource &lessons;
-    Program &program;
+    MenuActions &program;
     // The controls used after build, from build to unload.
     struct Widgets
     {

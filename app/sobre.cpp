@@ -1,6 +1,5 @@
 #include "sobre.h"
 
-#include "Program.h"
 #include "common/Controls.h"
 #include "common/DesignFont.h"
 #include "common/Feedback.h"
@@ -64,7 +63,7 @@ QString aboutMessage(const QString &newLine, const LessonModel::Lesson *otherLes
 
 } // namespace
 
-sobre::sobre(Services services, Program &program)
+sobre::sobre(Services services, ExerciseOpener &program)
     : Form(QStringLiteral("sobre")), shared(services.shared), feedback(services.feedback), lessons(services.lesson),
       program(program)
 {

@@ -2,6 +2,7 @@
 
 #include "common/Form.h"
 #include "common/Services.h"
+#include "exercises/frame/ExerciseOpener.h"
 
 #include <QPixmap>
 
@@ -9,7 +10,6 @@
 #include <memory>
 
 class LessonSource;
-class Program;
 namespace LessonModel {
 struct Lesson;
 }
@@ -22,7 +22,7 @@ class QTimer;
 class sobre final : public Form
 {
 public:
-    sobre(Services services, Program &program);
+    sobre(Services services, ExerciseOpener &program);
 
     // The About menu entries: show the window in its normal mode, also when it is already open.
     void menuAction();
@@ -46,7 +46,7 @@ private:
     Module1 &shared;
     Feedback &feedback;
     LessonSource &lessons;
-    Program &program;
+    ExerciseOpener &program;
     std::array<QPixmap, 3> frames;
     int frame = 1;
     // The controls, from build to unload.
