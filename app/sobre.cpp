@@ -111,11 +111,6 @@ void sobre::build(FormWidget &window)
     ui->Image1 = new QLabel(back);
     Controls::place(*ui->Image1, QStringLiteral("Image1"), {4560, 120, 495, 495});
     ui->Image1->setAccessibleName(QStringLiteral("Bimbala"));
-    if (frames.front().isNull()) {
-        for (std::size_t i = 0; i < frames.size(); ++i)
-            frames[i] = Pictures::pixmap(QStringLiteral(":/resources/about-frame%1.svg").arg(i + 1), ui->Image1->size(),
-                                         ui->Image1->devicePixelRatioF());
-    }
 
     ui->Command1 = Controls::button(*client, QStringLiteral("Command1"), QStringLiteral("&OK"), {360, 2760, 855, 375},
                                 DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true));
@@ -220,10 +215,15 @@ void sobre::Timer2_Timer()
     showFrame(frame % 3 + 1);
 }
 
+// Each frame is drawn from its SVG when first shown: the splash waits for the first only.
 void sobre::showFrame(int number)
 {
     frame = number;
-    ui->Image1->setPixmap(frames[std::size_t(number - 1)]);
+    QPixmap &picture = frames[std::size_t(number - 1)];
+    if (picture.isNull())
+        picture = Pictures::pixmap(QStringLiteral(":/resources/about-frame%1.svg").arg(number), ui->Image1->size(),
+                                   ui->Image1->devicePixelRatioF());
+    ui->Image1->setPixmap(picture);
 }
 
 void sobre::Image2_Click()
