@@ -66,7 +66,7 @@ bool hasHungarianVoice(SPDConnection *connection)
     const QByteArray modules = listReply(connection, "LIST OUTPUT_MODULES").join('\n');
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
                           + QStringLiteral("/bimbala/hungarian-voice");
-    if (QFile known(cache); known.open(QIODevice::ReadOnly) && known.readAll() == modules)
+    if (QFile known(cache); !modules.isEmpty() && known.open(QIODevice::ReadOnly) && known.readAll() == modules)
         return true;
     const QList<QByteArray> voices = listReply(connection, "LIST SYNTHESIS_VOICES");
     // A line is "name<TAB>language<TAB>variant".
@@ -74,7 +74,7 @@ bool hasHungarianVoice(SPDConnection *connection)
         const QList<QByteArray> fields = voice.split('\t');
         return fields.size() > 1 && (fields[1] == "hu" || fields[1].startsWith("hu-"));
     });
-    if (found && QDir().mkpath(QFileInfo(cache).path())) {
+    if (found && !modules.isEmpty() && QDir().mkpath(QFileInfo(cache).path())) {
         QSaveFile known(cache);
         if (known.open(QIODevice::WriteOnly) && known.write(modules) == modules.size())
             known.commit();
