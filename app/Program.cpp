@@ -21,6 +21,8 @@
 #include <QTimer>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace {
@@ -33,6 +35,15 @@ std::optional<int> exerciseNoFor(Exercise exercise, LessonModel::Shape shape, bo
     if (shape == LessonModel::Shape::PersonStory || (shape == LessonModel::Shape::PictureStory && !byMainMenu))
         return std::nullopt;
     return exerciseNoOf(exercise);
+}
+
+// The windows made so far, of those given.
+template <typename Window>
+std::vector<Window *> madeOnes(std::initializer_list<Window *> windows)
+{
+    std::vector<Window *> made;
+    std::copy_if(windows.begin(), windows.end(), std::back_inserter(made), [](Window *window) { return window; });
+    return made;
 }
 
 } // namespace
@@ -101,26 +112,15 @@ ProgressWindow &Program::progress()
     return *progressWindow;
 }
 
-// The windows made so far.
 std::vector<Form *> Program::forms() const
 {
-    std::vector<Form *> made;
-    for (Form *form : std::initializer_list<Form *>{aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(),
-                                                    suffixDrill.get(), sentences.get(), personStory.get(),
-                                                    pictureStory.get(), progressWindow.get()})
-        if (form)
-            made.push_back(form);
-    return made;
+    return madeOnes<Form>({aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(), suffixDrill.get(),
+                           sentences.get(), personStory.get(), pictureStory.get(), progressWindow.get()});
 }
 
 std::vector<ExerciseWindow *> Program::exerciseWindows() const
 {
-    std::vector<ExerciseWindow *> made;
-    for (ExerciseWindow *window : {static_cast<ExerciseWindow *>(suffixDrill.get()), static_cast<ExerciseWindow *>(sentences.get()),
-                                   static_cast<ExerciseWindow *>(personStory.get()), static_cast<ExerciseWindow *>(pictureStory.get())})
-        if (window)
-            made.push_back(window);
-    return made;
+    return madeOnes<ExerciseWindow>({suffixDrill.get(), sentences.get(), personStory.get(), pictureStory.get()});
 }
 
 ExerciseWindow *Program::windowFor(Exercise exercise)

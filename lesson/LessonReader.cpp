@@ -75,6 +75,14 @@ bool isSvg(const QByteArray &bytes)
 // on the file opened, which cannot block (it may have changed in between).
 QString readRegularFile(const QString &path, qint64 most, QByteArray &bytes)
 {
+    // Lesson 7 and its pictures are compiled in.
+    if (path.startsWith(u':')) {
+        QFile resource(path);
+        if (!resource.open(QIODevice::ReadOnly))
+            return QStringLiteral("cannot be read (%1)").arg(resource.errorString());
+        bytes = resource.read(most + 1);
+        return {};
+    }
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
         return QStringLiteral("is a folder, a device or a pipe, not a regular file");
@@ -101,20 +109,14 @@ QString readRegularFile(const QString &path, qint64 most, QByteArray &bytes)
 // bytes without end or none ever, and no more of it than a picture may have.
 QString readPicture(const QString &folder, const QString &name, QByteArray &svg)
 {
-    const QString path = folder + u'/' + name;
-    // Lesson 7's pictures are compiled in with it.
-    if (folder.startsWith(u':')) {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return QStringLiteral("cannot be read (%1)").arg(file.errorString());
-        svg = file.read(MostPictureBytes);
-        return {};
+    QString real = folder + u'/' + name;
+    if (!folder.startsWith(u':')) {
+        real = QFileInfo(real).canonicalFilePath();
+        if (real.isEmpty())
+            return QStringLiteral("cannot be read (there is no such file)");
+        if (!real.startsWith(QFileInfo(folder).canonicalFilePath() + u'/'))
+            return QStringLiteral("is outside the lesson's folder: keep the pictures in the folder of the lesson file");
     }
-    const QString real = QFileInfo(path).canonicalFilePath();
-    if (real.isEmpty())
-        return QStringLiteral("cannot be read (there is no such file)");
-    if (!real.startsWith(QFileInfo(folder).canonicalFilePath() + u'/'))
-        return QStringLiteral("is outside the lesson's folder: keep the pictures in the folder of the lesson file");
     if (const QString problem = readRegularFile(real, MostPictureBytes, svg); !problem.isEmpty())
         return problem;
     if (svg.size() > MostPictureBytes)
@@ -782,13 +784,8 @@ Reading read(const QString &path, LessonSpelling *spelling)
 {
     // Read no more than can be a lesson, so that a huge file costs no memory.
     QByteArray bytes;
-    if (path.startsWith(u':')) {
-        QFile resource(path);
-        if (resource.open(QIODevice::ReadOnly))
-            bytes = resource.read(MostBytes + 1);
-    } else if (const QString problem = readRegularFile(path, MostBytes, bytes); !problem.isEmpty()) {
+    if (const QString problem = readRegularFile(path, MostBytes, bytes); !problem.isEmpty())
         return {std::nullopt, {{path, 1, 1, QStringLiteral("the file %1").arg(problem)}}};
-    }
     return read(bytes, path, QFileInfo(path).absolutePath(), spelling);
 }
 

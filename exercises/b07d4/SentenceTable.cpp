@@ -27,8 +27,3 @@ QString SentenceTable::finished(const LessonModel::SentenceRow &row, const QStri
     const bool joins = row.after.startsWith(u'.') || row.after.startsWith(u'?') || row.after.startsWith(u',');
     return row.before + QLatin1Char(' ') + answer + (joins ? QString() : QStringLiteral(" ")) + row.after;
 }
-
-int SentenceTable::pictogram(const LessonModel::SentenceRow &row)
-{
-    return int(LessonModel::Pictograms.indexOf(row.person)) + 1;
-}

@@ -35,8 +35,6 @@ public:
     static QString finished(const LessonModel::SentenceRow &row, const QString &answer);
     // The key of a sentence in the progress record: the sentence as finished, answer included.
     static QString key(const LessonModel::SentenceRow &row) { return finished(row, row.answer).trimmed(); }
-    // The number of the person's pictogram (1 to 6), 0 for none.
-    static int pictogram(const LessonModel::SentenceRow &row);
 
 private:
     struct Part

@@ -89,7 +89,8 @@ void ExerciseWindow::build(FormWidget &window)
     window.setCentralWidget(client);
     buildFrameWidgets(*client);
     buildControls(*client);
-    lowerBelowGoToGrid(*client);
+    // Everything below the top row makes way for the go-to rows beyond the designed two.
+    lowerControls(*client, GoToRowStep, gridGrowth, frame->goTo);
     window.setFixedSize(window.sizeHint());
 }
 
@@ -196,15 +197,13 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
     frame->KeyHelp->hide();
 }
 
-// Everything below the top row makes way for the go-to rows beyond the designed two.
-void ExerciseWindow::lowerBelowGoToGrid(QWidget &client)
+void ExerciseWindow::lowerControls(QWidget &client, int fromTwips, int twips, const std::vector<QPushButton *> &staying)
 {
-    if (gridGrowth == 0)
+    if (twips <= 0)
         return;
     for (QWidget *control : client.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        const bool goTo = std::find(frame->goTo.begin(), frame->goTo.end(), control) != frame->goTo.end();
-        if (!goTo && control->y() >= Twips::toPixels(GoToRowStep))
-            control->move(control->x(), control->y() + Twips::toPixels(gridGrowth));
+        if (control->y() >= Twips::toPixels(fromTwips) && std::find(staying.begin(), staying.end(), control) == staying.end())
+            control->move(control->x(), control->y() + Twips::toPixels(twips));
     }
 }
 

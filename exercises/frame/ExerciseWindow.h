@@ -48,6 +48,9 @@ public:
     QPushButton *goToButton(Exercise exercise) const;
 
 protected:
+    // Moves the client's own controls that stand at or below `fromTwips` down by `twips`
+    // (all but those `staying`), to make room for a part that grew.
+    static void lowerControls(QWidget &client, int fromTwips, int twips, const std::vector<QPushButton *> &staying = {});
     // The window's own controls, placed on the client area.
     virtual void buildControls(QWidget &client) = 0;
     // The window's own set-up, after centring and the always-on-top toggle.
@@ -132,7 +135,6 @@ private:
     void closeRequested() final;
     void buildMenus(FormWidget &window);
     void buildFrameWidgets(QWidget &client);
-    void lowerBelowGoToGrid(QWidget &client);
     void goToClicked(Exercise exercise);
     void closeClicked();
     void charClicked();

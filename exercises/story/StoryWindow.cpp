@@ -268,11 +268,7 @@ void StoryWindow::growBy(QWidget &client, int twips)
     grownBy = twips;
     if (twips <= 0)
         return;
-    const int storyBottom = Twips::toPixels(storyDesign.flowArea.bottom);
-    for (QWidget *control : client.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (control->y() >= storyBottom)
-            control->move(control->x(), control->y() + Twips::toPixels(twips));
-    }
+    lowerControls(client, storyDesign.flowArea.bottom, twips);
     client.setFixedSize(client.width(), client.height() + Twips::toPixels(twips));
 }
 
