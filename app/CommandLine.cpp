@@ -1,7 +1,6 @@
 #include "CommandLine.h"
 
-#include "lesson/LessonReader.h"
-#include "lesson/LessonSpelling.h"
+#include "lesson/LessonFiles.h"
 
 #include <QCommandLineParser>
 
@@ -66,11 +65,11 @@ CommandLine checkLessons(const QStringList &files, const QProcessEnvironment &en
     if (files.isEmpty())
         return CommandLine::ending(2, {}, QStringLiteral("bimbala: --check needs the lesson files to check.\n%1").arg(Usage));
     CommandLine result = CommandLine::ending(0, {}, {});
-    LessonSpelling spelling(environment.value(QStringLiteral("BIMBALA_DICTIONARY"), LessonSpelling::Dictionary));
-    if (!spelling.missing().isEmpty())
-        result.error = QStringLiteral("bimbala: %1\n").arg(spelling.missing());
+    LessonFiles::Checker checker(environment.value(QStringLiteral("BIMBALA_DICTIONARY"), LessonFiles::Dictionary));
+    if (!checker.missing().isEmpty())
+        result.error = QStringLiteral("bimbala: %1\n").arg(checker.missing());
     for (const QString &file : files) {
-        for (const LessonProblem &problem : LessonReader::read(file, &spelling).problems) {
+        for (const LessonProblem &problem : checker.read(file).problems) {
             result.output += problem.text() + u'\n';
             if (!problem.warning)
                 result.exitCode = 1;

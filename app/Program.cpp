@@ -340,7 +340,7 @@ void Program::openLesson(const QString &file)
     // Read on a thread of its own, so that a large lesson never holds the windows up;
     // the lesson played stays meanwhile. Of lessons chosen one after another, the last counts.
     const int asked = ++lessonsAsked;
-    whenDone(QtConcurrent::run([file] { return LessonReader::read(file); }), &timerContext,
+    whenDone(QtConcurrent::run([file] { return LessonFiles::read(file); }), &timerContext,
              [this, file, asked](LessonReader::Reading reading) {
         if (asked == lessonsAsked)
             lessonRead(file, std::move(reading));

@@ -9,8 +9,6 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
-#include <cmath>
-
 namespace {
 
 const char *const BackColorProperty = "BackColor";
@@ -25,39 +23,9 @@ bool isTextEntry(const QWidget *control)
 
 namespace Colour {
 
-Bgr fromLiteral(const QString &literal)
-{
-    if (!literal.startsWith(QLatin1String("&H"), Qt::CaseInsensitive))
-        return 0;
-    bool ok = false;
-    const Bgr value = literal.mid(2).toUInt(&ok, 16);
-    return ok ? value & 0xFFFFFF : 0;
-}
-
-Bgr fromQColor(const QColor &colour)
-{
-    return Bgr(colour.red()) | Bgr(colour.green()) << 8 | Bgr(colour.blue()) << 16;
-}
-
-QColor toQColor(Bgr bgr)
-{
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
-
 namespace {
 
 bool clearMode = false;
-
-double channel(quint32 value)
-{
-    const double c = double(value) / 255.0;
-    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double luminance(Bgr bgr)
-{
-    return 0.2126 * channel(bgr & 0xFF) + 0.7152 * channel((bgr >> 8) & 0xFF) + 0.0722 * channel((bgr >> 16) & 0xFF);
-}
 
 // The same hue, darker by a tenth.
 Bgr darker(Bgr bgr)
@@ -143,12 +111,6 @@ void setForeColor(QWidget *control, Bgr bgr)
 {
     control->setProperty(ForeColorProperty, bgr);
     applyColours(control);
-}
-
-double contrast(Bgr a, Bgr b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 void setClearColours(bool on)

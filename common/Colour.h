@@ -26,6 +26,8 @@ void setForeColor(QWidget *control, Bgr bgr);
 Bgr backColor(const QWidget *control);
 Bgr foreColor(const QWidget *control);
 
+// The relative luminance of a colour (WCAG 2), from 0 (black) to 1 (white).
+double luminance(Bgr bgr);
 // The contrast ratio of two colours (WCAG 2), from 1 to 21.
 double contrast(Bgr a, Bgr b);
 // Readable text needs this much contrast to its background.
@@ -46,7 +48,3 @@ void repaintAll();
 // The learner's choice of clear colours, kept between runs of the program.
 void LoadClearColours();
 void SetClearColours(bool on);
-
-namespace Colour {
-
-} // namespace Colour

@@ -1,7 +1,5 @@
 #include "LessonSource.h"
 
-#include "LessonReader.h"
-
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -15,7 +13,7 @@ void LessonSource::startWith(const QString &file)
 {
     pending = file;
     if (pending != BuiltIn)
-        pendingReading = QtConcurrent::run([file] { return LessonReader::read(file); });
+        pendingReading = QtConcurrent::run([file] { return LessonFiles::read(file); });
 }
 
 const LessonModel::Lesson &LessonSource::lesson()
@@ -28,7 +26,7 @@ const LessonModel::Lesson &LessonSource::lesson()
                     QStringLiteral("The lesson %1 could not be opened, so lesson 7 is open:").arg(pending), problems);
         }
         if (!read) {
-            LessonReader::Reading reading = LessonReader::read(BuiltIn);
+            LessonReader::Reading reading = LessonFiles::read(BuiltIn);
             // The built-in lesson is checked by the tests; a problem here is a broken build.
             if (!reading.lesson)
                 qFatal("%s", qPrintable(reading.problems.front().text()));
@@ -46,7 +44,7 @@ const QString &LessonSource::file()
 
 LessonProblems LessonSource::open(const QString &file)
 {
-    return open(LessonReader::read(file), file);
+    return open(LessonFiles::read(file), file);
 }
 
 LessonProblems LessonSource::open(LessonReader::Reading reading, const QString &file)

@@ -2,7 +2,7 @@
 
 #include "Lesson.h"
 #include "LessonProblem.h"
-#include "LessonReader.h"
+#include "LessonFiles.h"
 
 #include <QFuture>
 #include <QString>

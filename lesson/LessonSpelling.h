@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LessonFiles.h"
 #include "YamlFields.h"
 
 #include <QElapsedTimer>
@@ -18,10 +19,8 @@ class Hunspell;
 class LessonSpelling
 {
 public:
-    static inline const QString Dictionary = QStringLiteral("/usr/share/hunspell/hu_HU");
-
     // `dictionary` without its endings: .aff and .dic are beside each other.
-    explicit LessonSpelling(const QString &dictionary = Dictionary);
+    explicit LessonSpelling(const QString &dictionary = LessonFiles::Dictionary);
     ~LessonSpelling();
     LessonSpelling(const LessonSpelling &) = delete;
     LessonSpelling &operator=(const LessonSpelling &) = delete;

@@ -6,11 +6,7 @@
 
 class QWidget;
 
-// The chart module (bimbala-chart), loaded when the Progress window first needs
-// it. It is looked for in one place only, at a path relative to the program's own
-// folder that is the same in the build tree and once installed (bin/ and
-// lib/<arch>/bimbala/), so that no folder of the machine that built the program
-// can hand it a module. A module built for another version is refused.
+// The chart module (bimbala-chart), loaded when the Progress window first needs it.
 struct ChartModule
 {
     ShareChart::Make make = nullptr;

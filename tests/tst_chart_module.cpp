@@ -1,7 +1,8 @@
 // Progress finds its chart module by its path from the program's folder, from tests/
 // in the build tree and from bin/ of a staged install, and says in one sentence why a
 // module it cannot load, or one of another version, gives no chart. Each case runs in
-// a child process, as a run loads the module once.
+// a child process, as a run loads the module once. The installed program reads lessons
+// through its reader module, found the same way.
 #include "TestSupport.h"
 
 #include "progress/ProgressWindow.h"
@@ -9,6 +10,7 @@
 
 #include <QApplication>
 #include <QDirIterator>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -91,6 +93,35 @@ private Q_SLOTS:
                          shown.value(1).endsWith(u'.'),
                      qPrintable(shown.value(1)));
         }
+    }
+
+    void installedProgramReadsLessons_data()
+    {
+        QTest::addColumn<bool>("withReader");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("with its reader") << true << 0 << QString();
+        QTest::newRow("reader removed") << false << 1 << QStringLiteral("lessons cannot be read: its module could not be loaded");
+    }
+
+    void installedProgramReadsLessons()
+    {
+        QFETCH(bool, withReader);
+        QFETCH(int, status);
+        QFETCH(QString, says);
+        const QString reader = QFileInfo(installedModule).dir().filePath(QStringLiteral("bimbala-reader.so"));
+        QVERIFY(QFile::exists(reader) || QFile::exists(reader + ".away"));
+        if (!withReader)
+            QVERIFY(QFile::rename(reader, reader + ".away"));
+        QProcess program;
+        program.setEnvironment({QStringLiteral("BIMBALA_DICTIONARY=/nowhere")});
+        program.start(path("bin/bimbala"), {QStringLiteral("--check"), path("share/bimbala/lessons/lesson7/lesson7.yaml")});
+        QVERIFY(program.waitForFinished(60000));
+        if (!withReader)
+            QVERIFY(QFile::rename(reader + ".away", reader));
+        const QString output = QString::fromUtf8(program.readAllStandardOutput());
+        QCOMPARE(program.exitCode(), status);
+        QVERIFY2(says.isEmpty() ? output.isEmpty() : output.contains(says), qPrintable(output));
     }
 };
 

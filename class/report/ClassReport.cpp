@@ -3,7 +3,7 @@
 #include "class/ServerText.h"
 #include "common/Csv.h"
 #include "lesson/LessonHistory.h"
-#include "lesson/LessonReader.h"
+#include "lesson/LessonFiles.h"
 #include "lesson/LessonSource.h"
 
 #include <QSqlDatabase>
@@ -83,7 +83,7 @@ std::vector<ClassReport::Lesson> ClassReport::knownLessons(const Lesson &played)
     for (const QString &file : QStringList{LessonSource::BuiltIn, history.last()} + history.recent()) {
         if (file.isEmpty())
             continue;
-        const LessonReader::Reading reading = LessonReader::read(file);
+        const LessonReader::Reading reading = LessonFiles::read(file);
         if (!reading.lesson)
             continue;
         Lesson lesson{reading.lesson->id, {}};

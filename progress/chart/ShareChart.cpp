@@ -1,5 +1,7 @@
 #include "ShareChart.h"
 
+#include "common/ProgramModule.h"
+
 #include <QChart>
 #include <QChartView>
 #include <QDateTime>
@@ -8,15 +10,7 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 
-extern "C" Q_DECL_EXPORT const char *bimbala_chart_version()
-{
-    return BIMBALA_VERSION;
-}
-
-extern "C" Q_DECL_EXPORT int bimbala_chart_interface()
-{
-    return ShareChart::Interface;
-}
+BIMBALA_MODULE_IDENTITY(ShareChart::Interface)
 
 extern "C" Q_DECL_EXPORT QWidget *bimbala_make_share_chart(QWidget *parent)
 {

@@ -21,17 +21,11 @@ using Make = QWidget *(*)(QWidget *parent);
 // Shows the points of the period first..last (UTC milliseconds) in the view.
 using Show = void (*)(QWidget *view, const QString &title, const Point *points, int count, qint64 first, qint64 last);
 
-// What the module was built as: the program's version and the number of this
-// interface, raised whenever Make or Show change. The program uses only a module
-// of its own version and interface; these two never change their form.
-using Version = const char *(*)();
-using InterfaceNumber = int (*)();
+// The number of this interface, raised whenever Make or Show change.
 inline constexpr int Interface = 1;
 
 // The names under which the module exports them.
 inline constexpr char MakeName[] = "bimbala_make_share_chart";
 inline constexpr char ShowName[] = "bimbala_show_shares";
-inline constexpr char VersionName[] = "bimbala_chart_version";
-inline constexpr char InterfaceName[] = "bimbala_chart_interface";
 
 } // namespace ShareChart

@@ -1,0 +1,24 @@
+// What the reader module exports to the program.
+#include "ReaderInterface.h"
+
+#include "LessonSpelling.h"
+#include "common/ProgramModule.h"
+
+BIMBALA_MODULE_IDENTITY(ReaderInterface::Interface)
+
+extern "C" Q_DECL_EXPORT void bimbala_read_lesson(const QString &path, LessonSpelling *spelling, LessonReader::Reading &reading)
+{
+    reading = LessonReader::read(path, spelling);
+}
+
+extern "C" Q_DECL_EXPORT LessonSpelling *bimbala_make_spelling(const QString &dictionary, QString &missing)
+{
+    auto *spelling = new LessonSpelling(dictionary);
+    missing = spelling->missing();
+    return spelling;
+}
+
+extern "C" Q_DECL_EXPORT void bimbala_free_spelling(LessonSpelling *spelling)
+{
+    delete spelling;
+}
