@@ -3,7 +3,7 @@
 #include "app/Program.h"
 #include "common/Feedback.h"
 #include "common/RandomSource.h"
-#include "speech/DesktopSpeaker.h"
+#include "speech/SpeechModule.h"
 
 #include <QApplication>
 
@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
         Record record(Record::defaultPath());
         Program program(feedback, random, &record);
         program.startWith(line.lessonFile);
-        program.makeSpeaker = [] { return std::make_unique<DesktopSpeaker>(); };
+        program.makeSpeaker = SpeechModule::makeDesktopSpeaker;
         program.start();
         exitCode = QApplication::exec();
     }

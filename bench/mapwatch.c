@@ -79,6 +79,14 @@ int main(int argc, char **argv)
         if (event.type == MapNotify && title_matches(display, event.xmap.window, argv[1])) {
             const double elapsed = now_ms() - started;
             const long rss = rss_kib(pid);
+            /* MAPWATCH_SMAPS=FILE keeps where the memory is, mapping by mapping, for a look. */
+            const char *smaps = getenv("MAPWATCH_SMAPS");
+            if (smaps) {
+                char command[512];
+                snprintf(command, sizeof command, "cp /proc/%d/smaps '%s'", (int)pid, smaps);
+                if (system(command) != 0)
+                    fprintf(stderr, "mapwatch: could not keep smaps in %s\n", smaps);
+            }
             /* Stopped at once, so that the CPU time the kernel gives back (from its nanosecond
              * count of every thread's run time, not its 10 ms ticks) is what the start cost. */
             kill(pid, SIGKILL);

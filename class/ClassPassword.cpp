@@ -1,15 +1,14 @@
 #include "ClassPassword.h"
 
 #include "ClassServer.h"
+#include "common/ProgramModule.h"
+#include "keyring/Keyring.h"
 
+#include <QCoreApplication>
 #include <QHash>
-#include <QObject>
-
-#include <qt6keychain/keychain.h>
+#include <QPointer>
 
 namespace {
-
-const QString Service = QStringLiteral("bimbala");
 
 // Passwords the keyring could not take, for this run only (GUI thread).
 QHash<QString, QString> &keptInMemory()
@@ -18,16 +17,16 @@ QHash<QString, QString> &keptInMemory()
     return kept;
 }
 
-// No keyring at all (no D-Bus session, no secret service), or one that refused:
-// the password lives as long as the program. A missing entry is simply no password yet.
-bool keyringMissing(const QKeychain::Job &job)
-{
-    return job.error() != QKeychain::NoError && job.error() != QKeychain::EntryNotFound;
-}
-
 QString memoryNote()
 {
     return QStringLiteral("There is no desktop keyring to keep the password in, so Bimbala! keeps it only until it ends.");
+}
+
+const ProgramModule &keyringModule()
+{
+    static const ProgramModule module("bimbala-keyring", "keyring", Keyring::Interface,
+                                      {Keyring::ReadName, Keyring::WriteName});
+    return module;
 }
 
 } // namespace
@@ -40,34 +39,34 @@ QString ClassPassword::key(const ClassServer &server)
 void ClassPassword::read(const QString &key, QObject *context,
                          std::function<void(const QString &password, const QString &note)> done)
 {
-    auto *job = new QKeychain::ReadPasswordJob(Service);
-    job->setKey(key);
-    // Never the library's fallback to a plain file.
-    job->setInsecureFallback(false);
-    QObject::connect(job, &QKeychain::Job::finished, context, [job, key, done = std::move(done)] {
-        if (job->error() == QKeychain::NoError)
-            done(job->textData(), {});
+    const auto answered = [key, done = std::move(done)](Keyring::Answer answer, const QString &password) {
+        if (answer == Keyring::Answer::Done)
+            done(password, {});
         else
-            done(keptInMemory().value(key), keyringMissing(*job) ? memoryNote() : QString());
-    });
-    job->start();
+            done(keptInMemory().value(key), answer == Keyring::Answer::Missing ? memoryNote() : QString());
+    };
+    if (const auto readKeyring = keyringModule().function<Keyring::Read>(0))
+        readKeyring(key, context, answered);
+    else // without the module, as without a keyring; told after the caller returns, as the keyring would
+        QMetaObject::invokeMethod(context, [answered] { answered(Keyring::Answer::Missing, {}); }, Qt::QueuedConnection);
 }
 
 void ClassPassword::write(const QString &key, const QString &password, QObject *context,
                           std::function<void(const QString &note)> done)
 {
-    auto *job = new QKeychain::WritePasswordJob(Service);
-    job->setKey(key);
-    job->setInsecureFallback(false);
-    job->setTextData(password);
-    // Kept here even when the window that saved it has closed meanwhile.
-    QObject::connect(job, &QKeychain::Job::finished, job, [job, key, password] {
-        if (keyringMissing(*job))
+    // Kept here even when the window that saved it has closed meanwhile: the answer
+    // comes to the application, and goes on to `done` while its context lives.
+    const auto answered = [key, password, context = QPointer<QObject>(context), done = std::move(done)](Keyring::Answer answer) {
+        if (answer == Keyring::Answer::Missing)
             keptInMemory().insert(key, password);
         else
             keptInMemory().remove(key);
-    });
-    QObject::connect(job, &QKeychain::Job::finished, context,
-                     [job, done = std::move(done)] { done(keyringMissing(*job) ? memoryNote() : QString()); });
-    job->start();
+        if (context)
+            done(answer == Keyring::Answer::Missing ? memoryNote() : QString());
+    };
+    if (const auto writeKeyring = keyringModule().function<Keyring::Write>(1))
+        writeKeyring(key, password, QCoreApplication::instance(), answered);
+    else
+        QMetaObject::invokeMethod(QCoreApplication::instance(), [answered] { answered(Keyring::Answer::Missing); },
+                                  Qt::QueuedConnection);
 }

@@ -55,6 +55,9 @@ private Q_SLOTS:
         QDirIterator found(staging.path(), {QStringLiteral("bimbala-chart.so")}, QDir::Files, QDirIterator::Subdirectories);
         QVERIFY(found.hasNext());
         installedModule = found.next();
+        // Every module the program loads is installed beside the chart's.
+        for (const char *module : {"bimbala-reader.so", "bimbala-speech.so", "bimbala-keyring.so"})
+            QVERIFY2(QFileInfo(installedModule).dir().exists(QLatin1String(module)), module);
         QVERIFY(QFile::copy(installedModule, path("own.so")));
         QFile text(path("text.so"));
         QVERIFY(text.open(QIODevice::WriteOnly) && text.write(QByteArray(4096, 'x')) == 4096);

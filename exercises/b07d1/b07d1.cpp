@@ -14,6 +14,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const Bgr LabelBack = 0xC0FFFF;
@@ -21,26 +23,18 @@ const Bgr LabelBack = 0xC0FFFF;
 FrameDesign suffixDrillDesign()
 {
     FrameDesign d;
-    d.formName = QStringLiteral("b07d1");
+    d.names = {u"b07d1"_s, u"Command4"_s, u"Command11"_s, u"Label6"_s,
+               {u"Command10"_s, u"Command5"_s, u"Command13"_s, u"Command16"_s, u"Command7"_s, u"Command15"_s,
+                u"Command8"_s, u"Command14"_s}};
     d.backColour = 0xDDEEFF;
-    d.solutionName = QStringLiteral("Command4");
-    d.charName = QStringLiteral("Command11");
-    d.keyHelpName = QStringLiteral("Label6");
-    d.goToNames = {QStringLiteral("Command10"), QStringLiteral("Command5"), QStringLiteral("Command13"),
-                   QStringLiteral("Command16"), QStringLiteral("Command7"), QStringLiteral("Command15"),
-                   QStringLiteral("Command8"),  QStringLiteral("Command14")};
     d.shape = LessonModel::Shape::SuffixDrill;
     d.switchesInPlace = true;
-    d.goToHeading = {4680, 120, 2055, 375};
-    d.goToHeadingBack = LabelBack;
-    d.goToHeadingFore = Colour::Black;
+    d.goToHeading = {{4680, 120, 2055, 375}, LabelBack, Colour::Black};
     d.next = {3840, 4800, 1215, 495};
     d.charButton = {120, 5280, 735, 495};
-    d.keyHelp = {960, 5400, 8175, 375};
-    d.keyHelpFore = 0x004080;
-    d.keyHelpFont = DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true);
-    d.howToFirstParagraph = QStringLiteral(
-        "Click the \"Start\" button and put your solution in the gap. Then press the \"Enter\" key. Go on.");
+    d.keyHelp = {{960, 5400, 8175, 375}, Colour::White, 0x004080, DesignFont(u"MS Sans Serif"_s, 9.75, true)};
+    d.howToFirstParagraph =
+        u"Click the \"Start\" button and put your solution in the gap. Then press the \"Enter\" key. Go on."_s;
     d.charFocusesAnswer = true;
     d.closeFocusesEndButton = true;
     return d;

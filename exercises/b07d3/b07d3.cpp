@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QToolButton>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The rectangle around pictures and story ends here, or lower by as much as a long story needs.
@@ -18,31 +20,22 @@ constexpr int FrameBottom = 4680;
 FrameDesign pictureStoryFrame()
 {
     FrameDesign d;
-    d.formName = QStringLiteral("b07d3");
+    d.names = {u"b07d3"_s, u"Command4"_s, u"Command10"_s, u"Label3"_s,
+               {u"Command5"_s, u"Command8"_s, u"Command9"_s, u"Command6"_s, u"Command7"_s, u"Command11"_s,
+                u"Command12"_s, u"Command13"_s}};
     d.clientHeight = 5865;
     d.backColour = 0xF0F0F0;
-    d.solutionName = QStringLiteral("Command4");
-    d.charName = QStringLiteral("Command10");
-    d.keyHelpName = QStringLiteral("Label3");
-    d.goToNames = {QStringLiteral("Command5"),  QStringLiteral("Command8"),  QStringLiteral("Command9"),
-                   QStringLiteral("Command6"),  QStringLiteral("Command7"),  QStringLiteral("Command11"),
-                   QStringLiteral("Command12"), QStringLiteral("Command13")};
     d.shape = LessonModel::Shape::PictureStory;
     d.ownButtonDisabled = true;
     // Wide enough for the caption in the fonts this machine has, clear of the go-to grid at 6840.
-    d.goToHeading = {4920, 120, 1815, 375};
-    d.goToHeadingBack = 0x808080;
-    d.goToHeadingFore = Colour::Black;
+    d.goToHeading = {{4920, 120, 1815, 375}, 0x808080, Colour::Black};
     // Below the frame around pictures and story, which ends at 4680.
     d.next = {4200, 4800, 1215, 495};
     d.charButton = {0, 5400, 735, 375};
-    d.keyHelp = {840, 5400, 8415, 375};
+    d.keyHelp = {{840, 5400, 8415, 375}, 0x404040, 0xC0FFFF, DesignFont(u"MS Serif"_s, 13.5, true)};
     d.keyHelpLeadingBlank = false;
-    d.keyHelpBack = 0x404040;
-    d.keyHelpFore = 0xC0FFFF;
-    d.keyHelpFont = DesignFont(QStringLiteral("MS Serif"), 13.5, true);
-    d.howToFirstParagraph = QStringLiteral("Click the \"Start\" button and put your solution in any of the gaps. Then "
-                                           "click the \"Next\" button or press the \"Enter\" key. Go on.");
+    d.howToFirstParagraph = u"Click the \"Start\" button and put your solution in any of the gaps. Then "
+                            u"click the \"Next\" button or press the \"Enter\" key. Go on."_s;
     return d;
 }
 

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QSet>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const Bgr Teal = 0x808000;
@@ -30,29 +32,22 @@ const int LessonPictogramLeft = 2880;
 FrameDesign sentenceDesign()
 {
     FrameDesign d;
-    d.formName = QStringLiteral("b07d4");
+    d.names = {u"b07d4"_s, u"Command8"_s, u"Command9"_s, u"Label5"_s,
+               {u"Command10"_s, u"Command5"_s, u"Command6"_s, u"Command7"_s, u"Command11"_s, u"Command12"_s,
+                u"Command13"_s, u"Command14"_s}};
     d.backColour = Teal;
-    d.solutionName = QStringLiteral("Command8");
-    d.charName = QStringLiteral("Command9");
-    d.keyHelpName = QStringLiteral("Label5");
-    d.goToNames = {QStringLiteral("Command10"), QStringLiteral("Command5"),  QStringLiteral("Command6"),
-                   QStringLiteral("Command7"),  QStringLiteral("Command11"), QStringLiteral("Command12"),
-                   QStringLiteral("Command13"), QStringLiteral("Command14")};
     d.shape = LessonModel::Shape::Sentences;
     d.switchesInPlace = true;
     d.topButtonWidth = 1215;
     d.topButtonStep = 1200;
-    d.goToHeading = {4920, 120, 2055, 375};
-    d.goToHeadingBack = Teal;
-    d.goToHeadingFore = Colour::White;
+    d.goToHeading = {{4920, 120, 2055, 375}, Teal, Colour::White};
     d.next = {4200, 4320, 1215, 495};
     d.charButton = {120, 5400, 855, 495};
-    d.keyHelp = {960, 5520, 8175, 375};
+    d.keyHelp = {{960, 5520, 8175, 375}, Colour::White, Colour::Black, DesignFont(u"MS Serif"_s, 12, true)};
     d.keyHelpLeadingBlank = false;
-    d.keyHelpFont = DesignFont(QStringLiteral("MS Serif"), 12, true);
-    d.howToFirstParagraph = QStringLiteral("Click the \"Start\" button and put your solution in the gap. Then click on "
-                                           "the \"Next\" button or press the \"Enter\" key. Go on.");
-    d.howToMenuCaption = QStringLiteral("&How to");
+    d.howToFirstParagraph = u"Click the \"Start\" button and put your solution in the gap. Then click on "
+                            u"the \"Next\" button or press the \"Enter\" key. Go on."_s;
+    d.howToMenuCaption = u"&How to"_s;
     d.howToFocusesAnswer = true;
     return d;
 }

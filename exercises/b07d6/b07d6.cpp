@@ -4,6 +4,8 @@
 
 #include <QLineEdit>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 const QString WorkingTheGaps = QStringLiteral(
@@ -12,27 +14,18 @@ const QString WorkingTheGaps = QStringLiteral(
 FrameDesign personStoryFrame()
 {
     FrameDesign d;
-    d.formName = QStringLiteral("b07d6");
+    d.names = {u"b07d6"_s, u"Command4"_s, u"Command10"_s, u"Label3"_s,
+               {u"Command5"_s, u"Command6"_s, u"Command7"_s, u"Command8"_s, u"Command11"_s, u"Command12"_s,
+                u"Command13"_s, u"Command14"_s}};
     d.backColour = 0x808080;
-    d.solutionName = QStringLiteral("Command4");
-    d.charName = QStringLiteral("Command10");
-    d.keyHelpName = QStringLiteral("Label3");
-    d.goToNames = {QStringLiteral("Command5"),  QStringLiteral("Command6"),  QStringLiteral("Command7"),
-                   QStringLiteral("Command8"),  QStringLiteral("Command11"), QStringLiteral("Command12"),
-                   QStringLiteral("Command13"), QStringLiteral("Command14")};
     d.shape = LessonModel::Shape::PersonStory;
-    d.goToHeading = {4440, 120, 2055, 375};
-    d.goToHeadingBack = 0x808080;
-    d.goToHeadingFore = Colour::White;
+    d.goToHeading = {{4440, 120, 2055, 375}, 0x808080, Colour::White};
     // Below the last story row, which ends at 4635.
     d.next = {4200, 4800, 1215, 495};
     d.charButton = {120, 4800, 855, 495};
-    d.keyHelp = {240, 5400, 8895, 375};
-    d.keyHelpBack = 0x404040;
-    d.keyHelpFore = 0xC0FFFF;
-    d.keyHelpFont = DesignFont(QStringLiteral("MS Serif"), 13.5, true);
+    d.keyHelp = {{240, 5400, 8895, 375}, 0x404040, 0xC0FFFF, DesignFont(u"MS Serif"_s, 13.5, true)};
     // A story of one person: nothing to select.
-    d.howToFirstParagraph = QStringLiteral("Click the \"Start\" button. ") + WorkingTheGaps;
+    d.howToFirstParagraph = u"Click the \"Start\" button. "_s + WorkingTheGaps;
     return d;
 }
 

@@ -46,7 +46,7 @@ QFont buttonFont() { return DesignFont(QStringLiteral("MS Sans Serif"), 9.75, tr
 } // namespace
 
 ExerciseWindow::ExerciseWindow(FrameDesign design, Services services, ExerciseOpener &opener)
-    : Form(design.formName), shared(services.shared), feedback(services.feedback), random(services.random),
+    : Form(design.names.form), shared(services.shared), feedback(services.feedback), random(services.random),
       record(services.record), lessons(services.lesson), speech(services.speech), frameDesign(std::move(design)), opener(opener)
 {
 }
@@ -138,7 +138,7 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
     const int width = frameDesign.topButtonWidth;
     const int step = frameDesign.topButtonStep;
     frame->Start = Controls::button(client, QStringLiteral("Command1"), QStringLiteral("&Start"), {0, 0, width, 495}, font);
-    frame->Solution = Controls::button(client, frameDesign.solutionName, QStringLiteral("Sol&ution"), {step, 0, width, 495}, font);
+    frame->Solution = Controls::button(client, frameDesign.names.solution, QStringLiteral("Sol&ution"), {step, 0, width, 495}, font);
     frame->CloseButton =
         Controls::button(client, QStringLiteral("Command3"), QStringLiteral("Clos&e"), {2 * step, 0, width, 495}, font);
     frame->Next = Controls::button(client, QStringLiteral("Command2"), QStringLiteral("&Next"), frameDesign.next, font);
@@ -155,8 +155,8 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
     QObject::connect(frame->Solution, &QPushButton::clicked, &client, [this] { solutionClicked(); });
     QObject::connect(frame->CloseButton, &QPushButton::clicked, &client, [this] { closeClicked(); });
 
-    Controls::label(client, QStringLiteral("Label4"), QStringLiteral("Go to exercise:"), frameDesign.goToHeading,
-                    DesignFont(QStringLiteral("Arial"), 12, true), frameDesign.goToHeadingBack, frameDesign.goToHeadingFore);
+    Controls::label(client, QStringLiteral("Label4"), QStringLiteral("Go to exercise:"), frameDesign.goToHeading.twips,
+                    DesignFont(QStringLiteral("Arial"), 12, true), frameDesign.goToHeading.back, frameDesign.goToHeading.fore);
     const int count = int(lessons.lesson().exercises.size());
     int columns = std::max(4, (count + 1) / 2);
     const double narrowing = 4.0 / columns;
@@ -180,7 +180,7 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
         const Exercise exercise{place};
         const QRect cell{GoToLeft + (place % columns) * goToStep, (place / columns) * GoToRowStep,
                          GoToButtonWidth - GoToColumnStep + goToStep, GoToButtonHeight};
-        const QString name = place < int(frameDesign.goToNames.size()) ? frameDesign.goToNames[std::size_t(place)]
+        const QString name = place < int(frameDesign.names.goTo.size()) ? frameDesign.names.goTo[std::size_t(place)]
                                                                         : QStringLiteral("GoTo%1").arg(place + 1);
         QPushButton *button = Controls::button(client, name, lessonExercise(exercise).caption, cell, goToFont);
         Colour::setBackColor(button, WindowColour);
@@ -188,11 +188,12 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
         frame->goTo.push_back(button);
     }
 
-    frame->CharButton = Controls::button(client, frameDesign.charName, QStringLiteral("&Char"), frameDesign.charButton, font);
+    frame->CharButton = Controls::button(client, frameDesign.names.charButton, QStringLiteral("&Char"), frameDesign.charButton, font);
     QObject::connect(frame->CharButton, &QPushButton::clicked, &client, [this] { charClicked(); });
-    frame->KeyHelp = Controls::label(client, frameDesign.keyHelpName,
-                              frameDesign.keyHelpLeadingBlank ? QLatin1Char(' ') + KeyHelpText : KeyHelpText,
-                              frameDesign.keyHelp, frameDesign.keyHelpFont, frameDesign.keyHelpBack, frameDesign.keyHelpFore);
+    const DesignedLabel &keyHelp = frameDesign.keyHelp;
+    frame->KeyHelp = Controls::label(client, frameDesign.names.keyHelp,
+                                     frameDesign.keyHelpLeadingBlank ? QLatin1Char(' ') + KeyHelpText : KeyHelpText,
+                                     keyHelp.twips, keyHelp.font, keyHelp.back, keyHelp.fore);
     frame->KeyHelp->setWordWrap(false);
     frame->KeyHelp->hide();
 }
