@@ -156,6 +156,7 @@ void b07d4::Form_Unload()
 {
     Mode.reset();
     chosen.reset();
+    accomplishedShown = false;
     headingBeforeMistakes.clear();
 }
 
@@ -220,8 +221,9 @@ RowRange b07d4::runRange() const
 
 void b07d4::startClicked()
 {
-    if (frame->Start->text() == QStringLiteral("&Restart"))
+    if (accomplishedShown)
         ui->Text4->clear();
+    accomplishedShown = false;
     if (!headingBeforeMistakes.isEmpty())
         ui->Label2->setText(headingBeforeMistakes);
     headingBeforeMistakes.clear();
@@ -308,6 +310,7 @@ void b07d4::accomplished()
     showMessage(shared.MsgDone, Feedback::Exclamation);
     frame->Start->setEnabled(true);
     frame->Start->setText(QStringLiteral("&Restart"));
+    accomplishedShown = true;
     ui->Plus->setEnabled(true);
     ui->Text2->clear();
     ui->Text1->clear();
@@ -398,6 +401,7 @@ void b07d4::Change()
     ui->Text2->clear();
     ui->Text3->clear();
     frame->Start->setText(QStringLiteral("&Start"));
+    accomplishedShown = false;
     frame->Start->setEnabled(true);
     hidePictures();
     Extended = 0;

@@ -81,6 +81,8 @@ private:
     // disabled); none until then in this opening.
     std::optional<Exercise> chosen;
     int Extended = 0;
+    // The sentences of an accomplished run still show; the next Start clears them.
+    bool accomplishedShown = false;
     // The heading a run of the learner's mistakes wrote over, given back when the
     // learner leaves the run (empty: no such run on show).
     QString headingBeforeMistakes;
