@@ -1,5 +1,7 @@
 #include "ProgressSchema.h"
 
+#include "RecordMemory.h"
+
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -158,6 +160,13 @@ const QList<QStringList> Steps{
                        "round_start INTEGER NOT NULL, after_txid INTEGER NOT NULL, after_at TEXT NOT NULL, "
                        "after_uid TEXT NOT NULL, at TEXT, PRIMARY KEY(lesson, what))"),
     },
+    // 6 → 7: the memory of every item answered, which the review schedules by; made from
+    // the answers recorded (below), so that a learner's history counts from the first day.
+    {
+        QStringLiteral("CREATE TABLE memory(lesson TEXT NOT NULL, exercise TEXT NOT NULL, item TEXT NOT NULL, "
+                       "stability REAL NOT NULL, difficulty REAL NOT NULL, last_review INTEGER NOT NULL, "
+                       "PRIMARY KEY(lesson, exercise, item))"),
+    },
 };
 
 // Every run gets a random id, as answers have: an id made from a run's number (as the
@@ -193,10 +202,9 @@ QSqlError ProgressSchema::migrate(QSqlDatabase &db, int from, int to)
             if (!query.exec(statement))
                 return query.lastError();
         }
-        if (version == 5) {
-            if (const QSqlError error = giveRunsTheirUids(db); error.isValid())
-                return error;
-        }
+        const QSqlError error = version == 5 ? giveRunsTheirUids(db) : version == 6 ? RecordMemory::rebuild(db) : QSqlError();
+        if (error.isValid())
+            return error;
     }
     return query.exec(QStringLiteral("PRAGMA user_version = %1").arg(to)) ? QSqlError() : query.lastError();
 }

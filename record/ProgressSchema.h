@@ -8,7 +8,7 @@ class QSqlError;
 // caller's transaction.
 namespace ProgressSchema {
 
-inline constexpr int Version = 6;
+inline constexpr int Version = 7;
 // The lesson of the rows recorded before answers named their lesson.
 inline const char *const FirstLesson = "bimbala-lesson-7";
 

@@ -3,6 +3,7 @@
 #include "ProgressSchema.h"
 #include "RecordClassRows.h"
 #include "RecordFigures.h"
+#include "RecordMemory.h"
 #include "RecordFile.h"
 
 #include <QRandomGenerator>
@@ -159,6 +160,23 @@ QFuture<QStringList> Record::mistakes(const QString &lessonId, const QString &ex
 {
     return ask<QStringList>([=](RecordFile &record) {
         return record.readable() ? RecordFigures::mistakes(record.database(), lessonId, exercise, scope) : QStringList();
+    });
+}
+
+QFuture<RecordData::ReviewFigures> Record::reviewFigures(const QString &lessonId, double retention)
+{
+    const RecordData::ReviewQuestion question{lessonId, clock().toMSecsSinceEpoch(), retention};
+    return ask<RecordData::ReviewFigures>([question](RecordFile &record) {
+        return record.readable() ? RecordMemory::figures(record.database(), question) : RecordData::ReviewFigures();
+    });
+}
+
+QFuture<std::vector<RecordData::DueItem>> Record::dueItems(const QString &lessonId, double retention, int most)
+{
+    const RecordData::ReviewQuestion question{lessonId, clock().toMSecsSinceEpoch(), retention};
+    return ask<std::vector<RecordData::DueItem>>([question, most](RecordFile &record) {
+        return record.readable() ? RecordMemory::due(record.database(), question, most)
+                                 : std::vector<RecordData::DueItem>();
     });
 }
 

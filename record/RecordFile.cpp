@@ -2,6 +2,7 @@
 
 #include "MistakeRule.h"
 #include "ProgressSchema.h"
+#include "RecordMemory.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -93,7 +94,7 @@ struct RecordFile::Statements
 {
     explicit Statements(const QSqlDatabase &db)
         : begin(db), commit(db), rollback(db), insertAnswer(db), addDay(db), readItem(db), writeItem(db),
-          insertRun(db), endRun(db), addRunTotal(db)
+          insertRun(db), endRun(db), addRunTotal(db), memory(db)
     {
         // Takes the write lock at once, so that a busy file is found here and
         // never half-way through the entries.
@@ -128,6 +129,7 @@ struct RecordFile::Statements
     }
 
     QSqlQuery begin, commit, rollback, insertAnswer, addDay, readItem, writeItem, insertRun, endRun, addRunTotal;
+    RecordMemory::Updater memory;
 };
 
 RecordFile::RecordFile(QString path)
@@ -535,9 +537,14 @@ QSqlError RecordFile::apply(const RecordEntry &entry)
     s.readItem.finish();
     const ItemState after = AfterAttempt(item, {entry.item, entry.right, entry.solutionShown, entry.retry});
     const bool missed = !entry.right || entry.solutionShown;
-    return execute(s.writeItem, {entry.lesson, entry.exercise, entry.item, entry.expected, int(missed),
-                                 missed ? QVariant(answerId) : QVariant(), answerId, int(after.open),
-                                 after.cleanStreak});
+    error = execute(s.writeItem, {entry.lesson, entry.exercise, entry.item, entry.expected, int(missed),
+                                  missed ? QVariant(answerId) : QVariant(), answerId, int(after.open),
+                                  after.cleanStreak});
+    if (error.isValid())
+        return error;
+    return s.memory.answered(entry.lesson, entry.exercise, entry.item,
+                             QDateTime::fromString(entry.at, Qt::ISODateWithMs).toMSecsSinceEpoch(),
+                             Fsrs::gradeOf(entry.right, entry.solutionShown, entry.retry));
 }
 
 QString RecordFile::whyNotWritable() const
@@ -598,7 +605,7 @@ QString RecordFile::forget()
         // The class server's rows too: fetched again, they come back from the server. Run
         // numbers may begin again, so none counts as sent; answers' ids only ever grow.
         for (const char *statement :
-             {"DELETE FROM answers", "DELETE FROM runs", "DELETE FROM items", "DELETE FROM days", "DELETE FROM run_totals",
+             {"DELETE FROM answers", "DELETE FROM runs", "DELETE FROM items", "DELETE FROM days", "DELETE FROM run_totals", "DELETE FROM memory",
               "DELETE FROM sent_marks WHERE what = 'runs'", "DELETE FROM copy_answers", "DELETE FROM copy_recent",
               "DELETE FROM copy_days", "DELETE FROM copy_items", "DELETE FROM copy_run_totals", "DELETE FROM copy_fetched"}) {
             if (!query.exec(QLatin1String(statement)))

@@ -122,6 +122,35 @@ struct Exported
     QString why; // the reason, for the two failures
 };
 
+// What the review asks of the memory of the items answered (review/Fsrs): of one
+// lesson, or of all where `lesson` is empty.
+struct ReviewQuestion
+{
+    QString lesson;
+    qint64 nowMs = 0;        // UTC milliseconds: the program's clock
+    double retention = 0.9;  // an item falls due when its chance of recall falls to this
+};
+
+// An item whose chance of recall has fallen to the retention.
+struct DueItem
+{
+    QString lesson;
+    QString exercise;
+    QString item;
+    QString expected;
+    double recall = 0; // the chance of recall now
+};
+
+struct ReviewFigures
+{
+    int items = 0;      // with a memory: answered at least once
+    int dueNow = 0;
+    int dueInWeek = 0;  // now or in the next 7 days
+    double recall = 0;  // the mean chance of recall now, over the items
+    qint64 nextDueMs = 0; // when the next item falls due after now; 0: none
+    std::vector<int> forecast; // items falling due on each of the next 30 days (the first: today, with those due)
+};
+
 } // namespace RecordData
 
 Q_DECLARE_METATYPE(RecordData::Status)

@@ -50,6 +50,13 @@ double stabilityAfterLapse(const Memory &m, double r)
 
 } // namespace
 
+Grade gradeOf(bool right, bool solutionShown, bool retry)
+{
+    if (!right || solutionShown)
+        return Grade::Again;
+    return retry ? Grade::Hard : Grade::Good;
+}
+
 double retrievability(double days, double stability)
 {
     if (stability <= 0)

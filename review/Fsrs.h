@@ -10,6 +10,10 @@ namespace Fsrs {
 // try (Good), right after a wrong try (Hard), wrong or the solution shown (Again).
 enum class Grade { Again = 1, Hard = 2, Good = 3, Easy = 4 };
 
+// The grade of a judged answer: right at the first try is Good, right after a wrong
+// try Hard, wrong or with the solution shown Again.
+Grade gradeOf(bool right, bool solutionShown, bool retry);
+
 struct Memory
 {
     double stability = 0;  // days; 0: never reviewed

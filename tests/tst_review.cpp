@@ -1,0 +1,132 @@
+// The review's memory of every item: made once from an older record's answers, kept up
+// to date with each answer, and what falls due across lessons as days pass on a fixed clock.
+#include "record/ProgressSchema.h"
+#include "record/Record.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <numeric>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime Start(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
+
+QStringList dueKeys(Record &store, const QString &lesson = {})
+{
+    QStringList keys;
+    for (const RecordData::DueItem &due : store.dueItems(lesson, 0.9, 50).result())
+        keys << due.lesson + u'/' + due.item;
+    return keys;
+}
+
+void answer(Record &store, const QString &lesson, const QString &item, bool right, bool retry = false)
+{
+    store.setLesson(lesson);
+    store.answerJudged({u"1a"_s, item, u"x"_s, right ? u"x"_s : u"y"_s, right, false, retry});
+}
+
+// Runs statements on a record file as an older version of the program left it.
+void runSql(const QString &path, int schemaVersion, const QStringList &statements)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"by hand"_s);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        if (schemaVersion > 0)
+            QVERIFY(!ProgressSchema::migrate(db, 0, schemaVersion).isValid());
+        for (const QString &statement : statements)
+            QVERIFY2(QSqlQuery(db).exec(statement), qPrintable(statement));
+    }
+    QSqlDatabase::removeDatabase(u"by hand"_s);
+}
+
+QString oldAnswer(int id, const QString &item, const QDateTime &at, bool right, bool retry)
+{
+    return u"INSERT INTO answers(id, uid, lesson, at, exercise, item, expected, given, right, solution_shown, retry) "
+           "VALUES(%1, 'u%1', 'L', '%2', '1a', '%3', 'x', 'x', %4, 0, %5)"_s
+        .arg(id)
+        .arg(at.toString(Qt::ISODateWithMs), item)
+        .arg(int(right))
+        .arg(int(retry));
+}
+
+} // namespace
+
+class tst_Review : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Over two lessons: nothing is due right after the answers; a missed item falls
+    // due first; after days every item is, the missed one least likely recalled; a
+    // right answer puts an item off while the others stay due.
+    void dueAsDaysPass()
+    {
+        Record store(u":memory:"_s);
+        QDateTime now = Start;
+        store.clock = [&now] { return now; };
+        answer(store, u"A"_s, u"ház"_s, true);
+        answer(store, u"B"_s, u"kert"_s, true);
+        answer(store, u"B"_s, u"tó"_s, false);
+        answer(store, u"B"_s, u"tó"_s, true, true);
+        now = now.addSecs(3600);
+        QCOMPARE(dueKeys(store), QStringList());
+        QCOMPARE(store.reviewFigures({}, 0.9).result().items, 3);
+
+        now = Start.addDays(1);
+        QCOMPARE(dueKeys(store), QStringList{u"B/tó"_s});
+        QCOMPARE(dueKeys(store, u"A"_s), QStringList());
+
+        now = Start.addDays(5);
+        const QStringList due = dueKeys(store);
+        QCOMPARE(due.size(), 3);
+        QCOMPARE(due.first(), u"B/tó"_s);
+        const RecordData::ReviewFigures figures = store.reviewFigures({}, 0.9).result();
+        QCOMPARE(figures.dueNow, 3);
+        QVERIFY(figures.recall > 0.5 && figures.recall < 0.9);
+
+        answer(store, u"A"_s, u"ház"_s, true);
+        QVERIFY(!dueKeys(store).contains(u"A/ház"_s));
+        now = Start.addDays(9);
+        QCOMPARE(dueKeys(store).size(), 2);
+        QVERIFY(!dueKeys(store).contains(u"A/ház"_s));
+        // The next due is after now: a later day of the forecast holds it.
+        const RecordData::ReviewFigures later = store.reviewFigures(u"A"_s, 0.9).result();
+        QCOMPARE(later.dueNow, 0);
+        QVERIFY(later.nextDueMs > now.toMSecsSinceEpoch());
+        QCOMPARE(std::accumulate(later.forecast.begin(), later.forecast.end(), 0), 1);
+    }
+
+    // A record of the version before learns every item's memory from its answers once:
+    // an item answered right long ago is due, one answered lately is not, and the memory
+    // is not made again at the next opening.
+    void memoryFromAnOlderRecord()
+    {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(u"progress.sqlite"_s);
+        runSql(path, 6,
+               {oldAnswer(1, u"régi"_s, Start.addDays(-30), true, false),
+                oldAnswer(2, u"friss"_s, Start.addDays(-1), false, false),
+                oldAnswer(3, u"friss"_s, Start.addDays(-1), true, true),
+                oldAnswer(4, u"friss"_s, Start.addSecs(-600), true, false)});
+        {
+            Record store(path);
+            store.clock = [] { return Start; };
+            QCOMPARE(dueKeys(store), QStringList{u"L/régi"_s});
+        }
+        runSql(path, 0, {u"UPDATE memory SET stability = 1000"_s});
+        Record store(path);
+        store.clock = [] { return Start; };
+        QCOMPARE(dueKeys(store), QStringList());
+        QCOMPARE(store.reviewFigures(u"L"_s, 0.9).result().items, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Review)
+#include "tst_review.moc"
