@@ -17,5 +17,7 @@ public:
     virtual LessonHistory &lessonHistory() = 0;
     // The grey background behind the windows, shown again.
     virtual void showBackground() = 0;
+    // The review of what is due across the lessons.
+    virtual void openReview() = 0;
     virtual void end() = 0;
 };

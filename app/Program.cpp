@@ -10,6 +10,8 @@
 #include "common/Settings.h"
 #include "class/ClassPassword.h"
 #include "progress/ProgressWindow.h"
+#include "review/ReviewPlan.h"
+#include "review/ReviewWindow.h"
 
 #include "common/DesignFont.h"
 #include "common/WhenDone.h"
@@ -71,6 +73,7 @@ Program::Program(Feedback &feedback, RandomSource &random, Record *recordStore)
     lessonSource.loaded = [this](const LessonModel::Lesson &lesson) { store.setLesson(lesson.id); };
     QObject::connect(&store, &Record::statusChanged, &timerContext,
                      [this](const RecordData::Status &status) { warnOfLoss(status); });
+    QObject::connect(&store, &Record::changed, &timerContext, [this] { refreshReviewCaption(); });
 }
 
 Program::~Program() = default;
@@ -112,10 +115,68 @@ ProgressWindow &Program::progress()
     return *progressWindow;
 }
 
+ReviewWindow &Program::review()
+{
+    if (!reviewWindow) {
+        made(reviewWindow, services.feedback, values);
+        // Each answer is recorded in the lesson of its item, then the lesson played is again.
+        reviewWindow->judged = [this](const ReviewPrompt &prompt, const ProgressRecord::Answer &answer) {
+            store.setLesson(prompt.lesson);
+            store.answerJudged(answer);
+            store.setLesson(lessonSource.lesson().id);
+        };
+    }
+    return *reviewWindow;
+}
+
+void Program::openReview()
+{
+    // A run asks at most this many items: a sitting's worth.
+    constexpr int RunLength = 50;
+    whenDone(store.dueItems({}, ReviewWindow::retention(), RunLength), &timerContext,
+             [this](std::vector<RecordData::DueItem> due) {
+        // The lessons the program knows a file of, besides the one played, read on a thread of their own.
+        QStringList files = history.recent();
+        files << history.last() << LessonSource::BuiltIn;
+        files.removeAll(QString());
+        files.removeAll(lessonSource.file());
+        files.removeDuplicates();
+        const bool othersNeeded = std::any_of(due.begin(), due.end(), [this](const auto &item) {
+            return item.lesson != lessonSource.lesson().id;
+        });
+        if (!othersNeeded)
+            files.clear();
+        whenDone(QtConcurrent::run([files] {
+                     std::vector<LessonModel::Lesson> lessons;
+                     for (const QString &file : files) {
+                         if (LessonReader::Reading reading = LessonFiles::read(file); reading.lesson)
+                             lessons.push_back(std::move(*reading.lesson));
+                     }
+                     return lessons;
+                 }),
+                 &timerContext, [this, due](std::vector<LessonModel::Lesson> lessons) {
+                     lessons.insert(lessons.begin(), lessonSource.lesson());
+                     ReviewPlan plan = ReviewPlan::of(due, lessons);
+                     review().begin(std::move(plan.prompts), plan.leftOut);
+                 });
+    });
+}
+
+void Program::refreshReviewCaption()
+{
+    if (!mainMenuWindow || !mainMenuWindow->isLoaded())
+        return;
+    const qint64 now = store.clock().toMSecsSinceEpoch();
+    whenDone(store.reviewFigures({}, ReviewWindow::retention()), &timerContext, [this, now](const RecordData::ReviewFigures &figures) {
+        mainMenuWindow->setReviewCaption(reviewCaption(figures, now));
+    });
+}
+
 std::vector<Form *> Program::forms() const
 {
     return madeOnes<Form>({aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(), suffixDrill.get(),
-                           sentences.get(), personStory.get(), pictureStory.get(), progressWindow.get()});
+                           sentences.get(), personStory.get(), pictureStory.get(), progressWindow.get(),
+                           reviewWindow.get()});
 }
 
 std::vector<ExerciseWindow *> Program::exerciseWindows() const
@@ -223,6 +284,7 @@ void Program::showMainMenu(bool focusEndButton)
     // (opening is done once; later calls find it open).
     QTimer::singleShot(0, &timerContext, [this] {
         store.prepare();
+        refreshReviewCaption();
         settleStartLesson();
         rejoinClass();
         // The speech service may take seconds to start: it starts on its own thread,

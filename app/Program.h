@@ -26,6 +26,7 @@ class Form;
 class hatter;
 class ProgressWindow;
 class RandomSource;
+class ReviewWindow;
 class sobre;
 
 // What the program sets up on the application before its first window: its
@@ -62,6 +63,7 @@ public:
     void openLesson(const QString &file) override;
     LessonHistory &lessonHistory() override { return history; }
     void showBackground() override;
+    void openReview() override;
     Speech &speech() { return voice; }
     // Sends the record to the class server from now on (replacing an earlier connection).
     void joinClass(const ClassServer &server);
@@ -73,6 +75,7 @@ public:
     alap &mainMenu();
     hatter &background();
     ProgressWindow &progress();
+    ReviewWindow &review();
     Record &record() { return store; }
     LessonSource &lesson() { return lessonSource; }
     // The window that runs an exercise.
@@ -89,6 +92,8 @@ private:
     // Every window shows the lesson now played: the main menu and Progress anew, the exercises closed.
     void showNewLesson();
     void rejoinClass();
+    // The main menu's Review entry says what is due now.
+    void refreshReviewCaption();
     // Asks for the class server's password over whichever window is open, once.
     QString askPassword(const ClassServer &server);
     // Says once, over whichever window is open, that answers can no longer be kept.
@@ -123,6 +128,7 @@ private:
     std::unique_ptr<alap> mainMenuWindow;
     std::unique_ptr<sobre> aboutWindow;
     std::unique_ptr<ProgressWindow> progressWindow;
+    std::unique_ptr<ReviewWindow> reviewWindow;
     bool ending = false;
     // A story window unloads to be built afresh for another story: it is no last window closed.
     bool rebuilding = false;

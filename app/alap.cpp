@@ -90,6 +90,9 @@ void alap::build(FormWidget &window)
 {
     ui = std::make_unique<Widgets>();
     buildLessonMenu(*window.menuBar()->addMenu(QStringLiteral("&Lesson")));
+    ui->mnuReview = window.menuBar()->addAction(QLatin1Char('&') + reviewCaption);
+    ui->mnuReview->setObjectName(QStringLiteral("mnuReview"));
+    QObject::connect(ui->mnuReview, &QAction::triggered, &window, [this] { program.openReview(); });
     QMenu *help = window.menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
     QAction *about = help->addAction(QStringLiteral("&About..."));
@@ -220,6 +223,13 @@ void alap::focusEndButton()
 {
     if (ui)
         ui->Command1->setFocus();
+}
+
+void alap::setReviewCaption(const QString &caption)
+{
+    reviewCaption = caption;
+    if (ui)
+        ui->mnuReview->setText(QLatin1Char('&') + caption);
 }
 
 void alap::mnuHow_Click()

@@ -7,6 +7,7 @@
 #include <memory>
 
 class LessonSource;
+class QAction;
 class QMenu;
 class QPushButton;
 
@@ -17,6 +18,8 @@ public:
     alap(Services services, MenuActions &program);
 
     void focusEndButton();
+    // The Review entry's caption: what is due, or when the next item is.
+    void setReviewCaption(const QString &caption);
 
 private:
     void build(FormWidget &window) override;
@@ -36,6 +39,8 @@ private:
     struct Widgets
     {
         QPushButton *Command1 = nullptr; // End
+        QAction *mnuReview = nullptr;
     };
+    QString reviewCaption = QStringLiteral("Review");
     std::unique_ptr<Widgets> ui;
 };

@@ -1,7 +1,22 @@
 // The review's memory of every item: made once from an older record's answers, kept up
-// to date with each answer, and what falls due across lessons as days pass on a fixed clock.
+// to date with each answer, and what falls due across lessons as days pass on a fixed
+// clock; a review run from the main menu over two lessons, and with a lesson file gone.
+#include "TestSupport.h"
+
+#include "app/Program.h"
+#include "app/alap.h"
+#include "lesson/LessonHistory.h"
 #include "record/ProgressSchema.h"
 #include "record/Record.h"
+#include "review/ReviewWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -25,10 +40,11 @@ QStringList dueKeys(Record &store, const QString &lesson = {})
     return keys;
 }
 
-void answer(Record &store, const QString &lesson, const QString &item, bool right, bool retry = false)
+void answer(Record &store, const QString &lesson, const QString &item, bool right, bool retry = false,
+            const QString &exercise = u"1a"_s)
 {
     store.setLesson(lesson);
-    store.answerJudged({u"1a"_s, item, u"x"_s, right ? u"x"_s : u"y"_s, right, false, retry});
+    store.answerJudged({exercise, item, u"x"_s, right ? u"x"_s : u"y"_s, right, false, retry});
 }
 
 // Runs statements on a record file as an older version of the program left it.
@@ -62,7 +78,102 @@ class tst_Review : public QObject
 {
     Q_OBJECT
 
+    RecordingFeedback feedback;
+    ScriptedRandom random;
+    QTemporaryDir folder;
+    QDateTime now = Start;
+    std::unique_ptr<Record> store;
+    std::unique_ptr<Program> program;
+
+    // A copy of the second test lesson, chosen once, so that the program knows its file.
+    QString secondLesson()
+    {
+        const QString copy = folder.filePath(u"second"_s);
+        QDir().mkpath(copy);
+        for (const QString &name : QDir(QStringLiteral(BIMBALA_TEST_LESSONS "/second")).entryList(QDir::Files))
+            QFile::copy(QStringLiteral(BIMBALA_TEST_LESSONS "/second/") + name, copy + u'/' + name);
+        LessonHistory().chose(copy + u"/second.yaml"_s, u"Second"_s);
+        return copy;
+    }
+    QAction *reviewEntry() const
+    {
+        return program->mainMenu().window()->findChild<QAction *>(u"mnuReview"_s);
+    }
+    template <typename T>
+    T *reviewControl(const QString &name) const
+    {
+        return program->review().control<T>(name);
+    }
+    // A wrong answer to a story's gap and a right one to a drill's word, then days pass
+    // and the review opens from the main menu, which said that two are due.
+    void openReviewAfterDays(int days)
+    {
+        answer(*store, u"test-second"_s, u"gap 2 (én)"_s, false, false, u"8c"_s);
+        answer(*store, QLatin1String(ProgressSchema::FirstLesson), u"orvos"_s, true);
+        now = Start.addDays(days);
+        program->showMainMenu(false);
+        QTRY_COMPARE(reviewEntry()->text(), u"&Review: 2 due"_s);
+        reviewEntry()->trigger();
+        QTRY_VERIFY(program->review().isLoaded());
+    }
+    void type(const QString &text)
+    {
+        QLineEdit *box = reviewControl<QLineEdit>(u"answer"_s);
+        box->setText(text);
+        reviewControl<QPushButton>(u"next"_s)->click();
+    }
+
 private Q_SLOTS:
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        feedback.clear();
+        now = Start;
+        store = std::make_unique<Record>(u":memory:"_s);
+        store->clock = [this] { return now; };
+        program = std::make_unique<Program>(feedback, random, store.get());
+        program->quit = [] {};
+    }
+    void cleanup()
+    {
+        program.reset();
+        store.reset();
+        QTRY_VERIFY(QApplication::topLevelWidgets().isEmpty());
+    }
+
+    // The least likely recalled first: the story's gap as a sentence with one gap, a wrong
+    // answer warned of and a right one taken; then the word; each recorded in its own lesson.
+    void reviewRunOverTwoLessons()
+    {
+        secondLesson();
+        openReviewAfterDays(5);
+        QVERIFY(reviewControl<QLabel>(u"heading"_s)->text().contains(u"8c. Put in the missing words."_s));
+        QCOMPARE(reviewControl<QLabel>(u"cue"_s)->text(), u"én"_s);
+        QCOMPARE(reviewControl<QLabel>(u"before"_s)->text(), u", aztán"_s);
+        QCOMPARE(reviewControl<QLabel>(u"after"_s)->text(), u"reggelizik."_s);
+        type(u"a konyha"_s);
+        QCOMPARE(feedback.beeps, 1);
+        QCOMPARE(feedback.lastText(), program->shared().MsgWrong);
+        type(u"a konyhában"_s);
+        QVERIFY(reviewControl<QLabel>(u"cue"_s)->text().startsWith(u"orvos"_s));
+        type(u"orvosnál"_s);
+        QCOMPARE(reviewControl<QLabel>(u"said"_s)->text(), u"You reviewed 2 items."_s);
+        QCOMPARE(feedback.beeps, 1);
+        QTRY_VERIFY(reviewEntry()->text().startsWith(u"&Review: next"_s));
+        QCOMPARE(store->reviewFigures(QLatin1String(ProgressSchema::FirstLesson), 0.9).result().items, 1);
+        QCOMPARE(store->reviewFigures(u"test-second"_s, 0.9).result().items, 1);
+    }
+
+    // A lesson whose file is gone: its items are left out, and the window says so.
+    void lessonFileGone()
+    {
+        QDir(secondLesson()).removeRecursively();
+        openReviewAfterDays(5);
+        QVERIFY(reviewControl<QLabel>(u"cue"_s)->text().startsWith(u"orvos"_s));
+        QVERIFY2(reviewControl<QLabel>(u"said"_s)->text().contains(u"1 due item is left out: its lesson file cannot be found"_s),
+                 qPrintable(reviewControl<QLabel>(u"said"_s)->text()));
+    }
+
     // Over two lessons: nothing is due right after the answers; a missed item falls
     // due first; after days every item is, the missed one least likely recalled; a
     // right answer puts an item off while the others stay due.
@@ -128,5 +239,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_Review)
+QTEST_MAIN(tst_Review)
 #include "tst_review.moc"

@@ -1,0 +1,54 @@
+#include "ReviewPlan.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <algorithm>
+
+ReviewPlan ReviewPlan::of(const std::vector<RecordData::DueItem> &due, const std::vector<LessonModel::Lesson> &lessons)
+{
+    ReviewPlan plan;
+    int lessonGone = 0;
+    int itemGone = 0;
+    for (const RecordData::DueItem &item : due) {
+        const auto lesson = std::find_if(lessons.begin(), lessons.end(), [&](const auto &l) { return l.id == item.lesson; });
+        if (lesson == lessons.end()) {
+            ++lessonGone;
+            continue;
+        }
+        if (std::optional<ReviewPrompt> prompt = ReviewPrompt::of(*lesson, item.exercise, item.item))
+            plan.prompts.push_back(std::move(*prompt));
+        else
+            ++itemGone;
+    }
+    QStringList said;
+    if (lessonGone > 0)
+        said << QStringLiteral("%1 due %2 left out: %3 lesson file cannot be found (moved or deleted); "
+                               "open it from the Lesson menu to review them.")
+                    .arg(lessonGone)
+                    .arg(lessonGone == 1 ? QStringLiteral("item is") : QStringLiteral("items are"),
+                         lessonGone == 1 ? QStringLiteral("its") : QStringLiteral("their"));
+    if (itemGone > 0)
+        said << QStringLiteral("%1 due %2 left out: %3 lesson no longer has %4.")
+                    .arg(itemGone)
+                    .arg(itemGone == 1 ? QStringLiteral("item is") : QStringLiteral("items are"),
+                         itemGone == 1 ? QStringLiteral("its") : QStringLiteral("their"),
+                         itemGone == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+    plan.leftOut = said.join(u' ');
+    return plan;
+}
+
+QString reviewCaption(const RecordData::ReviewFigures &figures, qint64 nowMs)
+{
+    if (figures.dueNow > 0)
+        return QStringLiteral("Review: %1 due").arg(figures.dueNow);
+    if (figures.nextDueMs == 0)
+        return QStringLiteral("Review: nothing yet");
+    const QDateTime next = QDateTime::fromMSecsSinceEpoch(figures.nextDueMs);
+    const QDateTime now = QDateTime::fromMSecsSinceEpoch(nowMs);
+    if (next.date() == now.date())
+        return QStringLiteral("Review: next at %1").arg(QLocale().toString(next.time(), QLocale::ShortFormat));
+    if (next.date() == now.date().addDays(1))
+        return QStringLiteral("Review: next tomorrow");
+    return QStringLiteral("Review: next on %1").arg(QLocale().toString(next.date(), QLocale::ShortFormat));
+}

@@ -1,0 +1,128 @@
+#include "ReviewPrompt.h"
+
+#include "common/HungarianText.h"
+#include "exercises/b07d4/SentenceTable.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+using namespace LessonModel;
+
+bool fromDrill(const SuffixDrill &drill, ReviewPrompt &prompt)
+{
+    const auto found = std::find_if(drill.items.begin(), drill.items.end(), [&](const WordItem &w) { return w.cue == prompt.item; });
+    if (found == drill.items.end())
+        return false;
+    prompt.cue = found->cue + QStringLiteral("   ") + drill.suffix;
+    prompt.answers = {found->answer};
+    return true;
+}
+
+bool fromSentences(const SentenceExercise &sentences, ReviewPrompt &prompt)
+{
+    const auto found = std::find_if(sentences.rows.begin(), sentences.rows.end(),
+                                    [&](const SentenceRow &row) { return SentenceTable::key(row) == prompt.item; });
+    if (found == sentences.rows.end())
+        return false;
+    prompt.cue = found->cue;
+    prompt.before = found->before;
+    prompt.offer = found->offer;
+    prompt.after = found->after;
+    prompt.answers = {found->answer};
+    return true;
+}
+
+// A piece's text as the person's story tells it.
+QString pieceText(const StoryPiece &piece, const QString &person)
+{
+    return piece.textAtStart.value(person, piece.text).simplified();
+}
+
+// The story's gaps and pieces as a reader goes: in the order of their places where
+// the lesson places them, else in the story's own order.
+std::vector<std::pair<bool, int>> storyOrder(const Story &story)
+{
+    std::vector<std::pair<bool, int>> steps; // (is a gap, its number or the piece's position)
+    const auto placed = [](const auto &part) { return part.place ? std::pair(part.place->row, part.place->left) : std::pair(0, 0); };
+    std::size_t piece = 0;
+    for (std::size_t gap = 0; gap <= story.gaps.size(); ++gap) {
+        while (piece < story.pieces.size() && (story.pieces[piece].gapsBefore <= int(gap) || story.layout))
+            steps.push_back({false, int(piece++)});
+        if (gap < story.gaps.size())
+            steps.push_back({true, int(gap)});
+    }
+    if (story.layout) {
+        std::stable_sort(steps.begin(), steps.end(), [&](const auto &a, const auto &b) {
+            const auto at = [&](const std::pair<bool, int> &s) {
+                return s.first ? placed(story.gaps[std::size_t(s.second)]) : placed(story.pieces[std::size_t(s.second)]);
+            };
+            return at(a) < at(b);
+        });
+    }
+    return steps;
+}
+
+bool fromStory(const Story &story, ReviewPrompt &prompt)
+{
+    // "gap 3 (Laci)": the gap's number from 1, and whose story it was.
+    static const QRegularExpression key(QStringLiteral("^gap (\\d+) \\((.*)\\)$"));
+    const QRegularExpressionMatch match = key.match(prompt.item);
+    const int gap = match.captured(1).toInt() - 1;
+    const QString person = match.captured(2);
+    const qsizetype personNo = story.persons.indexOf(person);
+    if (!match.hasMatch() || gap < 0 || gap >= int(story.gaps.size()) || personNo < 0)
+        return false;
+    const StoryGap &asked = story.gaps[std::size_t(gap)];
+    if (personNo >= asked.answers.size())
+        return false;
+    // The text between the gap and its neighbouring gaps.
+    const std::vector<std::pair<bool, int>> steps = storyOrder(story);
+    const auto at = std::find(steps.begin(), steps.end(), std::pair(true, gap));
+    QStringList before, after;
+    for (auto step = std::make_reverse_iterator(at); step != steps.rend() && !step->first; ++step)
+        before.prepend(pieceText(story.pieces[std::size_t(step->second)], person));
+    for (auto step = at + 1; step != steps.end() && !step->first; ++step)
+        after << pieceText(story.pieces[std::size_t(step->second)], person);
+    prompt.cue = person;
+    prompt.before = before.join(u' ');
+    prompt.after = after.join(u' ');
+    prompt.offer = asked.offerAtStart.value(person, asked.offer);
+    prompt.answers = QStringList{asked.answers[personNo]} + asked.alsoRight.value(person);
+    return true;
+}
+
+} // namespace
+
+bool ReviewPrompt::isRight(const QString &typed) const
+{
+    const QString answer = HungarianText::trimBlanks(HungarianText::normalised(typed));
+    return !answers.isEmpty() && (answer == answers.first() || answers.mid(1).contains(typed));
+}
+
+std::optional<ReviewPrompt> ReviewPrompt::of(const Lesson &lesson, const QString &exercise, const QString &item)
+{
+    const auto found = std::find_if(lesson.exercises.begin(), lesson.exercises.end(),
+                                    [&](const LessonModel::Exercise &e) { return e.id == exercise; });
+    if (found == lesson.exercises.end())
+        return std::nullopt;
+    ReviewPrompt prompt;
+    prompt.lesson = lesson.id;
+    prompt.exercise = exercise;
+    prompt.item = item;
+    prompt.heading = lesson.title + QStringLiteral(" — ") + found->heading;
+    const bool known = std::visit(
+        [&prompt](const auto &content) {
+            using Content = std::decay_t<decltype(content)>;
+            if constexpr (std::is_same_v<Content, SuffixDrill>)
+                return fromDrill(content, prompt);
+            else if constexpr (std::is_same_v<Content, SentenceExercise>)
+                return fromSentences(content, prompt);
+            else
+                return fromStory(content, prompt);
+        },
+        found->content);
+    return known ? std::optional(prompt) : std::nullopt;
+}

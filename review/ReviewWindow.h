@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ReviewPrompt.h"
+#include "common/Form.h"
+#include "common/ProgressRecord.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class AnswerBox;
+class Feedback;
+class Module1;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+// The daily review: the items due across the lessons, the least likely to be recalled
+// first, each as a sentence with one gap. Wrong answers are warned of as in the
+// exercises; every judged answer is told to `judged`, which records it.
+class ReviewWindow final : public Form
+{
+public:
+    ReviewWindow(Feedback &feedback, const Module1 &shared);
+
+    // Asks these prompts in order; `leftOut` says which due items cannot be asked and why.
+    void begin(std::vector<ReviewPrompt> prompts, const QString &leftOut);
+    std::function<void(const ReviewPrompt &, const ProgressRecord::Answer &)> judged;
+
+    // The chance of recall an item falls due at: the learner's choice, 90 % at first.
+    static double retention();
+    static void setRetention(int percent);
+
+    int asked() const { return int(prompts.size()); }
+    int done() const { return current; }
+
+private:
+    void build(FormWidget &window) override;
+    void releaseControls() override { ui.reset(); }
+    void show();
+    void nextClicked();
+    void solutionClicked();
+
+    Feedback &feedback;
+    const Module1 &shared;
+    std::vector<ReviewPrompt> prompts;
+    QString leftOut;
+    int current = 0;
+    bool retry = false;
+    bool shown = false;
+
+    struct Widgets
+    {
+        QLabel *heading = nullptr;
+        QLabel *cue = nullptr;
+        QLabel *before = nullptr;
+        AnswerBox *answer = nullptr;
+        QLabel *after = nullptr;
+        QLabel *said = nullptr;
+        QPushButton *next = nullptr;
+        QPushButton *solution = nullptr;
+        QSpinBox *retention = nullptr;
+    };
+    std::unique_ptr<Widgets> ui;
+};
