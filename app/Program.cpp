@@ -166,9 +166,19 @@ void Program::refreshReviewCaption()
 {
     if (!mainMenuWindow || !mainMenuWindow->isLoaded())
         return;
+    // One question at a time: answers given meanwhile are counted by the next.
+    if (reviewCaptionAsked) {
+        reviewCaptionStale = true;
+        return;
+    }
+    reviewCaptionAsked = true;
     const qint64 now = store.clock().toMSecsSinceEpoch();
     whenDone(store.reviewFigures({}, ReviewWindow::retention()), &timerContext, [this, now](const RecordData::ReviewFigures &figures) {
-        mainMenuWindow->setReviewCaption(reviewCaption(figures, now));
+        reviewCaptionAsked = false;
+        if (mainMenuWindow)
+            mainMenuWindow->setReviewCaption(reviewCaption(figures, now));
+        if (std::exchange(reviewCaptionStale, false))
+            refreshReviewCaption();
     });
 }
 

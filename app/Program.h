@@ -129,6 +129,8 @@ private:
     std::unique_ptr<sobre> aboutWindow;
     std::unique_ptr<ProgressWindow> progressWindow;
     std::unique_ptr<ReviewWindow> reviewWindow;
+    bool reviewCaptionAsked = false;
+    bool reviewCaptionStale = false;
     bool ending = false;
     // A story window unloads to be built afresh for another story: it is no last window closed.
     bool rebuilding = false;

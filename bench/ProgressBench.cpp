@@ -9,6 +9,7 @@
 //    window, exporting (time and peak memory), finding the mistakes to practise, and
 //    forgetting it all (on the record's thread: the window goes on meanwhile).
 // Usage: bimbala_progress_bench [ANSWERS...]   (default 100000 1000000 3000000)
+//        bimbala_progress_bench --review        (the review's due list over 1,000,000 answers in 50 lessons)
 #include "PeakMemory.h"
 #include "SilentFeedback.h"
 #include "app/Program.h"
@@ -192,8 +193,9 @@ double storePerAnswer(const QString &path, int answers)
 // A record of about this many answers as a learner makes it: every day about 275
 // answers in runs of every exercise (basic, Plus and now and then the mistakes),
 // some left, a wrong answer now and then followed by a retry; the last day today.
+// With more than one lesson, each run is of a lesson drawn among them.
 // Returns microseconds per answer recorded.
-double buildRecord(const QString &path, qint64 answers)
+double buildRecord(const QString &path, qint64 answers, int lessons = 1)
 {
     const QStringList exercises{QStringLiteral("1a"), QStringLiteral("1b"), QStringLiteral("1c"), QStringLiteral("2"),
                                 QStringLiteral("3"),  QStringLiteral("4"),  QStringLiteral("5"),  QStringLiteral("6")};
@@ -209,6 +211,8 @@ double buildRecord(const QString &path, qint64 answers)
     for (qint64 day = 0; given < answers; ++day) {
         now = QDateTime(QDate::currentDate().addDays(day + 1 - days), QTime(17, 0));
         for (int today = 0; today < PerDay && given < answers;) {
+            if (lessons > 1)
+                store.setLesson(QStringLiteral("lesson %1").arg(dice.bounded(lessons)));
             const QString exercise = exercises[int(dice.bounded(8))];
             const int variant = int(dice.bounded(10));
             const qint64 run = store.runStarted(exercise,
@@ -301,6 +305,31 @@ void measureRecord(const QString &path, qint64 answers)
 
 } // namespace
 
+// The review's questions of a record of `answers` answers over `lessons` lessons: what is
+// due (the main menu's count and a run's items) and the figures with the forecast.
+void measureReview(const QString &path, qint64 answers, int lessons)
+{
+    const double recording = buildRecord(path, answers, lessons);
+    Record store(path);
+    store.prepare();
+    store.settled().waitForFinished();
+    std::vector<double> due, figures;
+    std::size_t dueCount = 0;
+    int items = 0;
+    for (int round = 0; round < 7; ++round) {
+        QElapsedTimer clock;
+        clock.start();
+        dueCount = store.dueItems({}, 0.9, 50).result().size();
+        due.push_back(double(clock.nsecsElapsed()) / 1e6);
+        clock.restart();
+        items = store.reviewFigures({}, 0.9).result().items;
+        figures.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::printf("\nreview, %lld answers over %d lessons (recorded at %.1f µs per answer, %d items): due list (%zu) "
+                "median %.2f ms, figures median %.2f ms (goal: under 20 ms)\n",
+                answers, lessons, recording, items, dueCount, percentile(due, 0.5), percentile(figures, 0.5));
+}
+
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
@@ -338,8 +367,17 @@ int main(int argc, char *argv[])
                 store, floor, store / floor);
 
     QList<qint64> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << QByteArray(argv[i]).toLongLong();
+    bool review = false;
+    for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--review")
+            review = true;
+        else
+            sizes << QByteArray(argv[i]).toLongLong();
+    }
+    if (review) {
+        measureReview(dir.filePath(QStringLiteral("review.sqlite")), 1000000, 50);
+        return 0;
+    }
     if (sizes.isEmpty())
         sizes = {100000, 1000000, 3000000};
     for (qint64 answers : sizes)
