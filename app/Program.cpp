@@ -133,7 +133,7 @@ void Program::openReview()
 {
     // A run asks at most this many items: a sitting's worth.
     constexpr int RunLength = 50;
-    whenDone(store.dueItems({}, ReviewWindow::retention(), RunLength), &timerContext,
+    whenDone(store.dueItems({}, reviewRetention(), RunLength), &timerContext,
              [this](std::vector<RecordData::DueItem> due) {
         // The lessons the program knows a file of, besides the one played, read on a thread of their own.
         QStringList files = history.recent();
@@ -173,7 +173,7 @@ void Program::refreshReviewCaption()
     }
     reviewCaptionAsked = true;
     const qint64 now = store.clock().toMSecsSinceEpoch();
-    whenDone(store.reviewFigures({}, ReviewWindow::retention()), &timerContext, [this, now](const RecordData::ReviewFigures &figures) {
+    whenDone(store.reviewFigures({}, reviewRetention()), &timerContext, [this, now](const RecordData::ReviewFigures &figures) {
         reviewCaptionAsked = false;
         if (mainMenuWindow)
             mainMenuWindow->setReviewCaption(reviewCaption(figures, now));

@@ -9,7 +9,8 @@
 //    window, exporting (time and peak memory), finding the mistakes to practise, and
 //    forgetting it all (on the record's thread: the window goes on meanwhile).
 // Usage: bimbala_progress_bench [ANSWERS...]   (default 100000 1000000 3000000)
-//        bimbala_progress_bench --review        (the review's due list over 1,000,000 answers in 50 lessons)
+//        bimbala_progress_bench --review [FILE] (the review's due list over 1,000,000 answers in 50 lessons,
+//                                                in FILE if given: built there once, then measured again)
 #include "PeakMemory.h"
 #include "SilentFeedback.h"
 #include "app/Program.h"
@@ -309,7 +310,8 @@ void measureRecord(const QString &path, qint64 answers)
 // due (the main menu's count and a run's items) and the figures with the forecast.
 void measureReview(const QString &path, qint64 answers, int lessons)
 {
-    const double recording = buildRecord(path, answers, lessons);
+    // A record kept from an earlier run is measured again as it is.
+    const double recording = QFile::exists(path) ? 0 : buildRecord(path, answers, lessons);
     Record store(path);
     store.prepare();
     store.settled().waitForFinished();
@@ -335,6 +337,10 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     PrepareApplication();
     QTemporaryDir dir;
+    if (argc >= 2 && QByteArray(argv[1]) == "--review") {
+        measureReview(argc > 2 ? QString::fromLocal8Bit(argv[2]) : dir.filePath(QStringLiteral("review.sqlite")), 1000000, 50);
+        return 0;
+    }
 
     Record off(dir.filePath(QStringLiteral("blocked/progress.sqlite")));
     {
@@ -367,17 +373,8 @@ int main(int argc, char *argv[])
                 store, floor, store / floor);
 
     QList<qint64> sizes;
-    bool review = false;
-    for (int i = 1; i < argc; ++i) {
-        if (QByteArray(argv[i]) == "--review")
-            review = true;
-        else
-            sizes << QByteArray(argv[i]).toLongLong();
-    }
-    if (review) {
-        measureReview(dir.filePath(QStringLiteral("review.sqlite")), 1000000, 50);
-        return 0;
-    }
+    for (int i = 1; i < argc; ++i)
+        sizes << QByteArray(argv[i]).toLongLong();
     if (sizes.isEmpty())
         sizes = {100000, 1000000, 3000000};
     for (qint64 answers : sizes)

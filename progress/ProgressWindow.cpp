@@ -10,6 +10,7 @@
 #include "common/WhenDone.h"
 #include "lesson/LessonSource.h"
 #include "record/Record.h"
+#include "review/ReviewPlan.h"
 
 #include <QComboBox>
 #include <QEventLoop>
@@ -27,7 +28,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <climits>
+#include <numeric>
 
 namespace {
 
@@ -127,12 +130,15 @@ void ProgressWindow::build(FormWidget &window)
                                       client);
     buildExerciseGrid(*exerciseBox);
     layout->addWidget(exerciseBox);
+    ui->review = PlainControls::sentence(QStringLiteral("review"), client);
+    layout->addWidget(ui->review);
 
     auto *chartRow = new QHBoxLayout;
     QLabel *chartLabel = PlainControls::label(QStringLiteral("&Chart of exercise:"), client);
     ui->chartChoice = new QComboBox(client);
     ui->chartChoice->setObjectName(QStringLiteral("chartChoice"));
     ui->chartChoice->addItems(exerciseIds());
+    ui->chartChoice->addItem(QStringLiteral("Items due per day"));
     chartLabel->setBuddy(ui->chartChoice);
     chartRow->addWidget(chartLabel);
     chartRow->addWidget(ui->chartChoice);
@@ -338,6 +344,47 @@ void ProgressWindow::refresh()
         if (askAgain)
             refresh();
     });
+    const QString lessonId = lesson.lesson().id;
+    whenDone(record.reviewFigures(lessonId, reviewRetention()), &alive, [this](const RecordData::ReviewFigures &own) {
+        whenDone(record.reviewFigures({}, reviewRetention()), &alive,
+                 [this, own](const RecordData::ReviewFigures &all) { fillReview(own, all); });
+    });
+}
+
+void ProgressWindow::fillReview(const RecordData::ReviewFigures &lessonFigures, const RecordData::ReviewFigures &all)
+{
+    if (!isLoaded())
+        return;
+    const QString said = reviewSummary(lessonFigures, all);
+    if (said != ui->review->text()) {
+        ui->review->setText(said);
+        if (window()->isVisible())
+            fitWrappedLines();
+    }
+    forecast = all.forecast;
+    if (ui->chartChoice->currentIndex() == ui->chartChoice->count() - 1)
+        showForecast();
+}
+
+void ProgressWindow::showForecast()
+{
+    const ShareChart::Show show = chartModule().show;
+    if (!show || forecast.empty())
+        return;
+    const QDate today = QDate::currentDate();
+    std::vector<ShareChart::Point> points;
+    for (int day = 0; day < int(forecast.size()); ++day)
+        points.push_back({QDateTime(today.addDays(day), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch(), double(forecast[std::size_t(day)])});
+    const int top = std::max(1, *std::max_element(forecast.begin(), forecast.end()));
+    const QString title = QStringLiteral("Items falling due per day, all lessons, the next %1 days").arg(forecast.size());
+    show(ui->chart, title, points.data(), int(points.size()), QDateTime(today, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch(),
+         QDateTime(today.addDays(qint64(forecast.size()) - 1), QTime(23, 59), Qt::UTC).toMSecsSinceEpoch(), top,
+         QStringLiteral("%d"));
+    ui->chart->setAccessibleName(title);
+    ui->chart->setAccessibleDescription(
+        QStringLiteral("%1 due today, %2 in the next 30 days")
+            .arg(forecast.front() == 1 ? QStringLiteral("1 item falls") : QStringLiteral("%1 items fall").arg(forecast.front()))
+            .arg(std::accumulate(forecast.begin(), forecast.end(), 0)));
 }
 
 void ProgressWindow::fill(const RecordData::Figures &figures)
@@ -374,7 +421,7 @@ void ProgressWindow::fill(const RecordData::Figures &figures)
 // height for the width it has, and the window grows to fit.
 void ProgressWindow::fitWrappedLines()
 {
-    for (QLabel *label : {ui->problem, ui->classLine}) {
+    for (QLabel *label : {ui->problem, ui->classLine, ui->review}) {
         // The label spans the window but for the margins (its own width is not set until the window shows).
         const QMargins margins = label->parentWidget()->layout()->contentsMargins();
         const int width = window()->width() - margins.left() - margins.right();
@@ -424,6 +471,11 @@ void ProgressWindow::practiseClicked(Exercise exercise)
 
 void ProgressWindow::showChart(int row)
 {
+    // The last choice is the forecast, after the exercises.
+    if (row == ui->chartChoice->count() - 1) {
+        showForecast();
+        return;
+    }
     if (row < 0 || row >= int(shown.size()))
         return;
     const RecordData::Summary &summary = shown[std::size_t(row)];
@@ -440,7 +492,7 @@ void ProgressWindow::showChart(int row)
         return;
     show(ui->chart, title, points.data(), int(points.size()),
          QDateTime(summary.days.front().day, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch(),
-         QDateTime(summary.days.back().day, QTime(23, 59), Qt::UTC).toMSecsSinceEpoch());
+         QDateTime(summary.days.back().day, QTime(23, 59), Qt::UTC).toMSecsSinceEpoch(), 100, QStringLiteral("%d %%"));
     ui->chart->setAccessibleName(title);
     ui->chart->setAccessibleDescription(
         QStringLiteral("%1 first tries in the last %2 days, %3 right")

@@ -70,6 +70,9 @@ private:
     void fetchServerCopy();
     void serverCopyFetched(const QString &lessonId, bool ok);
     void showChart(int row);
+    // The review's figures of the lesson and of all lessons, and the forecast of all.
+    void fillReview(const RecordData::ReviewFigures &lessonFigures, const RecordData::ReviewFigures &all);
+    void showForecast();
     void exportClicked();
     // Writes the export behind a progress dialog that can cancel, the program waiting meanwhile.
     RecordData::Exported writeExport(const QString &file);
@@ -80,6 +83,7 @@ private:
     Feedback &feedback;
     LessonSource &lesson;
     std::vector<RecordData::Summary> shown;
+    std::vector<int> forecast; // items falling due on each of the next 30 days, all lessons
     QTimer refreshSoon; // one question for many changes
     bool asking = false; // a question is on its way; another change asks again when it is answered
     bool askAgain = false;
@@ -107,6 +111,7 @@ private:
             QPushButton *practise = nullptr; // only where mistakes can be practised
         };
         std::vector<ExerciseRow> rows; // in the lesson's order
+        QLabel *review = nullptr; // what is due for review, and how much would be recalled now
         QComboBox *chartChoice = nullptr;
         QWidget *chart = nullptr; // a chart view from the chart module
         QTableWidget *missed = nullptr;

@@ -23,24 +23,31 @@ Kept afterReview(const Kept &before, qint64 atMs, Fsrs::Grade grade)
     return {Fsrs::review(before.memory, days, grade), atMs};
 }
 
-// The memory of the items asked, with their right answers.
-QSqlQuery memoryRows(const QSqlDatabase &db, const QString &lesson)
+// A query of the memory table, of one lesson or (with none) of all, its values bound.
+QSqlQuery ask(const QSqlDatabase &db, const QString &statement, const QString &lesson, const QVariantList &values)
 {
-    QSqlQuery rows(db);
-    rows.setForwardOnly(true);
-    rows.prepare(QStringLiteral("SELECT m.lesson, m.exercise, m.item, m.stability, m.last_review, i.expected FROM memory m "
-                                "LEFT JOIN items i USING(lesson, exercise, item)%1")
-                     .arg(lesson.isEmpty() ? QString() : QStringLiteral(" WHERE m.lesson = ?")));
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    query.prepare(statement.arg(lesson.isEmpty() ? QStringLiteral("1") : QStringLiteral("lesson = ?")));
     if (!lesson.isEmpty())
-        rows.addBindValue(lesson);
-    rows.exec();
-    return rows;
+        query.addBindValue(lesson);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    query.exec();
+    return query;
+}
+
+// How long an item stays fresh per day of its stability: it falls due at
+// last_review + stability × this (the interval is proportional to S).
+double msPerStabilityDay(double retention)
+{
+    return Fsrs::interval(retention, 1) * MsPerDay;
 }
 
 // When an item of this stability, last reviewed then, falls due.
 qint64 dueMs(double retention, double stability, qint64 lastMs)
 {
-    return lastMs + qint64(Fsrs::interval(retention, stability) * MsPerDay);
+    return lastMs + qint64(stability * msPerStabilityDay(retention));
 }
 
 } // namespace
@@ -112,20 +119,21 @@ QSqlError Updater::answered(const QString &lesson, const QString &exercise, cons
 
 std::vector<RecordData::DueItem> due(const QSqlDatabase &db, const RecordData::ReviewQuestion &question, int most)
 {
+    // Chosen in SQLite: the recall falls as the days since the last review per day of
+    // stability grow, so the largest of those are the least likely recalled.
+    QSqlQuery rows = ask(db, QStringLiteral(
+        "SELECT m.lesson, m.exercise, m.item, m.stability, m.last_review, i.expected FROM "
+        "(SELECT * FROM memory WHERE %1 AND last_review + stability * ? <= ? "
+        "ORDER BY (? - last_review) / stability DESC LIMIT ?) m LEFT JOIN items i USING(lesson, exercise, item) "
+        "ORDER BY (? - m.last_review) / m.stability DESC"),
+        question.lesson, {msPerStabilityDay(question.retention), question.nowMs, question.nowMs, most, question.nowMs});
     std::vector<RecordData::DueItem> found;
-    QSqlQuery rows = memoryRows(db, question.lesson);
     while (rows.next()) {
-        const double stability = rows.value(3).toDouble();
-        const qint64 lastMs = rows.value(4).toLongLong();
-        if (dueMs(question.retention, stability, lastMs) > question.nowMs)
-            continue;
         found.push_back({rows.value(0).toString(), rows.value(1).toString(), rows.value(2).toString(),
                          rows.value(5).toString(),
-                         Fsrs::retrievability(double(question.nowMs - lastMs) / MsPerDay, stability)});
+                         Fsrs::retrievability(double(question.nowMs - rows.value(4).toLongLong()) / MsPerDay,
+                                              rows.value(3).toDouble())});
     }
-    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.recall < b.recall; });
-    if (found.size() > std::size_t(most))
-        found.resize(std::size_t(most));
     return found;
 }
 
@@ -134,10 +142,10 @@ RecordData::ReviewFigures figures(const QSqlDatabase &db, const RecordData::Revi
     RecordData::ReviewFigures figures;
     figures.forecast.assign(30, 0);
     double recallSum = 0;
-    QSqlQuery rows = memoryRows(db, question.lesson);
+    QSqlQuery rows = ask(db, QStringLiteral("SELECT stability, last_review FROM memory WHERE %1"), question.lesson, {});
     while (rows.next()) {
-        const double stability = rows.value(3).toDouble();
-        const qint64 lastMs = rows.value(4).toLongLong();
+        const double stability = rows.value(0).toDouble();
+        const qint64 lastMs = rows.value(1).toLongLong();
         const qint64 due = dueMs(question.retention, stability, lastMs);
         ++figures.items;
         recallSum += Fsrs::retrievability(double(question.nowMs - lastMs) / MsPerDay, stability);

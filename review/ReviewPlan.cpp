@@ -1,5 +1,7 @@
 #include "ReviewPlan.h"
 
+#include "common/Settings.h"
+
 #include <QDateTime>
 #include <QLocale>
 
@@ -36,6 +38,31 @@ ReviewPlan ReviewPlan::of(const std::vector<RecordData::DueItem> &due, const std
                          itemGone == 1 ? QStringLiteral("it") : QStringLiteral("them"));
     plan.leftOut = said.join(u' ');
     return plan;
+}
+
+double reviewRetention()
+{
+    return std::clamp(programSettings().value(QStringLiteral("review/retention"), 90).toInt(), 70, 97) / 100.0;
+}
+
+void setReviewRetention(int percent)
+{
+    programSettings().setValue(QStringLiteral("review/retention"), percent);
+}
+
+QString reviewSummary(const RecordData::ReviewFigures &lesson, const RecordData::ReviewFigures &all)
+{
+    const auto figures = [](const RecordData::ReviewFigures &f) {
+        return QStringLiteral("%1 due now, %2 within 7 days; you would recall about %3 % of the %4 items now")
+            .arg(f.dueNow)
+            .arg(f.dueInWeek)
+            .arg(qRound(f.recall * 100))
+            .arg(f.items);
+    };
+    if (all.items == 0)
+        return QStringLiteral("Review: nothing answered yet.");
+    return QStringLiteral("Review of this lesson: %1. All lessons: %2.")
+        .arg(lesson.items == 0 ? QStringLiteral("nothing answered yet") : figures(lesson), figures(all));
 }
 
 QString reviewCaption(const RecordData::ReviewFigures &figures, qint64 nowMs)

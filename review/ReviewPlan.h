@@ -16,5 +16,12 @@ struct ReviewPlan
     static ReviewPlan of(const std::vector<RecordData::DueItem> &due, const std::vector<LessonModel::Lesson> &lessons);
 };
 
+// The chance of recall an item falls due at: the learner's choice (70 to 97 %), 90 % at first.
+double reviewRetention();
+void setReviewRetention(int percent);
+
+// What the Progress window says of the review: of the lesson, and of all lessons.
+QString reviewSummary(const RecordData::ReviewFigures &lesson, const RecordData::ReviewFigures &all);
+
 // The caption of the main menu's Review entry for these figures; `nowMs` the record's clock.
 QString reviewCaption(const RecordData::ReviewFigures &figures, qint64 nowMs);

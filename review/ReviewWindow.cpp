@@ -3,7 +3,7 @@
 #include "common/Module1.h"
 #include "common/Module2.h"
 #include "common/PlainControls.h"
-#include "common/Settings.h"
+#include "ReviewPlan.h"
 #include "exercises/frame/AnswerBox.h"
 
 #include <QBoxLayout>
@@ -11,25 +11,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 
-namespace {
-
-const QString RetentionKey = QStringLiteral("review/retention");
-
-} // namespace
-
 ReviewWindow::ReviewWindow(Feedback &feedback, const Module1 &shared)
     : Form(QStringLiteral("review")), feedback(feedback), shared(shared)
 {
-}
-
-double ReviewWindow::retention()
-{
-    return std::clamp(programSettings().value(RetentionKey, 90).toInt(), 70, 97) / 100.0;
-}
-
-void ReviewWindow::setRetention(int percent)
-{
-    programSettings().setValue(RetentionKey, percent);
 }
 
 void ReviewWindow::build(FormWidget &window)
@@ -76,7 +60,7 @@ void ReviewWindow::build(FormWidget &window)
     ui->retention->setObjectName(QStringLiteral("retention"));
     ui->retention->setRange(70, 97);
     ui->retention->setSuffix(QStringLiteral(" %"));
-    ui->retention->setValue(int(retention() * 100 + 0.5));
+    ui->retention->setValue(int(reviewRetention() * 100 + 0.5));
     ui->retention->setToolTip(QStringLiteral("An item falls due when the chance that you recall it falls to this. "
                                              "Higher: more reviews, less forgotten."));
     aim->setBuddy(ui->retention);
@@ -91,7 +75,7 @@ void ReviewWindow::build(FormWidget &window)
     QObject::connect(ui->next, &QPushButton::clicked, client, [this] { nextClicked(); });
     QObject::connect(ui->solution, &QPushButton::clicked, client, [this] { solutionClicked(); });
     QObject::connect(close, &QPushButton::clicked, client, [this] { Unload(); });
-    QObject::connect(ui->retention, &QSpinBox::valueChanged, client, [](int percent) { setRetention(percent); });
+    QObject::connect(ui->retention, &QSpinBox::valueChanged, client, [](int percent) { setReviewRetention(percent); });
     window.resize(640, window.sizeHint().height());
 }
 

@@ -27,10 +27,6 @@ public:
     void begin(std::vector<ReviewPrompt> prompts, const QString &leftOut);
     std::function<void(const ReviewPrompt &, const ProgressRecord::Answer &)> judged;
 
-    // The chance of recall an item falls due at: the learner's choice, 90 % at first.
-    static double retention();
-    static void setRetention(int percent);
-
     int asked() const { return int(prompts.size()); }
     int done() const { return current; }
 

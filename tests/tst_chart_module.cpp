@@ -73,7 +73,7 @@ private Q_SLOTS:
         QTest::newRow("installed") << true << path("own.so") << QString();
         QTest::newRow("another version") << true << qEnvironmentVariable("BIMBALA_OTHER_CHART")
                                          << "its module " + installedModule +
-                                                " was built for Bimbala 0.9 (chart interface 1), not for this";
+                                                " was built for Bimbala 0.9 (chart interface 2), not for this";
         QTest::newRow("missing") << true << QString() << "cannot open shared object file: No such file or directory";
         QTest::newRow("not a module") << true << path("text.so") << "bimbala-chart.so: invalid ELF header";
     }

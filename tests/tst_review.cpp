@@ -5,12 +5,14 @@
 
 #include "app/Program.h"
 #include "app/alap.h"
+#include "progress/ProgressWindow.h"
 #include "lesson/LessonHistory.h"
 #include "record/ProgressSchema.h"
 #include "record/Record.h"
 #include "review/ReviewWindow.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -162,6 +164,25 @@ private Q_SLOTS:
         QTRY_VERIFY(reviewEntry()->text().startsWith(u"&Review: next"_s));
         QCOMPARE(store->reviewFigures(QLatin1String(ProgressSchema::FirstLesson), 0.9).result().items, 1);
         QCOMPARE(store->reviewFigures(u"test-second"_s, 0.9).result().items, 1);
+    }
+
+    // Progress says what is due of the lesson played and of all lessons, and charts what falls due.
+    void progressSaysWhatIsDue()
+    {
+        answer(*store, u"test-second"_s, u"gap 2 (én)"_s, false, false, u"8c"_s);
+        answer(*store, QLatin1String(ProgressSchema::FirstLesson), u"orvos"_s, true);
+        now = Start.addDays(1);
+        program->showMainMenu(false);
+        program->showProgress();
+        QLabel *review = program->progress().control<QLabel>(u"review"_s);
+        QTRY_VERIFY(!review->text().isEmpty());
+        QVERIFY2(review->text().startsWith(u"Review of this lesson: 0 due now, 1 within 7 days"_s), qPrintable(review->text()));
+        QVERIFY(review->text().contains(u"All lessons: 1 due now, 2 within 7 days"_s));
+        auto *choice = program->progress().control<QComboBox>(u"chartChoice"_s);
+        choice->setCurrentIndex(choice->count() - 1);
+        QTRY_VERIFY(program->progress().control<QWidget>(u"chart"_s)->accessibleName().startsWith(u"Items falling due per day"_s));
+        QCOMPARE(program->progress().control<QWidget>(u"chart"_s)->accessibleDescription(),
+                 u"1 item falls due today, 2 in the next 30 days"_s);
     }
 
     // A lesson whose file is gone: its items are left out, and the window says so.

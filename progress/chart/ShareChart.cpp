@@ -20,7 +20,8 @@ extern "C" Q_DECL_EXPORT QWidget *bimbala_make_share_chart(QWidget *parent)
 }
 
 extern "C" Q_DECL_EXPORT void bimbala_show_shares(QWidget *view, const QString &title, const ShareChart::Point *points,
-                                                  int count, qint64 first, qint64 last)
+                                                  int count, qint64 first, qint64 last, double top,
+                                                  const QString &valueFormat)
 {
     auto *chartView = qobject_cast<QChartView *>(view);
     if (!chartView)
@@ -32,8 +33,8 @@ extern "C" Q_DECL_EXPORT void bimbala_show_shares(QWidget *view, const QString &
     auto *dots = new QScatterSeries;
     dots->setMarkerSize(7);
     for (int i = 0; i < count; ++i) {
-        line->append(qreal(points[i].msecs), points[i].share);
-        dots->append(qreal(points[i].msecs), points[i].share);
+        line->append(qreal(points[i].msecs), points[i].value);
+        dots->append(qreal(points[i].msecs), points[i].value);
     }
     chart->addSeries(line);
     chart->addSeries(dots);
@@ -42,8 +43,8 @@ extern "C" Q_DECL_EXPORT void bimbala_show_shares(QWidget *view, const QString &
     days->setTickCount(6);
     days->setRange(QDateTime::fromMSecsSinceEpoch(first, Qt::UTC), QDateTime::fromMSecsSinceEpoch(last, Qt::UTC));
     auto *share = new QValueAxis;
-    share->setRange(0, 100);
-    share->setLabelFormat(QStringLiteral("%d %%"));
+    share->setRange(0, top);
+    share->setLabelFormat(valueFormat);
     chart->addAxis(days, Qt::AlignBottom);
     chart->addAxis(share, Qt::AlignLeft);
     for (QAbstractSeries *series : chart->series()) {
