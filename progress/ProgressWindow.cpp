@@ -416,21 +416,9 @@ void ProgressWindow::fill(const RecordData::Figures &figures)
     showChart(ui->chartChoice->currentIndex());
 }
 
-// The window's layout does not ask a wrapping label for its height at a width, so
-// a sentence on two lines would squeeze the rows below it: each label is told its
-// height for the width it has, and the window grows to fit.
 void ProgressWindow::fitWrappedLines()
 {
-    for (QLabel *label : {ui->problem, ui->classLine, ui->review}) {
-        // The label spans the window but for the margins (its own width is not set until the window shows).
-        const QMargins margins = label->parentWidget()->layout()->contentsMargins();
-        const int width = window()->width() - margins.left() - margins.right();
-        label->setMinimumHeight(label->text().isEmpty() ? 0 : label->heightForWidth(width));
-    }
-    window()->layout()->activate();
-    const int needed = window()->minimumSizeHint().height();
-    if (window()->height() < needed)
-        window()->resize(window()->width(), needed);
+    PlainControls::fitSentences(*window(), {ui->problem, ui->classLine, ui->review});
 }
 
 QStringList ProgressWindow::exerciseIds()

@@ -78,17 +78,25 @@ bool fromStory(const Story &story, ReviewPrompt &prompt)
     const StoryGap &asked = story.gaps[std::size_t(gap)];
     if (personNo >= asked.answers.size())
         return false;
-    // The text between the gap and its neighbouring gaps.
-    const std::vector<std::pair<bool, int>> steps = storyOrder(story);
-    const auto at = std::find(steps.begin(), steps.end(), std::pair(true, gap));
-    QStringList before, after;
-    for (auto step = std::make_reverse_iterator(at); step != steps.rend() && !step->first; ++step)
-        before.prepend(pieceText(story.pieces[std::size_t(step->second)], person));
-    for (auto step = at + 1; step != steps.end() && !step->first; ++step)
-        after << pieceText(story.pieces[std::size_t(step->second)], person);
+    // The sentence of the gap, as the person's story tells it, the other gaps solved.
+    const QChar marker(0x1);
+    QStringList parts;
+    for (const auto &[isGap, n] : storyOrder(story)) {
+        if (!isGap)
+            parts << pieceText(story.pieces[std::size_t(n)], person);
+        else
+            parts << (n == gap ? QString(marker) : story.gaps[std::size_t(n)].answers.value(personNo));
+    }
+    QString told = parts.join(u' ').simplified();
+    for (const char *mark : {".", ",", "!", "?"})
+        told.replace(QLatin1Char(' ') + QLatin1String(mark), QLatin1String(mark));
+    static const QRegularExpression sentenceEnd(QStringLiteral("[.!?]"));
+    const qsizetype at = told.indexOf(marker);
+    const qsizetype start = told.lastIndexOf(sentenceEnd, at) + 1;
+    const qsizetype end = told.indexOf(sentenceEnd, at);
     prompt.cue = person;
-    prompt.before = before.join(u' ');
-    prompt.after = after.join(u' ');
+    prompt.before = told.mid(start, at - start).trimmed();
+    prompt.after = told.mid(at + 1, end < 0 ? -1 : end - at).trimmed();
     prompt.offer = asked.offerAtStart.value(person, asked.offer);
     prompt.answers = QStringList{asked.answers[personNo]} + asked.alsoRight.value(person);
     return true;

@@ -113,6 +113,7 @@ void ReviewWindow::show()
     if (!leftOut.isEmpty())
         said << leftOut;
     ui->said->setText(said.join(u' '));
+    PlainControls::fitSentences(*window(), {ui->heading, ui->cue, ui->said});
     if (asking)
         ui->answer->setFocus();
 }

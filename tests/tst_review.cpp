@@ -7,6 +7,8 @@
 #include "app/alap.h"
 #include "progress/ProgressWindow.h"
 #include "lesson/LessonHistory.h"
+#include "lesson/LessonReader.h"
+#include "lesson/LessonSource.h"
 #include "record/ProgressSchema.h"
 #include "record/Record.h"
 #include "review/ReviewWindow.h"
@@ -151,7 +153,7 @@ private Q_SLOTS:
         openReviewAfterDays(5);
         QVERIFY(reviewControl<QLabel>(u"heading"_s)->text().contains(u"8c. Put in the missing words."_s));
         QCOMPARE(reviewControl<QLabel>(u"cue"_s)->text(), u"én"_s);
-        QCOMPARE(reviewControl<QLabel>(u"before"_s)->text(), u", aztán"_s);
+        QCOMPARE(reviewControl<QLabel>(u"before"_s)->text(), u"Péter reggel felkelek, aztán"_s);
         QCOMPARE(reviewControl<QLabel>(u"after"_s)->text(), u"reggelizik."_s);
         type(u"a konyha"_s);
         QCOMPARE(feedback.beeps, 1);
@@ -183,6 +185,31 @@ private Q_SLOTS:
         QTRY_VERIFY(program->progress().control<QWidget>(u"chart"_s)->accessibleName().startsWith(u"Items falling due per day"_s));
         QCOMPARE(program->progress().control<QWidget>(u"chart"_s)->accessibleDescription(),
                  u"1 item falls due today, 2 in the next 30 days"_s);
+    }
+
+    // Each shape's item as a sentence with one gap: a word with its suffix, a sentence, and a
+    // laid-out story's gap in its sentence, the other gaps solved for the person.
+    void promptsOfLessonSeven_data()
+    {
+        QTest::addColumn<QString>("exercise");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QStringList>("shown"); // cue, before, offer, after, answer
+        QTest::newRow("drill") << u"1a"_s << u"orvos"_s << QStringList{u"orvos   -nál/-nél"_s, {}, {}, {}, u"orvosnál"_s};
+        QTest::newRow("sentence") << u"4"_s << u"Pestről jövök."_s << QStringList{u"Pest..."_s, {}, u"Pest"_s, u"jövök."_s, u"Pestről"_s};
+        QTest::newRow("story") << u"6"_s << u"gap 2 (te)"_s << QStringList{u"te"_s, {}, u"Belép"_s, u"a lakásba."_s, u"Belépsz"_s};
+        QTest::newRow("story, mid-sentence") << u"6"_s << u"gap 5 (én)"_s
+                                             << QStringList{u"én"_s, u"A fürdőszobában kezet"_s, u"mos"_s, u"."_s, u"mosok"_s};
+    }
+
+    void promptsOfLessonSeven()
+    {
+        QFETCH(QString, exercise);
+        QFETCH(QString, item);
+        QFETCH(QStringList, shown);
+        const std::optional<ReviewPrompt> prompt =
+            ReviewPrompt::of(*LessonReader::read(LessonSource::BuiltIn).lesson, exercise, item);
+        QVERIFY(prompt);
+        QCOMPARE((QStringList{prompt->cue, prompt->before, prompt->offer, prompt->after, prompt->answers.value(0)}), shown);
     }
 
     // A lesson whose file is gone: its items are left out, and the window says so.
