@@ -58,14 +58,10 @@ private:
 
     struct Widgets
     {
-        QLineEdit *server = nullptr;
+        // The server's address, its database, the learner's account and the CA's certificate.
+        QLineEdit *server = nullptr, *database = nullptr, *learner = nullptr, *password = nullptr, *caFile = nullptr;
         QSpinBox *port = nullptr;
-        QLineEdit *database = nullptr;
-        QLineEdit *learner = nullptr;
-        QLineEdit *password = nullptr;
-        QLineEdit *caFile = nullptr;
-        QPushButton *test = nullptr;
-        QPushButton *save = nullptr;
+        QPushButton *test = nullptr, *save = nullptr;
         QLabel *said = nullptr;    // what Test or Save found
         QLabel *keyring = nullptr; // that the password is kept for this run only
     };

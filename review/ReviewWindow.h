@@ -45,16 +45,13 @@ private:
     bool retry = false;
     bool shown = false;
 
+    // The sentence (before, answer, after) under its heading and cue; what is said of the
+    // run below it; the buttons and the recall to aim for.
     struct Widgets
     {
-        QLabel *heading = nullptr;
-        QLabel *cue = nullptr;
-        QLabel *before = nullptr;
+        QLabel *heading = nullptr, *cue = nullptr, *before = nullptr, *after = nullptr, *said = nullptr;
         AnswerBox *answer = nullptr;
-        QLabel *after = nullptr;
-        QLabel *said = nullptr;
-        QPushButton *next = nullptr;
-        QPushButton *solution = nullptr;
+        QPushButton *next = nullptr, *solution = nullptr;
         QSpinBox *retention = nullptr;
     };
     std::unique_ptr<Widgets> ui;

@@ -5,7 +5,6 @@
 
 #include <QString>
 
-#include <array>
 #include <memory>
 #include <optional>
 #include <vector>

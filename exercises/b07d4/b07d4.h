@@ -6,9 +6,9 @@
 
 #include <QString>
 
-#include <array>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 class QPlainTextEdit;

@@ -25,11 +25,11 @@ namespace {
 const int ClientWidth = 9210;
 // The go-to grid: two rows of four at the top right; a lesson of more than eight
 // exercises gets narrower columns in the same width, and a smaller font to fit them.
-const int GoToLeft = 6840;
-const int GoToColumnStep = 600;
-const int GoToButtonWidth = 615;
-const int GoToButtonHeight = 495;
-const int GoToRowStep = 480;
+struct GoToGridDesign
+{
+    int left, columnStep, buttonWidth, buttonHeight, rowStep;
+};
+constexpr GoToGridDesign GoToGrid{.left = 6840, .columnStep = 600, .buttonWidth = 615, .buttonHeight = 495, .rowStep = 480};
 // A caption's room on either side within its button's frame, in pixels.
 const int GoToCaptionMargin = 8;
 // The system window colour the go-to buttons were designed with.
@@ -90,7 +90,7 @@ void ExerciseWindow::build(FormWidget &window)
     buildFrameWidgets(*client);
     buildControls(*client);
     // Everything below the top row makes way for the go-to rows beyond the designed two.
-    lowerControls(*client, GoToRowStep, gridGrowth, frame->goTo);
+    lowerControls(*client, GoToGrid.rowStep, gridGrowth, frame->goTo);
     window.setFixedSize(window.sizeHint());
 }
 
@@ -163,23 +163,23 @@ void ExerciseWindow::buildFrameWidgets(QWidget &client)
     const QFont goToFont = DesignFont(QStringLiteral("MS Sans Serif"), std::max(8.0, 13.5 * narrowing), true);
     // A button is as wide as its caption needs; when the captions do not fit two rows,
     // the grid takes more rows, and the window grows below its top row to hold them.
-    const int designedStep = int(GoToColumnStep * narrowing);
+    const int designedStep = int(GoToGrid.columnStep * narrowing);
     int goToStep = designedStep;
     const QFontMetrics metrics(goToFont, &client);
     for (const LessonModel::Exercise &exercise : lessons.lesson().exercises) {
         const int needed = (metrics.horizontalAdvance(QString(exercise.caption).remove(u'&')) + GoToCaptionMargin) *
                            Twips::PerPixel;
-        goToStep = std::max(goToStep, needed - (GoToButtonWidth - GoToColumnStep));
+        goToStep = std::max(goToStep, needed - (GoToGrid.buttonWidth - GoToGrid.columnStep));
     }
     if (goToStep > designedStep)
-        columns = std::max(1, (ClientWidth - GoToLeft) / goToStep);
+        columns = std::max(1, (ClientWidth - GoToGrid.left) / goToStep);
     const int rows = (count + columns - 1) / columns;
-    gridGrowth = std::max(0, rows - 2) * GoToRowStep;
+    gridGrowth = std::max(0, rows - 2) * GoToGrid.rowStep;
     client.setFixedSize(client.width(), client.height() + Twips::toPixels(gridGrowth));
     for (int place = 0; place < count; ++place) {
         const Exercise exercise{place};
-        const QRect cell{GoToLeft + (place % columns) * goToStep, (place / columns) * GoToRowStep,
-                         GoToButtonWidth - GoToColumnStep + goToStep, GoToButtonHeight};
+        const QRect cell{GoToGrid.left + (place % columns) * goToStep, (place / columns) * GoToGrid.rowStep,
+                         GoToGrid.buttonWidth - GoToGrid.columnStep + goToStep, GoToGrid.buttonHeight};
         const QString name = place < int(frameDesign.names.goTo.size()) ? frameDesign.names.goTo[std::size_t(place)]
                                                                         : QStringLiteral("GoTo%1").arg(place + 1);
         QPushButton *button = Controls::button(client, name, lessonExercise(exercise).caption, cell, goToFont);
