@@ -10,7 +10,6 @@
 #include "common/Settings.h"
 #include "class/ClassPassword.h"
 #include "progress/ProgressWindow.h"
-#include "review/ReviewPlan.h"
 #include "review/ReviewWindow.h"
 
 #include "common/DesignFont.h"
@@ -67,8 +66,14 @@ void PrepareApplication()
 Program::Program(Feedback &feedback, RandomSource &random, Record *recordStore)
     : quit([] { QCoreApplication::quit(); }),
       ownStore(recordStore ? nullptr : std::make_unique<Record>(QStringLiteral(":memory:"))),
-      store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store, lessonSource, voice}
+      store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store, lessonSource, voice},
+      review(store, lessonSource, history, feedback, values)
 {
+    review.afterUnload = [this] { afterUnload(); };
+    review.captionChanged = [this](const QString &caption) {
+        if (mainMenuWindow)
+            mainMenuWindow->setReviewCaption(caption);
+    };
     // Answers are recorded under the lesson they were given in.
     lessonSource.loaded = [this](const LessonModel::Lesson &lesson) { store.setLesson(lesson.id); };
     QObject::connect(&store, &Record::statusChanged, &timerContext,
@@ -115,78 +120,27 @@ ProgressWindow &Program::progress()
     return *progressWindow;
 }
 
-ReviewWindow &Program::review()
+ReviewWindow &Program::reviewWindow()
 {
-    if (!reviewWindow) {
-        made(reviewWindow, services.feedback, values);
-        // Each answer is recorded in the lesson of its item, then the lesson played is again.
-        reviewWindow->judged = [this](const ReviewPrompt &prompt, const ProgressRecord::Answer &answer) {
-            store.setLesson(prompt.lesson);
-            store.answerJudged(answer);
-            store.setLesson(lessonSource.lesson().id);
-        };
-    }
-    return *reviewWindow;
+    return review.window();
 }
 
 void Program::openReview()
 {
-    // A run asks at most this many items: a sitting's worth.
-    constexpr int RunLength = 50;
-    whenDone(store.dueItems({}, reviewRetention(), RunLength), &timerContext,
-             [this](std::vector<RecordData::DueItem> due) {
-        // The lessons the program knows a file of, besides the one played, read on a thread of their own.
-        QStringList files = history.recent();
-        files << history.last() << LessonSource::BuiltIn;
-        files.removeAll(QString());
-        files.removeAll(lessonSource.file());
-        files.removeDuplicates();
-        const bool othersNeeded = std::any_of(due.begin(), due.end(), [this](const auto &item) {
-            return item.lesson != lessonSource.lesson().id;
-        });
-        if (!othersNeeded)
-            files.clear();
-        whenDone(QtConcurrent::run([files] {
-                     std::vector<LessonModel::Lesson> lessons;
-                     for (const QString &file : files) {
-                         if (LessonReader::Reading reading = LessonFiles::read(file); reading.lesson)
-                             lessons.push_back(std::move(*reading.lesson));
-                     }
-                     return lessons;
-                 }),
-                 &timerContext, [this, due](std::vector<LessonModel::Lesson> lessons) {
-                     lessons.insert(lessons.begin(), lessonSource.lesson());
-                     ReviewPlan plan = ReviewPlan::of(due, lessons);
-                     review().begin(std::move(plan.prompts), plan.leftOut);
-                 });
-    });
+    review.open();
 }
 
 void Program::refreshReviewCaption()
 {
-    if (!mainMenuWindow || !mainMenuWindow->isLoaded())
-        return;
-    // One question at a time: answers given meanwhile are counted by the next.
-    if (reviewCaptionAsked) {
-        reviewCaptionStale = true;
-        return;
-    }
-    reviewCaptionAsked = true;
-    const qint64 now = store.clock().toMSecsSinceEpoch();
-    whenDone(store.reviewFigures({}, reviewRetention()), &timerContext, [this, now](const RecordData::ReviewFigures &figures) {
-        reviewCaptionAsked = false;
-        if (mainMenuWindow)
-            mainMenuWindow->setReviewCaption(reviewCaption(figures, now));
-        if (std::exchange(reviewCaptionStale, false))
-            refreshReviewCaption();
-    });
+    if (mainMenuWindow && mainMenuWindow->isLoaded())
+        review.refreshCaption();
 }
 
 std::vector<Form *> Program::forms() const
 {
     return madeOnes<Form>({aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(), suffixDrill.get(),
                            sentences.get(), personStory.get(), pictureStory.get(), progressWindow.get(),
-                           reviewWindow.get()});
+                           review.made()});
 }
 
 std::vector<ExerciseWindow *> Program::exerciseWindows() const

@@ -7,6 +7,7 @@
 #include "app/MenuActions.h"
 #include "lesson/LessonHistory.h"
 #include "lesson/LessonSource.h"
+#include "review/Review.h"
 #include "speech/Speech.h"
 
 #include <QObject>
@@ -75,7 +76,7 @@ public:
     alap &mainMenu();
     hatter &background();
     ProgressWindow &progress();
-    ReviewWindow &review();
+    ReviewWindow &reviewWindow();
     Record &record() { return store; }
     LessonSource &lesson() { return lessonSource; }
     // The window that runs an exercise.
@@ -120,6 +121,7 @@ private:
     bool rejoined = false;
     int lessonsAsked = 0;
     Services services;
+    Review review;
     std::unique_ptr<b07d1> suffixDrill;
     std::unique_ptr<b07d4> sentences;
     std::unique_ptr<b07d6> personStory;
@@ -128,9 +130,6 @@ private:
     std::unique_ptr<alap> mainMenuWindow;
     std::unique_ptr<sobre> aboutWindow;
     std::unique_ptr<ProgressWindow> progressWindow;
-    std::unique_ptr<ReviewWindow> reviewWindow;
-    bool reviewCaptionAsked = false;
-    bool reviewCaptionStale = false;
     bool ending = false;
     // A story window unloads to be built afresh for another story: it is no last window closed.
     bool rebuilding = false;

@@ -106,7 +106,7 @@ class tst_Review : public QObject
     template <typename T>
     T *reviewControl(const QString &name) const
     {
-        return program->review().control<T>(name);
+        return program->reviewWindow().control<T>(name);
     }
     // A wrong answer to a story's gap and a right one to a drill's word, then days pass
     // and the review opens from the main menu, which said that two are due.
@@ -118,7 +118,7 @@ class tst_Review : public QObject
         program->showMainMenu(false);
         QTRY_COMPARE(reviewEntry()->text(), u"&Review: 2 due"_s);
         reviewEntry()->trigger();
-        QTRY_VERIFY(program->review().isLoaded());
+        QTRY_VERIFY(program->reviewWindow().isLoaded());
     }
     void type(const QString &text)
     {
