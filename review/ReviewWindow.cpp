@@ -3,6 +3,7 @@
 #include "common/Module1.h"
 #include "common/Module2.h"
 #include "common/PlainControls.h"
+#include "common/Topmost.h"
 #include "ReviewPlan.h"
 #include "exercises/frame/AnswerBox.h"
 
@@ -86,8 +87,11 @@ void ReviewWindow::begin(std::vector<ReviewPrompt> asked, const QString &why)
     current = 0;
     const bool wasLoaded = isLoaded();
     Show();
-    if (!wasLoaded)
+    if (!wasLoaded) {
         CentreForm(window());
+        // The main menu stays on top; the window opened from it must show above it.
+        SetTopmost(window(), true);
+    }
     show();
 }
 
