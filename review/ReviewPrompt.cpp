@@ -2,6 +2,7 @@
 
 #include "common/HungarianText.h"
 #include "exercises/b07d4/SentenceTable.h"
+#include "exercises/story/StoryFlow.h"
 
 #include <QRegularExpression>
 
@@ -43,24 +44,24 @@ QString pieceText(const StoryPiece &piece, const QString &person)
 
 // The story's gaps and pieces as a reader goes: in the order of their places where
 // the lesson places them, else in the story's own order.
-std::vector<std::pair<bool, int>> storyOrder(const Story &story)
+std::vector<StoryFlow::Step> storyOrder(const Story &story)
 {
-    std::vector<std::pair<bool, int>> steps; // (is a gap, its number or the piece's position)
-    const auto placed = [](const auto &part) { return part.place ? std::pair(part.place->row, part.place->left) : std::pair(0, 0); };
+    if (story.layout) {
+        std::vector<Place> gaps;
+        for (const StoryGap &gap : story.gaps)
+            gaps.push_back(gap.place.value_or(Place{}));
+        std::vector<StoryFlow::Line> pieces;
+        for (std::size_t k = 0; k < story.pieces.size(); ++k)
+            pieces.push_back({int(k), story.pieces[k].text, story.pieces[k].place.value_or(Place{})});
+        return StoryFlow::readingOrder(gaps, pieces);
+    }
+    std::vector<StoryFlow::Step> steps;
     std::size_t piece = 0;
     for (std::size_t gap = 0; gap <= story.gaps.size(); ++gap) {
-        while (piece < story.pieces.size() && (story.pieces[piece].gapsBefore <= int(gap) || story.layout))
-            steps.push_back({false, int(piece++)});
+        for (; piece < story.pieces.size() && story.pieces[piece].gapsBefore <= int(gap); ++piece)
+            steps.push_back({false, int(piece)});
         if (gap < story.gaps.size())
             steps.push_back({true, int(gap)});
-    }
-    if (story.layout) {
-        std::stable_sort(steps.begin(), steps.end(), [&](const auto &a, const auto &b) {
-            const auto at = [&](const std::pair<bool, int> &s) {
-                return s.first ? placed(story.gaps[std::size_t(s.second)]) : placed(story.pieces[std::size_t(s.second)]);
-            };
-            return at(a) < at(b);
-        });
     }
     return steps;
 }
@@ -81,11 +82,11 @@ bool fromStory(const Story &story, ReviewPrompt &prompt)
     // The sentence of the gap, as the person's story tells it, the other gaps solved.
     const QChar marker(0x1);
     QStringList parts;
-    for (const auto &[isGap, n] : storyOrder(story)) {
-        if (!isGap)
-            parts << pieceText(story.pieces[std::size_t(n)], person);
+    for (const StoryFlow::Step &step : storyOrder(story)) {
+        if (!step.gap)
+            parts << pieceText(story.pieces[std::size_t(step.index)], person);
         else
-            parts << (n == gap ? QString(marker) : story.gaps[std::size_t(n)].answers.value(personNo));
+            parts << (step.index == gap ? QString(marker) : story.gaps[std::size_t(step.index)].answers.value(personNo));
     }
     QString told = parts.join(u' ').simplified();
     for (const char *mark : {".", ",", "!", "?"})

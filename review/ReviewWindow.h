@@ -27,9 +27,6 @@ public:
     void begin(std::vector<ReviewPrompt> prompts, const QString &leftOut);
     std::function<void(const ReviewPrompt &, const ProgressRecord::Answer &)> judged;
 
-    int asked() const { return int(prompts.size()); }
-    int done() const { return current; }
-
 private:
     void build(FormWidget &window) override;
     void releaseControls() override { ui.reset(); }
