@@ -64,6 +64,9 @@ SELECT count(*) AS "items missed" FROM bimbala.most_missed($since, 10, $known);
 SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs($known);
 SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs($known);
 SELECT count(*) AS "learners x exercises with runs" FROM bimbala.class_runs($known);
+SELECT count(*) AS "learners x lessons reviewed" FROM bimbala.class_reviews(now(), 0.9, $known);
+SELECT count(*) AS "learners x lessons reviewed" FROM bimbala.class_reviews(now(), 0.9, $known);
+SELECT count(*) AS "learners x lessons reviewed" FROM bimbala.class_reviews(now(), 0.9, $known);
 EOF
 }
 echo "== with the indexes"

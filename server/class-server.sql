@@ -167,6 +167,84 @@ DROP TRIGGER IF EXISTS arriving ON bimbala.answers;
 CREATE TRIGGER arriving BEFORE INSERT ON bimbala.answers FOR EACH ROW EXECUTE PROCEDURE bimbala.arriving();
 DROP TRIGGER IF EXISTS arriving ON bimbala.runs;
 CREATE TRIGGER arriving BEFORE INSERT ON bimbala.runs FOR EACH ROW EXECUTE PROCEDURE bimbala.arriving();
+
+-- The memory of an item as the program's review keeps it (FSRS 4.5 with its published
+-- default weights): after each answer, in the order given, {stability in days,
+-- difficulty, the last answer's time in epoch seconds}. Right at the first try is a
+-- Good review, right after a wrong try Hard, wrong or with the solution shown Again.
+CREATE OR REPLACE FUNCTION bimbala.fsrs_step(memory double precision[], at timestamptz, is_right boolean,
+                                             shown boolean, retry boolean)
+RETURNS double precision[] LANGUAGE plpgsql IMMUTABLE AS $$
+DECLARE
+    -- The weights are written out where they are used (w0..w16 of FSRS 4.5): an array of
+    -- them made at every call took half the time.
+    g integer := CASE WHEN NOT is_right OR shown THEN 1 WHEN retry THEN 2 ELSE 3 END;
+    t double precision := pg_catalog.date_part('epoch', at);
+    s double precision;
+    d double precision;
+    r double precision;
+BEGIN
+    IF memory IS NULL THEN
+        -- S0 = w[G-1], D0 = w4 - (G - 3) w5
+        RETURN ARRAY[CASE g WHEN 1 THEN 0.4872 WHEN 2 THEN 1.4003 ELSE 3.7145 END,
+                     LEAST(10, GREATEST(1, 5.1618 - (g - 3) * 1.2298)), t];
+    END IF;
+    s := memory[1];
+    d := memory[2];
+    r := pg_catalog.power(1 + 19.0 / 81 * GREATEST(0, t - memory[3]) / 86400 / s, -0.5);
+    IF g = 1 THEN
+        -- w11 D^-w12 ((S + 1)^w13 - 1) e^(w14 (1 - R)), never above S
+        s := LEAST(s, 2.1072 * pg_catalog.power(d, -0.0793) * (pg_catalog.power(s + 1, 0.3246) - 1)
+                      * pg_catalog.exp(1.587 * (1 - r)));
+    ELSE
+        -- S (e^w8 (11 - D) S^-w9 (e^(w10 (1 - R)) - 1) w15 for Hard + 1)
+        s := s * (5.193459 * (11 - d) * pg_catalog.power(s, -0.1367) * (pg_catalog.exp(1.0461 * (1 - r)) - 1)
+                  * CASE WHEN g = 2 THEN 0.2272 ELSE 1 END + 1);
+    END IF;
+    -- w7 D0(3) + (1 - w7)(D - w6 (G - 3))
+    d := LEAST(10, GREATEST(1, 0.031 * 5.1618 + 0.969 * (d - 0.8975 * (g - 3))));
+    RETURN ARRAY[GREATEST(0.1, s), d, GREATEST(t, memory[3])];
+END
+$$;
+CREATE OR REPLACE AGGREGATE bimbala.fsrs_memory(timestamptz, boolean, boolean, boolean)
+    (SFUNC = bimbala.fsrs_step, STYPE = double precision[]);
+
+-- Each learner's memory of each item, kept as its answers arrive (in the order they
+-- arrive: one given before another already here counts as given with it), so that a
+-- teacher's report reads a row an item, not every answer. The trigger runs as the
+-- superuser with a fixed search path: a learner cannot write this table, only send
+-- answers. Over a server an earlier version made, it is made once from the answers.
+DO $$
+BEGIN
+    IF to_regclass('bimbala.memory') IS NULL THEN
+        CREATE TABLE bimbala.memory(
+            learner name NOT NULL,
+            lesson text NOT NULL,
+            exercise text NOT NULL,
+            item text NOT NULL,
+            state double precision[] NOT NULL, -- {stability in days, difficulty, last answer in epoch seconds}
+            PRIMARY KEY(learner, lesson, exercise, item));
+        INSERT INTO bimbala.memory
+        SELECT a.learner, a.lesson, a.exercise, a.item,
+               bimbala.fsrs_memory(a.at, a."right", a.solution_shown, a.retry ORDER BY a.at, a.uid)
+        FROM bimbala.answers a
+        GROUP BY 1, 2, 3, 4;
+    END IF;
+END
+$$;
+CREATE OR REPLACE FUNCTION bimbala.remembering() RETURNS trigger
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
+BEGIN
+    INSERT INTO bimbala.memory AS m
+    VALUES (NEW.learner, NEW.lesson, NEW.exercise, NEW.item,
+            bimbala.fsrs_step(NULL, NEW.at, NEW."right", NEW.solution_shown, NEW.retry))
+    ON CONFLICT (learner, lesson, exercise, item) DO UPDATE
+    SET state = bimbala.fsrs_step(m.state, NEW.at, NEW."right", NEW.solution_shown, NEW.retry);
+    RETURN NULL;
+END
+$$;
+DROP TRIGGER IF EXISTS remembering ON bimbala.answers;
+CREATE TRIGGER remembering AFTER INSERT ON bimbala.answers FOR EACH ROW EXECUTE PROCEDURE bimbala.remembering();
 -- What an earlier version took from the future (before the checks below, which an
 -- update of such a row would have to pass).
 UPDATE bimbala.answers SET at = now() WHERE at > now();
@@ -212,7 +290,7 @@ REVOKE ALL ON ALL TABLES IN SCHEMA bimbala FROM PUBLIC, bimbala_learner, bimbala
 GRANT USAGE ON SCHEMA bimbala TO bimbala_learner, bimbala_teacher;
 GRANT SELECT, INSERT ON bimbala.answers, bimbala.runs TO bimbala_learner;
 GRANT SELECT ON bimbala.learners TO bimbala_learner;
-GRANT SELECT ON bimbala.answers, bimbala.runs, bimbala.learners, bimbala.teachers TO bimbala_teacher;
+GRANT SELECT ON bimbala.answers, bimbala.runs, bimbala.learners, bimbala.teachers, bimbala.memory TO bimbala_teacher;
 
 -- Every table answers to its policies; the superuser passes them. An earlier version
 -- had the database's owner run this script, with a policy of its own: it goes, and
@@ -223,7 +301,7 @@ DECLARE
     f regprocedure;
 BEGIN
     EXECUTE format('ALTER SCHEMA bimbala OWNER TO %I', current_user);
-    FOREACH t IN ARRAY ARRAY['classes', 'teachers', 'learners', 'answers', 'runs'] LOOP
+    FOREACH t IN ARRAY ARRAY['classes', 'teachers', 'learners', 'answers', 'runs', 'memory'] LOOP
         EXECUTE format('ALTER TABLE bimbala.%I OWNER TO %I', t, current_user);
         EXECUTE format('ALTER TABLE bimbala.%I ENABLE ROW LEVEL SECURITY, FORCE ROW LEVEL SECURITY', t);
         EXECUTE format('DROP POLICY IF EXISTS administrator ON bimbala.%I', t);
@@ -264,6 +342,9 @@ BEGIN
         EXECUTE format('DROP POLICY IF EXISTS learner_reads ON bimbala.%I', t);
         EXECUTE format('CREATE POLICY learner_reads ON bimbala.%I FOR SELECT TO bimbala_learner '
                        'USING (learner = current_user)', t);
+    END LOOP;
+    -- The memory a teacher reads as the answers it comes from; nobody else reads it.
+    FOREACH t IN ARRAY ARRAY['answers', 'runs', 'memory'] LOOP
         EXECUTE format('DROP POLICY IF EXISTS teacher_reads ON bimbala.%I', t);
         EXECUTE format('CREATE POLICY teacher_reads ON bimbala.%I FOR SELECT TO bimbala_teacher '
                        'USING (learner = ANY (ARRAY(SELECT l.name FROM bimbala.learners l '
@@ -337,6 +418,23 @@ LANGUAGE sql STABLE AS $$
         GROUP BY 1, 2, 3, 4) m
     WHERE m.place <= how_many
     ORDER BY 5 DESC, 6 DESC, 1, 2, 3, 4;
+$$;
+
+-- Per learner and lesson, with the teacher's rights: the items answered, those due at
+-- `at_time` for the recall aimed at, and the mean chance of recall then.
+DROP FUNCTION IF EXISTS bimbala.class_reviews(timestamptz, double precision, text[], text[]);
+CREATE FUNCTION bimbala.class_reviews(at_time timestamptz, retention double precision, lessons text[], exercises text[])
+RETURNS TABLE(learner name, lesson text, items bigint, due bigint, recall double precision)
+LANGUAGE sql STABLE AS $$
+    SELECT m.learner, m.lesson, count(*),
+           count(*) FILTER (WHERE m.state[3] + m.state[1] * 86400 * 81 / 19 * (pg_catalog.power(retention, -2) - 1)
+                                  <= pg_catalog.date_part('epoch', at_time)),
+           avg(pg_catalog.power(1 + 19.0 / 81 * GREATEST(0, pg_catalog.date_part('epoch', at_time) - m.state[3])
+                                / 86400 / m.state[1], -0.5))
+    FROM bimbala.memory m
+    WHERE (m.lesson, m.exercise) IN (SELECT * FROM unnest(lessons, exercises))
+    GROUP BY 1, 2
+    ORDER BY 1, 2;
 $$;
 
 -- The administrator's helpers, the superuser's alone. Roles are made without a
@@ -430,9 +528,11 @@ BEGIN
 END
 $$;
 
-REVOKE ALL ON FUNCTION bimbala.arriving(), bimbala.add_class(text), bimbala.login_role(name, text, name),
+REVOKE ALL ON FUNCTION bimbala.arriving(), bimbala.remembering(), bimbala.add_class(text), bimbala.login_role(name, text, name),
     bimbala.add_learner(text, text, name), bimbala.add_teacher(text, text, name),
     bimbala.class_shares(timestamptz, text[], text[]), bimbala.class_runs(text[], text[]),
-    bimbala.most_missed(timestamptz, integer, text[], text[]) FROM PUBLIC;
+    bimbala.most_missed(timestamptz, integer, text[], text[]),
+    bimbala.class_reviews(timestamptz, double precision, text[], text[]) FROM PUBLIC;
 GRANT EXECUTE ON FUNCTION bimbala.class_shares(timestamptz, text[], text[]), bimbala.class_runs(text[], text[]),
-    bimbala.most_missed(timestamptz, integer, text[], text[]) TO bimbala_teacher;
+    bimbala.most_missed(timestamptz, integer, text[], text[]),
+    bimbala.class_reviews(timestamptz, double precision, text[], text[]) TO bimbala_teacher;

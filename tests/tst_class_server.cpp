@@ -301,6 +301,12 @@ private slots:
             {"teacher A's item missed most in each lesson", "tanar_a", "SELECT concat_ws(' ', item, learners, misses) FROM bimbala.most_missed(" +
              since + ", 1, " + known + ")", "a ház' 2 2 bela 1 1"},
             {"teacher A's teachers", "tanar_a", "SELECT name FROM bimbala.teachers", "tanar_a"},
+            {"B reads the memory", "bela", "SELECT learner FROM bimbala.memory", refused},
+            {"B writes its memory", "bela", "INSERT INTO bimbala.memory VALUES ('bela', 'l', '1a', 'i', '{1000,1,0}')", refused},
+            {"B asks the class's review", "bela", "SELECT learner FROM bimbala.class_reviews(now(), 0.9, " + known + ")", refused},
+            {"teacher A's review: its learners' items per lesson, none due yet (not C's)", "tanar_a",
+             "SELECT concat_ws(' ', learner, lesson, items, due) FROM bimbala.class_reviews(now(), 0.9, " + known + ")",
+             "anna bimbala-lesson-7 1 0 bela bimbala-lesson-7 2 0 bela l 2 0"},
             {"the administrator's answers", env.value("PGUSER"), whose, "anna bela cili"},
             {"an earlier version's answer", env.value("PGUSER"), "SELECT r.learner || ' ' || (a.at <= now()) FROM bimbala.answers a "
              "JOIN bimbala.runs r ON r.uid = a.run_uid", "cili true"},
@@ -357,13 +363,17 @@ private slots:
         const QString today = QDate::currentDate().toString(Qt::ISODate);
         // Lesson 7, all eight exercises in order, practised or not, its learners by their names: B's misses of 1a
         // and its first try of 1b; A's run and wrong answer. Lesson l is none the program knows.
-        QCOMPARE(report->findChild<QTableWidget *>("report")->columnCount(), 8);
+        QCOMPARE(report->findChild<QTableWidget *>("report")->columnCount(), 9);
         QCOMPARE(report->findChild<QTableWidget *>("report")->verticalHeaderItem(0)->text(), "Nagy Béla");
+        // The review, each answer taken in the order it arrived: B's 1b item, right 29 days ago and then missed
+        // 30 days ago (sent after it, so taken as missed at the same time), is due, 80 % the mean recall of its
+        // three items (the other two missed today); A's one item, missed today, is not due.
+        QCOMPARE(cells("report", 8), "1 due · 80% | 0 due · 100%");
         QCOMPARE(cells("report", 0), "0 · 0% · " + today + " | 1 · 0% · " + today);
         QCOMPARE(cells("report", 1), "0 · 100% · " + QDate::currentDate().addDays(-29).toString(Qt::ISODate) + " | –");
         QCOMPARE(cells("missed", 2) + " " + cells("missed", 3), "a háznál | a háznál 2 | 1");
         report->findChild<QComboBox *>("lesson")->setCurrentIndex(0); // all lessons: still lesson 7's eight
-        QCOMPARE(report->findChild<QTableWidget *>("report")->columnCount(), 8);
+        QCOMPARE(report->findChild<QTableWidget *>("report")->columnCount(), 9);
         feedback.fileToSave = dir.filePath("class.csv");
         report->findChild<QPushButton *>("export")->click();
         QFile csv(feedback.fileToSave);
@@ -395,7 +405,19 @@ private slots:
                                   "expected text, learners bigint, misses bigint", "('bimbala-lesson-7'::text, '1a'::text, "
                                   "E'\\x1b]0;x\\x07\\x1b[2J'::text, 'x'::text, NULL::bigint, 4294967297::bigint)")), "");
         saveClass("tanar_a", "liar");
+        // A server set up before the review: the report stands, without review figures.
+        const QByteArray before = classReport({"--lesson", "bimbala-lesson-7"});
+        QVERIFY2(before.contains("Review\n") && before.contains("4294967297 · 100% · –") && !before.contains(" due ·"),
+                 before.constData());
+        QCOMPARE(run(env.value("PGUSER") + " dbname=liar",
+                     function.arg("class_reviews(timestamptz, double precision, text[], text[])", "learner name, lesson text, "
+                                  "items bigint, due bigint, recall double precision", "('anna'::name, 'bimbala-lesson-7'::text, "
+                                  "-3::bigint, 99::bigint, 'NaN'::double precision), ('bela', 'bimbala-lesson-7', 4294967297, 99, "
+                                  "1e308), ('bela', 'made-up', 5, 5, 0.5)")), "");
         const QByteArray printed = classReport({"--lesson", "bimbala-lesson-7"}), csv = classReport({"--csv"});
+        // B's figures cut to what can be (due never more than the items, recall at most 100 %); A's, with no
+        // items and no number for its recall, none.
+        QVERIFY2(printed.count(" due · ") == 1 && printed.contains("99 due · 100%\n"), printed.constData());
         for (const char *hostile : {"\x1b", "\x07", "\u202e", "made-up"})
             QVERIFY2(!printed.contains(hostile) && !csv.contains(hostile), printed + csv);
         QVERIFY2(printed.contains("\nAnna\ufffd\ufffd]0;x\ufffd  4294967297 · 100% · –") && printed.contains("0 · – · –") &&

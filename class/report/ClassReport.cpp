@@ -4,6 +4,7 @@
 #include "common/Csv.h"
 #include "lesson/LessonHistory.h"
 #include "lesson/LessonFiles.h"
+#include "review/ReviewPlan.h"
 #include "lesson/LessonSource.h"
 
 #include <QSqlDatabase>
@@ -11,6 +12,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace {
@@ -185,6 +187,21 @@ QString ClassReport::read(const ClassServer &server, const QString &connectionNa
     }
     if (!ok)
         return failed();
+    // A server set up before the review has no such function: the rest of the report stands.
+    if (exec(QStringLiteral("SELECT learner, lesson, items, due, recall "
+                            "FROM bimbala.class_reviews(?::timestamptz, ?, ?::text[], ?::text[])"),
+             {QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs), reviewRetention(), lessonArray, exerciseArray})) {
+        while (query.next()) {
+            const QString lesson = serverText(query.value(1));
+            if (std::none_of(known.begin(), known.end(), [&](const Lesson &l) { return l.id == lesson; }))
+                continue;
+            const double recall = query.value(4).toDouble();
+            Memory &kept = memory[{serverText(query.value(0)), lesson}];
+            kept.items = count(query.value(2));
+            kept.due = std::min(count(query.value(3)), kept.items);
+            kept.recall = std::isfinite(recall) ? std::clamp(recall, 0.0, 1.0) : 0;
+        }
+    }
     query.finish();
     db.rollback();
     return {};
@@ -223,6 +240,7 @@ QList<QStringList> ClassReport::table(const QString &lesson) const
     QStringList header{QStringLiteral("Learner")};
     for (const Exercise &exercise : columns)
         header << (lesson == AllLessons ? exercise.lesson + u' ' + exercise.id : exercise.id);
+    header << QStringLiteral("Review");
     QList<QStringList> rows{header};
     for (const Learner &learner : learners) {
         // A teacher of one class knows whose it is.
@@ -231,6 +249,7 @@ QList<QStringList> ClassReport::table(const QString &lesson) const
             const auto found = cells.find({learner.name, exercise});
             row << cellText(found == cells.end() ? nullptr : &found->second);
         }
+        row << reviewText(learner.name, lesson);
         rows << row;
     }
     return rows;
@@ -246,9 +265,27 @@ QString ClassReport::cellText(const Cell *cell)
     return QStringLiteral("%1 · %2 · %3").arg(cell->accomplished).arg(share, day(cell->last));
 }
 
+QString ClassReport::reviewText(const QString &learner, const QString &lesson) const
+{
+    Memory all;
+    double recalled = 0;
+    for (const Lesson &each : known) {
+        const auto found = memory.find({learner, each.id});
+        if ((lesson != AllLessons && each.id != lesson) || found == memory.end())
+            continue;
+        all.items += found->second.items;
+        all.due += found->second.due;
+        recalled += found->second.recall * double(found->second.items);
+    }
+    if (all.items == 0)
+        return QStringLiteral("–");
+    return QStringLiteral("%1 due · %2%").arg(all.due).arg(qRound(100 * recalled / double(all.items)));
+}
+
 QString ClassReport::legend()
 {
-    return QStringLiteral("Each cell: runs accomplished · right at the first try (last %1 days) · last practised.").arg(Days);
+    return QStringLiteral("Each cell: runs accomplished · right at the first try (last %1 days) · last practised. "
+                          "Review: items due now · the share a learner would recall now.").arg(Days);
 }
 
 QString ClassReport::text(const QString &lesson) const

@@ -57,6 +57,13 @@ struct ClassReport
         qint64 rightFirst = 0; // never more than firstTries
         QDateTime last;        // the last answer or run; invalid: never
     };
+    // What a learner's review stands at in a lesson (the program's memory model, on the server).
+    struct Memory
+    {
+        qint64 items = 0;  // answered at least once
+        qint64 due = 0;    // never more than items
+        double recall = 0; // the mean chance of recall now, 0 to 1
+    };
     struct Missed
     {
         Exercise exercise;
@@ -71,6 +78,7 @@ struct ClassReport
     QStringList classes;
     std::map<std::pair<QString, Exercise>, Cell> cells; // by learner's login name
     std::vector<Missed> missed;                         // the most missed of each lesson, most first
+    std::map<std::pair<QString, QString>, Memory> memory; // by learner's login name and lesson; none from an older server
 
     // The lessons a teacher's program knows: `played` (where it has an id), lesson 7,
     // which is built in, and the lessons of the lesson history, each once; a lesson
@@ -98,6 +106,8 @@ struct ClassReport
     // "runs accomplished · share right at the first try · last day practised"; "–" where none.
     static QString cellText(const Cell *cell);
     static QString legend();
+    // A learner's review in a lesson (or all lessons): "3 due · 87%", or "–" where nothing was answered.
+    QString reviewText(const QString &learner, const QString &lesson) const;
     // What the command line prints: the legend, the table and the items missed most, aligned.
     QString text(const QString &lesson) const;
     // A line per learner and exercise with anything recorded, in numbers, for a spreadsheet.
