@@ -45,6 +45,7 @@ SELECT gen_random_uuid(), format('learner_%s', 1 + n % 30), n, 'bimbala-lesson-7
 FROM generate_series(1, $answers / 20) n;
 VACUUM ANALYZE bimbala.answers;
 VACUUM ANALYZE bimbala.runs;
+VACUUM ANALYZE bimbala.memory;
 EOF
 administrator -c "SELECT relname, pg_size_pretty(pg_relation_size(oid)) AS size FROM pg_class WHERE relname LIKE 'answers%'"
 
