@@ -367,8 +367,10 @@ private slots:
         QCOMPARE(report->findChild<QTableWidget *>("report")->verticalHeaderItem(0)->text(), "Nagy Béla");
         // The review, each answer taken in the order it arrived: B's 1b item, right 29 days ago and then missed
         // 30 days ago (sent after it, so taken as missed at the same time), is due, 80 % the mean recall of its
-        // three items (the other two missed today); A's one item, missed today, is not due.
-        QCOMPARE(cells("report", 8), "1 due · 80% | 0 due · 100%");
+        // three items (the other two missed today), 79 % late in the day; A's one item, missed today, is not due.
+        const QRegularExpressionMatch review = QRegularExpression("^1 due · (\\d+)% \\| 0 due · 100%$").match(cells("report", 8));
+        QVERIFY2(review.hasMatch() && review.captured(1).toInt() >= 79 && review.captured(1).toInt() <= 80,
+                 qPrintable(cells("report", 8)));
         QCOMPARE(cells("report", 0), "0 · 0% · " + today + " | 1 · 0% · " + today);
         QCOMPARE(cells("report", 1), "0 · 100% · " + QDate::currentDate().addDays(-29).toString(Qt::ISODate) + " | –");
         QCOMPARE(cells("missed", 2) + " " + cells("missed", 3), "a háznál | a háznál 2 | 1");
