@@ -163,9 +163,15 @@ QFuture<QStringList> Record::mistakes(const QString &lessonId, const QString &ex
     });
 }
 
+RecordData::ReviewQuestion Record::reviewQuestion(const QString &lessonId, double retention) const
+{
+    const QDateTime now = clock();
+    return {lessonId, now.toMSecsSinceEpoch(), retention, QDateTime(now.date(), QTime(0, 0), now.timeSpec()).toMSecsSinceEpoch()};
+}
+
 QFuture<RecordData::ReviewFigures> Record::reviewFigures(const QString &lessonId, double retention)
 {
-    const RecordData::ReviewQuestion question{lessonId, clock().toMSecsSinceEpoch(), retention};
+    const RecordData::ReviewQuestion question = reviewQuestion(lessonId, retention);
     return ask<RecordData::ReviewFigures>([question](RecordFile &record) {
         return record.readable() ? RecordMemory::figures(record.database(), question) : RecordData::ReviewFigures();
     });
@@ -173,7 +179,7 @@ QFuture<RecordData::ReviewFigures> Record::reviewFigures(const QString &lessonId
 
 QFuture<std::vector<RecordData::DueItem>> Record::dueItems(const QString &lessonId, double retention, int most)
 {
-    const RecordData::ReviewQuestion question{lessonId, clock().toMSecsSinceEpoch(), retention};
+    const RecordData::ReviewQuestion question = reviewQuestion(lessonId, retention);
     return ask<std::vector<RecordData::DueItem>>([question, most](RecordFile &record) {
         return record.readable() ? RecordMemory::due(record.database(), question, most)
                                  : std::vector<RecordData::DueItem>();

@@ -83,6 +83,8 @@ Q_SIGNALS:
     void statusChanged(const RecordData::Status &status);
 
 private:
+    // Asked at the time of the clock, in the learner's day.
+    RecordData::ReviewQuestion reviewQuestion(const QString &lessonId, double retention) const;
     // Runs `job` on the record's thread, after everything asked before it.
     template <typename T>
     QFuture<T> ask(std::function<T(RecordFile &)> job);

@@ -149,7 +149,8 @@ RecordData::ReviewFigures figures(const QSqlDatabase &db, const RecordData::Revi
         const qint64 due = dueMs(question.retention, stability, lastMs);
         ++figures.items;
         recallSum += Fsrs::retrievability(double(question.nowMs - lastMs) / MsPerDay, stability);
-        const qint64 daysAhead = due <= question.nowMs ? 0 : qint64(double(due - question.nowMs) / MsPerDay);
+        // Days from the start of the learner's day (a day with a clock change is a day and an hour out).
+        const qint64 daysAhead = due <= question.nowMs ? 0 : (due - question.todayMs) / qint64(MsPerDay);
         figures.dueNow += due <= question.nowMs;
         figures.dueInWeek += daysAhead < 7;
         if (daysAhead < 30)

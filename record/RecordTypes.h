@@ -129,6 +129,7 @@ struct ReviewQuestion
     QString lesson;
     qint64 nowMs = 0;        // UTC milliseconds: the program's clock
     double retention = 0.9;  // an item falls due when its chance of recall falls to this
+    qint64 todayMs = 0;      // the start of the learner's day, which the forecast counts days from
 };
 
 // An item whose chance of recall has fallen to the retention.
@@ -145,10 +146,10 @@ struct ReviewFigures
 {
     int items = 0;      // with a memory: answered at least once
     int dueNow = 0;
-    int dueInWeek = 0;  // now or in the next 7 days
+    int dueInWeek = 0;  // now or on the next 7 days, today's included
     double recall = 0;  // the mean chance of recall now, over the items
     qint64 nextDueMs = 0; // when the next item falls due after now; 0: none
-    std::vector<int> forecast; // items falling due on each of the next 30 days (the first: today, with those due)
+    std::vector<int> forecast; // items falling due on each of the learner's next 30 days (the first: today, with those due)
 };
 
 } // namespace RecordData

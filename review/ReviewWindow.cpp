@@ -92,10 +92,10 @@ void ReviewWindow::begin(std::vector<ReviewPrompt> asked, const QString &why)
         // The main menu stays on top; the window opened from it must show above it.
         SetTopmost(window(), true);
     }
-    show();
+    showPrompt();
 }
 
-void ReviewWindow::show()
+void ReviewWindow::showPrompt()
 {
     retry = shown = false;
     const bool asking = current < int(prompts.size());
@@ -139,7 +139,7 @@ void ReviewWindow::nextClicked()
         return;
     }
     ++current;
-    show();
+    showPrompt();
 }
 
 void ReviewWindow::solutionClicked()

@@ -30,7 +30,7 @@ public:
 private:
     void build(FormWidget &window) override;
     void releaseControls() override { ui.reset(); }
-    void show();
+    void showPrompt();
     void nextClicked();
     void solutionClicked();
 

@@ -262,6 +262,18 @@ private Q_SLOTS:
         QCOMPARE(std::accumulate(later.forecast.begin(), later.forecast.end(), 0), 1);
     }
 
+    // The forecast counts the learner's days: an item missed in the evening falls due the next
+    // morning, which is tomorrow's, though it is less than a day away.
+    void forecastByTheLearnersDays()
+    {
+        Record store(u":memory:"_s);
+        store.clock = [] { return Start.addSecs(9 * 3600); };
+        answer(store, u"A"_s, u"tó"_s, false);
+        const std::vector<int> forecast = store.reviewFigures({}, 0.9).result().forecast;
+        QCOMPARE(forecast.at(0), 0);
+        QCOMPARE(forecast.at(1), 1);
+    }
+
     // A record of the version before learns every item's memory from its answers once:
     // an item answered right long ago is due, one answered lately is not, and the memory
     // is not made again at the next opening.
