@@ -3,10 +3,12 @@
 #include "common/HungarianText.h"
 #include "exercises/b07d4/SentenceTable.h"
 #include "exercises/story/StoryFlow.h"
+#include "exercises/story/StoryRun.h"
 
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -68,17 +70,19 @@ std::vector<StoryFlow::Step> storyOrder(const Story &story)
 
 bool fromStory(const Story &story, ReviewPrompt &prompt)
 {
-    // "gap 3 (Laci)": the gap's number from 1, and whose story it was.
-    static const QRegularExpression key(QStringLiteral("^gap (\\d+) \\((.*)\\)$"));
-    const QRegularExpressionMatch match = key.match(prompt.item);
-    const int gap = match.captured(1).toInt() - 1;
-    const QString person = match.captured(2);
-    const qsizetype personNo = story.persons.indexOf(person);
-    if (!match.hasMatch() || gap < 0 || gap >= int(story.gaps.size()) || personNo < 0)
+    // The gap and person the record names, as the story window names them.
+    int gap = -1;
+    qsizetype personNo = -1;
+    for (int n = 0; n < int(story.gaps.size()) && gap < 0; ++n) {
+        for (qsizetype p = 0; p < story.persons.size(); ++p) {
+            if (StoryRun::itemKey(n, story.persons[p]) == prompt.item)
+                std::tie(gap, personNo) = std::pair(n, p);
+        }
+    }
+    if (gap < 0 || personNo >= story.gaps[std::size_t(gap)].answers.size())
         return false;
+    const QString &person = story.persons[personNo];
     const StoryGap &asked = story.gaps[std::size_t(gap)];
-    if (personNo >= asked.answers.size())
-        return false;
     // The sentence of the gap, as the person's story tells it, the other gaps solved.
     const QChar marker(0x1);
     QStringList parts;

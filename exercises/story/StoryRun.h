@@ -24,6 +24,11 @@ public:
     void choosePerson(const QString &name);
     int person() const { return personNo; }
     QString personName() const;
+    // How the record names a gap of a person's story: "gap 3 (Laci)", counted from 1.
+    static QString itemKey(int gap, const QString &person)
+    {
+        return QStringLiteral("gap %1 (%2)").arg(gap + 1).arg(person);
+    }
 
     Start start();
     bool running() const { return begun && !done; }

@@ -390,7 +390,7 @@ void StoryWindow::nextClicked()
     if (judged == StoryRun::Judged::SolvedBefore)
         return dodo();
     if (run.running() || run.accomplished())
-        recordAnswer(aimedExercise(), QStringLiteral("gap %1 (%2)").arg(n + 1).arg(run.personName()), run.expected(n),
+        recordAnswer(aimedExercise(), StoryRun::itemKey(n, run.personName()), run.expected(n),
                      HungarianText::trimBlanks(typed), judged == StoryRun::Judged::Right, solutionShown, retried);
     if (judged == StoryRun::Judged::Right)
         Oke();
