@@ -67,7 +67,7 @@ Program::Program(Feedback &feedback, RandomSource &random, Record *recordStore)
     : quit([] { QCoreApplication::quit(); }),
       ownStore(recordStore ? nullptr : std::make_unique<Record>(QStringLiteral(":memory:"))),
       store(recordStore ? *recordStore : *ownStore), services{values, feedback, random, store, lessonSource, voice},
-      review(store, lessonSource, history, feedback, values)
+      review(store, lessonSource, feedback, values)
 {
     review.afterUnload = [this] { afterUnload(); };
     review.captionChanged = [this](const QString &caption) {

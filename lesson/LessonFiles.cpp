@@ -1,7 +1,11 @@
 #include "LessonFiles.h"
 
+#include "LessonHistory.h"
+#include "LessonSource.h"
 #include "ReaderInterface.h"
 #include "common/ProgramModule.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -30,6 +34,22 @@ namespace LessonFiles {
 LessonReader::Reading read(const QString &path)
 {
     return readWith(path, nullptr);
+}
+
+std::vector<LessonModel::Lesson> knownLessons(const QString &except)
+{
+    const LessonHistory history;
+    QStringList files = QStringList{LessonSource::BuiltIn, history.last()} + history.recent();
+    files.removeAll(QString());
+    files.removeAll(except);
+    files.removeDuplicates();
+    std::vector<LessonModel::Lesson> found;
+    for (const QString &file : files) {
+        LessonReader::Reading reading = read(file);
+        if (reading.lesson && std::none_of(found.begin(), found.end(), [&](const auto &had) { return had.id == reading.lesson->id; }))
+            found.push_back(std::move(*reading.lesson));
+    }
+    return found;
 }
 
 Checker::Checker(const QString &dictionary)

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <vector>
+
 class LessonSpelling;
 
 // Lesson files read by the reader module (bimbala-reader), loaded at the first lesson
@@ -15,6 +17,11 @@ inline const QString Dictionary = QStringLiteral("/usr/share/hunspell/hu_HU");
 
 // The lesson in the file at `path` (a path or a resource), its pictures beside it.
 LessonReader::Reading read(const QString &path);
+
+// The lessons the program knows a file of, read now: lesson 7, which is built in, and the
+// lesson history's (the one chosen last, the recent ones), each file once, but `except`; those
+// that can still be read, each lesson (by id) once, in that order.
+std::vector<LessonModel::Lesson> knownLessons(const QString &except = {});
 
 // Lessons checked as the program reads them and spelt (`bimbala --check`).
 class Checker

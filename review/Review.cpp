@@ -4,7 +4,6 @@
 #include "ReviewWindow.h"
 #include "common/WhenDone.h"
 #include "lesson/LessonFiles.h"
-#include "lesson/LessonHistory.h"
 #include "lesson/LessonSource.h"
 #include "record/Record.h"
 
@@ -18,21 +17,10 @@ namespace {
 // A run asks at most this many items: a sitting's worth.
 constexpr int RunLength = 50;
 
-// The lessons of these files, those that can be read.
-std::vector<LessonModel::Lesson> readLessons(const QStringList &files)
-{
-    std::vector<LessonModel::Lesson> read;
-    for (const QString &file : files) {
-        if (LessonReader::Reading reading = LessonFiles::read(file); reading.lesson)
-            read.push_back(std::move(*reading.lesson));
-    }
-    return read;
-}
-
 } // namespace
 
-Review::Review(Record &record, LessonSource &lessons, LessonHistory &history, Feedback &feedback, const Module1 &shared)
-    : record(record), lessons(lessons), history(history), feedback(feedback), shared(shared)
+Review::Review(Record &record, LessonSource &lessons, Feedback &feedback, const Module1 &shared)
+    : record(record), lessons(lessons), feedback(feedback), shared(shared)
 {
 }
 
@@ -59,14 +47,11 @@ void Review::open()
         // The lesson played is at hand; the others the program knows a file of (lesson 7 and
         // the Lesson menu's) are read on a thread of their own, when a due item needs them.
         const QString played = lessons.lesson().id;
-        QStringList files;
-        if (std::any_of(due.begin(), due.end(), [&](const auto &item) { return item.lesson != played; })) {
-            files << history.recent() << history.last() << LessonSource::BuiltIn;
-            files.removeAll(QString());
-            files.removeAll(lessons.file());
-            files.removeDuplicates();
-        }
-        whenDone(QtConcurrent::run(readLessons, files), &alive, [this, due](std::vector<LessonModel::Lesson> found) {
+        const bool othersDue = std::any_of(due.begin(), due.end(), [&](const auto &item) { return item.lesson != played; });
+        const auto others = [othersDue, file = lessons.file()] {
+            return othersDue ? LessonFiles::knownLessons(file) : std::vector<LessonModel::Lesson>();
+        };
+        whenDone(QtConcurrent::run(others), &alive, [this, due](std::vector<LessonModel::Lesson> found) {
             found.insert(found.begin(), lessons.lesson());
             ReviewPlan plan = ReviewPlan::of(due, found);
             window().begin(std::move(plan.prompts), plan.leftOut);

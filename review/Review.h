@@ -7,7 +7,6 @@
 #include <memory>
 
 class Feedback;
-class LessonHistory;
 class LessonSource;
 class Module1;
 class Record;
@@ -18,7 +17,7 @@ class ReviewWindow;
 class Review
 {
 public:
-    Review(Record &record, LessonSource &lessons, LessonHistory &history, Feedback &feedback, const Module1 &shared);
+    Review(Record &record, LessonSource &lessons, Feedback &feedback, const Module1 &shared);
     ~Review();
 
     // Asks the record for the due items, finds their lessons and shows the window asking them.
@@ -35,7 +34,6 @@ public:
 private:
     Record &record;
     LessonSource &lessons;
-    LessonHistory &history;
     Feedback &feedback;
     const Module1 &shared;
     std::unique_ptr<ReviewWindow> reviewWindow;

@@ -2,10 +2,8 @@
 
 #include "class/ServerText.h"
 #include "common/Csv.h"
-#include "lesson/LessonHistory.h"
 #include "lesson/LessonFiles.h"
 #include "review/ReviewPlan.h"
-#include "lesson/LessonSource.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -81,15 +79,9 @@ std::vector<ClassReport::Lesson> ClassReport::knownLessons(const Lesson &played)
             found.push_back(lesson);
     };
     add(played);
-    const LessonHistory history;
-    for (const QString &file : QStringList{LessonSource::BuiltIn, history.last()} + history.recent()) {
-        if (file.isEmpty())
-            continue;
-        const LessonReader::Reading reading = LessonFiles::read(file);
-        if (!reading.lesson)
-            continue;
-        Lesson lesson{reading.lesson->id, {}};
-        for (const LessonModel::Exercise &exercise : reading.lesson->exercises)
+    for (const LessonModel::Lesson &known : LessonFiles::knownLessons()) {
+        Lesson lesson{known.id, {}};
+        for (const LessonModel::Exercise &exercise : known.exercises)
             lesson.exercises << exercise.id;
         add(lesson);
     }
