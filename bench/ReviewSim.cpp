@@ -5,7 +5,7 @@
 // item's that grows with each recall (the more, the less the item was still
 // remembered) and shrinks with each lapse, scaled by a difficulty of the item's.
 // Usage: bimbala_review_sim [SEEDS [RETENTION]]
-#include "review/Fsrs.h"
+#include "memory/Fsrs.h"
 
 #include <algorithm>
 #include <array>

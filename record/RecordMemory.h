@@ -1,7 +1,7 @@
 #pragma once
 
 #include "RecordTypes.h"
-#include "review/Fsrs.h"
+#include "memory/Fsrs.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -9,7 +9,7 @@
 
 #include <vector>
 
-// The memory of every item answered (stability, difficulty, last review: review/Fsrs),
+// The memory of every item answered (stability, difficulty, last review: memory/Fsrs),
 // kept with the record's summaries in the table `memory`; the review's due items and
 // figures are read from it. Each judged answer is a review of its item.
 namespace RecordMemory {

@@ -122,7 +122,7 @@ struct Exported
     QString why; // the reason, for the two failures
 };
 
-// What the review asks of the memory of the items answered (review/Fsrs): of one
+// What the review asks of the memory of the items answered (memory/Fsrs): of one
 // lesson, or of all where `lesson` is empty.
 struct ReviewQuestion
 {

@@ -1,7 +1,8 @@
 // The memory model against values worked out by hand from FSRS 4.5's published formulas
 // and default weights.
-#include "review/Fsrs.h"
+#include "memory/Fsrs.h"
 
+#include <QFile>
 #include <QTest>
 
 
@@ -20,6 +21,7 @@ private Q_SLOTS:
         QCOMPARE(Fsrs::retrievability(0, 5), 1.0);
     }
 
+    // The rows of memory/fsrs-cases.csv, which the class server's test runs through its SQL copy too.
     void review_data()
     {
         QTest::addColumn<double>("stability");
@@ -31,18 +33,20 @@ private Q_SLOTS:
         QTest::addColumn<bool>("retry");
         QTest::addColumn<double>("newStability");
         QTest::addColumn<double>("newDifficulty");
-        // First reviews: S0 = w[G−1], D0 = w4 − (G−3)·w5.
-        QTest::newRow("first, wrong") << 0.0 << 0.0 << 0.0 << false << false << false << 0.4872 << 7.6214;
-        QTest::newRow("first, after a retry") << 0.0 << 0.0 << 0.0 << true << false << true << 1.4003 << 6.3916;
-        QTest::newRow("first, right") << 0.0 << 0.0 << 0.0 << true << false << false << 3.7145 << 5.1618;
-        // Right when recall had fallen to 90 %: S·(e^w8·(11−D)·S^−w9·(e^(w10·0.1)−1)+1).
-        QTest::newRow("right on time") << 3.7145 << 5.1618 << 3.7145 << true << false << false << 14.0950 << 5.1618;
-        QTest::newRow("after a retry on time") << 3.7145 << 5.1618 << 3.7145 << true << false << true << 6.0729 << 6.0315;
-        // Wrong 10 days on (R = 0.7829): w11·D^−w12·((S+1)^w13−1)·e^(w14·(1−R)); D moves by 2·w6, drawn back by w7.
-        QTest::newRow("wrong 10 days on") << 3.7145 << 5.1618 << 10.0 << false << false << true << 1.7082 << 6.9012;
-        QTest::newRow("right with the solution shown, the same day") << 0.4872 << 7.6214 << 0.0 << true << true << false << 0.2466 << 9.2845;
-        // Wrong a month on, where the formula gives 0.83 days: forgetting never makes a memory steadier.
-        QTest::newRow("wrong a month on") << 0.4872 << 7.6214 << 30.0 << false << false << true << 0.4872 << 9.2845;
+        QFile cases(QStringLiteral(BIMBALA_FSRS_CASES));
+        QVERIFY2(cases.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(cases.fileName()));
+        int rows = 0;
+        while (!cases.atEnd()) {
+            const QString line = QString::fromUtf8(cases.readLine()).trimmed();
+            if (line.isEmpty() || line.startsWith(u'#'))
+                continue;
+            const QStringList f = line.split(u',');
+            QCOMPARE(f.size(), 9);
+            QTest::newRow(qPrintable(f[0])) << f[1].toDouble() << f[2].toDouble() << f[3].toDouble() << (f[4] == u"1")
+                                            << (f[5] == u"1") << (f[6] == u"1") << f[7].toDouble() << f[8].toDouble();
+            ++rows;
+        }
+        QCOMPARE(rows, 8);
     }
 
     void review()

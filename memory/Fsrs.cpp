@@ -1,4 +1,4 @@
-#include "review/Fsrs.h"
+#include "memory/Fsrs.h"
 
 #include <algorithm>
 #include <array>
