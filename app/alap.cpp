@@ -172,8 +172,14 @@ void alap::buildLessonMenu(QMenu &menu)
             if (title.isEmpty())
                 title = QFileInfo(recent[i]).fileName();
             // An & of the title is a letter, not an access key.
-            addLessonAction(menu, QStringLiteral("&%1 %2").arg(i + 1).arg(title.replace(u'&', QStringLiteral("&&"))),
-                            recent[i], QStringLiteral("mnuRecentLesson%1").arg(i + 1));
+            title.replace(u'&', QStringLiteral("&&"));
+            // A lesson whose file was not found stays, marked, and is looked for again when chosen.
+            const bool missing = program.lessonHistory().isMissing(recent[i]);
+            QAction *action = addLessonAction(
+                menu, missing ? tr("&%1 %2 (not found)").arg(i + 1).arg(title) : QStringLiteral("&%1 %2").arg(i + 1).arg(title),
+                recent[i], QStringLiteral("mnuRecentLesson%1").arg(i + 1));
+            if (missing)
+                action->setToolTip(tr("%1 was not found; choose it to look for it again.").arg(recent[i]));
         }
         menu.addSeparator();
         addLessonAction(menu, QStringLiteral("Lesson 7 (built in)"), LessonSource::BuiltIn,
@@ -181,7 +187,7 @@ void alap::buildLessonMenu(QMenu &menu)
     });
 }
 
-void alap::addLessonAction(QMenu &menu, const QString &text, const QString &file, const QString &name)
+QAction *alap::addLessonAction(QMenu &menu, const QString &text, const QString &file, const QString &name)
 {
     QAction *action = menu.addAction(text);
     action->setObjectName(name);
@@ -191,6 +197,7 @@ void alap::addLessonAction(QMenu &menu, const QString &text, const QString &file
     action->setCheckable(true);
     action->setChecked(QFileInfo(file).absoluteFilePath() == QFileInfo(lessons.file()).absoluteFilePath());
     QObject::connect(action, &QAction::triggered, &menu, [this, file] { program.openLesson(file); });
+    return action;
 }
 
 void alap::mnuOpenLesson_Click()

@@ -4,6 +4,8 @@
 #include "common/Services.h"
 #include "MenuActions.h"
 
+#include <QCoreApplication>
+
 #include <memory>
 
 class LessonSource;
@@ -14,6 +16,8 @@ class QPushButton;
 // The main menu: eight exercise buttons with their descriptions, End and Help.
 class alap final : public Form
 {
+    Q_DECLARE_TR_FUNCTIONS(alap)
+
 public:
     alap(Services services, MenuActions &program);
 
@@ -28,7 +32,7 @@ private:
     void releaseControls() override { ui.reset(); }
     void mnuHow_Click();
     void buildLessonMenu(QMenu &menu);
-    void addLessonAction(QMenu &menu, const QString &text, const QString &file, const QString &name);
+    QAction *addLessonAction(QMenu &menu, const QString &text, const QString &file, const QString &name);
     void mnuOpenLesson_Click();
 
     Module1 &shared;

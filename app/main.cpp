@@ -43,6 +43,8 @@ int main(int argc, char *argv[])
         program.startWith(line.lessonFile);
         program.makeSpeaker = SpeechModule::makeDesktopSpeaker;
         program.start();
+        // The session ends or the program is told to: a run still open was cut short.
+        QObject::connect(&application, &QCoreApplication::aboutToQuit, &application, [&program] { program.interruptRuns(); });
         exitCode = QApplication::exec();
     }
     // The record is written and closed. A class sync still held by the network is not

@@ -1,6 +1,8 @@
 #include "LessonSource.h"
 
-#include <QtConcurrent/QtConcurrentRun>
+#include "common/Logging.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -9,29 +11,15 @@ const int ProblemsShown = 5;
 
 } // namespace
 
-void LessonSource::startWith(const QString &file)
-{
-    pending = file;
-    if (pending != BuiltIn)
-        pendingReading = QtConcurrent::run([file] { return LessonFiles::read(file); });
-}
-
 const LessonModel::Lesson &LessonSource::lesson()
 {
     if (!read) {
-        if (pending != BuiltIn) {
-            const LessonProblems problems = open(pendingReading.result(), pending);
-            if (!problems.empty())
-                whyNotStarted = describe(
-                    QStringLiteral("The lesson %1 could not be opened, so lesson 7 is open:").arg(pending), problems);
-        }
-        if (!read) {
-            LessonReader::Reading reading = LessonFiles::read(BuiltIn);
-            // The built-in lesson is checked by the tests; a problem here is a broken build.
-            if (!reading.lesson)
-                qFatal("%s", qPrintable(reading.problems.front().text()));
-            play(std::move(*reading.lesson), BuiltIn);
-        }
+        LessonReader::Reading reading = LessonFiles::read(BuiltIn);
+        // The built-in lesson is checked by the tests; a problem here is a broken build
+        // (or a reader module missing, which the problem says).
+        if (!reading.lesson)
+            qFatal("%s", qPrintable(reading.problems.front().text()));
+        play(std::move(*reading.lesson), BuiltIn);
     }
     return *read;
 }
@@ -49,8 +37,11 @@ LessonProblems LessonSource::open(const QString &file)
 
 LessonProblems LessonSource::open(LessonReader::Reading reading, const QString &file)
 {
-    if (!reading.lesson)
+    if (!reading.lesson) {
+        for (const LessonProblem &problem : reading.problems)
+            qCWarning(logLesson).noquote() << problem.text();
         return reading.problems;
+    }
     play(std::move(*reading.lesson), file);
     return {};
 }
@@ -69,6 +60,6 @@ QString LessonSource::describe(const QString &heading, const LessonProblems &pro
     for (std::size_t i = 0; i < problems.size() && i < std::size_t(ProblemsShown); ++i)
         lines << problems[i].text();
     if (problems.size() > std::size_t(ProblemsShown))
-        lines << QStringLiteral("... and %1 more.").arg(problems.size() - std::size_t(ProblemsShown));
+        lines << QCoreApplication::translate("LessonSource", "... and %1 more.").arg(problems.size() - std::size_t(ProblemsShown));
     return lines.join(u'\n');
 }

@@ -4,30 +4,24 @@
 #include "LessonProblem.h"
 #include "LessonFiles.h"
 
-#include <QFuture>
 #include <QString>
 
 #include <functional>
 #include <optional>
 
-// The lesson the program plays. The lesson to start with is read when first
-// needed (after the splash is on screen, so that start-up does not wait for
-// it); later the learner may open another one.
+// The lesson the program plays: lesson 7 until another is opened. Reading a file is
+// another's business (on a thread of its own); this holds what was read.
 class LessonSource
 {
 public:
     // Lesson 7, compiled in.
     static inline const QString BuiltIn = QStringLiteral(":/lessons/lesson7/lesson7.yaml");
 
-    // The file to start with instead of lesson 7, read from now on, on a thread of its
-    // own, while the program starts; when it cannot be read, lesson 7 is played and
-    // startProblem() says why.
-    void startWith(const QString &file);
+    // The lesson played; lesson 7, read now, when none was opened yet.
     const LessonModel::Lesson &lesson();
+    bool hasLesson() const { return read.has_value(); }
     // The file of the lesson being played; BuiltIn for lesson 7.
     const QString &file();
-    // When the lesson to start with could not be read: what the learner is told; empty otherwise.
-    const QString &startProblem() const { return whyNotStarted; }
 
     // Opens the lesson in `file` in place of the one played; when the file has
     // problems, the lesson played stays and the problems are returned.
@@ -46,9 +40,6 @@ public:
 private:
     void play(LessonModel::Lesson lesson, const QString &file);
 
-    QString pending = BuiltIn;
-    QFuture<LessonReader::Reading> pendingReading;
     std::optional<LessonModel::Lesson> read;
     QString readFile;
-    QString whyNotStarted;
 };

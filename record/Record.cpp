@@ -22,6 +22,16 @@ QString variantName(ProgressRecord::Variant variant)
     return QStringLiteral("basic");
 }
 
+QString outcomeName(ProgressRecord::Outcome outcome)
+{
+    switch (outcome) {
+    case ProgressRecord::Outcome::Accomplished: return QStringLiteral("accomplished");
+    case ProgressRecord::Outcome::Interrupted: return QStringLiteral("interrupted");
+    case ProgressRecord::Outcome::Left: break;
+    }
+    return QStringLiteral("left");
+}
+
 // A run's number: unique also between two copies of the program writing at once.
 qint64 newRunId(const QDateTime &now)
 {
@@ -35,7 +45,7 @@ QString newUid()
 
 } // namespace
 
-Record::Record(QString path) : filePath(std::move(path)), lesson(QLatin1String(ProgressSchema::FirstLesson))
+Record::Record(QString path) : filePath(std::move(path))
 {
     qRegisterMetaType<RecordData::Status>();
     thread.setObjectName(QStringLiteral("record"));
@@ -97,7 +107,7 @@ void Record::prepare()
 }
 
 // An entry stamped with the time now: UTC to store, the learner's local day to count by.
-RecordEntry Record::stamped(RecordEntry::Kind kind, qint64 run) const
+RecordEntry Record::stamped(RecordEntry::Kind kind, const QString &lesson, qint64 run) const
 {
     const QDateTime now = clock();
     RecordEntry entry;
@@ -111,7 +121,7 @@ RecordEntry Record::stamped(RecordEntry::Kind kind, qint64 run) const
 
 void Record::answerJudged(const Answer &answer)
 {
-    RecordEntry entry = stamped(RecordEntry::Kind::Answer, currentRun);
+    RecordEntry entry = stamped(RecordEntry::Kind::Answer, answer.lesson, answer.run);
     entry.uid = newUid();
     entry.exercise = answer.exercise;
     entry.item = answer.item;
@@ -123,24 +133,22 @@ void Record::answerJudged(const Answer &answer)
     tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
 }
 
-qint64 Record::runStarted(const QString &exercise, Variant variant, const QString &person)
+qint64 Record::runStarted(const QString &lesson, const QString &exercise, Variant variant, const QString &person)
 {
-    currentRun = newRunId(clock());
-    RecordEntry entry = stamped(RecordEntry::Kind::RunStarted, currentRun);
+    const qint64 run = newRunId(clock());
+    RecordEntry entry = stamped(RecordEntry::Kind::RunStarted, lesson, run);
     entry.uid = newUid();
     entry.exercise = exercise;
     entry.variant = variantName(variant);
     entry.person = person.isNull() ? QStringLiteral("") : person;
     tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
-    return currentRun;
+    return run;
 }
 
 void Record::runEnded(qint64 runId, Outcome outcome)
 {
-    if (runId == currentRun)
-        currentRun = 0;
-    RecordEntry entry = stamped(RecordEntry::Kind::RunEnded, runId);
-    entry.outcome = outcome == Outcome::Accomplished ? QStringLiteral("accomplished") : QStringLiteral("left");
+    RecordEntry entry = stamped(RecordEntry::Kind::RunEnded, {}, runId);
+    entry.outcome = outcomeName(outcome);
     tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
 }
 

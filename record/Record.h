@@ -39,12 +39,8 @@ public:
 
     void prepare() override;
     void answerJudged(const Answer &answer) override;
-    qint64 runStarted(const QString &exercise, Variant variant, const QString &person) override;
+    qint64 runStarted(const QString &lesson, const QString &exercise, Variant variant, const QString &person) override;
     void runEnded(qint64 run, Outcome outcome) override;
-
-    // The lesson the answers and runs belong to from now on: lesson 7's until the program says another.
-    void setLesson(const QString &id) { lesson = id; }
-    const QString &lessonId() const { return lesson; }
     // The time now, local; benchmarks build records of many days with a clock of their own.
     std::function<QDateTime()> clock = [] { return QDateTime::currentDateTime(); };
 
@@ -89,11 +85,9 @@ private:
     template <typename T>
     QFuture<T> ask(std::function<T(RecordFile &)> job);
     void tell(std::function<void(RecordFile &)> job);
-    RecordEntry stamped(RecordEntry::Kind kind, qint64 run) const;
+    RecordEntry stamped(RecordEntry::Kind kind, const QString &lesson, qint64 run) const;
 
     QString filePath;
-    QString lesson;
-    qint64 currentRun = 0; // the run the next answers belong to
     RecordData::Status lastStatus;
     QThread thread;
     QObject *onThread = nullptr;      // lives on the record's thread: what jobs are queued to

@@ -295,7 +295,10 @@ RecordData::Outgoing RecordClassRows::unsent(const QSqlDatabase &db, const QStri
                                      "a.solution_shown, a.retry, r.uid FROM answers a LEFT JOIN runs r ON r.id = a.run "
                                      "WHERE a.id > ? ORDER BY a.id LIMIT ?"),
                   {std::max(unnoted.first, mark(db, server, "answers")), rows});
-    Query runs(db, QStringLiteral("SELECT end_order, uid, id, lesson, exercise, variant, person, started, ended, outcome "
+    // A class server tells a run accomplished from one that was not, however it ended
+    // (left by the learner, or cut short by the program's end).
+    Query runs(db, QStringLiteral("SELECT end_order, uid, id, lesson, exercise, variant, person, started, ended, "
+                                  "CASE outcome WHEN 'accomplished' THEN outcome ELSE 'left' END "
                                   "FROM runs WHERE end_order > ? ORDER BY end_order LIMIT ?"),
                {std::max(unnoted.second, mark(db, server, "runs")), rows});
     for (Query *query : {&answers, &runs}) {

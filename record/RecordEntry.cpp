@@ -66,11 +66,12 @@ RecordEntry RecordEntry::fromJson(const QJsonObject &object)
 
 bool RecordEntry::valid() const
 {
-    if (lesson.isEmpty() || at.isEmpty() || day.isEmpty())
+    if (at.isEmpty() || day.isEmpty())
         return false;
+    // A run's end names only the run: its lesson is the one it was begun in.
     switch (kind) {
-    case Kind::Answer: return !uid.isEmpty() && !exercise.isEmpty();
-    case Kind::RunStarted: return run != 0 && !exercise.isEmpty();
+    case Kind::Answer: return !lesson.isEmpty() && !uid.isEmpty() && !exercise.isEmpty();
+    case Kind::RunStarted: return !lesson.isEmpty() && run != 0 && !exercise.isEmpty();
     case Kind::RunEnded: return run != 0 && !outcome.isEmpty();
     }
     return false;

@@ -1,26 +1,19 @@
 #include "Review.h"
 
-#include "ReviewPlan.h"
 #include "ReviewWindow.h"
+#include "common/Logging.h"
 #include "common/WhenDone.h"
 #include "lesson/LessonFiles.h"
 #include "lesson/LessonSource.h"
 #include "record/Record.h"
 
-#include <QtConcurrent/QtConcurrentRun>
+#include "common/InBackground.h"
 
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-// A run asks at most this many items: a sitting's worth.
-constexpr int RunLength = 50;
-
-} // namespace
-
 Review::Review(Record &record, LessonSource &lessons, Feedback &feedback, const Module1 &shared)
-    : record(record), lessons(lessons), feedback(feedback), shared(shared)
+    : record(record), lessons(lessons), feedback(feedback), shared(shared), run(record)
 {
 }
 
@@ -29,21 +22,40 @@ Review::~Review() = default;
 ReviewWindow &Review::window()
 {
     if (!reviewWindow) {
-        reviewWindow = std::make_unique<ReviewWindow>(feedback, shared);
+        reviewWindow = std::make_unique<ReviewWindow>(run, feedback, shared);
         reviewWindow->afterUnload = afterUnload;
-        // Each answer is recorded in the lesson of its item, then the lesson played is again.
-        reviewWindow->judged = [this](const ReviewPrompt &prompt, const ProgressRecord::Answer &answer) {
-            record.setLesson(prompt.lesson);
-            record.answerJudged(answer);
-            record.setLesson(lessons.lesson().id);
-        };
+        reviewWindow->retentionChosen = [this](int percent) { setRetention(percent); };
     }
     return *reviewWindow;
 }
 
-void Review::open()
+double Review::retention() const
 {
-    whenDone(record.dueItems({}, reviewRetention(), RunLength), &alive, [this](std::vector<RecordData::DueItem> due) {
+    return reviewRetention();
+}
+
+void Review::setRetention(int percent)
+{
+    setReviewRetention(percent);
+    refreshCaption();
+    if (reviewWindow && reviewWindow->isLoaded()) {
+        plan([this](ReviewPlan plan) {
+            run.replan(std::move(plan));
+            if (reviewWindow->isLoaded())
+                reviewWindow->showRun();
+        });
+    }
+    if (retentionChanged)
+        retentionChanged();
+}
+
+void Review::plan(std::function<void(ReviewPlan)> planned)
+{
+    // Of plans asked one after another (the aim changed twice), the last counts.
+    const int asked = ++plansAsked;
+    // Every due item: those of lessons the program cannot open are left out before the
+    // run's length is taken, so that a lesson file gone never keeps the others from being asked.
+    whenDone(record.dueItems({}, retention(), -1), &alive, [this, asked, planned](std::vector<RecordData::DueItem> due) {
         // The lesson played is at hand; the others the program knows a file of (lesson 7 and
         // the Lesson menu's) are read on a thread of their own, when a due item needs them.
         const QString played = lessons.lesson().id;
@@ -51,11 +63,24 @@ void Review::open()
         const auto others = [othersDue, file = lessons.file()] {
             return othersDue ? LessonFiles::knownLessons(file) : std::vector<LessonModel::Lesson>();
         };
-        whenDone(QtConcurrent::run(others), &alive, [this, due](std::vector<LessonModel::Lesson> found) {
+        whenDone(inBackground(others), &alive, [this, asked, planned, due](std::vector<LessonModel::Lesson> found) {
+            if (asked != plansAsked)
+                return;
             found.insert(found.begin(), lessons.lesson());
             ReviewPlan plan = ReviewPlan::of(due, found);
-            window().begin(std::move(plan.prompts), plan.leftOut);
+            if (!plan.leftOut.isEmpty())
+                qCInfo(logReview).noquote() << plan.leftOut;
+            planned(std::move(plan));
         });
+    });
+}
+
+void Review::open()
+{
+    window().showRetention(qRound(retention() * 100));
+    plan([this](ReviewPlan plan) {
+        run.begin(std::move(plan));
+        window().showRun();
     });
 }
 
@@ -68,7 +93,7 @@ void Review::refreshCaption()
     }
     captionAsked = true;
     const qint64 now = record.clock().toMSecsSinceEpoch();
-    whenDone(record.reviewFigures({}, reviewRetention()), &alive, [this, now](const RecordData::ReviewFigures &figures) {
+    whenDone(record.reviewFigures({}, retention()), &alive, [this, now](const RecordData::ReviewFigures &figures) {
         captionAsked = false;
         if (captionChanged)
             captionChanged(reviewCaption(figures, now));

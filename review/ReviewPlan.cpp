@@ -2,6 +2,7 @@
 
 #include "common/Settings.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLocale>
 
@@ -18,24 +19,26 @@ ReviewPlan ReviewPlan::of(const std::vector<RecordData::DueItem> &due, const std
             ++lessonGone;
             continue;
         }
-        if (std::optional<ReviewPrompt> prompt = ReviewPrompt::of(*lesson, item.exercise, item.item))
-            plan.prompts.push_back(std::move(*prompt));
-        else
+        if (std::optional<ReviewPrompt> prompt = ReviewPrompt::of(*lesson, item.exercise, item.item)) {
+            if (int(plan.prompts.size()) < RunLength)
+                plan.prompts.push_back(std::move(*prompt));
+        } else {
             ++itemGone;
+        }
     }
     QStringList said;
-    if (lessonGone > 0)
-        said << QStringLiteral("%1 due %2 left out: %3 lesson file cannot be found (moved or deleted); "
-                               "open it from the Lesson menu to review them.")
-                    .arg(lessonGone)
-                    .arg(lessonGone == 1 ? QStringLiteral("item is") : QStringLiteral("items are"),
-                         lessonGone == 1 ? QStringLiteral("its") : QStringLiteral("their"));
-    if (itemGone > 0)
-        said << QStringLiteral("%1 due %2 left out: %3 lesson no longer has %4.")
-                    .arg(itemGone)
-                    .arg(itemGone == 1 ? QStringLiteral("item is") : QStringLiteral("items are"),
-                         itemGone == 1 ? QStringLiteral("its") : QStringLiteral("their"),
-                         itemGone == 1 ? QStringLiteral("it") : QStringLiteral("them"));
+    if (lessonGone == 1)
+        said << QCoreApplication::translate("ReviewPlan", "1 due item is left out: its lesson file cannot be found "
+                                            "(moved or deleted); open it from the Lesson menu to review it.");
+    else if (lessonGone > 1)
+        said << QCoreApplication::translate("ReviewPlan", "%1 due items are left out: their lesson file cannot be found "
+                                            "(moved or deleted); open it from the Lesson menu to review them.")
+                    .arg(lessonGone);
+    if (itemGone == 1)
+        said << QCoreApplication::translate("ReviewPlan", "1 due item is left out: its lesson no longer has it.");
+    else if (itemGone > 1)
+        said << QCoreApplication::translate("ReviewPlan", "%1 due items are left out: their lesson no longer has them.")
+                    .arg(itemGone);
     plan.leftOut = said.join(u' ');
     return plan;
 }

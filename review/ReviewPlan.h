@@ -6,13 +6,18 @@
 #include <vector>
 
 // What a review run asks: the due items whose lessons the program can still open,
-// in the record's order (the least likely recalled first), and in one sentence
-// which items are left out and why.
+// in the record's order (the least likely recalled first), at most a run's length of
+// them, and in one sentence which items are left out and why.
 struct ReviewPlan
 {
+    // A run asks at most this many items: a sitting's worth.
+    static constexpr int RunLength = 50;
+
     std::vector<ReviewPrompt> prompts;
     QString leftOut;
 
+    // Of every due item: those that cannot be asked are left out first, then the run's
+    // length is taken from the rest.
     static ReviewPlan of(const std::vector<RecordData::DueItem> &due, const std::vector<LessonModel::Lesson> &lessons);
 };
 

@@ -1,8 +1,6 @@
 #include "ReviewPrompt.h"
 
-#include "common/HungarianText.h"
-#include "exercises/b07d4/SentenceTable.h"
-#include "exercises/story/StoryFlow.h"
+#include "exercises/sentences/SentenceTable.h"
 #include "exercises/story/StoryRun.h"
 
 #include <QRegularExpression>
@@ -19,7 +17,9 @@ bool fromDrill(const SuffixDrill &drill, ReviewPrompt &prompt)
     const auto found = std::find_if(drill.items.begin(), drill.items.end(), [&](const WordItem &w) { return w.cue == prompt.item; });
     if (found == drill.items.end())
         return false;
-    prompt.cue = found->cue + QStringLiteral("   ") + drill.suffix;
+    // As the drill asks it: the word in the box, its suffix beside it; the learner adds the suffix.
+    prompt.cue = drill.suffix;
+    prompt.offer = found->cue;
     prompt.answers = {found->answer};
     return true;
 }
@@ -36,36 +36,6 @@ bool fromSentences(const SentenceExercise &sentences, ReviewPrompt &prompt)
     prompt.after = found->after;
     prompt.answers = {found->answer};
     return true;
-}
-
-// A piece's text as the person's story tells it.
-QString pieceText(const StoryPiece &piece, const QString &person)
-{
-    return piece.textAtStart.value(person, piece.text).simplified();
-}
-
-// The story's gaps and pieces as a reader goes: in the order of their places where
-// the lesson places them, else in the story's own order.
-std::vector<StoryFlow::Step> storyOrder(const Story &story)
-{
-    if (story.layout) {
-        std::vector<Place> gaps;
-        for (const StoryGap &gap : story.gaps)
-            gaps.push_back(gap.place.value_or(Place{}));
-        std::vector<StoryFlow::Line> pieces;
-        for (std::size_t k = 0; k < story.pieces.size(); ++k)
-            pieces.push_back({int(k), story.pieces[k].text, story.pieces[k].place.value_or(Place{})});
-        return StoryFlow::readingOrder(gaps, pieces);
-    }
-    std::vector<StoryFlow::Step> steps;
-    std::size_t piece = 0;
-    for (std::size_t gap = 0; gap <= story.gaps.size(); ++gap) {
-        for (; piece < story.pieces.size() && story.pieces[piece].gapsBefore <= int(gap); ++piece)
-            steps.push_back({false, int(piece)});
-        if (gap < story.gaps.size())
-            steps.push_back({true, int(gap)});
-    }
-    return steps;
 }
 
 bool fromStory(const Story &story, ReviewPrompt &prompt)
@@ -85,14 +55,7 @@ bool fromStory(const Story &story, ReviewPrompt &prompt)
     const StoryGap &asked = story.gaps[std::size_t(gap)];
     // The sentence of the gap, as the person's story tells it, the other gaps solved.
     const QChar marker(0x1);
-    QStringList parts;
-    for (const StoryFlow::Step &step : storyOrder(story)) {
-        if (!step.gap)
-            parts << pieceText(story.pieces[std::size_t(step.index)], person);
-        else
-            parts << (step.index == gap ? QString(marker) : story.gaps[std::size_t(step.index)].answers.value(personNo));
-    }
-    QString told = parts.join(u' ').simplified();
+    QString told = StoryRun::told(story, int(personNo), int(personNo), gap, marker).simplified();
     for (const char *mark : {".", ",", "!", "?"})
         told.replace(QLatin1Char(' ') + QLatin1String(mark), QLatin1String(mark));
     static const QRegularExpression sentenceEnd(QStringLiteral("[.!?]"));
@@ -109,12 +72,6 @@ bool fromStory(const Story &story, ReviewPrompt &prompt)
 
 } // namespace
 
-bool ReviewPrompt::isRight(const QString &typed) const
-{
-    const QString answer = HungarianText::trimBlanks(HungarianText::normalised(typed));
-    return !answers.isEmpty() && (answer == answers.first() || answers.mid(1).contains(typed));
-}
-
 std::optional<ReviewPrompt> ReviewPrompt::of(const Lesson &lesson, const QString &exercise, const QString &item)
 {
     const auto found = std::find_if(lesson.exercises.begin(), lesson.exercises.end(),
@@ -126,6 +83,7 @@ std::optional<ReviewPrompt> ReviewPrompt::of(const Lesson &lesson, const QString
     prompt.exercise = exercise;
     prompt.item = item;
     prompt.heading = lesson.title + QStringLiteral(" — ") + found->heading;
+    prompt.judge = AnswerJudge::forShape(found->shape);
     const bool known = std::visit(
         [&prompt](const auto &content) {
             using Content = std::decay_t<decltype(content)>;

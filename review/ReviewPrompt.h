@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exercises/run/AnswerJudge.h"
 #include "lesson/Lesson.h"
 
 #include <QString>
@@ -17,13 +18,13 @@ struct ReviewPrompt
     QString item;
 
     QString heading; // the lesson's title and the exercise's heading
-    QString cue;     // shown above the gap: the drill's word and suffix, the sentence's cue, the story's person
+    QString cue;     // shown above the gap: the drill's suffix, the sentence's cue, the story's person
     QString before;  // the text before the gap
-    QString offer;   // in the gap when it is asked
+    QString offer;   // in the gap when it is asked: the drill's word, as the drill puts it there
     QString after;   // the text after the gap
-    QStringList answers; // the right answer first; the others are right too, exactly as typed
-
-    bool isRight(const QString &typed) const;
+    QStringList answers; // the right answer first; the lesson takes the others too
+    // Judged by the rule of the item's own exercise.
+    AnswerJudge judge;
 
     // The item of the lesson's exercise, if the lesson still has them.
     static std::optional<ReviewPrompt> of(const LessonModel::Lesson &lesson, const QString &exercise, const QString &item);

@@ -4,16 +4,16 @@
 #include "common/Module2.h"
 #include "common/PlainControls.h"
 #include "common/Topmost.h"
-#include "ReviewPlan.h"
 #include "exercises/frame/AnswerBox.h"
 
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
 
-ReviewWindow::ReviewWindow(Feedback &feedback, const Module1 &shared)
-    : Form(QStringLiteral("review")), feedback(feedback), shared(shared)
+ReviewWindow::ReviewWindow(ReviewRun &run, Feedback &feedback, const Module1 &shared)
+    : Form(QStringLiteral("review")), run(run), feedback(feedback), shared(shared)
 {
 }
 
@@ -61,7 +61,7 @@ void ReviewWindow::build(FormWidget &window)
     ui->retention->setObjectName(QStringLiteral("retention"));
     ui->retention->setRange(70, 97);
     ui->retention->setSuffix(QStringLiteral(" %"));
-    ui->retention->setValue(int(reviewRetention() * 100 + 0.5));
+    ui->retention->setValue(retention);
     ui->retention->setToolTip(QStringLiteral("An item falls due when the chance that you recall it falls to this. "
                                              "Higher: more reviews, less forgotten."));
     aim->setBuddy(ui->retention);
@@ -76,15 +76,25 @@ void ReviewWindow::build(FormWidget &window)
     QObject::connect(ui->next, &QPushButton::clicked, client, [this] { nextClicked(); });
     QObject::connect(ui->solution, &QPushButton::clicked, client, [this] { solutionClicked(); });
     QObject::connect(close, &QPushButton::clicked, client, [this] { Unload(); });
-    QObject::connect(ui->retention, &QSpinBox::valueChanged, client, [](int percent) { setReviewRetention(percent); });
+    QObject::connect(ui->retention, &QSpinBox::valueChanged, client, [this](int percent) {
+        retention = percent;
+        if (retentionChosen)
+            retentionChosen(percent);
+    });
     window.resize(640, window.sizeHint().height());
 }
 
-void ReviewWindow::begin(std::vector<ReviewPrompt> asked, const QString &why)
+void ReviewWindow::showRetention(int percent)
 {
-    prompts = std::move(asked);
-    leftOut = why;
-    current = 0;
+    retention = percent;
+    if (ui) {
+        const QSignalBlocker quiet(ui->retention);
+        ui->retention->setValue(percent);
+    }
+}
+
+void ReviewWindow::showRun()
+{
     const bool wasLoaded = isLoaded();
     Show();
     if (!wasLoaded) {
@@ -97,11 +107,10 @@ void ReviewWindow::begin(std::vector<ReviewPrompt> asked, const QString &why)
 
 void ReviewWindow::showPrompt()
 {
-    retry = shown = false;
-    const bool asking = current < int(prompts.size());
+    const bool asking = run.asking();
     const ReviewPrompt none;
-    const ReviewPrompt &prompt = asking ? prompts[std::size_t(current)] : none;
-    ui->heading->setText(asking ? prompt.heading : QStringLiteral("Nothing more is due for review now."));
+    const ReviewPrompt &prompt = asking ? run.prompt() : none;
+    ui->heading->setText(asking ? prompt.heading : tr("Nothing more is due for review now."));
     ui->cue->setText(prompt.cue);
     ui->before->setText(prompt.before);
     ui->answer->setText(prompt.offer);
@@ -111,41 +120,38 @@ void ReviewWindow::showPrompt()
     ui->solution->setEnabled(asking);
     QStringList said;
     if (asking)
-        said << QStringLiteral("Item %1 of %2.").arg(current + 1).arg(prompts.size());
-    else if (!prompts.empty())
-        said << QStringLiteral("You reviewed %1 items.").arg(prompts.size());
-    if (!leftOut.isEmpty())
-        said << leftOut;
+        said << tr("Item %1 of %2.").arg(run.position() + 1).arg(run.count());
+    else if (run.count() == 1)
+        said << tr("You reviewed 1 item.");
+    else if (run.count() > 1)
+        said << tr("You reviewed %1 items.").arg(run.count());
+    if (!run.leftOut().isEmpty())
+        said << run.leftOut();
     ui->said->setText(said.join(u' '));
     PlainControls::fitSentences(*window(), {ui->heading, ui->cue, ui->said});
-    if (asking)
+    if (asking) {
         ui->answer->setFocus();
+        // The caret after the word, as the drill puts it there.
+        ui->answer->end(false);
+    }
 }
 
 void ReviewWindow::nextClicked()
 {
-    if (current >= int(prompts.size()))
+    if (!run.asking())
         return;
-    const ReviewPrompt &prompt = prompts[std::size_t(current)];
-    const QString typed = ui->answer->text();
-    const bool right = prompt.isRight(typed);
-    if (judged)
-        judged(prompt, {prompt.exercise, prompt.item, prompt.answers.first(), typed, right, shown, retry});
-    if (!right) {
-        retry = true;
+    if (run.judge(ui->answer->text()) != AnswerJudge::Verdict::Right) {
         feedback.beep();
         showMessage(feedback, shared.MsgWrong, Feedback::Exclamation, shared.Title);
         ui->answer->setFocus();
         return;
     }
-    ++current;
     showPrompt();
 }
 
 void ReviewWindow::solutionClicked()
 {
-    shown = true;
-    showMessage(feedback, shared.MsgSolution + QLatin1Char(' ') + prompts[std::size_t(current)].answers.first(),
-                Feedback::Information, shared.Title);
+    const QString answer = run.showSolution();
+    showMessage(feedback, shared.MsgSolution + QLatin1Char(' ') + answer, Feedback::Information, shared.Title);
     ui->answer->setFocus();
 }

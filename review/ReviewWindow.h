@@ -1,12 +1,12 @@
 #pragma once
 
-#include "ReviewPrompt.h"
+#include "ReviewRun.h"
 #include "common/Form.h"
-#include "common/ProgressRecord.h"
+
+#include <QCoreApplication>
 
 #include <functional>
 #include <memory>
-#include <vector>
 
 class AnswerBox;
 class Feedback;
@@ -16,16 +16,21 @@ class QPushButton;
 class QSpinBox;
 
 // The daily review: the items due across the lessons, the least likely to be recalled
-// first, each as a sentence with one gap. Wrong answers are warned of as in the
-// exercises; every judged answer is told to `judged`, which records it.
+// first, each as a sentence with one gap. It shows the run (ReviewRun), which judges and
+// records; wrong answers are warned of as in the exercises.
 class ReviewWindow final : public Form
 {
-public:
-    ReviewWindow(Feedback &feedback, const Module1 &shared);
+    Q_DECLARE_TR_FUNCTIONS(ReviewWindow)
 
-    // Asks these prompts in order; `leftOut` says which due items cannot be asked and why.
-    void begin(std::vector<ReviewPrompt> prompts, const QString &leftOut);
-    std::function<void(const ReviewPrompt &, const ProgressRecord::Answer &)> judged;
+public:
+    ReviewWindow(ReviewRun &run, Feedback &feedback, const Module1 &shared);
+
+    // Shows the run as it now stands, from its first item or the one on show.
+    void showRun();
+    // The recall to aim for, in percent, as the learner set it.
+    std::function<void(int percent)> retentionChosen;
+    // What the window shows of the recall aimed for.
+    void showRetention(int percent);
 
 private:
     void build(FormWidget &window) override;
@@ -34,13 +39,10 @@ private:
     void nextClicked();
     void solutionClicked();
 
+    ReviewRun &run;
     Feedback &feedback;
     const Module1 &shared;
-    std::vector<ReviewPrompt> prompts;
-    QString leftOut;
-    int current = 0;
-    bool retry = false;
-    bool shown = false;
+    int retention = 90;
 
     // The sentence (before, answer, after) under its heading and cue; what is said of the
     // run below it; the buttons and the recall to aim for.

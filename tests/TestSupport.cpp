@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "record/ProgressSchema.h"
+
 #include "lesson/LessonSource.h"
 #include "record/Record.h"
 
@@ -122,14 +124,25 @@ const RecordData::Status &TestSupport::settledStatus(Record &record)
     return record.status();
 }
 
-QStringList TestSupport::mistakesOf(Record &record, const QString &exercise, RecordData::Scope scope)
+QString TestSupport::lesson7Id()
 {
-    return record.mistakes(record.lessonId(), exercise, scope).result();
+    return QLatin1String(ProgressSchema::FirstLesson);
 }
 
-RecordData::Figures TestSupport::figuresOf(Record &record, const QStringList &exercises, QDate today)
+QStringList TestSupport::mistakesOf(Record &record, const QString &exercise, RecordData::Scope scope, const QString &lesson)
 {
-    return record.figures({record.lessonId(), exercises, today, 30, RecordData::Scope::ThisComputer, {}}).result();
+    return record.mistakes(lesson, exercise, scope).result();
+}
+
+RecordData::Figures TestSupport::figuresOf(Record &record, const QStringList &exercises, QDate today, const QString &lesson)
+{
+    return record.figures({lesson, exercises, today, 30, RecordData::Scope::ThisComputer, {}}).result();
+}
+
+ProgressRecord::Answer TestSupport::answerOf(const QString &exercise, const QString &item, const QString &expected,
+                                             const QString &given, bool right, bool solutionShown, bool retry, qint64 run)
+{
+    return {lesson7Id(), exercise, item, expected, given, right, solutionShown, retry, run};
 }
 
 QList<QStringList> TestSupport::exported(Record &record)

@@ -4,6 +4,7 @@
 #include "common/RandomSource.h"
 #include "exercises/frame/Exercise.h"
 #include "lesson/Lesson.h"
+#include "common/ProgressRecord.h"
 #include "record/RecordTypes.h"
 
 #include <QList>
@@ -119,11 +120,18 @@ private:
     bool mounted = false;
 };
 
+// Lesson 7's id, which its answers are recorded under.
+QString lesson7Id();
 // The record's answers, waited for (a test may wait; the program never does). Each asks
-// after everything told to the record before, of the lesson it records now.
+// after everything told to the record before, of lesson 7 unless another is named.
 const RecordData::Status &settledStatus(Record &record);
-QStringList mistakesOf(Record &record, const QString &exercise, RecordData::Scope scope = RecordData::Scope::ThisComputer);
-RecordData::Figures figuresOf(Record &record, const QStringList &exercises, QDate today = QDate::currentDate());
+QStringList mistakesOf(Record &record, const QString &exercise, RecordData::Scope scope = RecordData::Scope::ThisComputer,
+                       const QString &lesson = lesson7Id());
+RecordData::Figures figuresOf(Record &record, const QStringList &exercises, QDate today = QDate::currentDate(),
+                              const QString &lesson = lesson7Id());
+// An answer of lesson 7's exercise, in no run unless one is given.
+ProgressRecord::Answer answerOf(const QString &exercise, const QString &item, const QString &expected, const QString &given,
+                                bool right, bool solutionShown = false, bool retry = false, qint64 run = 0);
 // Every recorded answer as the export writes it: one list of fields per answer, the header first.
 QList<QStringList> exported(Record &record);
 

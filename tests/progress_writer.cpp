@@ -2,6 +2,7 @@
 // the file or kept beside it: the kill test stops it with SIGKILL at any moment, the
 // start-together test runs two at once to the end.
 // Usage: progress_writer FILE [COUNT [PREFIX]]   (no COUNT: for ever)
+#include "record/ProgressSchema.h"
 #include "record/Record.h"
 
 #include <QCoreApplication>
@@ -17,15 +18,16 @@ int main(int argc, char *argv[])
     const long count = argc > 2 ? std::atol(argv[2]) : 0;
     const QString prefix = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("item");
     Record record(QString::fromLocal8Bit(argv[1]));
-    record.runStarted(QStringLiteral("1a"), ProgressRecord::Variant::Basic, {});
+    const QString lesson = QLatin1String(ProgressSchema::FirstLesson);
+    const qint64 run = record.runStarted(lesson, QStringLiteral("1a"), ProgressRecord::Variant::Basic, {});
     const auto settled = [&record] {
         record.settled().waitForFinished();
         QCoreApplication::sendPostedEvents(&record, QEvent::MetaCall);
         return record.status();
     };
     for (long n = 1; count == 0 || n <= count; ++n) {
-        record.answerJudged({QStringLiteral("1a"), QStringLiteral("%1 %2").arg(prefix).arg(n), QStringLiteral("x"),
-                             QStringLiteral("y"), n % 2 == 0, false, false});
+        record.answerJudged({lesson, QStringLiteral("1a"), QStringLiteral("%1 %2").arg(prefix).arg(n), QStringLiteral("x"),
+                             QStringLiteral("y"), n % 2 == 0, false, false, run});
         if (!settled().takesAnswers)
             return 1;
         std::printf("%ld\n", n);

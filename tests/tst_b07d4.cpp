@@ -1,6 +1,6 @@
 #include "ExerciseSession.h"
 
-#include "exercises/b07d4/SentenceTable.h"
+#include "exercises/sentences/SentenceTable.h"
 
 #include <QPlainTextEdit>
 #include <QRegularExpression>

@@ -117,7 +117,7 @@ class tst_ClassServer : public QObject
     static QString waiting(Record &record, const ClassServer &server)
     {
         const RecordData::Figures figures =
-            record.figures({record.lessonId(), {}, QDate::currentDate(), 30, RecordData::Scope::ThisComputer, server.key()}).result();
+            record.figures({TestSupport::lesson7Id(), {}, QDate::currentDate(), 30, RecordData::Scope::ThisComputer, server.key()}).result();
         return QString("%1 %2").arg(figures.answersWaiting).arg(figures.runsWaiting);
     }
     // Waits for the sync's next round to end and gives what it found.
@@ -134,7 +134,7 @@ class tst_ClassServer : public QObject
         {
             Record store(path);
             store.prepare();
-            store.runEnded(store.runStarted("1a", ProgressRecord::Variant::Basic, {}), ProgressRecord::Outcome::Left);
+            store.runEnded(store.runStarted(TestSupport::lesson7Id(), "1a", ProgressRecord::Variant::Basic, {}), ProgressRecord::Outcome::Left);
         }
         QSqlDatabase record = QSqlDatabase::addDatabase("QSQLITE", path);
         record.setDatabaseName(path);
@@ -635,7 +635,7 @@ private slots:
         QCOMPARE(::kill(backend.toInt(), SIGSTOP), 0);
         const auto resume = qScopeGuard([&] { ::kill(backend.toInt(), SIGCONT); });
         for (int i = 0; i < 5; ++i)
-            record->answerJudged({"1a", "after the stall", "e", "g", true});
+            record->answerJudged(TestSupport::answerOf("1a", "after the stall", "e", "g", true));
         QTest::qWait(500); // the next round is sending into the stalled connection now
         QElapsedTimer took;
         took.start();
@@ -670,7 +670,7 @@ private slots:
         shutOut(false);
         QTRY_VERIFY_WITH_TIMEOUT(told.last().first().value<ClassSync::Status>().problem.isEmpty(), 10000);
         shutOut(true);
-        record.answerJudged({"1a", "ház", "a háznál", "a háznak", true}); // something to send into the outage
+        record.answerJudged(TestSupport::answerOf("1a", "ház", "a háznál", "a háznak", true)); // something to send into the outage
         QTRY_VERIFY_WITH_TIMEOUT(!told.last().first().value<ClassSync::Status>().problem.isEmpty(), 5000);
         QElapsedTimer gap;
         gap.start();
@@ -739,7 +739,7 @@ private slots:
             qint64 longest = 0;
             for (int i = 0; i < 200; ++i) {
                 const qint64 before = i == 0 ? 0 : took.elapsed();
-                store.answerJudged({"1a", QString::number(i), "a háznál", "a háznak", false, false, false});
+                store.answerJudged(TestSupport::answerOf("1a", QString::number(i), "a háznál", "a háznak", false));
                 QCoreApplication::processEvents();
                 longest = std::max(longest, took.elapsed() - before);
             }
@@ -772,8 +772,8 @@ private slots:
         const QString path = dir.filePath("progress.sqlite");
         Record store(path);
         const auto runOfHaz = [&store](bool right) {
-            const qint64 id = store.runStarted("1a", ProgressRecord::Variant::Basic, {});
-            store.answerJudged({"1a", "ház", "a háznál", "a háznak", right});
+            const qint64 id = store.runStarted(TestSupport::lesson7Id(), "1a", ProgressRecord::Variant::Basic, {});
+            store.answerJudged(TestSupport::answerOf("1a", "ház", "a háznál", "a háznak", right, false, false, id));
             store.runEnded(id, ProgressRecord::Outcome::Accomplished);
         };
         runOfHaz(false);
@@ -963,7 +963,7 @@ private slots:
         program.showProgress();
         auto *line = program.progress().control<QLabel>("classLine");
         QTRY_COMPARE(line->text(), "All answers are on the class server.");
-        store.answerJudged({"1a", "ház", "a háznál", "a háznak", true});
+        store.answerJudged(TestSupport::answerOf("1a", "ház", "a háznál", "a háznak", true));
         QTRY_COMPARE(line->text(), "1 answer is on its way to the class server.");
         program.end();
     }

@@ -1,7 +1,7 @@
 #include "ExerciseSession.h"
 
 #include "exercises/b07d4/b07d4.h"
-#include "exercises/b07d4/SentenceTable.h"
+#include "exercises/sentences/SentenceTable.h"
 #include "common/Csv.h"
 #include "record/MistakeRule.h"
 #include "record/ProgressSchema.h"
@@ -49,10 +49,13 @@ const QStringList Lesson7Ids{QStringLiteral("1a"), QStringLiteral("1b"), QString
 enum Column { Time, ExerciseColumn, RunColumn, Person, Item, Expected, Given, Right, SolutionShown, Retry, LessonColumn };
 
 void addAnswer(Record &store, const QString &exercise, const QString &item, bool right, bool solution = false,
-               bool retry = false)
+               bool retry = false, const QString &lesson = TestSupport::lesson7Id())
 {
-    store.answerJudged({exercise, item, item + QStringLiteral("-right"), right ? item + QStringLiteral("-right") : QStringLiteral("wrong"),
-                        right, solution, retry});
+    ProgressRecord::Answer answer = TestSupport::answerOf(exercise, item, item + QStringLiteral("-right"),
+                                                          right ? item + QStringLiteral("-right") : QStringLiteral("wrong"),
+                                                          right, solution, retry);
+    answer.lesson = lesson;
+    store.answerJudged(answer);
 }
 
 // Holds the record's write lock from a connection of its own, as another copy
@@ -357,7 +360,7 @@ private Q_SLOTS:
             states[item] = AfterAttempt(states.value(item), attempt);
             if (states[item].open && !order.contains(item))
                 order << item;
-            store.answerJudged({QStringLiteral("1a"), item, item, item, attempt.right, attempt.solutionShown, attempt.retry});
+            store.answerJudged(TestSupport::answerOf(QStringLiteral("1a"), item, item, item, attempt.right, attempt.solutionShown, attempt.retry));
         }
         order.removeIf([&states](const QString &item) { return !states.value(item).open; });
         QCOMPARE(order, practise);
@@ -396,7 +399,7 @@ private Q_SLOTS:
     {
         const QString typed = QStringLiteral("<b>bold</b>, \"=2+2\"\nnext");
         Record store(QStringLiteral(":memory:"));
-        store.answerJudged({QStringLiteral("1a"), typed, typed, typed, false, false, false});
+        store.answerJudged(TestSupport::answerOf(QStringLiteral("1a"), typed, typed, typed, false));
         const QList<QStringList> records = exported(store);
         QCOMPARE(records.size(), 2);
         QCOMPARE(records[1].at(Given), typed);
@@ -855,7 +858,7 @@ private Q_SLOTS:
             given = 2;
             answer(store);
             const RecordData::Figures figures =
-                store.figures({store.lessonId(), Lesson7Ids, QDate::currentDate(), 30, RecordData::Scope::ThisComputer,
+                store.figures({TestSupport::lesson7Id(), Lesson7Ids, QDate::currentDate(), 30, RecordData::Scope::ThisComputer,
                                QStringLiteral("anna@school:5432/bimbala")}).result();
             QCOMPARE(figures.answersWaiting, 1);
             QCOMPARE(figures.runsWaiting, 0);
@@ -983,11 +986,11 @@ private Q_SLOTS:
     {
         Record store(QStringLiteral(":memory:"));
         addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), false);
-        store.setLesson(QStringLiteral("another"));
-        QVERIFY(mistakesOf(store, QStringLiteral("1a")).isEmpty() && figuresOf(store, Lesson7Ids).missed.empty());
-        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), true);
-        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), true);
-        store.setLesson(TestSupport::lesson7().id);
+        const QString another = QStringLiteral("another");
+        QVERIFY(mistakesOf(store, QStringLiteral("1a"), RecordData::Scope::ThisComputer, another).isEmpty() &&
+                figuresOf(store, Lesson7Ids, QDate::currentDate(), another).missed.empty());
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), true, false, false, another);
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), true, false, false, another);
         QCOMPARE(mistakesOf(store, QStringLiteral("1a")), QStringList{QStringLiteral("orvos")});
         QCOMPARE(exported(store).last().at(LessonColumn), QStringLiteral("another"));
     }

@@ -146,8 +146,8 @@ private Q_SLOTS:
         program->quit = [this] { ++quits; };
         program->showMainMenu(false);
         for (int i = 0; i < 50000; ++i)
-            record.answerJudged({QStringLiteral("1a"), QStringLiteral("orvos"), QStringLiteral("orvosnál"),
-                                 QStringLiteral("orvosnál"), true, false, false});
+            record.answerJudged(TestSupport::answerOf(QStringLiteral("1a"), QStringLiteral("orvos"), QStringLiteral("orvosnál"),
+                                                      QStringLiteral("orvosnál"), true));
         program->showProgress();
         feedback.fileToSave = dir.filePath(QStringLiteral("answers.csv"));
         QTimer opener;

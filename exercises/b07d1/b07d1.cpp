@@ -4,13 +4,12 @@
 #include "common/DesignFont.h"
 #include "common/HungarianText.h"
 #include "common/Module1.h"
-#include "common/RandomSource.h"
 #include "exercises/frame/AnswerBox.h"
+#include "lesson/LessonSource.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSet>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -42,7 +41,10 @@ FrameDesign suffixDrillDesign()
 
 } // namespace
 
-b07d1::b07d1(Services services, ExerciseOpener &opener) : ExerciseWindow(suffixDrillDesign(), services, opener) {}
+b07d1::b07d1(Services services, ExerciseOpener &opener)
+    : ExerciseWindow(suffixDrillDesign(), services, opener), model(services.record, services.random)
+{
+}
 
 void b07d1::buildControls(QWidget &client)
 {
@@ -93,9 +95,6 @@ void b07d1::buildControls(QWidget &client)
     ui->Command9 = Controls::button(client, QStringLiteral("Command9"), QStringLiteral("&Plus"), {7320, 4800, 735, 495},
                                 DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true));
     QObject::connect(ui->Command9, &QPushButton::clicked, ui->Command9, [this] { Command9_Click(); });
-
-    // Next stays the default button for the life of the window; Enter clicks it while it is enabled.
-    setDefaultButton(frame->Next);
 }
 
 QLineEdit *b07d1::answerBox() const
@@ -103,129 +102,104 @@ QLineEdit *b07d1::answerBox() const
     return ui ? ui->Text1 : nullptr;
 }
 
-const LessonModel::SuffixDrill *b07d1::drill(Exercise exercise) const
+void b07d1::releaseOwnControls()
 {
-    return std::get_if<LessonModel::SuffixDrill>(&lessonExercise(exercise).content);
-}
-
-// The heading from the load on, but during a run of the learner's mistakes.
-void b07d1::showHeading()
-{
-    ui->Label2->setText(lessonExercise(selected().value_or(ownExercises().front())).heading);
+    model.leave();
+    ui.reset();
 }
 
 void b07d1::load()
 {
     shared.SetColours();
+    model.load(lessons.lesson());
+    // The opener aims the window at one of its drills; ExerciseNo says the same.
+    if (lessonExercise(aimedExercise()).shape == LessonModel::Shape::SuffixDrill)
+        model.choose(aimedExercise());
     felir();
-    showHeading();
+    showState();
     Module1::SetCaption(ui->Label3, {}, Colour::fromLiteral(shared.ColourLockH), Colour::White);
-    // A new opening shows the basic variant and a fresh item, so it runs them too.
-    PlusMode = 0;
-    run.clear();
 }
 
 void b07d1::felir()
 {
-    const std::optional<Exercise> exercise = selected();
-    showCaption(exercise ? lessonExercise(*exercise).captionEnding : QString());
+    const std::optional<Exercise> drill = model.drill();
+    showCaption(drill ? lessonExercise(*drill).captionEnding : QString());
 }
 
-void b07d1::showDrillLabels(Exercise exercise)
+void b07d1::showState()
 {
-    ui->Label7->setText(drill(exercise)->number);
+    showFrame(model.frame());
+    // The heading from the load on, but during a run of the learner's mistakes.
+    ui->Label2->setText(model.mistakesAsked() > 0 ? mistakesHeading(model.mistakesAsked())
+                                                  : lessonExercise(model.drill().value_or(ownExercises().front())).heading);
+    ui->Label5->setVisible(model.plusOnShow());
+    ui->Command9->setVisible(model.plusOnShow());
+    ui->Command9->setEnabled(model.plusEnabled());
+}
+
+void b07d1::showDrillLabels()
+{
+    const LessonModel::SuffixDrill *drill = model.content();
+    if (!drill)
+        return;
+    ui->Label7->setText(drill->number);
     ui->Label3->setVisible(true);
-    Module1::SetCaption(ui->Label3, drill(exercise)->suffix, Colour::fromLiteral(shared.ColourLockH), Colour::White);
-    // Plus asks the words beyond the basic run; a drill whose basic run asks them all has none to offer.
-    if (int(drill(exercise)->items.size()) <= drill(exercise)->basic) {
-        ui->Label5->hide();
-        ui->Command9->hide();
-    }
+    Module1::SetCaption(ui->Label3, drill->suffix, Colour::fromLiteral(shared.ColourLockH), Colour::White);
 }
 
 void b07d1::prepareFor(Exercise exercise, bool byMainMenu)
 {
     ExerciseWindow::prepareFor(exercise, byMainMenu);
-    showDrillLabels(exercise);
+    model.choose(exercise);
+    showDrillLabels();
+    showState();
 }
 
 void b07d1::startClicked()
 {
-    showHeading();
-    const std::optional<Exercise> exercise = selected();
-    std::vector<int> rows;
-    const int length = !exercise ? 0 : PlusMode ? int(drill(*exercise)->items.size()) : drill(*exercise)->basic;
-    for (int row = 0; row < length; ++row)
-        rows.push_back(row);
-    beginRun(exercise, std::move(rows), PlusMode ? ProgressRecord::Variant::Plus : ProgressRecord::Variant::Basic);
+    model.start();
+    beginShown();
 }
 
 bool b07d1::practise(Exercise exercise, const QStringList &items)
 {
-    if (!isLoaded() || selected() != exercise)
+    if (!isLoaded() || !model.practise(exercise, items))
         return false;
-    // A word that stands twice in a list is one item: it is asked once.
-    std::vector<int> rows;
-    QSet<QString> wanted(items.begin(), items.end());
-    const std::vector<LessonModel::WordItem> &words = drill(exercise)->items;
-    for (int row = 0; row < int(words.size()); ++row) {
-        if (wanted.remove(words[std::size_t(row)].cue))
-            rows.push_back(row);
-    }
-    if (rows.empty())
-        return false;
-    ui->Label2->setText(mistakesHeading(int(rows.size())));
-    beginRun(exercise, std::move(rows), ProgressRecord::Variant::Mistakes);
+    beginShown();
     return true;
 }
 
-void b07d1::beginRun(std::optional<Exercise> exercise, std::vector<int> rows, ProgressRecord::Variant variant)
+// A run has begun: the log is clear and the first word on show.
+void b07d1::beginShown()
 {
-    frame->Next->setEnabled(true);
-    frame->Solution->setEnabled(true);
-    if (!ui->Command9->isHidden())
-        ui->Command9->setEnabled(false);
     ui->Text3->clear();
     ui->Label3->setVisible(true);
-    if (exercise && !rows.empty()) {
-        showDrillLabels(*exercise);
-        // A fresh run: no wrong try of an earlier item carries over.
-        run.begin(std::move(rows));
-        recordRunStart(*exercise, variant);
+    showDrillLabels();
+    showState();
+    if (model.phase() == SuffixDrillRun::Phase::Running)
         Randi();
-    }
     ui->Text1->setFocus();
-    frame->Start->setEnabled(false);
 }
 
-void b07d1::Randi(QString spokenFirst)
+void b07d1::Randi(const QString &spokenFirst)
 {
-    const std::optional<Exercise> exercise = selected();
-    const std::optional<int> row = exercise ? run.drawNext(random) : std::nullopt;
-    if (!row) {
+    if (model.phase() != SuffixDrillRun::Phase::Running) {
         speak(spokenFirst);
         accomplished();
         return;
     }
-    const LessonModel::WordItem &item = drill(*exercise)->items[std::size_t(*row)];
-    ui->Text1->setText(QLatin1Char(' ') + item.cue);
-    ui->Label8->setText(QStringLiteral("  ") + item.cue);
-    Expected = item.answer;
+    const QString cue = model.word();
+    ui->Text1->setText(QLatin1Char(' ') + cue);
+    ui->Label8->setText(QStringLiteral("  ") + cue);
     // One utterance, so that the word drawn does not cut off the answer just given.
-    speak(spokenFirst.isEmpty() ? item.cue : spokenFirst + QStringLiteral(". ") + item.cue);
+    speak(spokenFirst.isEmpty() ? cue : spokenFirst + QStringLiteral(". ") + cue);
 }
 
 void b07d1::accomplished()
 {
-    recordRunEnd(ProgressRecord::Outcome::Accomplished);
     showMessage(shared.MsgDone, Feedback::Exclamation);
-    if (!ui->Command9->isHidden())
-        ui->Command9->setEnabled(true);
-    frame->Next->setEnabled(false);
     ui->Label1->clear();
-    run.clear();
-    frame->Start->setEnabled(true);
-    frame->Start->setText(QStringLiteral("&Restart"));
+    showState();
     frame->Start->setFocus();
 }
 
@@ -236,35 +210,27 @@ void b07d1::nextClicked()
 
 void b07d1::control()
 {
-    Typed = HungarianText::trimBlanks(HungarianText::normalised(ui->Text1->text()));
-    const bool right = Expected == Typed;
-    if (const std::optional<Exercise> exercise = selected(); exercise && run.current() >= 0) {
-        recordAnswer(*exercise, drill(*exercise)->items[std::size_t(run.current())].cue, Expected, Typed, right,
-                     run.solutionShown(), run.retryMarked());
-    }
-    if (right)
-        RightAnswer();
+    const SuffixDrillRun::Judged judged = model.judge(ui->Text1->text());
+    if (judged.verdict == AnswerJudge::Verdict::Right)
+        RightAnswer(judged.logged);
     else
         WrongAnswer();
 }
 
 void b07d1::WrongAnswer()
 {
-    run.markWrong();
     warnWrong();
 }
 
-void b07d1::RightAnswer()
+void b07d1::RightAnswer(const QString &logged)
 {
-    // Solved after a wrong try: logged with a star, but the item stays in the
-    // pool until it is answered right at the first attempt.
-    const bool counted = run.answeredRight();
-    appendToLog(Expected + (counted ? QStringLiteral("; ") : QStringLiteral("*; ")));
+    appendToLog(logged + QStringLiteral("; "));
     ui->Label1->clear();
     ui->Text1->clear();
     ui->Label8->clear();
     ui->Text1->setFocus();
-    Randi(Expected);
+    // The answer just given, now the model has drawn the next word.
+    Randi(logged.endsWith(u'*') ? logged.chopped(1) : logged);
 }
 
 // The log reads as one running paragraph, but a paragraph is laid out again whole at
@@ -287,41 +253,27 @@ void b07d1::appendToLog(const QString &entry)
 
 void b07d1::solutionClicked()
 {
-    run.markSolutionShown();
-    speak(Expected);
-    showMessage(shared.MsgSolution + QLatin1Char(' ') + Expected, Feedback::Exclamation);
+    const QString answer = model.showSolution();
+    speak(answer);
+    showMessage(shared.MsgSolution + QLatin1Char(' ') + answer, Feedback::Exclamation);
 }
 
 void b07d1::Command9_Click()
 {
+    model.choosePlus();
     Change();
-    PlusMode = 1;
-    ui->Label5->hide();
-    ui->Command9->hide();
     frame->Start->setFocus();
 }
 
+// The window as the model's not-started state shows it.
 void b07d1::Change()
 {
-    showHeading();
-    frame->Start->setEnabled(true);
-    frame->Start->setText(QStringLiteral("&Start"));
     ui->Label3->hide();
-    ui->Label5->show();
-    ui->Command9->show();
-    ui->Command9->setEnabled(true);
     ui->Text1->clear();
     ui->Label8->clear();
     ui->Label1->clear();
     ui->Text3->clear();
-    PlusMode = 0;
-    // The run goes, and with it a wrong try, which belongs to its item.
-    run.clear();
-    recordRunEnd(ProgressRecord::Outcome::Left);
-    // Nothing is on show to judge until Start: an answer now would be counted
-    // against a run that has not begun and declare it accomplished.
-    frame->Next->setEnabled(false);
-    frame->Solution->setEnabled(false);
+    showState();
 }
 
 void b07d1::fals()
@@ -333,9 +285,10 @@ void b07d1::fals()
 void b07d1::switchTo(Exercise exercise)
 {
     shared.ExerciseNo = exerciseNoOf(exercise);
+    model.switchTo(exercise);
     fals();
     felir();
     Change();
-    showDrillLabels(exercise);
+    showDrillLabels();
     goToButton(exercise)->setEnabled(false);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exercises/drill/DrillRun.h"
+#include "exercises/drill/SuffixDrillRun.h"
 #include "exercises/frame/ExerciseWindow.h"
 
 #include <QString>
@@ -19,7 +19,8 @@ public:
     b07d1(Services services, ExerciseOpener &opener);
 
     void prepareFor(Exercise exercise, bool byMainMenu) override;
-    RunProgress runProgress() const override { return {run.counted(), run.length()}; }
+    void interruptRun() override { model.interrupt(); }
+    RunProgress runProgress() const override { return {model.run().counted(), model.run().length()}; }
     bool practise(Exercise exercise, const QStringList &items) override;
 
 private:
@@ -30,37 +31,31 @@ private:
     void solutionClicked() override;
     void switchTo(Exercise exercise) override;
     QLineEdit *answerBox() const override;
-    void releaseOwnControls() override { ui.reset(); }
+    void releaseOwnControls() override;
 
-    // Writes the window's caption for the drill ExerciseNo selects.
+    // Writes the window's caption for the drill chosen.
     void felir();
     // Resets the window to its not-started state (Plus, drill switch).
     void Change();
-    // Judges the answer box against the expected form.
+    // Judges the answer box.
     void control();
     // Enables the go-to buttons of all four drills.
     void fals();
-    // Draws the next unanswered item of the run, or ends the run.
-    // Draws the next word and says it, after `spokenFirst` (the answer just judged right).
-    void Randi(QString spokenFirst = {}); // a copy: drawing replaces Expected
+    // Shows the word drawn and says it, after `spokenFirst` (the answer just judged right);
+    // or, with the run over, says that it is accomplished.
+    void Randi(const QString &spokenFirst = {});
     void WrongAnswer();
     void appendToLog(const QString &entry);
-    void RightAnswer();
+    void RightAnswer(const QString &logged);
     void Command9_Click();
-    // The lesson's drill in the place of the exercise; nullptr when it is of another shape.
-    const LessonModel::SuffixDrill *drill(Exercise exercise) const;
-    void showHeading();
-    void showDrillLabels(Exercise exercise);
-    // Start's work for a run over these rows of the drill.
-    void beginRun(std::optional<Exercise> exercise, std::vector<int> rows, ProgressRecord::Variant variant);
+    // What the model decides of the controls: the frame's buttons, Plus and its hint, the heading.
+    void showState();
+    void showDrillLabels();
+    void beginShown();
     void accomplished();
 
-    // Kept while the window is closed; the load step resets what a new opening must not inherit.
-    int PlusMode = 0;
-    QString Expected;
-    QString Typed;
-    // The run: the rows of the drill's list it asks, the item on show, its wrong-try mark, the counts.
-    DrillRun run{DrillRun::AfterRetry::KeepsItemOpen};
+    // The drill chosen, its variant and run: kept while the window is closed.
+    SuffixDrillRun model;
 
     // The window's controls, from build to unload.
     struct Widgets

@@ -5,14 +5,12 @@
 #include "common/HungarianText.h"
 #include "common/Module1.h"
 #include "common/Pictures.h"
-#include "common/RandomSource.h"
 #include "exercises/frame/AnswerBox.h"
 #include "lesson/LessonSource.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -69,7 +67,10 @@ QLineEdit *sentencePart(QWidget &client, const QString &name, const QRect &twips
 
 } // namespace
 
-b07d4::b07d4(Services services, ExerciseOpener &opener) : ExerciseWindow(sentenceDesign(), services, opener) {}
+b07d4::b07d4(Services services, ExerciseOpener &opener)
+    : ExerciseWindow(sentenceDesign(), services, opener), model(services.record, services.random)
+{
+}
 
 void b07d4::buildControls(QWidget &client)
 {
@@ -146,155 +147,75 @@ QLineEdit *b07d4::answerBox() const
 
 void b07d4::load()
 {
-    kulcslista();
-    felir();
-    // A new opening shows the Plus hint, so it runs the basic variant it offers.
-    Extended = 0;
+    model.load(lessons.lesson(), ownExercises(), aimedExercise());
+    felir(aimedExercise());
+    showState();
 }
 
 void b07d4::Form_Unload()
 {
-    Mode.reset();
-    chosen.reset();
-    accomplishedShown = false;
-    headingBeforeMistakes.clear();
+    model.unload();
 }
 
-void b07d4::kulcslista()
+void b07d4::felir(Exercise exercise)
 {
-    // Read when the window opens, so that start-up does not wait for the lesson, and
-    // afresh at every opening, since another lesson may have been opened meanwhile.
-    table = SentenceTable(lessons.lesson(), ownExercises());
-    // The sentence last on show stays, while the lesson has it.
-    if (CurrentItem >= table.size())
-        CurrentItem = 0;
-    keys.clear();
-    for (int row = 0; row < table.size(); ++row)
-        keys.push_back(table.row(row).answer);
+    showCaption(lessonExercise(exercise).shape == LessonModel::Shape::Sentences ? lessonExercise(exercise).captionEnding
+                                                                                  : QString());
 }
 
-void b07d4::felir()
+void b07d4::showState()
 {
-    QString ending;
-    const std::optional<Exercise> exercise = selected();
-    if (exercise) {
-        ui->Label2->setText(lessonExercise(*exercise).heading);
-        ending = lessonExercise(*exercise).captionEnding;
-    }
-    showCaption(ending);
+    showFrame(model.frame());
+    ui->Label2->setText(model.mistakesAsked() > 0
+                            ? lessonExercise(model.runExercise()).id + QStringLiteral(". ") + mistakesHeading(model.mistakesAsked())
+                            : model.heading());
+    ui->Plus->setVisible(model.plusOnShow());
+    ui->Plus->setEnabled(model.plusEnabled());
+    ui->Label1->setVisible(model.hintOnShow());
+    for (const auto &[person, picture] : ui->Image)
+        picture->setVisible(model.pictureOnShow() && person == model.row().person);
 }
 
 void b07d4::prepareFor(Exercise exercise, bool byMainMenu)
 {
     ExerciseWindow::prepareFor(exercise, byMainMenu);
-    chosen = exercise;
-    const auto &sentences = std::get<LessonModel::SentenceExercise>(lessonExercise(exercise).content);
-    if (!byMainMenu && !sentences.headingFromOtherWindow.isEmpty())
-        ui->Label2->setText(sentences.headingFromOtherWindow);
-    offerPlus(exercise);
+    model.prepare(exercise, byMainMenu);
+    showState();
 }
-
-// Plus runs the sentences beyond the basic run; an exercise whose basic run asks them all has none to offer.
-void b07d4::offerPlus(Exercise exercise)
-{
-    const bool more = table.range(exercise, true).size() > table.range(exercise, false).size();
-    ui->Plus->setVisible(more);
-    if (!more)
-        ui->Label1->hide();
-}
-
-void b07d4::chooseRunMode()
-{
-    // The exercise the opener or the switch chose; with neither, the previous run's mode holds.
-    std::optional<Exercise> exercise = chosen;
-    if (!exercise && !Mode)
-        exercise = selected().value_or(ownExercises().front());
-    if (exercise)
-        Mode = RunMode{*exercise, Extended != 0};
-}
-
-RowRange b07d4::runRange() const
-{
-    return table.range(runExercise(), Mode && Mode->extended);
-}
-
 
 void b07d4::startClicked()
 {
-    if (accomplishedShown)
+    if (model.start())
         ui->Text4->clear();
-    accomplishedShown = false;
-    if (!headingBeforeMistakes.isEmpty())
-        ui->Label2->setText(headingBeforeMistakes);
-    headingBeforeMistakes.clear();
-    chooseRunMode();
-    const RowRange range = runRange();
-    std::vector<int> rows;
-    for (int row = range.first; row <= range.last; ++row)
-        rows.push_back(row);
-    beginRun(std::move(rows), Extended ? ProgressRecord::Variant::Plus : ProgressRecord::Variant::Basic);
+    beginShown();
 }
 
 bool b07d4::practise(Exercise exercise, const QStringList &items)
 {
-    if (!isLoaded() || lessonExercise(exercise).shape != LessonModel::Shape::Sentences)
+    if (!isLoaded() || !model.practise(exercise, items))
         return false;
-    // The rows of the exercise's extended run, which holds its basic one.
-    const RowRange range = table.range(exercise, true);
-    const QSet<QString> wanted(items.begin(), items.end());
-    std::vector<int> rows;
-    for (int row = range.first; row <= range.last; ++row) {
-        if (wanted.contains(itemKey(row)))
-            rows.push_back(row);
-    }
-    if (rows.empty())
-        return false;
-    // Afterwards the window is as after a basic run of the exercise.
-    Extended = 0;
-    Mode = RunMode{exercise, false};
-    if (headingBeforeMistakes.isEmpty())
-        headingBeforeMistakes = ui->Label2->text();
-    ui->Label2->setText(lessonExercise(exercise).id + QStringLiteral(". ") + mistakesHeading(int(rows.size())));
     ui->Text4->clear();
-    beginRun(std::move(rows), ProgressRecord::Variant::Mistakes);
+    beginShown();
     return true;
 }
 
-void b07d4::beginRun(std::vector<int> rows, ProgressRecord::Variant variant)
+void b07d4::beginShown()
 {
-    frame->Next->setEnabled(true);
-    setDefaultButton(frame->Next);
-    frame->Solution->setEnabled(true);
-    ui->Plus->setEnabled(false);
-    run.begin(std::move(rows));
-    CurrentItem = run.drawNext(random).value_or(0);
-    recordRunStart(runExercise(), variant);
-    const auto &sentences = std::get<LessonModel::SentenceExercise>(lessonExercise(runExercise()).content);
-    if (Extended && sentences.plusAnswerBackground) // stays until the window is closed
+    showState();
+    // Stays until the window is closed.
+    const auto &sentences = model.content(model.runExercise());
+    if (model.extendedRun() && sentences.plusAnswerBackground)
         Colour::setBackColor(ui->Text1, Colour::fromQColor(*sentences.plusAnswerBackground));
-    showPicture();
     showSentence();
     ui->Text1->setFocus();
-    frame->Start->setEnabled(false);
-}
-
-Exercise b07d4::runExercise() const
-{
-    return Mode ? Mode->exercise : ownExercises().front();
-}
-
-QString b07d4::itemKey(int row) const
-{
-    return SentenceTable::key(table.row(row));
 }
 
 void b07d4::DrawNext()
 {
-    if (const std::optional<int> row = run.drawNext(random)) {
-        CurrentItem = *row;
+    if (model.run().running()) {
         showSentence();
         ui->Text1->setFocus();
-        showPicture();
+        showState();
         return;
     }
     accomplished();
@@ -302,96 +223,67 @@ void b07d4::DrawNext()
 
 void b07d4::accomplished()
 {
-    recordRunEnd(ProgressRecord::Outcome::Accomplished);
     feedback.beep();
-    setDefaultButton(nullptr);
-    frame->Next->setEnabled(false);
-    frame->Solution->setEnabled(false);
     showMessage(shared.MsgDone, Feedback::Exclamation);
-    frame->Start->setEnabled(true);
-    frame->Start->setText(QStringLiteral("&Restart"));
-    accomplishedShown = true;
-    ui->Plus->setEnabled(true);
-    ui->Text2->clear();
-    ui->Text1->clear();
-    ui->Text3->clear();
-    ui->Label3->clear();
+    showState();
+    clearSentence();
     frame->Start->setFocus();
-    run.clear();
 }
 
 void b07d4::showSentence()
 {
-    const LessonModel::SentenceRow &row = table.row(CurrentItem);
+    const LessonModel::SentenceRow &row = model.row();
     ui->Text2->setText(row.before);
     ui->Text3->setText(QLatin1Char(' ') + row.after);
     ui->Text1->setText(row.offer);
     ui->Label3->setText(QLatin1Char(' ') + row.cue);
 }
 
-void b07d4::hidePictures()
+void b07d4::clearSentence()
 {
-    for (const auto &[person, picture] : ui->Image)
-        picture->hide();
-}
-
-void b07d4::showPicture()
-{
-    hidePictures();
-    for (const auto &[person, picture] : ui->Image)
-        picture->setVisible(person == table.row(CurrentItem).person);
+    ui->Text2->clear();
+    ui->Text1->clear();
+    ui->Text3->clear();
+    ui->Label3->clear();
 }
 
 void b07d4::nextClicked()
 {
+    // The box shows its blanks collapsed, as they are judged.
     Module1::CollapseSpaces(ui->Text1);
-    const QString answer = HungarianText::trimBlanks(HungarianText::normalised(ui->Text1->text()));
-    const QString &expected = keys[std::size_t(CurrentItem)];
-    const bool right = answer == expected;
-    if (run.running())
-        recordAnswer(runExercise(), itemKey(CurrentItem), expected, answer, right, run.solutionShown(),
-                     run.retryMarked());
-    if (right)
-        RightAnswer();
+    const SentenceRun::Judged judged = model.judge(ui->Text1->text());
+    if (judged.verdict == AnswerJudge::Verdict::Right)
+        RightAnswer(judged.finished);
     else
         WrongAnswer();
 }
 
 void b07d4::WrongAnswer()
 {
-    run.markWrong();
     warnWrong();
 }
 
-void b07d4::RightAnswer()
+void b07d4::RightAnswer(const QString &finished)
 {
     ui->Text4->moveCursor(QTextCursor::End);
-    const QString sentence = SentenceTable::finished(table.row(CurrentItem), keys[std::size_t(CurrentItem)]);
-    ui->Text4->insertPlainText(sentence + shared.NewLine);
-    speak(sentence);
-    run.answeredRight();
-    ui->Text1->clear();
-    ui->Text2->clear();
-    ui->Text3->clear();
-    ui->Label3->clear();
+    ui->Text4->insertPlainText(finished + shared.NewLine);
+    speak(finished);
+    clearSentence();
     DrawNext();
 }
 
 void b07d4::solutionClicked()
 {
-    run.markSolutionShown();
-    speak(SentenceTable::finished(table.row(CurrentItem), keys[std::size_t(CurrentItem)]));
-    showMessage(shared.MsgSolution + QLatin1Char(' ') + keys[std::size_t(CurrentItem)],
-                Feedback::Information);
+    const QString answer = model.showSolution();
+    speak(SentenceTable::finished(model.row(), answer));
+    showMessage(shared.MsgSolution + QLatin1Char(' ') + answer, Feedback::Information);
     ui->Text1->setFocus();
 }
 
 void b07d4::Plus_Click()
 {
-    Extended = 1;
-    run.clear();
-    hidePictures();
-    ui->Label1->hide();
+    model.choosePlus();
+    showState();
 }
 
 void b07d4::Change()
@@ -400,11 +292,6 @@ void b07d4::Change()
     ui->Text1->clear();
     ui->Text2->clear();
     ui->Text3->clear();
-    frame->Start->setText(QStringLiteral("&Start"));
-    accomplishedShown = false;
-    frame->Start->setEnabled(true);
-    hidePictures();
-    Extended = 0;
 }
 
 void b07d4::Enabl()
@@ -415,15 +302,13 @@ void b07d4::Enabl()
 
 void b07d4::switchTo(Exercise exercise)
 {
-    // The item on show and the run stay: until Start, Next and
+    // The sentence on show and the run stay: until Start, Next and
     // Solution still work on the sentence drawn before the switch.
+    model.switchTo(exercise);
     Change();
     shared.ExerciseNo = exerciseNoOf(exercise);
-    felir();
+    felir(exercise);
     Enabl();
-    chosen = exercise;
     goToButton(exercise)->setEnabled(false);
-    ui->Label2->setText(lessonExercise(exercise).heading);
-    headingBeforeMistakes.clear();
-    offerPlus(exercise);
+    showState();
 }

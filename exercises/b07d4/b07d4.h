@@ -1,7 +1,6 @@
 #pragma once
 
-#include "SentenceTable.h"
-#include "exercises/drill/DrillRun.h"
+#include "exercises/sentences/SentenceRun.h"
 #include "exercises/frame/ExerciseWindow.h"
 
 #include <QString>
@@ -23,14 +22,15 @@ public:
 
     void prepareFor(Exercise exercise, bool byMainMenu) override;
     // With no run mode chosen the counter is a leftover of an earlier opening.
+    void interruptRun() override { model.interrupt(); }
     RunProgress runProgress() const override
     {
-        return Mode ? RunProgress{run.drawn(), run.length()} : RunProgress{};
+        return model.modeChosen() ? RunProgress{model.run().drawn(), model.run().length()} : RunProgress{};
     }
     bool practise(Exercise exercise, const QStringList &items) override;
 
     // The key of a sentence in the progress record: the sentence as finished, answer included.
-    QString itemKey(int row) const;
+    QString itemKey(int row) const { return model.itemKey(row); }
 
 private:
     void buildControls(QWidget &client) override;
@@ -43,54 +43,26 @@ private:
     QLineEdit *answerBox() const override;
     void releaseOwnControls() override { ui.reset(); }
 
-    // Fills the expected answers from the lesson's sentences.
-    void kulcslista();
-    // Writes the heading and the window's caption for the exercise ExerciseNo selects.
-    void felir();
+    // Writes the window's caption for the exercise chosen.
+    void felir(Exercise exercise);
     // Clears the window for an exercise switch.
     void Change();
     // Enables every go-to button.
     void Enabl();
-    void chooseRunMode();
-    RowRange runRange() const;
-    // Start's work for a run over these rows.
-    void beginRun(std::vector<int> rows, ProgressRecord::Variant variant);
-    // The exercise of the run's sentences.
-    Exercise runExercise() const;
+    // What the model decides of the controls: the frame's buttons, Plus, its hint, the heading, the pictogram.
+    void showState();
+    // A run has begun: the first sentence on show.
+    void beginShown();
     void DrawNext();
     void accomplished();
     void showSentence();
-    void showPicture();
-    void hidePictures();
+    void clearSentence();
     void WrongAnswer();
-    void RightAnswer();
+    void RightAnswer(const QString &finished);
     void Plus_Click();
-    void offerPlus(Exercise exercise);
 
-    // Kept while the window is closed. The load step refills the keys and
-    // clears the extended flag; the unload step clears the run mode.
-    int CurrentItem = 0;
-    // The kind of run Start chose: the exercise, basic or extended; none until then.
-    struct RunMode
-    {
-        Exercise exercise;
-        bool extended = false;
-    };
-    std::optional<RunMode> Mode;
-    // The exercise the opener or the in-window switch chose (its go-to button shows it
-    // disabled); none until then in this opening.
-    std::optional<Exercise> chosen;
-    int Extended = 0;
-    // The sentences of an accomplished run still show; the next Start clears them.
-    bool accomplishedShown = false;
-    // The heading a run of the learner's mistakes wrote over, given back when the
-    // learner leaves the run (empty: no such run on show).
-    QString headingBeforeMistakes;
-    // The sentences of the lesson's sentence exercises, and their expected answers, by row.
-    SentenceTable table;
-    std::vector<QString> keys;
-    // The run: the rows it asks, those still open, the counts.
-    DrillRun run{DrillRun::AfterRetry::ClosesItem};
+    // The lesson's sentences, the exercise chosen, the run: kept while the window is closed.
+    SentenceRun model;
 
     // The window's controls, from build to unload.
     struct Widgets

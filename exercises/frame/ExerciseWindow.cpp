@@ -56,12 +56,6 @@ const LessonModel::Exercise &ExerciseWindow::lessonExercise(Exercise exercise) c
     return lessons.exercise(exercise.place);
 }
 
-std::optional<Exercise> ExerciseWindow::selected() const
-{
-    const std::optional<Exercise> exercise = exerciseOf(shared.ExerciseNo, int(lessons.lesson().exercises.size()));
-    return exercise && lessonExercise(*exercise).shape == frameDesign.shape ? exercise : std::nullopt;
-}
-
 std::vector<Exercise> ExerciseWindow::ownExercises() const
 {
     std::vector<Exercise> own;
@@ -219,7 +213,6 @@ void ExerciseWindow::Form_Load()
 void ExerciseWindow::releaseControls()
 {
     speech.stop();
-    recordRunEnd(ProgressRecord::Outcome::Left);
     releaseOwnControls();
     frame.reset();
 }
@@ -291,43 +284,25 @@ AnswerBox *ExerciseWindow::makeAnswerBox(QWidget &parent, const QString &name, c
     return box;
 }
 
-void ExerciseWindow::setDefaultButton(QPushButton *button)
+void ExerciseWindow::showFrame(const FrameState &state)
 {
-    if (frame->defaultButton)
-        frame->defaultButton->setDefault(false);
-    frame->defaultButton = button;
-    if (frame->defaultButton)
-        frame->defaultButton->setDefault(true);
+    shownState = state;
+    frame->Start->setEnabled(state.startEnabled);
+    frame->Start->setText(state.restart ? QStringLiteral("&Restart") : QStringLiteral("&Start"));
+    frame->Next->setEnabled(state.nextEnabled);
+    frame->Next->setDefault(state.enterJudges);
+    frame->Solution->setEnabled(state.solutionEnabled);
 }
 
 void ExerciseWindow::pressDefaultButton()
 {
-    if (frame->defaultButton && frame->defaultButton->isEnabled())
-        frame->defaultButton->click();
+    if (shownState.enterJudges && shownState.nextEnabled)
+        frame->Next->click();
 }
 
 void ExerciseWindow::showMessage(const QString &text, Feedback::Style style)
 {
     Form::showMessage(feedback, text, style, shared.Title);
-}
-
-void ExerciseWindow::recordRunStart(Exercise exercise, ProgressRecord::Variant variant, const QString &person)
-{
-    recordRunEnd(ProgressRecord::Outcome::Left);
-    openRun = record.runStarted(lessonExercise(exercise).id, variant, person);
-}
-
-void ExerciseWindow::recordRunEnd(ProgressRecord::Outcome outcome)
-{
-    if (openRun)
-        record.runEnded(*openRun, outcome);
-    openRun.reset();
-}
-
-void ExerciseWindow::recordAnswer(Exercise exercise, const QString &item, const QString &expected,
-                                  const QString &given, bool right, bool solutionShown, bool retry)
-{
-    record.answerJudged({lessonExercise(exercise).id, item, expected, given, right, solutionShown, retry});
 }
 
 void ExerciseWindow::speak(const QString &shown)

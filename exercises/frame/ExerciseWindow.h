@@ -2,9 +2,9 @@
 
 #include "Exercise.h"
 #include "FrameDesign.h"
+#include "FrameState.h"
 #include "common/Feedback.h"
 #include "common/Form.h"
-#include "common/ProgressRecord.h"
 #include "common/Services.h"
 #include "lesson/Lesson.h"
 
@@ -42,6 +42,8 @@ public:
         int length = 0;
     };
     virtual RunProgress runProgress() const = 0;
+    // The program ends while the window is open: its run, if one is open, was interrupted.
+    virtual void interruptRun() = 0;
     // Runs exactly these items of the exercise (by their record keys), once each,
     // as a run of their own; false when the window cannot run them.
     virtual bool practise(Exercise, const QStringList &) { return false; }
@@ -67,22 +69,15 @@ protected:
 
     // An answer box wired to the frame: key translation, Enter clicks the default button.
     AnswerBox *makeAnswerBox(QWidget &parent, const QString &name, const QRect &twips);
-    // Enter in an answer box clicks this button while it is enabled; nullptr: Enter does nothing.
-    void setDefaultButton(QPushButton *button);
+    // The frame's buttons as the run's model decides them; Enter in an answer box clicks
+    // Next while the state says it can be pressed and Enter judges.
+    void showFrame(const FrameState &state);
     void pressDefaultButton();
     void showMessage(const QString &text, Feedback::Style style);
     // Beep, then the wrong-answer warning.
     void warnWrong();
     // Says what the learner now sees (a word, an answer, a finished sentence), as the Speak option allows.
     void speak(const QString &shown);
-
-    // The progress record: a run begins (ending one still open as left) or ends,
-    // and an answer was judged. A run still open when the window unloads was left.
-    void recordRunStart(Exercise exercise, ProgressRecord::Variant variant, const QString &person = {});
-    void recordRunEnd(ProgressRecord::Outcome outcome);
-    bool recordingRun() const { return openRun.has_value(); }
-    void recordAnswer(Exercise exercise, const QString &item, const QString &expected, const QString &given,
-                      bool right, bool solutionShown, bool retry);
 
     // The heading of a run of the learner's mistakes: what it asks and how many items.
     static QString mistakesHeading(int items);
@@ -94,8 +89,6 @@ protected:
     const LessonModel::Exercise &lessonExercise(Exercise exercise) const;
     // The lesson's exercises of this window's shape, in lesson order.
     std::vector<Exercise> ownExercises() const;
-    // The exercise of this window's shape that the shared ExerciseNo selects, if it selects one.
-    std::optional<Exercise> selected() const;
     // The exercise the opener aimed the window at.
     Exercise aimedExercise() const { return aimed; }
     // The window's caption: the program's, the lesson's title, then the exercise's ending.
@@ -122,7 +115,6 @@ protected:
         QAction *mnuSpeakSlowly = nullptr;
         QPushButton *Listen = nullptr;
         std::vector<QPushButton *> goTo; // one for each of the lesson's exercises
-        QPushButton *defaultButton = nullptr;
     };
     std::unique_ptr<FrameWidgets> frame;
 
@@ -143,7 +135,7 @@ private:
 
     FrameDesign frameDesign;
     ExerciseOpener &opener;
-    std::optional<qint64> openRun;
+    FrameState shownState;
     Exercise aimed;
     // How many twips the go-to grid's rows beyond two push the window's content down.
     int gridGrowth = 0;

@@ -18,8 +18,6 @@ struct StoryDesign
     QString personFieldName;
     // The person cannot be changed while a run is going.
     bool personFixedWhileRunning = false;
-    // Runs of blanks in an answer shrink to one blank before it is judged.
-    bool collapseBlanks = false;
     // When accomplished, Enter no longer clicks Next; Start gives it back.
     bool dropDefaultWhenDone = false;
     // How to's first paragraph where the learner chooses among the persons (%1, "Anna/én/te");

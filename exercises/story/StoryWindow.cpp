@@ -2,13 +2,11 @@
 
 #include "common/Controls.h"
 #include "common/DesignFont.h"
-#include "common/HungarianText.h"
 #include "common/Module1.h"
 #include "common/Twips.h"
 #include "exercises/frame/AnswerBox.h"
 #include "lesson/LessonSource.h"
 #include "speech/Speech.h"
-#include "speech/SpokenText.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -41,7 +39,7 @@ QStringList textsOf(const LessonModel::StoryGap &gap)
 } // namespace
 
 StoryWindow::StoryWindow(FrameDesign frame, StoryDesign story, Services services, ExerciseOpener &opener)
-    : ExerciseWindow(std::move(frame), services, opener), storyDesign(std::move(story))
+    : ExerciseWindow(std::move(frame), services, opener), run(services.record), storyDesign(std::move(story))
 {
 }
 
@@ -86,7 +84,7 @@ void StoryWindow::buildControls(QWidget &client)
                                      {next.right() + 226, next.top(), 1695, next.height()},
                                      DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true));
     ui->readStory->setEnabled(false);
-    QObject::connect(ui->readStory, &QPushButton::clicked, ui->readStory, [this] { speech.sayAsked(spokenStory()); });
+    QObject::connect(ui->readStory, &QPushButton::clicked, ui->readStory, [this] { speech.sayAsked(run.spoken()); });
 
     StoryPlan plan = story().layout ? givenPlan() : flowedPlan(client, 0);
     // What the window may grow by to show the story whole; beyond it the story scrolls.
@@ -126,8 +124,7 @@ void StoryWindow::buildControls(QWidget &client)
 
     std::map<int, int> linesBuilt; // per piece
     for (const StoryFlow::Line &line : plan.pieces)
-        ui->pieceLines.push_back(buildPiece(*storyHost, line, layout, linesBuilt[line.piece]++));
-    ui->reading = StoryFlow::readingOrder(plan.gaps, plan.pieces);
+        buildPiece(*storyHost, line, layout, linesBuilt[line.piece]++);
 
     ui->personField = new QComboBox(&client);
     Controls::place(*ui->personField, storyDesign.personFieldName, rect(layout.personPlace));
@@ -147,9 +144,6 @@ void StoryWindow::buildControls(QWidget &client)
                      [this](const QString &chosen) { run.choosePerson(chosen); });
 
     buildExtras(client);
-
-    // Next is the window's default button: Enter in a gap judges it.
-    setDefaultButton(frame->Next);
 }
 
 StoryWindow::StoryPlan StoryWindow::givenPlan() const
@@ -288,13 +282,14 @@ void StoryWindow::arrangeTabOrder(QWidget &window)
 
 void StoryWindow::releaseOwnControls()
 {
+    run.leave();
     releaseExtras();
     ui.reset();
 }
 
 void StoryWindow::load()
 {
-    run.load(story());
+    run.load(lessons.lesson(), aimedExercise(), {storyDesign.personFixedWhileRunning, storyDesign.dropDefaultWhenDone});
     for (const QString &person : story().persons)
         ui->personField->addItem(person);
     // Without a choice there is nothing to name beside the field either.
@@ -302,6 +297,14 @@ void StoryWindow::load()
     ui->personField->setCurrentIndex(0);
     shared.SetColours();
     showCaption(storyExercise().captionEnding);
+    showState();
+}
+
+void StoryWindow::showState()
+{
+    showFrame(run.frame());
+    ui->personField->setEnabled(run.personChoosable());
+    ui->readStory->setEnabled(run.canReadStory());
 }
 
 // The lesson's own words, or the window's, naming the story's persons when there is a choice.
@@ -321,25 +324,15 @@ QLineEdit *StoryWindow::answerBox() const
 
 void StoryWindow::startClicked()
 {
-    if (storyDesign.personFixedWhileRunning)
-        ui->personField->setEnabled(false);
-    frame->Next->setEnabled(true);
-    if (storyDesign.dropDefaultWhenDone)
-        setDefaultButton(frame->Next);
-    frame->Solution->setEnabled(true);
-
     // The first Start of an opening leaves the gaps as they are; Restart brings the story
     // back; Start pressed again during a run only goes back to the first gap.
-    const StoryRun::Start how = run.start();
-    if (how == StoryRun::Start::Restarts) {
-        ui->readStory->setEnabled(false);
+    if (run.start() == StoryRun::Start::Restarts) {
         for (int n = 0; n < gapCount(); ++n) {
             gap(n)->setText(story().gaps[std::size_t(n)].offer);
             showGap(n);
         }
     }
-    if (how != StoryRun::Start::GoesOn)
-        recordRunStart(aimedExercise(), ProgressRecord::Variant::Basic, run.personName());
+    showState();
     focusGap(0);
     personStart();
 }
@@ -379,29 +372,22 @@ void StoryWindow::Text1_GotFocus(int n)
 void StoryWindow::nextClicked()
 {
     const int n = run.aimed();
-    QLineEdit *box = gap(n);
-    if (storyDesign.collapseBlanks && !run.isSolved(n))
-        Module1::CollapseSpaces(box);
-    const QString typed = box->text();
-    const bool retried = run.wrongTried(n);
-    const bool solutionShown = run.solutionSeen(n);
-    const StoryRun::Judged judged = run.judge(typed);
+    // The box shows its blanks collapsed where they are judged so.
+    if (AnswerJudge::forShape(storyExercise().shape).collapsesBlanks() && !run.isSolved(n))
+        Module1::CollapseSpaces(gap(n));
+    switch (run.judge(gap(n)->text())) {
+    case StoryRun::Judged::Right: return Oke();
     // A solved gap was counted when it was solved: judging it again only moves on.
-    if (judged == StoryRun::Judged::SolvedBefore)
-        return dodo();
-    if (run.running() || run.accomplished())
-        recordAnswer(aimedExercise(), StoryRun::itemKey(n, run.personName()), run.expected(n),
-                     HungarianText::trimBlanks(typed), judged == StoryRun::Judged::Right, solutionShown, retried);
-    if (judged == StoryRun::Judged::Right)
-        Oke();
-    else
-        Hiba();
+    case StoryRun::Judged::SolvedBefore: return dodo();
+    case StoryRun::Judged::Wrong:
+    case StoryRun::Judged::Empty: return Hiba();
+    }
 }
 
 void StoryWindow::Oke()
 {
     showGap(run.aimed());
-    speak(spokenStory(run.aimed()));
+    speak(run.spoken(run.aimed()));
     if (run.accomplished())
         accomplished();
     else
@@ -410,16 +396,8 @@ void StoryWindow::Oke()
 
 void StoryWindow::accomplished()
 {
-    recordRunEnd(ProgressRecord::Outcome::Accomplished);
     showMessage(shared.MsgDone, Feedback::Exclamation);
-    frame->Start->setText(QStringLiteral("&Restart"));
-    ui->readStory->setEnabled(true);
-    if (storyDesign.personFixedWhileRunning)
-        ui->personField->setEnabled(true);
-    if (storyDesign.dropDefaultWhenDone)
-        setDefaultButton(nullptr);
-    frame->Next->setEnabled(false);
-    frame->Solution->setEnabled(false);
+    showState();
 }
 
 void StoryWindow::Hiba()
@@ -438,30 +416,7 @@ void StoryWindow::solutionClicked()
 {
     const int n = run.aimed();
     run.showSolution();
-    speak(spokenStory(n));
+    speak(run.spoken(n));
     showMessage(shared.MsgSolution + QLatin1Char(' ') + run.expected(n), Feedback::Exclamation);
     focusGap(n);
-}
-
-// The story as the learner reads it, every gap holding its answer for the chosen
-// person; with `around`, only the sentence of that gap.
-QString StoryWindow::spokenStory(int around) const
-{
-    // The gap spoken about is marked with characters no lesson holds, found again after cleaning.
-    const QChar mark(0xE000);
-    QStringList parts;
-    for (const StoryFlow::Step &step : ui->reading) {
-        if (!step.gap) {
-            parts << ui->pieceLines[std::size_t(step.index)]->text();
-            continue;
-        }
-        const QString answer = run.expected(step.index);
-        parts << (step.index == around ? mark + answer + mark : answer);
-    }
-    QString text = SpokenText::clean(parts.join(u' '));
-    const qsizetype from = text.indexOf(mark);
-    if (from < 0)
-        return text;
-    const qsizetype to = text.indexOf(mark, from + 1);
-    return SpokenText::sentenceAround(text, from, to).remove(mark);
 }

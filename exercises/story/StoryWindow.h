@@ -22,6 +22,7 @@ class StoryWindow : public ExerciseWindow
 public:
     StoryWindow(FrameDesign frame, StoryDesign story, Services services, ExerciseOpener &opener);
 
+    void interruptRun() override { run.interrupt(); }
     RunProgress runProgress() const override { return {run.solvedCount(), gapCount()}; }
 
 protected:
@@ -44,6 +45,8 @@ protected:
 
     // The run on show; every opening starts it afresh.
     StoryRun run;
+    // What the run decides of the controls: the frame's buttons, the person field, Read the story.
+    void showState();
 
 private:
     void buildControls(QWidget &client) final;
@@ -82,8 +85,6 @@ private:
     // Moves on to the next open gap, round from the last to the first.
     void dodo();
     void accomplished();
-    // What is spoken of the story: all of it, or the sentence around gap `around`.
-    QString spokenStory(int around = -1) const;
     void showGap(int n);
 
     StoryDesign storyDesign;
@@ -96,8 +97,6 @@ private:
         QComboBox *personField = nullptr;
         QPushButton *readStory = nullptr; // enabled once every gap is solved
         QScrollArea *storyScroll = nullptr; // only for a story too long for the screen
-        std::vector<QLineEdit *> pieceLines;       // every line of every piece
-        std::vector<StoryFlow::Step> reading;     // gaps and piece lines as a reader goes
     };
     std::unique_ptr<Widgets> ui;
 };
