@@ -17,8 +17,6 @@
 
 #include <QTimer>
 
-#include <algorithm>
-#include <iterator>
 #include <optional>
 
 namespace {
@@ -31,15 +29,6 @@ std::optional<int> exerciseNoFor(Exercise exercise, LessonModel::Shape shape, bo
     if (shape == LessonModel::Shape::PersonStory || (shape == LessonModel::Shape::PictureStory && !byMainMenu))
         return std::nullopt;
     return exerciseNoOf(exercise);
-}
-
-// The windows made so far, of those given.
-template <typename Window>
-std::vector<Window *> madeOnes(std::initializer_list<Window *> windows)
-{
-    std::vector<Window *> made;
-    std::copy_if(windows.begin(), windows.end(), std::back_inserter(made), [](Window *window) { return window; });
-    return made;
 }
 
 } // namespace
@@ -64,52 +53,17 @@ private:
 
 Navigation::Navigation(Services services, Record &record, LessonService &lessons, Review &review, ClassConnection &classes)
     : quit([] { QCoreApplication::quit(); }), services(services), record(record), lessons(lessons), review(review),
-      classes(classes)
+      all(services, record, *this)
 {
+    all.afterUnload = [this] { afterUnload(); };
+    all.others = [&review] { return review.made(); };
     review.afterUnload = [this] { afterUnload(); };
-    classes.syncChanged = [this](ClassSync *sync) {
-        if (progressWindow)
-            progressWindow->setClassSync(sync);
+    all.progressMade = [this, &classes](ProgressWindow &progress) {
+        progress.practise = [this](Exercise exercise, const QStringList &items) { practiseMistakes(exercise, items); };
+        progress.classJoined() = [&classes](const ClassServer &server) { classes.join(server); };
+        progress.setClassSync(classes.sync());
     };
-}
-
-Navigation::~Navigation() = default;
-
-// A window is made when it is first asked for: the splash shows before the others exist.
-template <typename Window, typename... Arguments>
-Window &Navigation::made(std::unique_ptr<Window> &window, Arguments &&...arguments)
-{
-    if (!window) {
-        window = std::make_unique<Window>(std::forward<Arguments>(arguments)...);
-        window->afterUnload = [this] { afterUnload(); };
-    }
-    return *window;
-}
-
-sobre &Navigation::about()
-{
-    return made(aboutWindow, services, *this);
-}
-
-alap &Navigation::mainMenu()
-{
-    return made(mainMenuWindow, services, *this);
-}
-
-hatter &Navigation::background()
-{
-    return made(backgroundWindow);
-}
-
-ProgressWindow &Navigation::progress()
-{
-    if (!progressWindow) {
-        made(progressWindow, record, services.feedback, &services.lesson);
-        progressWindow->practise = [this](Exercise exercise, const QStringList &items) { practiseMistakes(exercise, items); };
-        progressWindow->classJoined() = [this](const ClassServer &server) { classes.join(server); };
-        progressWindow->setClassSync(classes.sync());
-    }
-    return *progressWindow;
+    classes.syncChanged = [this](ClassSync *sync) { all.progress().setClassSync(sync); };
 }
 
 LessonHistory &Navigation::lessonHistory()
@@ -124,70 +78,36 @@ void Navigation::openReview()
 
 void Navigation::showReviewCaption(const QString &caption)
 {
-    if (mainMenuWindow)
-        mainMenuWindow->setReviewCaption(caption);
+    all.mainMenu().setReviewCaption(caption);
 }
 
-bool Navigation::menuOnScreen() const
+bool Navigation::menuOnScreen()
 {
-    return mainMenuWindow && mainMenuWindow->isLoaded();
+    return all.mainMenu().isLoaded();
 }
 
 void Navigation::refreshProgress()
 {
-    if (progressWindow && progressWindow->isLoaded())
-        progressWindow->Show();
+    if (all.progress().isLoaded())
+        all.progress().Show();
 }
 
 void Navigation::interruptRuns()
 {
-    for (ExerciseWindow *window : exerciseWindows())
+    for (ExerciseWindow *window : all.exerciseWindows())
         window->interruptRun();
-}
-
-std::vector<Form *> Navigation::forms() const
-{
-    return madeOnes<Form>({aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(), suffixDrill.get(),
-                           sentences.get(), personStory.get(), pictureStory.get(), progressWindow.get(), review.made()});
-}
-
-std::vector<ExerciseWindow *> Navigation::exerciseWindows() const
-{
-    return madeOnes<ExerciseWindow>({suffixDrill.get(), sentences.get(), personStory.get(), pictureStory.get()});
-}
-
-ExerciseWindow *Navigation::windowFor(Exercise exercise)
-{
-    const std::vector<LessonModel::Exercise> &exercises = services.lesson.lesson().exercises;
-    if (exercise.place < 0 || exercise.place >= int(exercises.size()))
-        return nullptr;
-    switch (exercises[std::size_t(exercise.place)].shape) {
-    case LessonModel::Shape::SuffixDrill: return &made(suffixDrill, services, *this);
-    case LessonModel::Shape::Sentences: return &made(sentences, services, *this);
-    case LessonModel::Shape::PersonStory: return &made(personStory, services, *this);
-    case LessonModel::Shape::PictureStory: return &made(pictureStory, services, *this);
-    }
-    return nullptr;
-}
-
-bool Navigation::anyLoaded() const
-{
-    const std::vector<Form *> all = forms();
-    return std::any_of(all.begin(), all.end(), [](const Form *form) { return form->isLoaded(); });
 }
 
 void Navigation::end()
 {
     // Said before the windows go: answers nothing could keep are lost with the program.
-    if (record.status().unkept > 0 && mainMenuWindow && mainMenuWindow->isLoaded())
-        mainMenuWindow->showMessage(services.feedback, record.status().problem, Feedback::Exclamation,
-                                    services.shared.Title);
+    if (record.status().unkept > 0 && menuOnScreen())
+        all.mainMenu().showMessage(services.feedback, record.status().problem, Feedback::Exclamation, services.shared.Title);
     ending = true;
     // A run still open ends with the program: cut short, not left by the learner.
     interruptRuns();
-    if (backgroundWindow)
-        backgroundWindow->Unload();
-    for (Form *form : forms())
+    all.background().Unload();
+    for (Form *form : all.forms())
         form->Unload();
     ending = false;
     quit();
@@ -197,7 +117,7 @@ void Navigation::afterUnload()
 {
     // Closing the last open window ends the program, as closing any desktop program's last
     // window does; a window closed on the way from one window to another is no last one.
-    if (ending || changing > 0 || menuAwaited || anyLoaded())
+    if (ending || changing > 0 || menuAwaited || all.anyLoaded())
         return;
     interruptRuns();
     quit();
@@ -210,12 +130,12 @@ void Navigation::openExercise(Exercise target, Form &opener)
 
 void Navigation::openFromMainMenu(Exercise target)
 {
-    open(target, mainMenu(), true);
+    open(target, all.mainMenu(), true);
 }
 
 void Navigation::open(Exercise target, Form &opener, bool byMainMenu)
 {
-    ExerciseWindow *window = windowFor(target);
+    ExerciseWindow *window = all.windowFor(target);
     if (!window)
         return;
     const Change change(*this);
@@ -238,9 +158,9 @@ void Navigation::showMainMenu(bool focusEndButton)
     menuAwaited = true;
     lessons.whenReady([this, focusEndButton] {
         menuAwaited = false;
-        mainMenu().Show();
+        all.mainMenu().Show();
         if (focusEndButton)
-            mainMenuWindow->focusEndButton();
+            all.mainMenu().focusEndButton();
         // What start-up left is done once the menu is on screen, so that start-up never waits for it.
         QTimer::singleShot(0, &alive, [this] {
             if (menuShown)
@@ -249,26 +169,9 @@ void Navigation::showMainMenu(bool focusEndButton)
     });
 }
 
-Form *Navigation::openForm() const
-{
-    for (Form *form : forms()) {
-        if (form != backgroundWindow.get() && form->isLoaded() && form->window()->isActiveWindow())
-            return form;
-    }
-    for (Form *form : {static_cast<Form *>(mainMenuWindow.get()), static_cast<Form *>(progressWindow.get())}) {
-        if (form && form->isLoaded())
-            return form;
-    }
-    for (ExerciseWindow *window : exerciseWindows()) {
-        if (window->isLoaded())
-            return window;
-    }
-    return nullptr;
-}
-
 void Navigation::tell(const QString &text)
 {
-    Form *over = mainMenuWindow && mainMenuWindow->isLoaded() ? mainMenuWindow.get() : openForm();
+    Form *over = menuOnScreen() ? &all.mainMenu() : all.openForm();
     if (over)
         over->showMessage(services.feedback, text, Feedback::Exclamation, services.shared.Title);
 }
@@ -278,7 +181,7 @@ void Navigation::openLesson(const QString &file)
     // The lesson played stays while the file is read.
     lessons.open(file, [this](const QString &problem) {
         // The program has ended meanwhile.
-        if (!anyLoaded())
+        if (!all.anyLoaded())
             return;
         if (!problem.isEmpty())
             tell(problem);
@@ -290,49 +193,50 @@ void Navigation::openLesson(const QString &file)
 void Navigation::showNewLesson()
 {
     const Change change(*this);
-    for (ExerciseWindow *window : exerciseWindows())
+    for (ExerciseWindow *window : all.exerciseWindows())
         window->Unload();
     // Rebuilt for the new lesson's exercises as one step, after any box it shows.
-    if (progressWindow && progressWindow->isLoaded()) {
-        progressWindow->whenNoModalOpen([this] {
-            if (!progressWindow->isLoaded())
+    ProgressWindow &progress = all.progress();
+    if (progress.isLoaded()) {
+        progress.whenNoModalOpen([this, &progress] {
+            if (!progress.isLoaded())
                 return;
             const Change rebuilding(*this);
-            progressWindow->Unload();
-            progressWindow->Show();
+            progress.Unload();
+            progress.Show();
         });
     }
-    mainMenu().Unload();
+    all.mainMenu().Unload();
     showMainMenu(false);
 }
 
 void Navigation::showBackground()
 {
-    background().Show();
+    all.background().Show();
 }
 
 void Navigation::showAbout()
 {
-    about().menuAction();
+    all.about().menuAction();
 }
 
 void Navigation::showProgress()
 {
-    progress().Show();
+    all.progress().Show();
 }
 
 bool Navigation::practiseMistakes(Exercise exercise, const QStringList &items)
 {
-    ExerciseWindow *target = windowFor(exercise);
+    ExerciseWindow *target = all.windowFor(exercise);
     if (!target || items.isEmpty())
         return false;
     const Change change(*this);
     // The exercise opens fresh, as from the main menu, in place of the menu and of
     // any exercise window (a run going on there is left).
-    mainMenu().Unload();
-    for (ExerciseWindow *window : exerciseWindows())
+    all.mainMenu().Unload();
+    for (ExerciseWindow *window : all.exerciseWindows())
         window->Unload();
-    background().Show();
-    open(exercise, progress(), true);
+    all.background().Show();
+    open(exercise, all.progress(), true);
     return target->practise(exercise, items);
 }

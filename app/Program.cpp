@@ -50,7 +50,7 @@ Program::~Program() = default;
 
 void Program::start()
 {
-    windows.about().Show();
+    windows.windows().about().Show();
     // Once the splash is on its way: the window manager takes the icon when it comes, and
     // the lesson to start with is read on a thread of its own while the splash shows.
     QTimer::singleShot(0, &alive, [this] {
@@ -82,7 +82,7 @@ void Program::afterMenuShown()
 
 QString Program::askPassword(const ClassServer &server)
 {
-    Form *over = windows.openForm();
+    Form *over = windows.windows().openForm();
     QString password;
     if (over) {
         over->runModal([&] {
@@ -99,7 +99,7 @@ void Program::warnOfLoss(const RecordData::Status &status)
 {
     if (status.unkept == 0 || warnedOfLoss)
         return;
-    if (Form *over = windows.openForm()) {
+    if (Form *over = windows.windows().openForm()) {
         warnedOfLoss = true;
         qCWarning(logRecord).noquote() << status.problem;
         over->showMessage(services.feedback, status.problem, Feedback::Exclamation, values.Title);

@@ -52,13 +52,13 @@ public:
     void showProgress() { windows.showProgress(); }
     void openLesson(const QString &file) { windows.openLesson(file); }
     bool practiseMistakes(Exercise exercise, const QStringList &items) { return windows.practiseMistakes(exercise, items); }
-    sobre &about() { return windows.about(); }
-    alap &mainMenu() { return windows.mainMenu(); }
-    hatter &background() { return windows.background(); }
-    ProgressWindow &progress() { return windows.progress(); }
+    sobre &about() { return windows.windows().about(); }
+    alap &mainMenu() { return windows.windows().mainMenu(); }
+    hatter &background() { return windows.windows().background(); }
+    ProgressWindow &progress() { return windows.windows().progress(); }
     ReviewWindow &reviewWindow() { return review.window(); }
-    ExerciseWindow *windowFor(Exercise exercise) { return windows.windowFor(exercise); }
-    bool anyLoaded() const { return windows.anyLoaded(); }
+    ExerciseWindow *windowFor(Exercise exercise) { return windows.windows().windowFor(exercise); }
+    bool anyLoaded() const { return windows.windows().anyLoaded(); }
 
     Module1 &shared() { return values; }
     Record &record() { return store; }
