@@ -79,7 +79,29 @@ private Q_SLOTS:
         const auto row = [](const char *name, const char *from, const QByteArray &to, const char *said) {
             QTest::newRow(name) << QByteArray(from) << to << QString::fromUtf8(said);
         };
-        row("syntax", "[\"orvos\", \"orvosnál\"]", "[\"orvos\", \"orvosnál\"", "test.yaml:16:3: illegal block entry");
+        // A bracket or quote left open is said at its opener, however far on the parser stops.
+        row("[ never closed, a list entry below (alone)", "[\"orvos\", \"orvosnál\"]", "[\"orvos\", \"orvosnál\"",
+            "test.yaml:15:9: this [ is never closed: put a ] where its list ends");
+        row("[ never closed, a ] in a text below", "[\"orvos\", \"orvosnál\"]", "[\"orvos\", \"orvosnál\"\n    number: 1a]",
+            "test.yaml:15:9: this [ is never closed");
+        row("[ never closed, a key below", "[\"Laci\", \"én\", \"te\"]", "[\"Laci\", \"én\", \"te\"",
+            "test.yaml:21:14: this [ is never closed");
+        row("{ never closed (alone)", "picture: 0}", "picture: 0",
+            "test.yaml:32:9: this { is never closed: put a } where its mapping ends");
+        row("[ never closed inside { }", "\"kilépsz\"], place", "\"kilépsz\", place", "test.yaml:32:47: this [ is never closed");
+        row("[ and { never closed, the file ends", "\"mész\"]}", "\"mész\"", "test.yaml:44:9: this { is never closed");
+        row("quote never closed inside { } (alone)", "{kind: \"al\", offer", "{kind: \"al, offer",
+            "test.yaml:32:16: this quote is never closed: put a \" where its text ends");
+        row("quote never closed at the line's end", "\"T. lecke\"", "\"T. lecke", "test.yaml:5:10: this quote is never closed");
+        row("quote never closed, the file ends", "\"mész\"]}", "\"mész]}", "test.yaml:44:50: this quote is never closed");
+        row("single quote never closed", "\"megy\",", "'megy,", "test.yaml:44:32: this quote is never closed: put a '");
+        row("{ never closed after a story's text", "Este [megy] moziba.\n    gaps:\n      - {kind: \"al\", answers: [\"van\", \"van\", \"van\"]}",
+            "[Este [megy moziba.\n    gaps:\n      - {kind: \"al\", answers: [\"van\", \"van\", \"van\"]", "test.yaml:43:9: this { is never closed");
+        // Where nothing was left open, the parser's words stand.
+        row("another syntax slip", "    shape: suffix-drill", "    shape: suffix-drill: x", "test.yaml:11:24: illegal map value");
+        row("a slip above a quote never closed", "    shape: suffix-drill\n    suffix: \"-nál/-nél\"",
+            "    shape: suffix-drill: x\n    suffix: \"-nál/-nél", "test.yaml:11:24: illegal map value");
+        row("text after a closing quote", "\"&1\"", "\"&1\"x", "test.yaml:8:18: end of map not found");
         row("missing field", "  title: \"T. lecke\"\n", "", "test.yaml:4:3: the lesson has no \"title\"");
         row("misspelt key", "    heading: \"Put", "    headin: \"Put", "test.yaml:10:5: unknown key \"headin\" in an exercise");
         row("empty answer", "\"orvosnál\"", "\" \"", "test.yaml:15:19: an item has an empty word or answer");
@@ -150,6 +172,29 @@ private Q_SLOTS:
                  qPrintable(problems.join(u'\n')));
         if (QByteArray(QTest::currentDataTag()).endsWith("(alone)"))
             QCOMPARE(problems.size(), 1);
+    }
+
+    // Whole lessons, their brackets and quotes in every form they take (over several lines,
+    // ending in a blank or a comma, in block texts), with a slip of another kind at the end:
+    // none of their openers is taken for the slip.
+    void otherSlipsKeepTheParsersWords_data()
+    {
+        QTest::addColumn<QString>("lesson");
+        QTest::newRow("lesson 7") << Lesson7;
+        QTest::newRow("stories as text") << QStringLiteral(BIMBALA_TEST_LESSONS "/flow/flow.yaml");
+        QTest::newRow("a second lesson") << QStringLiteral(BIMBALA_TEST_LESSONS "/second/second.yaml");
+    }
+
+    void otherSlipsKeepTheParsersWords()
+    {
+        QFETCH(QString, lesson);
+        QFile file(lesson);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll() + "x: y: z\n";
+        const LessonReader::Reading reading = LessonReader::read(text, QStringLiteral("test.yaml"), QFileInfo(lesson).absolutePath());
+        QCOMPARE(reading.problems.size(), std::size_t(1));
+        const QString said = reading.problems.front().text();
+        QVERIFY2(said.startsWith(QStringLiteral("test.yaml:%1:5: illegal map value").arg(text.count('\n'))), qPrintable(said));
     }
 
     // Files made to hurt: each is refused with its problem, well within the limits of
