@@ -103,7 +103,6 @@ private Q_SLOTS:
             "    shape: suffix-drill: x\n    suffix: \"-nál/-nél", "test.yaml:11:24: illegal map value");
         row("text after a closing quote", "\"&1\"", "\"&1\"x", "test.yaml:8:18: end of map not found");
         row("missing field", "  title: \"T. lecke\"\n", "", "test.yaml:4:3: the lesson has no \"title\"");
-        row("misspelt key", "    heading: \"Put", "    headin: \"Put", "test.yaml:10:5: unknown key \"headin\" in an exercise");
         row("empty answer", "\"orvosnál\"", "\" \"", "test.yaml:15:19: an item has an empty word or answer");
         row("three-part item (alone)", "\"orvosnál\"]", "\"orvosnál\", \"x\"]", "test.yaml:15:9: an item is a pair: [word, answer]");
         row("same exercise twice", "id: \"2\"", "id: \"1\"", "test.yaml:16:9: a second exercise \"1\" (the first is on line 7)");
@@ -172,6 +171,43 @@ private Q_SLOTS:
                  qPrintable(problems.join(u'\n')));
         if (QByteArray(QTest::currentDataTag()).endsWith("(alone)"))
             QCOMPARE(problems.size(), 1);
+    }
+
+    // A key the reader does not know is named with the one it was likely meant to be:
+    // the only known key the mapping lacks that is nearest, within two edits (one for a
+    // short key); otherwise it is named alone.
+    void unknownKeysSayWhichWasMeant_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("said");
+        const auto row = [](const char *name, const char *from, const char *to, const char *said) {
+            QTest::newRow(name) << QByteArray(from) << QByteArray(to) << QString::fromUtf8(said);
+        };
+        row("a letter left out", "    heading: \"Put", "    headin: \"Put",
+            "test.yaml:10:5: unknown key \"headin\" in an exercise: did you mean \"heading\"?");
+        row("two letters swapped in a short key", "{kind: \"al\", offer", "{kidn: \"al\", offer",
+            "test.yaml:32:10: unknown key \"kidn\" in gap 1: did you mean \"kind\"?");
+        row("a person's name", "picture: 0}", "picture: 0, also-right: {\"Lacci\": [\"kilépnek\"]}}",
+            "test.yaml:32:129: unknown key \"Lacci\" in \"also-right\" of gap 1: did you mean \"Laci\"?");
+        row("the near key given already", "    pictures:", "    picturs: \"a.svg\"\n    pictures:",
+            "test.yaml:28:5: unknown key \"picturs\" in an exercise: did you mean \"picture\"?");
+        row("two keys as near", "picture: 0}", "picture: 0, also-right: {\"tn\": [\"kilépnek\"]}}",
+            "test.yaml:32:129: unknown key \"tn\" in \"also-right\" of gap 1");
+        row("two edits off a short key", "{kind: \"al\", offer", "{kd: \"al\", offer", "test.yaml:32:10: unknown key \"kd\" in gap 1");
+        row("three edits off", "    heading: \"Put", "    header: \"Put", "test.yaml:10:5: unknown key \"header\" in an exercise");
+    }
+
+    void unknownKeysSayWhichWasMeant()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, said);
+        QVERIFY(clean.contains(from));
+        QStringList problems;
+        for (const LessonProblem &problem : read(QByteArray(clean).replace(from, to)).problems)
+            problems << problem.text();
+        QVERIFY2(problems.contains(said), qPrintable(problems.join(u'\n')));
     }
 
     // Whole lessons, their brackets and quotes in every form they take (over several lines,
