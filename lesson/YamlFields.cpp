@@ -1,5 +1,7 @@
 #include "YamlFields.h"
 
+#include "common/Counted.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -87,7 +89,10 @@ LessonProblems YamlReport::problems(const QByteArray &source) const
         if ((*it)->warning || ++errors <= std::size_t(MostShown))
             continue;
         const auto hidden = std::count_if(it, ordered.end(), [](const Found *one) { return !one->warning; });
-        more = {(*it)->offset, QStringLiteral("%1 more problems from here on are not shown").arg(hidden), false};
+        more = {(*it)->offset,
+                counted("YamlFields", QT_TRANSLATE_N_NOOP("YamlFields", "%n more problem from here on is not shown"),
+                        QT_TRANSLATE_N_NOOP("YamlFields", "%n more problems from here on are not shown"), int(hidden)),
+                false};
         ordered.erase(std::remove_if(it, ordered.end(), [](const Found *one) { return !one->warning; }), ordered.end());
         ordered.push_back(&more);
         std::stable_sort(ordered.begin(), ordered.end(), [](const Found *a, const Found *b) { return a->offset < b->offset; });

@@ -2,6 +2,7 @@
 // the reader reports where the file breaks it, and no file, however broken,
 // makes the reader crash or hang.
 #include "lesson/LessonReader.h"
+#include "lesson/LessonSpelling.h"
 #include "record/ProgressSchema.h"
 
 #include <QElapsedTimer>
@@ -107,7 +108,11 @@ private Q_SLOTS:
         row("three-part item (alone)", "\"orvosnál\"]", "\"orvosnál\", \"x\"]", "test.yaml:15:9: an item is a pair: [word, answer]");
         row("same exercise twice", "id: \"2\"", "id: \"1\"", "test.yaml:16:9: a second exercise \"1\" (the first is on line 7)");
         // Columns count characters: "kilép" comes before on the line.
-        row("an answer short", ", \"kilépsz\"]", "]", "test.yaml:32:47: gap 1 has 2 answers for 3 persons");
+        row("an answer short", ", \"kilépsz\"]", "]", "test.yaml:32:47: gap 1 needs 3 answers, one for each person of the story, not 2");
+        row("answers for persons, one person", "[\"Laci\", \"én\", \"te\"]", "[\"Laci\"]",
+            "test.yaml:32:47: gap 1 needs 1 answer, for the one person of the story, not 3");
+        row("a picture not there", "picture: 0}", "picture: 2}",
+            "test.yaml:32:113: gap 1 shows picture 2, but the story has only 2 pictures, numbered from 0");
         row("picture missing", "b.svg", "c.svg", "test.yaml:30:16: the picture c.svg cannot be read");
         row("picture no SVG", "b.svg", "note.svg", "test.yaml:30:16: the picture note.svg is no SVG picture");
         row("picture from /", "b.svg", "/tmp/b.svg", "test.yaml:30:16: the picture /tmp/b.svg is named relative to the lesson file");
@@ -120,7 +125,10 @@ private Q_SLOTS:
             "test.yaml:38:14: a story has 1 to 8 persons, not 9");
         row("a kind too pale to read", "exercises:\n", "kinds: [{kind: \"n\", open: \"#ccddff\", solved: \"#ffcc00\"}]\nexercises:\n",
             "test.yaml:6:46: white text on the colour #ffcc00 of kind \"n\" has a contrast of 1.5:1; it needs 4.5:1");
-        row("basic run too long", "basic: 1", "basic: 2", "test.yaml:13:12: the basic run asks 2 items, but there are 1");
+        row("basic run too long, one item", "basic: 1", "basic: 2", "test.yaml:13:12: \"basic\" is 2, but the drill has only 1 item");
+        row("basic run too long, two items", "basic: 1\n    items:\n      - [\"orvos\", \"orvosnál\"]\n",
+            "basic: 3\n    items:\n      - [\"orvos\", \"orvosnál\"]\n      - [\"ház\", \"háznál\"]\n",
+            "test.yaml:13:12: \"basic\" is 3, but the drill has only 2 items");
         row("Latin-1", "orvosnál\"]", "orvosn\xe1l\"]",
             "test.yaml:15:26: the file is not UTF-8 text: the byte 0xE1 here is \"á\" in Latin-1; save the file as UTF-8");
         row("tab", "    shape: suffix-drill", "\tshape: suffix-drill", "test.yaml:11:1: YAML indents with spaces, not tabs");
@@ -167,8 +175,11 @@ private Q_SLOTS:
         QStringList problems;
         for (const LessonProblem &problem : reading.problems)
             problems << problem.text();
-        QVERIFY2(std::any_of(problems.begin(), problems.end(), [&said](const QString &p) { return p.startsWith(said); }),
-                 qPrintable(problems.join(u'\n')));
+        // The whole problem, or its start up to the end of a word ("1 item" is not "1 items").
+        const auto says = [&said](const QString &p) {
+            return p.startsWith(said) && (p.size() == said.size() || !p.at(said.size()).isLetterOrNumber());
+        };
+        QVERIFY2(std::any_of(problems.begin(), problems.end(), says), qPrintable(problems.join(u'\n')));
         if (QByteArray(QTest::currentDataTag()).endsWith("(alone)"))
             QCOMPARE(problems.size(), 1);
     }
@@ -208,6 +219,40 @@ private Q_SLOTS:
         for (const LessonProblem &problem : read(QByteArray(clean).replace(from, to)).problems)
             problems << problem.text();
         QVERIFY2(problems.contains(said), qPrintable(problems.join(u'\n')));
+    }
+
+    // The problems and unknown words beyond the first hundred are counted, reading right
+    // for one and for more.
+    void countsBeyondTheShownRead_data()
+    {
+        QTest::addColumn<int>("items");
+        QTest::addColumn<bool>("spelt");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("1 problem more") << 101 << false << "1 more problem from here on is not shown";
+        QTest::newRow("2 problems more") << 102 << false << "2 more problems from here on are not shown";
+        QTest::newRow("1 unknown word more") << 101 << true << "warning: 1 more unknown word is not shown";
+        QTest::newRow("2 unknown words more") << 102 << true << "warning: 2 more unknown words are not shown";
+    }
+
+    void countsBeyondTheShownRead()
+    {
+        QFETCH(int, items);
+        QFETCH(bool, spelt);
+        QFETCH(QString, said);
+        LessonSpelling spelling;
+        if (spelt && !spelling.missing().isEmpty())
+            QSKIP(qPrintable(spelling.missing()));
+        // Each item an empty word (a problem), or a made-up word of its own (unknown).
+        QByteArray list;
+        for (int i = 0; i < items; ++i) {
+            const QByteArray word = spelt ? QByteArray("qx") + char('a' + i / 26) + char('a' + i % 26) : QByteArray();
+            list += "      - [\"" + word + "\", \"" + (spelt ? word : QByteArray("x")) + "\"]\n";
+        }
+        const QByteArray text = QByteArray(clean).replace("      - [\"orvos\", \"orvosnál\"]\n", list);
+        const LessonReader::Reading reading =
+            LessonReader::read(text, QStringLiteral("test.yaml"), Small, spelt ? &spelling : nullptr);
+        QCOMPARE(reading.problems.size(), std::size_t(101));
+        QVERIFY2(reading.problems.back().text().endsWith(QStringLiteral(": ") + said), qPrintable(reading.problems.back().text()));
     }
 
     // Whole lessons, their brackets and quotes in every form they take (over several lines,
