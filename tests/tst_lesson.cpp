@@ -288,6 +288,12 @@ private Q_SLOTS:
         QTest::newRow("aliases of a 1 MB text") << "format: 1\nexercises:\n  - &a \"" + QByteArray(1000000, 'x') + "\"\n" +
                                                    QByteArray("  - *a\n").repeated(3000)
                                             << "test.yaml:13:5: the texts of the file come to more than 10 MB";
+        // Lists of aliases of lists: 66,661 parts in a few hundred bytes.
+        const auto aliases = [](const char *name, int count) { return (QByteArray("*") + name + ", ").repeated(count).chopped(2); };
+        QTest::newRow("aliases of lists of aliases") << "format: 1\na: &a [" + QByteArray("x, ").repeated(9) + "x]\nb: &b [" +
+                                                            aliases("a", 10) + "]\nc: &c [" + aliases("b", 10) + "]\nexercises: [" +
+                                                            aliases("c", 60) + "]\n"
+                                                     << "test.yaml:5:221: the file has more than 60,000 parts";
         QTest::newRow("a million flow items") << "exercises: [" + QByteArray("1,").repeated(1000000) + "1]\n"
                                           << "test.yaml:1:120007: the file has more than 60,000 parts";
         QTest::newRow("brackets without end") << "exercises: " + QByteArray("{a: ").repeated(400000) + "\n"
