@@ -104,6 +104,16 @@ QString readRegularFile(const QString &path, qint64 most, QByteArray &bytes)
     return {};
 }
 
+// Whether the canonical `path` lies inside the canonical `folder`, compared name by name:
+// /x/les-other/p.svg is not inside /x/les, though its text begins with the folder's.
+bool isInside(const QString &path, const QString &folder)
+{
+    const QStringList names = path.split(u'/', Qt::SkipEmptyParts);
+    const QStringList folderNames = folder.split(u'/', Qt::SkipEmptyParts);
+    return !folder.isEmpty() && names.size() > folderNames.size() &&
+           std::equal(folderNames.begin(), folderNames.end(), names.begin());
+}
+
 // Reads the picture `name` of the lesson in `folder` into `svg`; what is wrong with it
 // otherwise. A stranger's lesson may name anything: only a regular file inside the
 // lesson's folder (links followed) is read, never a device or a pipe that would give
@@ -115,7 +125,7 @@ QString readPicture(const QString &folder, const QString &name, QByteArray &svg)
         real = QFileInfo(real).canonicalFilePath();
         if (real.isEmpty())
             return QStringLiteral("cannot be read (there is no such file)");
-        if (!real.startsWith(QFileInfo(folder).canonicalFilePath() + u'/'))
+        if (!isInside(real, QFileInfo(folder).canonicalFilePath()))
             return QStringLiteral("is outside the lesson's folder: keep the pictures in the folder of the lesson file");
     }
     if (const QString problem = readRegularFile(real, MostPictureBytes, svg); !problem.isEmpty())

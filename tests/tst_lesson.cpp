@@ -5,6 +5,7 @@
 #include "lesson/LessonSpelling.h"
 #include "record/ProgressSchema.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -317,6 +318,33 @@ private Q_SLOTS:
         QVERIFY(!reading.lesson);
         QVERIFY2(reading.problems.front().text().startsWith(said), qPrintable(reading.problems.front().text()));
         QVERIFY2(took < 2000, qPrintable(QString::number(took)));
+    }
+
+    // A picture is read from the lesson's folder or a folder in it, however it is named,
+    // and never from a folder beside it, though that folder's name begins alike.
+    void picturesStayInTheirFolder_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("said"); // empty: read
+        QTest::newRow("beside the lesson") << "b.svg" << "";
+        QTest::newRow("in a folder of the lesson's") << "pictures/b.svg" << "";
+        QTest::newRow("out of the folder and back") << "../les/b.svg" << "";
+        QTest::newRow("a folder beside, named alike") << "../les-other/b.svg"
+                                                      << "test.yaml:30:16: the picture ../les-other/b.svg is outside the lesson's folder";
+    }
+
+    void picturesStayInTheirFolder()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QString, said);
+        QTemporaryDir root;
+        for (const char *folder : {"les/pictures", "les-other"})
+            QVERIFY(QDir(root.path()).mkpath(QLatin1String(folder)));
+        for (const char *copy : {"les/a.svg", "les/b.svg", "les/pictures/b.svg", "les-other/b.svg"})
+            QVERIFY(QFile::copy(Small + u'/' + QFileInfo(QLatin1String(copy)).fileName(), root.filePath(QLatin1String(copy))));
+        const LessonReader::Reading reading =
+            LessonReader::read(QByteArray(clean).replace("b.svg", picture.toUtf8()), QStringLiteral("test.yaml"), root.filePath(QStringLiteral("les")));
+        QVERIFY2(said.isEmpty() ? reading.problems.empty() : first(reading).startsWith(said), qPrintable(first(reading)));
     }
 
     // A lesson file that is a pipe is refused at once, not waited on.
