@@ -1,5 +1,7 @@
 #include "LessonSource.h"
 
+#include "common/Logging.h"
+
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -49,8 +51,12 @@ LessonProblems LessonSource::open(const QString &file)
 
 LessonProblems LessonSource::open(LessonReader::Reading reading, const QString &file)
 {
-    if (!reading.lesson)
+    if (!reading.lesson) {
+        // The learner is shown the first few; the journal keeps every one.
+        for (const LessonProblem &problem : reading.problems)
+            qCWarning(logLesson, "%s", qUtf8Printable(problem.text()));
         return reading.problems;
+    }
     play(std::move(*reading.lesson), file);
     return {};
 }
