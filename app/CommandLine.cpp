@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include "common/Counted.h"
 #include "lesson/LessonFiles.h"
 
 #include <QCommandLineParser>
@@ -58,6 +59,14 @@ QString toolkitValue(const QStringList &arguments, const char *name)
     return value;
 }
 
+// A file that can be played says so, so that a teacher sees the check has read it whole.
+QString noProblems(const QString &file, const LessonModel::Lesson &lesson)
+{
+    return counted("CommandLine", QT_TRANSLATE_N_NOOP("CommandLine", "%1: %n exercise, no problems"),
+                   QT_TRANSLATE_N_NOOP("CommandLine", "%1: %n exercises, no problems"), int(lesson.exercises.size()))
+        .arg(LessonProblem::visible(file));
+}
+
 // Lessons checked as the program reads them, without a window, and spelt: the status
 // is 1 when any file has a problem, 0 when there are only warnings.
 CommandLine checkLessons(const QStringList &files, const QProcessEnvironment &environment)
@@ -69,11 +78,14 @@ CommandLine checkLessons(const QStringList &files, const QProcessEnvironment &en
     if (!checker.missing().isEmpty())
         result.error = QStringLiteral("bimbala: %1\n").arg(checker.missing());
     for (const QString &file : files) {
-        for (const LessonProblem &problem : checker.read(file).problems) {
+        const LessonReader::Reading reading = checker.read(file);
+        for (const LessonProblem &problem : reading.problems) {
             result.output += problem.text() + u'\n';
             if (!problem.warning)
                 result.exitCode = 1;
         }
+        if (reading.lesson)
+            result.output += noProblems(file, *reading.lesson) + u'\n';
     }
     return result;
 }

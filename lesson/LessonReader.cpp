@@ -5,6 +5,7 @@
 #include "YamlFields.h"
 #include "YamlPrecheck.h"
 #include "common/Colour.h"
+#include "common/Counted.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -103,6 +104,16 @@ QString readRegularFile(const QString &path, qint64 most, QByteArray &bytes)
     return {};
 }
 
+// Whether the canonical `path` lies inside the canonical `folder`, compared name by name:
+// /x/les-other/p.svg is not inside /x/les, though its text begins with the folder's.
+bool isInside(const QString &path, const QString &folder)
+{
+    const QStringList names = path.split(u'/', Qt::SkipEmptyParts);
+    const QStringList folderNames = folder.split(u'/', Qt::SkipEmptyParts);
+    return !folder.isEmpty() && names.size() > folderNames.size() &&
+           std::equal(folderNames.begin(), folderNames.end(), names.begin());
+}
+
 // Reads the picture `name` of the lesson in `folder` into `svg`; what is wrong with it
 // otherwise. A stranger's lesson may name anything: only a regular file inside the
 // lesson's folder (links followed) is read, never a device or a pipe that would give
@@ -114,7 +125,7 @@ QString readPicture(const QString &folder, const QString &name, QByteArray &svg)
         real = QFileInfo(real).canonicalFilePath();
         if (real.isEmpty())
             return QStringLiteral("cannot be read (there is no such file)");
-        if (!real.startsWith(QFileInfo(folder).canonicalFilePath() + u'/'))
+        if (!isInside(real, QFileInfo(folder).canonicalFilePath()))
             return QStringLiteral("is outside the lesson's folder: keep the pictures in the folder of the lesson file");
     }
     if (const QString problem = readRegularFile(real, MostPictureBytes, svg); !problem.isEmpty())
@@ -336,9 +347,11 @@ void Reader::suffixDrill(YamlFields &fields, SuffixDrill &into)
     }
     into.basic = fields.number("basic", true, 1, 100000).value_or(0);
     if (wellFormed && into.basic > int(into.items.size()))
-        report.problem(fields.at("basic"), QStringLiteral("the basic run asks %1 items, but there are %2")
-                                               .arg(into.basic)
-                                               .arg(into.items.size()));
+        report.problem(fields.at("basic"),
+                       counted("LessonReader", QT_TRANSLATE_N_NOOP("LessonReader", "\"basic\" is %1, but the drill has only %n item"),
+                               QT_TRANSLATE_N_NOOP("LessonReader", "\"basic\" is %1, but the drill has only %n items"),
+                               int(into.items.size()))
+                           .arg(into.basic));
 }
 
 void Reader::sentences(YamlFields &fields, SentenceExercise &into)
@@ -371,9 +384,12 @@ void Reader::sentences(YamlFields &fields, SentenceExercise &into)
     }
     into.basic = fields.number("basic", true, 1, 100000).value_or(0);
     if (into.basic > int(into.rows.size()))
-        report.problem(fields.at("basic"), QStringLiteral("the basic run asks %1 sentences, but there are %2")
-                                               .arg(into.basic)
-                                               .arg(into.rows.size()));
+        report.problem(fields.at("basic"),
+                       counted("LessonReader",
+                               QT_TRANSLATE_N_NOOP("LessonReader", "\"basic\" is %1, but the exercise has only %n sentence"),
+                               QT_TRANSLATE_N_NOOP("LessonReader", "\"basic\" is %1, but the exercise has only %n sentences"),
+                               int(into.rows.size()))
+                           .arg(into.basic));
 }
 
 void Reader::story(YamlFields &fields, Story &into, bool withPictures)
@@ -577,10 +593,13 @@ StoryGap Reader::gap(const YAML::Node &node, const Story &story, int number, boo
     result.offer = fields.text("offer", QString());
     result.answers = fields.texts("answers").value_or(QStringList());
     if (fields.has("answers") && !story.persons.isEmpty() && result.answers.size() != story.persons.size())
-        report.problem(fields.at("answers"), QStringLiteral("gap %1 has %2 answers for %3 persons")
-                                                 .arg(number)
-                                                 .arg(result.answers.size())
-                                                 .arg(story.persons.size()));
+        report.problem(fields.at("answers"),
+                       counted("LessonReader",
+                               QT_TRANSLATE_N_NOOP("LessonReader", "gap %1 needs %n answer, for the one person of the story, not %2"),
+                               QT_TRANSLATE_N_NOOP("LessonReader", "gap %1 needs %n answers, one for each person of the story, not %2"),
+                               int(story.persons.size()))
+                           .arg(number)
+                           .arg(result.answers.size()));
     for (qsizetype i = 0; i < result.answers.size(); ++i) {
         if (result.answers[i].trimmed().isEmpty())
             report.problem(fields.node()["answers"][std::size_t(i)].Mark(), QStringLiteral("gap %1 has an empty answer").arg(number));
@@ -596,10 +615,13 @@ StoryGap Reader::gap(const YAML::Node &node, const Story &story, int number, boo
     if (const std::optional<int> picture = fields.number("picture", false, 0, 1000)) {
         result.picture = *picture;
         if (!story.pictures.empty() && *picture >= int(story.pictures.size()))
-            report.problem(fields.at("picture"), QStringLiteral("gap %1 shows picture %2, but there are %3")
-                                                     .arg(number)
-                                                     .arg(*picture)
-                                                     .arg(story.pictures.size()));
+            report.problem(fields.at("picture"),
+                           counted("LessonReader",
+                                   QT_TRANSLATE_N_NOOP("LessonReader", "gap %1 shows picture %2, but the story has only %n picture, numbered from 0"),
+                                   QT_TRANSLATE_N_NOOP("LessonReader", "gap %1 shows picture %2, but the story has only %n pictures, numbered from 0"),
+                                   int(story.pictures.size()))
+                               .arg(number)
+                               .arg(*picture));
     } else if (!story.pictures.empty()) {
         report.problem(node.Mark(), QStringLiteral("gap %1 of a picture story names no picture").arg(number));
     }

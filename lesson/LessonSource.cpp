@@ -38,8 +38,9 @@ LessonProblems LessonSource::open(const QString &file)
 LessonProblems LessonSource::open(LessonReader::Reading reading, const QString &file)
 {
     if (!reading.lesson) {
+        // The learner is shown the first few; the journal keeps every one.
         for (const LessonProblem &problem : reading.problems)
-            qCWarning(logLesson).noquote() << problem.text();
+            qCWarning(logLesson, "%s", qUtf8Printable(problem.text()));
         return reading.problems;
     }
     play(std::move(*reading.lesson), file);

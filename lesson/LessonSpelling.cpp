@@ -1,5 +1,7 @@
 #include "LessonSpelling.h"
 
+#include "common/Counted.h"
+
 #include <hunspell.hxx>
 
 #include <QFileInfo>
@@ -74,7 +76,10 @@ public:
             report.warning(int(source.size()), QStringLiteral("the spelling was checked for the first %1 different words only")
                                                    .arg(QLocale(QLocale::English).toString(spelling.spelt.size())));
         if (unknown > MostWarnings)
-            report.warning(int(source.size()), QStringLiteral("%1 more unknown words are not shown").arg(unknown - MostWarnings));
+            report.warning(int(source.size()),
+                           counted("LessonSpelling", QT_TRANSLATE_N_NOOP("LessonSpelling", "%n more unknown word is not shown"),
+                                   QT_TRANSLATE_N_NOOP("LessonSpelling", "%n more unknown words are not shown"),
+                                   unknown - MostWarnings));
     }
 
 private:

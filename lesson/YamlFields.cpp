@@ -1,7 +1,12 @@
 #include "YamlFields.h"
 
+#include "common/Counted.h"
+
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -13,6 +18,54 @@ constexpr int MostShown = 100;
 QString nameOf(const YAML::Node &node)
 {
     return node.IsScalar() ? QString::fromStdString(node.Scalar()) : QString();
+}
+
+// How many edits make `a` into `b`: a letter left out, added or changed, or two letters
+// side by side swapped ("heigth"), each one edit.
+qsizetype editsBetween(const QString &a, const QString &b)
+{
+    // Three rows of the table: two rows back (for a swap), the last, and this one.
+    std::vector<qsizetype> twoBack(std::size_t(b.size() + 1)), last(twoBack.size()), row(twoBack.size());
+    for (qsizetype j = 0; j <= b.size(); ++j)
+        last[std::size_t(j)] = j;
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        row[0] = i;
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const auto at = std::size_t(j);
+            const qsizetype changed = a.at(i - 1) == b.at(j - 1) ? 0 : 1;
+            row[at] = std::min({last[at] + 1, row[at - 1] + 1, last[at - 1] + changed});
+            if (i > 1 && j > 1 && a.at(i - 1) == b.at(j - 2) && a.at(i - 2) == b.at(j - 1))
+                row[at] = std::min(row[at], twoBack[at - 2] + 1);
+        }
+        std::swap(twoBack, last);
+        std::swap(last, row);
+    }
+    return last[std::size_t(b.size())];
+}
+
+// The key a misspelt one was meant to be: of the known keys the mapping lacks, the one
+// fewest edits away, when it is the only one that near and at most two edits away (one
+// for a key of up to four letters, where two edits would make most keys near).
+QString meantKey(const QString &key, const QSet<QString> &known, const QSet<QString> &given)
+{
+    const qsizetype most = key.size() <= 4 ? 1 : 2;
+    QString nearest;
+    qsizetype fewest = most + 1;
+    bool tied = false;
+    for (const QString &candidate : known) {
+        // A key further off in length is further off in edits too.
+        if (given.contains(candidate) || std::abs(candidate.size() - key.size()) > most)
+            continue;
+        const qsizetype edits = editsBetween(key, candidate);
+        if (edits < fewest) {
+            nearest = candidate;
+            fewest = edits;
+            tied = false;
+        } else if (edits == fewest) {
+            tied = true;
+        }
+    }
+    return tied ? QString() : nearest;
 }
 
 } // namespace
@@ -36,7 +89,10 @@ LessonProblems YamlReport::problems(const QByteArray &source) const
         if ((*it)->warning || ++errors <= std::size_t(MostShown))
             continue;
         const auto hidden = std::count_if(it, ordered.end(), [](const Found *one) { return !one->warning; });
-        more = {(*it)->offset, QStringLiteral("%1 more problems from here on are not shown").arg(hidden), false};
+        more = {(*it)->offset,
+                counted("YamlFields", QT_TRANSLATE_N_NOOP("YamlFields", "%n more problem from here on is not shown"),
+                        QT_TRANSLATE_N_NOOP("YamlFields", "%n more problems from here on are not shown"), int(hidden)),
+                false};
         ordered.erase(std::remove_if(it, ordered.end(), [](const Found *one) { return !one->warning; }), ordered.end());
         ordered.push_back(&more);
         std::stable_sort(ordered.begin(), ordered.end(), [](const Found *a, const Found *b) { return a->offset < b->offset; });
@@ -85,12 +141,22 @@ YamlFields::~YamlFields()
 {
     if (!isMap)
         return;
+    QSet<QString> given;
+    std::vector<std::pair<QString, YAML::Mark>> unknown;
     for (auto it = map.begin(); it != map.end(); ++it) {
         if (!report.visit(it->first))
             return;
         const QString key = nameOf(it->first);
+        given.insert(key);
         if (!taken.contains(key))
-            report.problem(it->first.Mark(), QStringLiteral("unknown key \"%1\" in %2").arg(key, what));
+            unknown.emplace_back(key, it->first.Mark());
+    }
+    for (const auto &[key, at] : unknown) {
+        if (const QString meant = meantKey(key, taken, given); !meant.isEmpty())
+            report.problem(at, QCoreApplication::translate("YamlFields", "unknown key \"%1\" in %2: did you mean \"%3\"?")
+                                   .arg(key, what, meant));
+        else
+            report.problem(at, QCoreApplication::translate("YamlFields", "unknown key \"%1\" in %2").arg(key, what));
     }
 }
 

@@ -1,7 +1,10 @@
 #include "YamlPrecheck.h"
 
+#include "YamlOpeners.h"
+
 #include <yaml-cpp/eventhandler.h>
 
+#include <QCoreApplication>
 #include <QLocale>
 
 #include <optional>
@@ -121,12 +124,28 @@ qsizetype tabIndented(const QByteArray &bytes, int line)
     return found;
 }
 
-// yaml-cpp's words for a syntax error, except where a teacher's slip has plainer ones.
+QString neverClosed(char mark)
+{
+    if (mark == '[')
+        return QCoreApplication::translate("YamlPrecheck", "this [ is never closed: put a ] where its list ends");
+    if (mark == '{')
+        return QCoreApplication::translate("YamlPrecheck", "this { is never closed: put a } where its mapping ends");
+    return QCoreApplication::translate("YamlPrecheck", "this quote is never closed: put a %1 where its text ends")
+        .arg(QChar::fromLatin1(mark));
+}
+
+// yaml-cpp's words for a syntax error, except where a teacher's slip has plainer ones,
+// said where the slip is rather than where the parser gave up.
 void syntaxProblem(const QByteArray &bytes, const YAML::Exception &error, YamlReport &report)
 {
-    if (const qsizetype tab = tabIndented(bytes, error.mark.line); tab >= 0)
+    if (const qsizetype tab = tabIndented(bytes, error.mark.line); tab >= 0) {
         report.problem(int(tab), QStringLiteral("YAML indents with spaces, not tabs: put spaces in place of this tab"));
-    else
+        return;
+    }
+    const std::vector<YamlOpeners::Opener> openers = YamlOpeners::unclosed(bytes, error.mark.pos);
+    for (const YamlOpeners::Opener &opener : openers)
+        report.problem(int(opener.at), neverClosed(opener.mark));
+    if (openers.empty())
         report.problem(error.mark, QString::fromStdString(error.msg));
 }
 

@@ -103,7 +103,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("withReader");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("says");
-        QTest::newRow("with its reader") << true << 0 << QString();
+        QTest::newRow("with its reader") << true << 0 << QStringLiteral("/lesson7.yaml: 8 exercises, no problems");
         QTest::newRow("reader removed") << false << 1 << QStringLiteral("lessons cannot be read: its module could not be loaded");
     }
 
@@ -124,7 +124,7 @@ private Q_SLOTS:
             QVERIFY(QFile::rename(reader + ".away", reader));
         const QString output = QString::fromUtf8(program.readAllStandardOutput());
         QCOMPARE(program.exitCode(), status);
-        QVERIFY2(says.isEmpty() ? output.isEmpty() : output.contains(says), qPrintable(output));
+        QVERIFY2(output.contains(says) && output.count(u'\n') == 1, qPrintable(output));
     }
 };
 

@@ -73,8 +73,9 @@ private Q_SLOTS:
     }
 
     // --check goes through every file named, prints each one's problems whole (a control
-    // character in a name shown, not sent to the terminal), spells the Hungarian, and
-    // ends with 1 when any file has a problem, 0 when there are only warnings.
+    // character in a name shown, not sent to the terminal), spells the Hungarian, says of
+    // each file it could play how many exercises it has, and ends with 1 when any file has
+    // a problem, 0 when there are only warnings.
     void checkEveryFile()
     {
         QTemporaryDir dir;
@@ -92,6 +93,8 @@ private Q_SLOTS:
         write(broken, QByteArray(clean).replace("id: \"2\"", "id: \"1\""));
         write(QStringLiteral("clean.yaml"), clean);
         write(QStringLiteral("misspelt.yaml"), QByteArray(clean).replace("\"orvosnál\"]", "\"orvosnnál\"]"));
+        const QString one = QStringLiteral("o\x1bne.yaml"); // a lesson of one exercise
+        write(one, clean.left(clean.indexOf("  - id: \"2\"")));
         const auto check = [&dir](const QStringList &files, const QString &dictionary = {}) {
             QProcess program;
             QProcessEnvironment environment = typed({}).second;
@@ -105,22 +108,27 @@ private Q_SLOTS:
                               QString::fromUtf8(program.readAllStandardError()));
         };
         const QString misspelt = QStringLiteral(
-            "misspelt.yaml:15:20: warning: unknown word \"orvosnnál\" (if it is right, add it to \"words\" of the lesson)\n");
+            "misspelt.yaml:15:20: warning: unknown word \"orvosnnál\" (if it is right, add it to \"words\" of the lesson)\n"
+            "misspelt.yaml: 3 exercises, no problems\n");
+        const QString cleanSaid = QStringLiteral("clean.yaml: 3 exercises, no problems\n");
         auto [status, out, err] = check({broken, QStringLiteral("clean.yaml"), QStringLiteral("misspelt.yaml")});
         QCOMPARE(status, 1);
-        QCOMPARE(out, QStringLiteral("broU+001Bken.yaml:16:9: a second exercise \"1\" (the first is on line 7)\n") + misspelt);
-        std::tie(status, out, err) = check({QStringLiteral("clean.yaml"), QStringLiteral("misspelt.yaml")});
+        QCOMPARE(out, QStringLiteral("broU+001Bken.yaml:16:9: a second exercise \"1\" (the first is on line 7)\n") + cleanSaid +
+                          misspelt);
+        std::tie(status, out, err) = check({QStringLiteral("clean.yaml"), QStringLiteral("misspelt.yaml"), one});
         QCOMPARE(status, 0);
-        QCOMPARE(out, misspelt);
+        QCOMPARE(out, cleanSaid + misspelt + QStringLiteral("oU+001Bne.yaml: 1 exercise, no problems\n"));
         QCOMPARE(err, QString());
         // A word of the lesson's own list is right.
         write(QStringLiteral("listed.yaml"), QByteArray(clean).replace("\"orvosnál\"]", "\"orvosnnál\"]")
                                                  .replace("  title: \"T. lecke\"\n", "  title: \"T. lecke\"\n  words: [orvosnnál]\n"));
-        QCOMPARE(check({QStringLiteral("listed.yaml")}), std::tuple(0, QString(), QString()));
+        QCOMPARE(check({QStringLiteral("listed.yaml")}), std::tuple(0, QStringLiteral("listed.yaml: 3 exercises, no problems\n"), QString()));
         // Without the dictionary: said once, and the rest is checked.
         std::tie(status, out, err) = check({broken, QStringLiteral("misspelt.yaml")}, dir.filePath(QStringLiteral("hu_HU")));
         QCOMPARE(status, 1);
-        QVERIFY2(out.startsWith(u"broU+001Bken.yaml:16:9:") && out.count(u'\n') == 1, qPrintable(out));
+        QVERIFY2(out.startsWith(u"broU+001Bken.yaml:16:9:") && out.count(u'\n') == 2 &&
+                     out.endsWith(u"\nmisspelt.yaml: 3 exercises, no problems\n"),
+                 qPrintable(out));
         QVERIFY2(err.contains(u"the spelling is not checked") && err.count(u'\n') == 1, qPrintable(err));
     }
 

@@ -2,8 +2,10 @@
 // the reader reports where the file breaks it, and no file, however broken,
 // makes the reader crash or hang.
 #include "lesson/LessonReader.h"
+#include "lesson/LessonSpelling.h"
 #include "record/ProgressSchema.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -79,14 +81,39 @@ private Q_SLOTS:
         const auto row = [](const char *name, const char *from, const QByteArray &to, const char *said) {
             QTest::newRow(name) << QByteArray(from) << to << QString::fromUtf8(said);
         };
-        row("syntax", "[\"orvos\", \"orvosnál\"]", "[\"orvos\", \"orvosnál\"", "test.yaml:16:3: illegal block entry");
+        // A bracket or quote left open is said at its opener, however far on the parser stops.
+        row("[ never closed, a list entry below (alone)", "[\"orvos\", \"orvosnál\"]", "[\"orvos\", \"orvosnál\"",
+            "test.yaml:15:9: this [ is never closed: put a ] where its list ends");
+        row("[ never closed, a ] in a text below", "[\"orvos\", \"orvosnál\"]", "[\"orvos\", \"orvosnál\"\n    number: 1a]",
+            "test.yaml:15:9: this [ is never closed");
+        row("[ never closed, a key below", "[\"Laci\", \"én\", \"te\"]", "[\"Laci\", \"én\", \"te\"",
+            "test.yaml:21:14: this [ is never closed");
+        row("{ never closed (alone)", "picture: 0}", "picture: 0",
+            "test.yaml:32:9: this { is never closed: put a } where its mapping ends");
+        row("[ never closed inside { }", "\"kilépsz\"], place", "\"kilépsz\", place", "test.yaml:32:47: this [ is never closed");
+        row("[ and { never closed, the file ends", "\"mész\"]}", "\"mész\"", "test.yaml:44:9: this { is never closed");
+        row("quote never closed inside { } (alone)", "{kind: \"al\", offer", "{kind: \"al, offer",
+            "test.yaml:32:16: this quote is never closed: put a \" where its text ends");
+        row("quote never closed at the line's end", "\"T. lecke\"", "\"T. lecke", "test.yaml:5:10: this quote is never closed");
+        row("quote never closed, the file ends", "\"mész\"]}", "\"mész]}", "test.yaml:44:50: this quote is never closed");
+        row("single quote never closed", "\"megy\",", "'megy,", "test.yaml:44:32: this quote is never closed: put a '");
+        row("{ never closed after a story's text", "Este [megy] moziba.\n    gaps:\n      - {kind: \"al\", answers: [\"van\", \"van\", \"van\"]}",
+            "[Este [megy moziba.\n    gaps:\n      - {kind: \"al\", answers: [\"van\", \"van\", \"van\"]", "test.yaml:43:9: this { is never closed");
+        // Where nothing was left open, the parser's words stand.
+        row("another syntax slip", "    shape: suffix-drill", "    shape: suffix-drill: x", "test.yaml:11:24: illegal map value");
+        row("a slip above a quote never closed", "    shape: suffix-drill\n    suffix: \"-nál/-nél\"",
+            "    shape: suffix-drill: x\n    suffix: \"-nál/-nél", "test.yaml:11:24: illegal map value");
+        row("text after a closing quote", "\"&1\"", "\"&1\"x", "test.yaml:8:18: end of map not found");
         row("missing field", "  title: \"T. lecke\"\n", "", "test.yaml:4:3: the lesson has no \"title\"");
-        row("misspelt key", "    heading: \"Put", "    headin: \"Put", "test.yaml:10:5: unknown key \"headin\" in an exercise");
         row("empty answer", "\"orvosnál\"", "\" \"", "test.yaml:15:19: an item has an empty word or answer");
         row("three-part item (alone)", "\"orvosnál\"]", "\"orvosnál\", \"x\"]", "test.yaml:15:9: an item is a pair: [word, answer]");
         row("same exercise twice", "id: \"2\"", "id: \"1\"", "test.yaml:16:9: a second exercise \"1\" (the first is on line 7)");
         // Columns count characters: "kilép" comes before on the line.
-        row("an answer short", ", \"kilépsz\"]", "]", "test.yaml:32:47: gap 1 has 2 answers for 3 persons");
+        row("an answer short", ", \"kilépsz\"]", "]", "test.yaml:32:47: gap 1 needs 3 answers, one for each person of the story, not 2");
+        row("answers for persons, one person", "[\"Laci\", \"én\", \"te\"]", "[\"Laci\"]",
+            "test.yaml:32:47: gap 1 needs 1 answer, for the one person of the story, not 3");
+        row("a picture not there", "picture: 0}", "picture: 2}",
+            "test.yaml:32:113: gap 1 shows picture 2, but the story has only 2 pictures, numbered from 0");
         row("picture missing", "b.svg", "c.svg", "test.yaml:30:16: the picture c.svg cannot be read");
         row("picture no SVG", "b.svg", "note.svg", "test.yaml:30:16: the picture note.svg is no SVG picture");
         row("picture from /", "b.svg", "/tmp/b.svg", "test.yaml:30:16: the picture /tmp/b.svg is named relative to the lesson file");
@@ -99,7 +126,10 @@ private Q_SLOTS:
             "test.yaml:38:14: a story has 1 to 8 persons, not 9");
         row("a kind too pale to read", "exercises:\n", "kinds: [{kind: \"n\", open: \"#ccddff\", solved: \"#ffcc00\"}]\nexercises:\n",
             "test.yaml:6:46: white text on the colour #ffcc00 of kind \"n\" has a contrast of 1.5:1; it needs 4.5:1");
-        row("basic run too long", "basic: 1", "basic: 2", "test.yaml:13:12: the basic run asks 2 items, but there are 1");
+        row("basic run too long, one item", "basic: 1", "basic: 2", "test.yaml:13:12: \"basic\" is 2, but the drill has only 1 item");
+        row("basic run too long, two items", "basic: 1\n    items:\n      - [\"orvos\", \"orvosnál\"]\n",
+            "basic: 3\n    items:\n      - [\"orvos\", \"orvosnál\"]\n      - [\"ház\", \"háznál\"]\n",
+            "test.yaml:13:12: \"basic\" is 3, but the drill has only 2 items");
         row("Latin-1", "orvosnál\"]", "orvosn\xe1l\"]",
             "test.yaml:15:26: the file is not UTF-8 text: the byte 0xE1 here is \"á\" in Latin-1; save the file as UTF-8");
         row("tab", "    shape: suffix-drill", "\tshape: suffix-drill", "test.yaml:11:1: YAML indents with spaces, not tabs");
@@ -146,10 +176,107 @@ private Q_SLOTS:
         QStringList problems;
         for (const LessonProblem &problem : reading.problems)
             problems << problem.text();
-        QVERIFY2(std::any_of(problems.begin(), problems.end(), [&said](const QString &p) { return p.startsWith(said); }),
-                 qPrintable(problems.join(u'\n')));
+        // The whole problem, or its start up to the end of a word ("1 item" is not "1 items").
+        const auto says = [&said](const QString &p) {
+            return p.startsWith(said) && (p.size() == said.size() || !p.at(said.size()).isLetterOrNumber());
+        };
+        QVERIFY2(std::any_of(problems.begin(), problems.end(), says), qPrintable(problems.join(u'\n')));
         if (QByteArray(QTest::currentDataTag()).endsWith("(alone)"))
             QCOMPARE(problems.size(), 1);
+    }
+
+    // A key the reader does not know is named with the one it was likely meant to be:
+    // the only known key the mapping lacks that is nearest, within two edits (one for a
+    // short key); otherwise it is named alone.
+    void unknownKeysSayWhichWasMeant_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("said");
+        const auto row = [](const char *name, const char *from, const char *to, const char *said) {
+            QTest::newRow(name) << QByteArray(from) << QByteArray(to) << QString::fromUtf8(said);
+        };
+        row("a letter left out", "    heading: \"Put", "    headin: \"Put",
+            "test.yaml:10:5: unknown key \"headin\" in an exercise: did you mean \"heading\"?");
+        row("two letters swapped in a short key", "{kind: \"al\", offer", "{kidn: \"al\", offer",
+            "test.yaml:32:10: unknown key \"kidn\" in gap 1: did you mean \"kind\"?");
+        row("a person's name", "picture: 0}", "picture: 0, also-right: {\"Lacci\": [\"kilépnek\"]}}",
+            "test.yaml:32:129: unknown key \"Lacci\" in \"also-right\" of gap 1: did you mean \"Laci\"?");
+        row("the near key given already", "    pictures:", "    picturs: \"a.svg\"\n    pictures:",
+            "test.yaml:28:5: unknown key \"picturs\" in an exercise: did you mean \"picture\"?");
+        row("two keys as near", "picture: 0}", "picture: 0, also-right: {\"tn\": [\"kilépnek\"]}}",
+            "test.yaml:32:129: unknown key \"tn\" in \"also-right\" of gap 1");
+        row("two edits off a short key", "{kind: \"al\", offer", "{kd: \"al\", offer", "test.yaml:32:10: unknown key \"kd\" in gap 1");
+        row("three edits off", "    heading: \"Put", "    header: \"Put", "test.yaml:10:5: unknown key \"header\" in an exercise");
+    }
+
+    void unknownKeysSayWhichWasMeant()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, said);
+        QVERIFY(clean.contains(from));
+        QStringList problems;
+        for (const LessonProblem &problem : read(QByteArray(clean).replace(from, to)).problems)
+            problems << problem.text();
+        QVERIFY2(problems.contains(said), qPrintable(problems.join(u'\n')));
+    }
+
+    // The problems and unknown words beyond the first hundred are counted, reading right
+    // for one and for more.
+    void countsBeyondTheShownRead_data()
+    {
+        QTest::addColumn<int>("items");
+        QTest::addColumn<bool>("spelt");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("1 problem more") << 101 << false << "1 more problem from here on is not shown";
+        QTest::newRow("2 problems more") << 102 << false << "2 more problems from here on are not shown";
+        QTest::newRow("1 unknown word more") << 101 << true << "warning: 1 more unknown word is not shown";
+        QTest::newRow("2 unknown words more") << 102 << true << "warning: 2 more unknown words are not shown";
+    }
+
+    void countsBeyondTheShownRead()
+    {
+        QFETCH(int, items);
+        QFETCH(bool, spelt);
+        QFETCH(QString, said);
+        LessonSpelling spelling;
+        if (spelt && !spelling.missing().isEmpty())
+            QSKIP(qPrintable(spelling.missing()));
+        // Each item an empty word (a problem), or a made-up word of its own (unknown).
+        QByteArray list;
+        for (int i = 0; i < items; ++i) {
+            const QByteArray word = spelt ? QByteArray("qx") + char('a' + i / 26) + char('a' + i % 26) : QByteArray();
+            list += "      - [\"" + word + "\", \"" + (spelt ? word : QByteArray("x")) + "\"]\n";
+        }
+        const QByteArray text = QByteArray(clean).replace("      - [\"orvos\", \"orvosnál\"]\n", list);
+        const LessonReader::Reading reading =
+            LessonReader::read(text, QStringLiteral("test.yaml"), Small, spelt ? &spelling : nullptr);
+        QCOMPARE(reading.problems.size(), std::size_t(101));
+        QVERIFY2(reading.problems.back().text().endsWith(QStringLiteral(": ") + said), qPrintable(reading.problems.back().text()));
+    }
+
+    // Whole lessons, their brackets and quotes in every form they take (over several lines,
+    // ending in a blank or a comma, in block texts), with a slip of another kind at the end:
+    // none of their openers is taken for the slip.
+    void otherSlipsKeepTheParsersWords_data()
+    {
+        QTest::addColumn<QString>("lesson");
+        QTest::newRow("lesson 7") << Lesson7;
+        QTest::newRow("stories as text") << QStringLiteral(BIMBALA_TEST_LESSONS "/flow/flow.yaml");
+        QTest::newRow("a second lesson") << QStringLiteral(BIMBALA_TEST_LESSONS "/second/second.yaml");
+    }
+
+    void otherSlipsKeepTheParsersWords()
+    {
+        QFETCH(QString, lesson);
+        QFile file(lesson);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll() + "x: y: z\n";
+        const LessonReader::Reading reading = LessonReader::read(text, QStringLiteral("test.yaml"), QFileInfo(lesson).absolutePath());
+        QCOMPARE(reading.problems.size(), std::size_t(1));
+        const QString said = reading.problems.front().text();
+        QVERIFY2(said.startsWith(QStringLiteral("test.yaml:%1:5: illegal map value").arg(text.count('\n'))), qPrintable(said));
     }
 
     // Files made to hurt: each is refused with its problem, well within the limits of
@@ -162,6 +289,12 @@ private Q_SLOTS:
         QTest::newRow("aliases of a 1 MB text") << "format: 1\nexercises:\n  - &a \"" + QByteArray(1000000, 'x') + "\"\n" +
                                                    QByteArray("  - *a\n").repeated(3000)
                                             << "test.yaml:13:5: the texts of the file come to more than 10 MB";
+        // Lists of aliases of lists: 66,661 parts in a few hundred bytes.
+        const auto aliases = [](const char *name, int count) { return (QByteArray("*") + name + ", ").repeated(count).chopped(2); };
+        QTest::newRow("aliases of lists of aliases") << "format: 1\na: &a [" + QByteArray("x, ").repeated(9) + "x]\nb: &b [" +
+                                                            aliases("a", 10) + "]\nc: &c [" + aliases("b", 10) + "]\nexercises: [" +
+                                                            aliases("c", 60) + "]\n"
+                                                     << "test.yaml:5:221: the file has more than 60,000 parts";
         QTest::newRow("a million flow items") << "exercises: [" + QByteArray("1,").repeated(1000000) + "1]\n"
                                           << "test.yaml:1:120007: the file has more than 60,000 parts";
         QTest::newRow("brackets without end") << "exercises: " + QByteArray("{a: ").repeated(400000) + "\n"
@@ -185,6 +318,33 @@ private Q_SLOTS:
         QVERIFY(!reading.lesson);
         QVERIFY2(reading.problems.front().text().startsWith(said), qPrintable(reading.problems.front().text()));
         QVERIFY2(took < 2000, qPrintable(QString::number(took)));
+    }
+
+    // A picture is read from the lesson's folder or a folder in it, however it is named,
+    // and never from a folder beside it, though that folder's name begins alike.
+    void picturesStayInTheirFolder_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("said"); // empty: read
+        QTest::newRow("beside the lesson") << "b.svg" << "";
+        QTest::newRow("in a folder of the lesson's") << "pictures/b.svg" << "";
+        QTest::newRow("out of the folder and back") << "../les/b.svg" << "";
+        QTest::newRow("a folder beside, named alike") << "../les-other/b.svg"
+                                                      << "test.yaml:30:16: the picture ../les-other/b.svg is outside the lesson's folder";
+    }
+
+    void picturesStayInTheirFolder()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QString, said);
+        QTemporaryDir root;
+        for (const char *folder : {"les/pictures", "les-other"})
+            QVERIFY(QDir(root.path()).mkpath(QLatin1String(folder)));
+        for (const char *copy : {"les/a.svg", "les/b.svg", "les/pictures/b.svg", "les-other/b.svg"})
+            QVERIFY(QFile::copy(Small + u'/' + QFileInfo(QLatin1String(copy)).fileName(), root.filePath(QLatin1String(copy))));
+        const LessonReader::Reading reading =
+            LessonReader::read(QByteArray(clean).replace("b.svg", picture.toUtf8()), QStringLiteral("test.yaml"), root.filePath(QStringLiteral("les")));
+        QVERIFY2(said.isEmpty() ? reading.problems.empty() : first(reading).startsWith(said), qPrintable(first(reading)));
     }
 
     // A lesson file that is a pipe is refused at once, not waited on.
