@@ -60,6 +60,7 @@ void LessonService::readStartNow()
 void LessonService::startRead(LessonReader::Reading reading, const QString &file, const LessonProblems &problems)
 {
     playing.open(std::move(reading), file);
+    LessonSource::logProblems(problems);
     if (!problems.empty())
         whyNotStarted = LessonSource::describe(tr("The lesson %1 could not be opened, so lesson 7 is open:").arg(startFile),
                                                problems);

@@ -38,13 +38,18 @@ LessonProblems LessonSource::open(const QString &file)
 LessonProblems LessonSource::open(LessonReader::Reading reading, const QString &file)
 {
     if (!reading.lesson) {
-        // The learner is shown the first few; the journal keeps every one.
-        for (const LessonProblem &problem : reading.problems)
-            qCWarning(logLesson, "%s", qUtf8Printable(problem.text()));
+        logProblems(reading.problems);
         return reading.problems;
     }
     play(std::move(*reading.lesson), file);
     return {};
+}
+
+void LessonSource::logProblems(const LessonProblems &problems)
+{
+    // The learner is shown the first few; the journal keeps every one.
+    for (const LessonProblem &problem : problems)
+        qCWarning(logLesson, "%s", qUtf8Printable(problem.text()));
 }
 
 void LessonSource::play(LessonModel::Lesson lesson, const QString &file)

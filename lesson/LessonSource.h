@@ -34,6 +34,8 @@ public:
     // The exercise in the n-th place of the lesson (menu and go-to order).
     const LessonModel::Exercise &exercise(int place) { return lesson().exercises.at(std::size_t(place)); }
 
+    // Every problem of a lesson that cannot be opened, in the journal.
+    static void logProblems(const LessonProblems &problems);
     // What a learner is told of a lesson that cannot be opened: `heading`, then its first problems.
     static QString describe(const QString &heading, const LessonProblems &problems);
 
