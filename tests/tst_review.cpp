@@ -11,6 +11,9 @@
 #include "lesson/LessonSource.h"
 #include "record/ProgressSchema.h"
 #include "record/Record.h"
+#include "exercises/frame/ExerciseWindow.h"
+#include "memory/Fsrs.h"
+#include "review/Review.h"
 #include "review/ReviewWindow.h"
 
 #include <QAction>
@@ -20,6 +23,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
 #include <QStandardPaths>
 
 #include <QSqlDatabase>
@@ -29,6 +34,8 @@
 #include <QTest>
 
 #include <numeric>
+
+#include <ctime>
 
 using namespace Qt::StringLiterals;
 
@@ -63,6 +70,22 @@ void runSql(const QString &path, int schemaVersion, const QStringList &statement
             QVERIFY2(QSqlQuery(db).exec(statement), qPrintable(statement));
     }
     QSqlDatabase::removeDatabase(u"by hand"_s);
+}
+
+// Columns of the export.
+enum Column { ExportRun = 2, ExportItem = 4, ExportGiven = 6, ExportRight = 7, ExportRetry = 9, ExportLesson = 10 };
+
+// Lesson 7's words of drills 1a and 1b, each an item of its own.
+QList<std::pair<QString, QString>> lesson7Words()
+{
+    QList<std::pair<QString, QString>> words;
+    for (const Exercise drill : {Lesson7::Ex1a, Lesson7::Ex1b}) {
+        for (const LessonModel::WordItem &word : TestSupport::drillOf(drill).items) {
+            if (std::none_of(words.begin(), words.end(), [&](const auto &had) { return had.second == word.cue; }))
+                words << std::pair{exerciseCode(drill), word.cue};
+        }
+    }
+    return words;
 }
 
 QString oldAnswer(int id, const QString &item, const QDateTime &at, bool right, bool retry)
@@ -119,6 +142,21 @@ class tst_Review : public QObject
         reviewEntry()->trigger();
         QTRY_VERIFY(program->reviewWindow().isLoaded());
     }
+    // Runs `check` in a time zone east of Greenwich, the learner's clock its local time there.
+    void eastOfGreenwich(const std::function<void()> &check)
+    {
+        const QByteArray before = qgetenv("TZ");
+        qputenv("TZ", "Asia/Tokyo");
+        tzset();
+        check();
+        if (before.isEmpty())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", before);
+        tzset();
+    }
+    QLabel *label(const QString &name) const { return reviewControl<QLabel>(name); }
+    QSpinBox *aim() const { return reviewControl<QSpinBox>(u"retention"_s); }
     void type(const QString &text)
     {
         QLineEdit *box = reviewControl<QLineEdit>(u"answer"_s);
@@ -130,6 +168,7 @@ private Q_SLOTS:
     void init()
     {
         QStandardPaths::setTestModeEnabled(true);
+        QSettings(u"bimbala"_s, u"bimbala"_s).clear();
         feedback.clear();
         now = Start;
         store = std::make_unique<Record>(u":memory:"_s);
@@ -223,6 +262,132 @@ private Q_SLOTS:
         QCOMPARE(reviewControl<QLineEdit>(u"answer"_s)->text(), u"orvos"_s);
         QVERIFY2(reviewControl<QLabel>(u"said"_s)->text().contains(u"1 due item is left out: its lesson file cannot be found"_s),
                  qPrintable(reviewControl<QLabel>(u"said"_s)->text()));
+    }
+
+    // Items of a lesson whose file is gone are left out before the run's 50 are taken, so that
+    // the items the program can ask are asked, and the window says how many are left out.
+    void dueOfAGoneLessonNeverCrowdOutTheRest()
+    {
+        for (int i = 0; i < 60; ++i)
+            answer(*store, u"gone"_s, u"item %1"_s.arg(i), true);
+        // A day later: the gone lesson's items are the least likely recalled.
+        now = Start.addDays(1);
+        answer(*store, QLatin1String(ProgressSchema::FirstLesson), u"orvos"_s, true);
+        answer(*store, QLatin1String(ProgressSchema::FirstLesson), u"tanár"_s, true);
+        now = Start.addDays(10);
+        program->showMainMenu(false);
+        QTRY_COMPARE(reviewEntry()->text(), u"&Review: 62 due"_s);
+        reviewEntry()->trigger();
+        QTRY_VERIFY(program->reviewWindow().isLoaded());
+        QCOMPARE(label(u"said"_s)->text().left(42), u"Item 1 of 2. 60 due items are left out: th"_s);
+        QCOMPARE(reviewControl<QLineEdit>(u"answer"_s)->text(), u"orvos"_s);
+    }
+
+    // A run asks at most 50, those least likely to be recalled: the words answered longest ago.
+    void runAsksTheFiftyLeastLikelyRecalled()
+    {
+        const QList<std::pair<QString, QString>> words = lesson7Words();
+        QVERIFY(words.size() >= 60);
+        for (int i = 0; i < 60; ++i) {
+            now = Start.addSecs(i * 3600);
+            answer(*store, QLatin1String(ProgressSchema::FirstLesson), words[i].second, true, false, words[i].first);
+        }
+        now = Start.addDays(20);
+        program->showMainMenu(false);
+        QTRY_COMPARE(reviewEntry()->text(), u"&Review: 60 due"_s);
+        reviewEntry()->trigger();
+        QTRY_VERIFY(program->reviewWindow().isLoaded());
+        QCOMPARE(label(u"said"_s)->text(), u"Item 1 of 50."_s);
+        QCOMPARE(reviewControl<QLineEdit>(u"answer"_s)->text(), words[0].second);
+        QStringList asked;
+        for (int i = 0; i < 50; ++i) {
+            asked << reviewControl<QLineEdit>(u"answer"_s)->text();
+            reviewControl<QPushButton>(u"solution"_s)->click();
+            reviewControl<QLineEdit>(u"answer"_s)->setText(feedback.lastText().section(u' ', -1));
+            reviewControl<QPushButton>(u"next"_s)->click();
+        }
+        for (int i = 50; i < 60; ++i)
+            QVERIFY2(!asked.contains(words[i].second), qPrintable(words[i].second));
+    }
+
+    // Raising the recall to aim for asks again what is due: the open window asks the items
+    // now due, the main menu says how many, and the aim is kept as chosen.
+    void raisingTheAimAsksAgain()
+    {
+        for (const auto &[drill, word] : lesson7Words().mid(0, 3))
+            answer(*store, QLatin1String(ProgressSchema::FirstLesson), word, true, false, drill);
+        now = Start.addSecs(36 * 3600);
+        program->showMainMenu(false);
+        QTRY_VERIFY(reviewEntry()->text().startsWith(u"&Review: next"_s));
+        reviewEntry()->trigger();
+        QTRY_VERIFY(program->reviewWindow().isLoaded());
+        QCOMPARE(label(u"heading"_s)->text(), u"Nothing more is due for review now."_s);
+        aim()->setValue(97);
+        QTRY_COMPARE(label(u"said"_s)->text(), u"Item 1 of 3."_s);
+        QTRY_COMPARE(reviewEntry()->text(), u"&Review: 3 due"_s);
+        program->reviewWindow().Unload();
+        Review other(*store, program->lesson(), feedback, program->shared());
+        QCOMPARE(other.retention(), 0.97);
+        // The window opened afresh shows the aim kept.
+        reviewEntry()->trigger();
+        QTRY_VERIFY(program->reviewWindow().isLoaded());
+        QCOMPARE(aim()->value(), 97);
+    }
+
+    // The next due is the soonest, not the last.
+    void nextDueIsTheSoonest()
+    {
+        answer(*store, u"A"_s, u"ház"_s, true);
+        now = Start.addSecs(7200);
+        answer(*store, u"A"_s, u"kert"_s, true);
+        const qint64 soonest = Start.toMSecsSinceEpoch() + qint64(Fsrs::interval(0.9, 3.7145) * 86'400'000.0);
+        QVERIFY(qAbs(store->reviewFigures({}, 0.9).result().nextDueMs - soonest) < 60'000);
+    }
+
+    // An answer to a review is an answer in its own lesson and in no exercise's run, also while
+    // a drill of another lesson runs; nothing typed is no try, and a right answer after a
+    // wrong one is recorded as after a wrong try.
+    void reviewAnswersAreTheirOwn()
+    {
+        secondLesson();
+        answer(*store, u"test-second"_s, u"gap 2 (én)"_s, false, false, u"8c"_s);
+        now = Start.addDays(5);
+        program->showMainMenu(false);
+        program->openFromMainMenu(Lesson7::Ex1a);
+        program->windowFor(Lesson7::Ex1a)->window()->findChild<QPushButton *>(u"Command1"_s)->click();
+        program->navigation().openReview();
+        QTRY_VERIFY(program->reviewWindow().isLoaded());
+        type({});
+        QCOMPARE(feedback.beeps, 1);
+        QCOMPARE(feedback.lastText(), program->shared().MsgWrong);
+        type(u"a konyha"_s);
+        type(u"  a konyhában "_s);
+        QCOMPARE(label(u"said"_s)->text(), u"You reviewed 1 item."_s);
+        const QList<QStringList> rows = TestSupport::exported(*store);
+        QCOMPARE(rows.size(), 4); // the header, the answer before, the wrong one and the right one
+        for (const QStringList &row : rows.mid(2)) {
+            QCOMPARE(row.at(ExportLesson), u"test-second"_s);
+            QCOMPARE(row.at(ExportRun), QString());
+        }
+        QCOMPARE((QStringList{rows[3].at(ExportGiven), rows[3].at(ExportRight), rows[3].at(ExportRetry)}),
+                 (QStringList{u"a konyhában"_s, u"yes"_s, u"yes"_s}));
+        program->windowFor(Lesson7::Ex1a)->Unload();
+    }
+
+    // The learner's day begins at their own midnight: east of Greenwich, an item missed at 7
+    // in the morning (still yesterday in Greenwich) falls due that evening, today.
+    void learnersDayEastOfGreenwich()
+    {
+        eastOfGreenwich([] {
+            Record store(u":memory:"_s);
+            QDateTime clock(QDate(2026, 3, 2), QTime(7, 0), Qt::LocalTime);
+            store.clock = [&clock] { return clock; };
+            answer(store, u"A"_s, u"tó"_s, false);
+            clock = clock.addSecs(3600);
+            const std::vector<int> forecast = store.reviewFigures({}, 0.9).result().forecast;
+            QCOMPARE(forecast.at(0), 1);
+            QCOMPARE(forecast.at(1), 0);
+        });
     }
 
     // Over two lessons: nothing is due right after the answers; a missed item falls
