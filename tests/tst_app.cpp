@@ -2,11 +2,16 @@
 
 #include "app/sobre.h"
 #include "common/Module1.h"
+#include "lesson/LessonSource.h"
+#include "record/Record.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QMessageBox>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
@@ -266,6 +271,61 @@ private Q_SLOTS:
         }
         QVERIFY(!program->anyLoaded());
         QCOMPARE(quits, 1);
+    }
+
+    // A lesson opened with the background closed, and an exercise opened while it is read:
+    // when it comes, the exercise makes way for the main menu, and the program goes on.
+    void aNewLessonNeverEndsTheProgram()
+    {
+        program->showMainMenu(false);
+        program->background().Unload();
+        program->openLesson(LessonSource::BuiltIn);
+        program->openFromMainMenu(Lesson7::Ex1a);
+        QVERIFY(!program->mainMenu().isLoaded());
+        QTRY_VERIFY(program->mainMenu().isLoaded());
+        QVERIFY(!program->windowFor(Lesson7::Ex1a)->isLoaded());
+        QCOMPARE(quits, 0);
+    }
+
+    // A run still open when the program ends (End, or the desktop's session ending) is ended,
+    // as cut short: no run is left without an outcome.
+    void runsEndWithTheProgram_data()
+    {
+        QTest::addColumn<bool>("byEnd");
+        QTest::newRow("End") << true;
+        QTest::newRow("the session ends") << false;
+    }
+
+    void runsEndWithTheProgram()
+    {
+        QFETCH(bool, byEnd);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("progress.sqlite"));
+        {
+            Record record(path);
+            Program withFile(feedback, random, &record);
+            withFile.quit = [] {};
+            withFile.showMainMenu(false);
+            withFile.openFromMainMenu(Lesson7::Ex1b);
+            withFile.windowFor(Lesson7::Ex1b)->window()->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+            if (byEnd)
+                withFile.end();
+            else
+                withFile.interruptRuns();
+            TestSupport::settledStatus(record);
+        }
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("runs"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery runs(QStringLiteral("SELECT exercise, outcome, ended IS NOT NULL FROM runs"), db);
+        QVERIFY(runs.next());
+        QCOMPARE(runs.value(0).toString(), QStringLiteral("1b"));
+        QCOMPARE(runs.value(1).toString(), QStringLiteral("interrupted"));
+        QVERIFY(runs.value(2).toBool());
+        QVERIFY(!runs.next());
+        runs = QSqlQuery();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("runs"));
     }
 
     void endEndsTheProgram_data()

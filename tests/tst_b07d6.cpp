@@ -273,6 +273,22 @@ private Q_SLOTS:
         QVERIFY(isLocked(0));
     }
 
+    // Start pressed again mid-run keeps what the run knows of each gap: a gap tried wrong and
+    // shown by Solution before is recorded so when it is solved after.
+    void startMidRunKeepsTheMarks()
+    {
+        open();
+        startButton()->click();
+        answer(2, QStringLiteral("nem jó"));
+        solutionButton()->click();
+        startButton()->click();
+        answer(2, answerOf(2, 0));
+        QVERIFY(isLocked(2));
+        const QStringList last = TestSupport::exported(program->record()).last();
+        // right, solution shown, after a wrong try
+        QCOMPARE(last.mid(7, 3), (QStringList{QStringLiteral("yes"), QStringLiteral("yes"), QStringLiteral("yes")}));
+    }
+
     // Closed mid-run and opened again: Anna, every gap open with its base word (the first
     // empty), and counting from nothing.
     void reopeningStartsAfresh()
