@@ -3,16 +3,43 @@
 #include "Settings.h"
 
 #include <QAbstractButton>
+#include <QHash>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QWidget>
 
+#include <optional>
+
 namespace {
 
-const char *const BackColorProperty = "BackColor";
-const char *const ForeColorProperty = "ForeColor";
+// The colours each control was given as designed, kept apart from the control: the palette
+// is painted from them in the mode of the moment, and nothing is read back from a widget.
+struct Designed
+{
+    std::optional<Bgr> back;
+    std::optional<Bgr> fore;
+};
+
+QHash<const QWidget *, Designed> &designed()
+{
+    static QHash<const QWidget *, Designed> colours;
+    return colours;
+}
+
+Designed &designedOf(QWidget *control)
+{
+    QHash<const QWidget *, Designed> &colours = designed();
+    if (!colours.contains(control))
+        QObject::connect(control, &QObject::destroyed, [control] { designed().remove(control); });
+    return colours[control];
+}
+
+Designed designedOf(const QWidget *control)
+{
+    return designed().value(control);
+}
 
 bool isTextEntry(const QWidget *control)
 {
@@ -53,16 +80,15 @@ QPalette::ColorRole foreRole(const QWidget *control)
 // gets a filled background when its back colour is set, and keeps what it has after.
 void applyColours(QWidget *control, bool settingBack = false)
 {
-    const QVariant back = control->property(BackColorProperty);
-    const QVariant fore = control->property(ForeColorProperty);
-    if (!back.isValid() && !fore.isValid())
+    const auto [back, fore] = designedOf(static_cast<const QWidget *>(control));
+    if (!back && !fore)
         return;
     // What is not set comes from the parent, not from this palette, which an
     // earlier mode may have changed.
     const QPalette inherited =
         control->parentWidget() ? control->parentWidget()->palette() : QApplication::palette(control);
-    const Bgr designedBack = back.isValid() ? back.toUInt() : fromQColor(inherited.color(backRole(control)));
-    const Bgr designedFore = fore.isValid() ? fore.toUInt() : fromQColor(inherited.color(foreRole(control)));
+    const Bgr designedBack = back ? *back : fromQColor(inherited.color(backRole(control)));
+    const Bgr designedFore = fore ? *fore : fromQColor(inherited.color(foreRole(control)));
     const Bgr paintFore = Colour::paintedText(designedFore, designedBack);
     // The palette is made anew from the roles the control holds as its own, the text
     // role left out: a control without a text colour of its own holds it only while
@@ -78,12 +104,12 @@ void applyColours(QWidget *control, bool settingBack = false)
                 palette.setBrush(g, r, current.brush(g, r));
         }
     }
-    if (back.isValid()) {
+    if (back) {
         palette.setColor(backRole(control), Colour::toQColor(designedBack));
         if (settingBack && backRole(control) == QPalette::Window)
             control->setAutoFillBackground(true);
     }
-    if (fore.isValid() || paintFore != designedFore)
+    if (fore || paintFore != designedFore)
         palette.setColor(foreRole(control), Colour::toQColor(paintFore));
     control->setPalette(palette);
 }
@@ -103,13 +129,13 @@ void applyColoursDown(QWidget *control)
 
 void setBackColor(QWidget *control, Bgr bgr)
 {
-    control->setProperty(BackColorProperty, bgr);
+    designedOf(control).back = bgr;
     applyColours(control, true);
 }
 
 void setForeColor(QWidget *control, Bgr bgr)
 {
-    control->setProperty(ForeColorProperty, bgr);
+    designedOf(control).fore = bgr;
     applyColours(control);
 }
 
@@ -148,8 +174,8 @@ void repaintAll()
         applyColoursDown(window);
 }
 
-Bgr backColor(const QWidget *control) { return control->property(BackColorProperty).toUInt(); }
-Bgr foreColor(const QWidget *control) { return control->property(ForeColorProperty).toUInt(); }
+Bgr backColor(const QWidget *control) { return designedOf(control).back.value_or(0); }
+Bgr foreColor(const QWidget *control) { return designedOf(control).fore.value_or(0); }
 
 } // namespace Colour
 

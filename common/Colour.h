@@ -19,8 +19,8 @@ Bgr fromLiteral(const QString &literal);
 QColor toQColor(Bgr bgr);
 Bgr fromQColor(const QColor &colour);
 
-// Colour properties of a control, stored on it as numbers and applied to its palette.
-// The numbers stay as designed in every mode; only what is painted may differ.
+// The designed colours of a control, kept as numbers beside it (gone with it) and applied
+// to its palette. The numbers stay as designed in every mode; only what is painted may differ.
 void setBackColor(QWidget *control, Bgr bgr);
 void setForeColor(QWidget *control, Bgr bgr);
 Bgr backColor(const QWidget *control);

@@ -11,6 +11,7 @@
 #include "app/hatter.h"
 #include "app/sobre.h"
 #include "progress/ProgressWindow.h"
+#include "review/ReviewWindow.h"
 #include "common/Feedback.h"
 #include "common/RandomSource.h"
 #include "exercises/frame/AnswerBox.h"
@@ -135,7 +136,8 @@ private:
 
 std::vector<Form *> Monkey::forms() const
 {
-    std::vector<Form *> all{&program->about(), &program->mainMenu(), &program->background(), &program->progress()};
+    std::vector<Form *> all{&program->about(), &program->mainMenu(), &program->background(), &program->progress(),
+                            &program->reviewWindow()};
     for (Exercise exercise : Lesson7::All) {
         Form *window = program->windowFor(exercise);
         if (std::find(all.begin(), all.end(), window) == all.end())
@@ -201,7 +203,12 @@ void Monkey::restartProgram()
     random = std::make_unique<SeededRandom>(seed + unsigned(figures->programRuns));
     program = std::make_unique<Program>(feedback, *random);
     programEnded = false;
-    program->quit = [this] { programEnded = true; };
+    // The program ends by End or with its last window: never while a window is still open.
+    program->quit = [this] {
+        if (program->anyLoaded())
+            fail(QStringLiteral("the program ended while a window of it was still open"));
+        programEnded = true;
+    };
     ++figures->programRuns;
     note(QStringLiteral("program started"));
     program->start();
