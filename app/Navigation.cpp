@@ -230,6 +230,14 @@ bool Navigation::practiseMistakes(Exercise exercise, const QStringList &items)
     ExerciseWindow *target = all.windowFor(exercise);
     if (!target || items.isEmpty())
         return false;
+    // A window in the middle of a message box goes once the box is closed: the run of
+    // mistakes opens then, in a window of its own, not in the one on its way out.
+    for (ExerciseWindow *window : all.exerciseWindows()) {
+        if (window->isLoaded() && window->modalOpen()) {
+            window->whenNoModalOpen([this, exercise, items] { practiseMistakes(exercise, items); });
+            return true;
+        }
+    }
     const Change change(*this);
     // The exercise opens fresh, as from the main menu, in place of the menu and of
     // any exercise window (a run going on there is left).

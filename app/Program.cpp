@@ -10,6 +10,7 @@
 #include "app/sobre.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QTimer>
 
 void PrepareApplication()
@@ -48,12 +49,41 @@ Program::Program(Feedback &feedback, RandomSource &random, Record *recordStore)
 
 Program::~Program() = default;
 
+namespace {
+
+// Runs `then` once, after the window's first paint: the window is on screen by then.
+class AfterFirstPaint final : public QObject
+{
+public:
+    AfterFirstPaint(QWidget *window, std::function<void()> then) : QObject(window), then(std::move(then))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, watched, std::move(then));
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then;
+};
+
+} // namespace
+
 void Program::start()
 {
-    windows.windows().about().Show();
-    // Once the splash is on its way: the window manager takes the icon when it comes, and
-    // the lesson to start with is read on a thread of its own while the splash shows.
-    QTimer::singleShot(0, &alive, [this] {
+    sobre &splash = windows.windows().about();
+    splash.Show();
+    // Once the splash is on screen, so that it never waits for them: the icon, which the window
+    // manager takes when it comes, and the lesson to start with, read on a thread of its own.
+    new AfterFirstPaint(splash.window(), [this] {
         QApplication::setWindowIcon(Pictures::programIcon());
         lessons.beginReading();
     });

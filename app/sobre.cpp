@@ -101,7 +101,7 @@ void sobre::build(FormWidget &window)
 
     auto *more = new QToolButton(back);
     Controls::place(*more, QStringLiteral("Image2"), {4680, 2640, 360, 360});
-    more->setIcon(Pictures::icon(QStringLiteral(":/resources/click-here.svg"), {more->width()}, more->devicePixelRatioF()));
+    more->setIcon(Pictures::prerenderedIcon(QStringLiteral("click-here"), more->width(), more->devicePixelRatioF()));
     more->setIconSize(more->size());
     more->setAutoRaise(true);
     more->setCursor(Qt::PointingHandCursor);
@@ -215,14 +215,14 @@ void sobre::Timer2_Timer()
     showFrame(frame % 3 + 1);
 }
 
-// Each frame is drawn from its SVG when first shown: the splash waits for the first only.
+// Each frame is scaled from its picture drawn at build time when first shown: the splash waits for the first only.
 void sobre::showFrame(int number)
 {
     frame = number;
     QPixmap &picture = frames[std::size_t(number - 1)];
     if (picture.isNull())
-        picture = Pictures::pixmap(QStringLiteral(":/resources/about-frame%1.svg").arg(number), ui->Image1->size(),
-                                   ui->Image1->devicePixelRatioF());
+        picture = Pictures::prerendered(QStringLiteral("about-frame%1").arg(number), ui->Image1->size(),
+                                        ui->Image1->devicePixelRatioF());
     ui->Image1->setPixmap(picture);
 }
 

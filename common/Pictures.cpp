@@ -1,6 +1,7 @@
 #include "Pictures.h"
 
 #include <QHash>
+#include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
 
@@ -50,6 +51,21 @@ QIcon icon(const QString &resource, std::initializer_list<int> sizes, qreal pixe
             result.addPixmap(pixmap(resource, {side, side}, pixelRatio));
     }
     return result;
+}
+
+QPixmap prerendered(const QString &name, QSize size, qreal pixelRatio)
+{
+    const QImage drawn(QStringLiteral(":/prerendered/%1.png").arg(name));
+    if (drawn.isNull() || size.isEmpty())
+        return {};
+    QPixmap picture = QPixmap::fromImage(drawn.scaled(size * pixelRatio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    picture.setDevicePixelRatio(pixelRatio);
+    return picture;
+}
+
+QIcon prerenderedIcon(const QString &name, int side, qreal pixelRatio)
+{
+    return QIcon(prerendered(name, {side, side}, pixelRatio));
 }
 
 QIcon programIcon()

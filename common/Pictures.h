@@ -17,5 +17,9 @@ QPixmap pixmap(const QByteArray &svg, QSize size, qreal pixelRatio = 1.0);
 QIcon icon(const QString &resource, std::initializer_list<int> sizes, qreal pixelRatio = 1.0);
 // The program's own icon, in the sizes title bars and task bars ask for.
 QIcon programIcon();
+// A picture of the splash, drawn from its SVG when the program was built (so that the SVG
+// renderer is not loaded before the splash is on screen), scaled to `size`.
+QPixmap prerendered(const QString &name, QSize size, qreal pixelRatio = 1.0);
+QIcon prerenderedIcon(const QString &name, int side, qreal pixelRatio = 1.0);
 
 } // namespace Pictures

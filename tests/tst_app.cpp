@@ -287,6 +287,23 @@ private Q_SLOTS:
         QCOMPARE(quits, 0);
     }
 
+    // Practise my mistakes chosen while an exercise window is in the middle of a message box:
+    // the run of mistakes opens once the box is closed, in a window of its own that stays.
+    void mistakesWaitForTheOpenMessageBox()
+    {
+        open(Lesson7::Ex1a);
+        QPointer<FormWidget> before = window()->window();
+        window()->runModal([this, &before] {
+            QVERIFY(program->practiseMistakes(Lesson7::Ex1a, {QStringLiteral("orvos")}));
+            QVERIFY(window()->window() == before);
+        });
+        QTRY_VERIFY(window()->isLoaded() && window()->window() != before);
+        QCOMPARE(find<QLabel>(QStringLiteral("Label2"))->text(), QStringLiteral("Your mistakes: 1 item"));
+        QTest::qWait(50);
+        QVERIFY(window()->isLoaded());
+        QVERIFY(!startButton()->isEnabled());
+    }
+
     // A run still open when the program ends (End, or the desktop's session ending) is ended,
     // as cut short: no run is left without an outcome.
     void runsEndWithTheProgram_data()

@@ -551,7 +551,9 @@ void Monkey::checkWindow(const Form &form, const ExerciseWindow *exercise)
             if (!now.locked.count(n) && (was.startCaption != QLatin1String("&Restart") || !now.locked.empty()))
                 fail(QStringLiteral("%1: gap %2 came open without a Restart").arg(form.name()).arg(n));
         }
-        if (was.running && now.running && !now.log.startsWith(was.log))
+        // The drill's log breaks its running paragraph where a line wrapped: the same text, a break more.
+        const auto unbroken = [](QString log) { return log.remove(u'\n'); };
+        if (was.running && now.running && !unbroken(now.log).startsWith(unbroken(was.log)))
             fail(QStringLiteral("%1: the log lost text during a run").arg(form.name()));
     }
     remembered[&form] = now;
