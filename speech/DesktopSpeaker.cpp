@@ -196,15 +196,21 @@ void DesktopSpeaker::start()
     QObject::connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
     QObject::connect(m_worker, &SpeechWorker::opened, m_home, [this](const QString &missing) { answer(missing); });
 
+    // Both timers only say what the learner should know meanwhile: a service that answers
+    // late (a busy machine) or an utterance that ends after all makes the speaker speak again.
     m_noAnswer = new QTimer(m_home);
     m_noAnswer->setSingleShot(true);
     QObject::connect(m_noAnswer, &QTimer::timeout, m_home, [this] {
-        answer(QStringLiteral("The speech service (speech-dispatcher) does not answer."));
+        tell(QStringLiteral("The speech service (speech-dispatcher) does not answer."));
     });
     m_tooLong = new QTimer(m_home);
     m_tooLong->setSingleShot(true);
     QObject::connect(m_tooLong, &QTimer::timeout, m_home, [this] { fail(); });
-    QObject::connect(m_worker, &SpeechWorker::spoken, m_tooLong, &QTimer::stop);
+    QObject::connect(m_worker, &SpeechWorker::spoken, m_home, [this] {
+        m_tooLong->stop();
+        if (std::exchange(m_failed, false))
+            tell({});
+    });
 
     m_thread->start();
     QMetaObject::invokeMethod(m_worker, &SpeechWorker::open);
@@ -231,9 +237,12 @@ void DesktopSpeaker::stop()
 
 void DesktopSpeaker::answer(const QString &missing)
 {
-    if (std::exchange(m_told, true))
-        return;
     m_noAnswer->stop();
+    tell(missing);
+}
+
+void DesktopSpeaker::tell(const QString &missing)
+{
     m_canSpeak = missing.isEmpty();
     if (ready)
         ready(missing);
@@ -241,12 +250,11 @@ void DesktopSpeaker::answer(const QString &missing)
 
 void DesktopSpeaker::fail()
 {
-    if (!std::exchange(m_canSpeak, false))
+    if (!m_canSpeak)
         return;
-    m_tooLong->stop();
-    if (ready)
-        ready(QStringLiteral("Speaking failed because the sound output does not play it: the Debian package "
-                              "pulseaudio (or pipewire-pulse) gives one that works."));
+    m_failed = true;
+    tell(QStringLiteral("Speaking failed because the sound output does not play it: the Debian package "
+                        "pulseaudio (or pipewire-pulse) gives one that works."));
 }
 
 #include "DesktopSpeaker.moc"

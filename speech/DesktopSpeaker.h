@@ -14,7 +14,8 @@ class SpeechWorker;
 // The connection lives on a thread of its own, because speech-dispatcher can take
 // seconds to answer, or never answer; the calls here return at once.
 //
-// `ready` is told within 10 s, or that the service does not answer. say() and
+// `ready` is told within 10 s, or that the service does not answer (and again when it
+// answers late). say() and
 // stop() do nothing until `ready` was told an empty string, nor after speaking
 // failed. speech-dispatcher tells no client that its sound output failed (it goes
 // on "speaking" and stops answering), so a failure is found by the time an
@@ -34,7 +35,10 @@ public:
 
 
 private:
+    // The service's own answer as it opened.
     void answer(const QString &missing);
+    // Whether the speaker speaks now, and why not, told to `ready`.
+    void tell(const QString &missing);
     void fail();
 
     QString m_address;
@@ -45,6 +49,7 @@ private:
     QObject *m_home = nullptr;
     QTimer *m_noAnswer = nullptr;
     QTimer *m_tooLong = nullptr;
-    bool m_told = false;
     bool m_canSpeak = false;
+    // An utterance took too long: speaking failed, until it ends after all.
+    bool m_failed = false;
 };

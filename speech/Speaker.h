@@ -16,7 +16,8 @@ public:
     // outcome on the thread that called start: empty when the speaker can speak,
     // otherwise one sentence saying what is missing (and which Debian package
     // gives it). Should speaking fail later, `ready` is told again, with what
-    // failed, and the speaker stays silent from then on.
+    // failed, and the speaker stays silent until the service shows it works after
+    // all (a late answer, an utterance that ends late), when `ready` is told so.
     virtual void start() = 0;
     // Says the text in the Hungarian voice, cutting off whatever was being said;
     // `slowly` at a slower rate for beginners. Returns at once.

@@ -1,5 +1,6 @@
 #include "Speech.h"
 
+#include "common/Logging.h"
 #include "common/Settings.h"
 
 #include <QAccessible>
@@ -27,6 +28,8 @@ void Speech::use(std::unique_ptr<Speaker> chosen)
 {
     speaker = std::move(chosen);
     speaker->ready = [this](const QString &why) {
+        if (!why.isEmpty() && why != missing)
+            qCWarning(logSpeech, "%s", qUtf8Printable(why));
         missing = why;
         Q_EMIT changed();
     };

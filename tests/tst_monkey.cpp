@@ -554,7 +554,8 @@ void Monkey::checkWindow(const Form &form, const ExerciseWindow *exercise)
         // The drill's log breaks its running paragraph where a line wrapped: the same text, a break more.
         const auto unbroken = [](QString log) { return log.remove(u'\n'); };
         if (was.running && now.running && !unbroken(now.log).startsWith(unbroken(was.log)))
-            fail(QStringLiteral("%1: the log lost text during a run").arg(form.name()));
+            fail(QStringLiteral("%1: the log lost text during a run: ...%2 became ...%3")
+                     .arg(form.name(), was.log.right(60), now.log.right(60)));
     }
     remembered[&form] = now;
 }
