@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QDir>
 #include <QProgressDialog>
 #include <QRegularExpression>
 #include <QScrollArea>
@@ -279,6 +280,51 @@ private Q_SLOTS:
         }
         expectMessage(program->shared().MsgDone);
         QVERIFY(window()->window()->rect().contains(QRect(nextButton()->mapTo(window()->window(), QPoint()), nextButton()->size())));
+    }
+
+    // Headings longer than their designed label, in a drill and a picture story: each is shown
+    // whole, on one line where there is room, wrapped where not, and nothing stands over it.
+    void longHeadingsAreShownWhole_data()
+    {
+        QTest::addColumn<int>("place");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("drill") << 0 << QStringLiteral("Where is it? Put in the correct suffixes.");
+        QTest::newRow("picture story") << 4 << QStringLiteral("6. Put in the missing words and suffixes.");
+        QTest::newRow("picture story, very long")
+            << 4 << QStringLiteral("6. Put in the missing words and suffixes, then read the whole story aloud to your neighbour.");
+    }
+
+    void longHeadingsAreShownWhole()
+    {
+        QFETCH(int, place);
+        QFETCH(QString, heading);
+        QTemporaryDir dir;
+        const QString lesson7 = QStringLiteral(BIMBALA_SOURCE_LESSONS "/lesson7");
+        for (const QString &name : QDir(lesson7).entryList(QDir::Files))
+            QVERIFY(QFile::copy(lesson7 + u'/' + name, dir.filePath(name)));
+        QFile file(dir.filePath(QStringLiteral("lesson7.yaml")));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+        const QStringList designed{QStringLiteral("Put in the correct suffixes."), QStringLiteral("3.  Put in the missing suffixes.")};
+        for (QString &line : lines) {
+            if (line.trimmed() == QStringLiteral("heading: \"%1\"").arg(designed[place == 0 ? 0 : 1]))
+                line = QStringLiteral("    heading: \"%1\"").arg(heading);
+        }
+        file.resize(0);
+        file.write(lines.join(u'\n').toUtf8());
+        file.close();
+        program->startWith(file.fileName());
+        open(Exercise{place});
+        QLabel *label = find<QLabel>(QStringLiteral("Label2"));
+        QCOMPARE(label->text(), heading);
+        const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width() - 4, 10000), Qt::TextWordWrap, heading);
+        QVERIFY2(needed.width() <= label->width() && needed.height() <= label->height(),
+                 qPrintable(QStringLiteral("%1x%2 in %3x%4").arg(needed.width()).arg(needed.height()).arg(label->width()).arg(label->height())));
+        for (QWidget *other : label->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (other != label && other->isVisible() && other->objectName() != u"Label1")
+                QVERIFY2(!other->geometry().intersects(label->geometry()), qPrintable(other->objectName()));
+        }
+        QVERIFY(window()->window()->height() <= 768 - 2 * 48);
     }
 
     // The lesson chosen last is gone: lesson 7 opens, one message says why (and the log), and

@@ -18,6 +18,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const Bgr LabelBack = 0xC0FFFF;
+// A long heading ends this far before the go-to grid.
+const int HeadingMargin = 120;
 
 FrameDesign suffixDrillDesign()
 {
@@ -95,6 +97,16 @@ void b07d1::buildControls(QWidget &client)
     ui->Command9 = Controls::button(client, QStringLiteral("Command9"), QStringLiteral("&Plus"), {7320, 4800, 735, 495},
                                 DesignFont(QStringLiteral("MS Sans Serif"), 9.75, true));
     QObject::connect(ui->Command9, &QPushButton::clicked, ui->Command9, [this] { Command9_Click(); });
+
+    // Every heading the window may show: its drills' and a run of mistakes over the longest.
+    QStringList headings;
+    int longest = 0;
+    for (const Exercise drill : ownExercises()) {
+        headings << lessonExercise(drill).heading;
+        longest = std::max(longest, int(std::get<LessonModel::SuffixDrill>(lessonExercise(drill).content).items.size()));
+    }
+    headings << mistakesHeading(longest);
+    fitHeading(client, *ui->Label2, headings, goToGridLeft() - HeadingMargin);
 }
 
 QLineEdit *b07d1::answerBox() const

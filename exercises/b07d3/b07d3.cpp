@@ -76,6 +76,8 @@ StoryDesign pictureStoryDesign()
     d.headingFore = Colour::Black;
     d.headingBack = 0x808080;
     d.personFieldName = QStringLiteral("Combo1");
+    // "Ki?" stands before the field, from 4200.
+    d.roomBeforePerson = 600;
     d.dropDefaultWhenDone = true;
     // A story without a layout is set as lesson 7's is: rows from 2280 below the picture
     // strip, 480 apart, inside the frame with a margin of 240 on either side.

@@ -21,6 +21,8 @@ const Bgr LogGreen = 0xC0FFC0;
 // The Plus hint's text.
 const Bgr LightYellow = 0xC0FFFF;
 const Bgr HintBack = 0x400000;
+// A long heading ends this far before the go-to grid.
+const int HeadingMargin = 120;
 
 // The pictograms stand side by side below the head of the sentence; the last
 // two overlap, which does not show since only one is visible at a time.
@@ -138,6 +140,16 @@ void b07d4::buildControls(QWidget &client)
                              {3120, 4920, 5055, 615}, small, HintBack, LightYellow);
     ui->Plus = Controls::button(client, QStringLiteral("Plus"), QStringLiteral("&Plus"), {8160, 4920, 975, 495}, small);
     QObject::connect(ui->Plus, &QPushButton::clicked, ui->Plus, [this] { Plus_Click(); });
+
+    // Every heading the window may show: its exercises', as another window opens them, and
+    // a run of mistakes over all of an exercise's sentences.
+    QStringList headings;
+    for (const Exercise exercise : ownExercises()) {
+        const auto &sentences = std::get<LessonModel::SentenceExercise>(lessonExercise(exercise).content);
+        headings << lessonExercise(exercise).heading << sentences.headingFromOtherWindow
+                 << lessonExercise(exercise).id + QStringLiteral(". ") + mistakesHeading(int(sentences.rows.size()));
+    }
+    fitHeading(client, *ui->Label2, headings, goToGridLeft() - HeadingMargin);
 }
 
 QLineEdit *b07d4::answerBox() const

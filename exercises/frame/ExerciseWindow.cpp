@@ -202,6 +202,35 @@ void ExerciseWindow::lowerControls(QWidget &client, int fromTwips, int twips, co
     }
 }
 
+int ExerciseWindow::goToGridLeft()
+{
+    return GoToGrid.left;
+}
+
+void ExerciseWindow::fitHeading(QWidget &client, QLabel &heading, const QStringList &texts, int rightTwips)
+{
+    // A label's text needs its advance and the frame's room on either side.
+    const QFontMetrics metrics(heading.font());
+    int needed = 0;
+    for (const QString &text : texts)
+        needed = std::max(needed, metrics.horizontalAdvance(text) + 2 * heading.margin() + 4);
+    if (needed <= heading.width())
+        return;
+    const int room = std::max(heading.width(), Twips::toPixels(rightTwips) - heading.x());
+    heading.resize(std::min(needed, room), heading.height());
+    if (needed <= room)
+        return;
+    heading.setWordWrap(true);
+    int tallest = heading.height();
+    for (const QString &text : texts)
+        tallest = std::max(tallest, metrics.boundingRect(QRect(0, 0, heading.width() - 4, 10000), Qt::TextWordWrap, text).height() + 4);
+    const int grown = tallest - heading.height();
+    const int belowTwips = (heading.y() + heading.height()) * Twips::PerPixel;
+    heading.resize(heading.width(), tallest);
+    lowerControls(client, belowTwips, grown * Twips::PerPixel);
+    client.setFixedSize(client.width(), client.height() + grown);
+}
+
 void ExerciseWindow::Form_Load()
 {
     CentreForm(window());

@@ -53,6 +53,12 @@ protected:
     // Moves the client's own controls that stand at or below `fromTwips` down by `twips`
     // (all but those `staying`), to make room for a part that grew.
     static void lowerControls(QWidget &client, int fromTwips, int twips, const std::vector<QPushButton *> &staying = {});
+    // A heading label that must hold each of `texts` on one line widens up to `rightTwips`;
+    // a text too long even for that wraps, the label grows, and what stands below it moves
+    // down. A heading that fits stays exactly as designed.
+    static void fitHeading(QWidget &client, QLabel &heading, const QStringList &texts, int rightTwips);
+    // The go-to grid's left edge: a heading beside it ends a margin before it.
+    static int goToGridLeft();
     // The window's own controls, placed on the client area.
     virtual void buildControls(QWidget &client) = 0;
     // The window's own set-up, after centring and the always-on-top toggle.

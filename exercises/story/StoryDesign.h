@@ -16,6 +16,8 @@ struct StoryDesign
     Bgr headingFore = Colour::Black;
     Bgr headingBack = 0x808080;
     QString personFieldName;
+    // What stands free before the person field (its label, a margin): a long heading ends there.
+    int roomBeforePerson = 120;
     // The person cannot be changed while a run is going.
     bool personFixedWhileRunning = false;
     // When accomplished, Enter no longer clicks Next; Start gives it back.

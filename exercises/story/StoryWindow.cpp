@@ -99,9 +99,10 @@ void StoryWindow::buildControls(QWidget &client)
     growBy(client, plan.growth);
     const LessonModel::StoryLayout &layout = plan.layout;
     const auto rect = [](const LessonModel::Rect &r) { return QRect(r.left, r.top, r.width, r.height); };
-    Controls::label(client, QStringLiteral("Label2"), storyExercise().heading,
-                    rect(layout.headingPlace), DesignFont(QStringLiteral("Arial"), 12, true), storyDesign.headingBack,
-                    storyDesign.headingFore);
+    QLabel *heading = Controls::label(client, QStringLiteral("Label2"), storyExercise().heading, rect(layout.headingPlace),
+                                      DesignFont(QStringLiteral("Arial"), 12, true), storyDesign.headingBack,
+                                      storyDesign.headingFore);
+
 
     // Gaps first, in number order, so that Tab walks them in story order.
     const QFont gapFont = DesignFont(layout.gapFont, 12, true);
@@ -144,6 +145,12 @@ void StoryWindow::buildControls(QWidget &client)
                      [this](const QString &chosen) { run.choosePerson(chosen); });
 
     buildExtras(client);
+
+    // A long heading takes the room before the person field (or, with no choice of person,
+    // before the go-to grid), then wraps, and the story makes way below it.
+    const int headingRight = story().persons.size() > 1 ? layout.personPlace.left - storyDesign.roomBeforePerson
+                                                         : goToGridLeft() - storyDesign.roomBeforePerson;
+    fitHeading(client, *heading, {storyExercise().heading}, headingRight);
 }
 
 StoryWindow::StoryPlan StoryWindow::givenPlan() const
