@@ -1,11 +1,24 @@
 #include "ProgramModule.h"
 
+#include "Logging.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLibrary>
 
 ProgramModule::ProgramModule(const char *name, const char *interfaceName, int interfaceNumber,
                              std::initializer_list<const char *> functions)
+{
+    load(name, interfaceName, interfaceNumber, functions);
+    // What the learner is told of a module refused, in the journal too; a command line's own
+    // output says it already (`--check` runs before there is an application).
+    if (!why.isEmpty() && QCoreApplication::instance())
+        qCWarning(logProgram, "%s: %s", name, qUtf8Printable(why));
+}
+
+void ProgramModule::load(const char *name, const char *interfaceName, int interfaceNumber,
+                         std::initializer_list<const char *> functions)
 {
     // BIMBALA_MODULES_FROM_PROGRAM is relative (../lib/<arch>/bimbala), computed by CMake
     // from the install folders; the build tree lays the program and modules out alike.

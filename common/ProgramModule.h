@@ -30,6 +30,8 @@ public:
     }
 
 private:
+    void load(const char *name, const char *interfaceName, int interfaceNumber, std::initializer_list<const char *> functions);
+
     QString why;
     std::vector<QFunctionPointer> resolved;
 };
