@@ -339,6 +339,13 @@ private Q_SLOTS:
         QVERIFY(feedback.lastText().startsWith(u"The lesson /nowhere/lesson.yaml could not be opened, so lesson 7 is open"));
         QCOMPARE(menuCaptions().size(), 8);
         QCOMPARE(LessonHistory().last(), QString());
+        // It stays in the Lesson menu, marked, so that the learner finds it there once its file is back.
+        QCOMPARE(LessonHistory().recent(), QStringList{QStringLiteral("/nowhere/lesson.yaml")});
+        auto *menu = program->mainMenu().window()->findChild<QMenu *>(QStringLiteral("mnuLesson"));
+        emit menu->aboutToShow();
+        QAction *recent = menu->findChild<QAction *>(QStringLiteral("mnuRecentLesson1"));
+        QCOMPARE(recent->text(), QStringLiteral("&1 9. lecke (not found)"));
+        QVERIFY(recent->toolTip().startsWith(u"/nowhere/lesson.yaml was not found"));
     }
 };
 
