@@ -2,7 +2,6 @@
 
 #include "common/Controls.h"
 #include "common/DesignFont.h"
-#include "common/HungarianText.h"
 #include "common/Module1.h"
 #include "exercises/frame/AnswerBox.h"
 #include "lesson/LessonSource.h"

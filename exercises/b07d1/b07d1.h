@@ -6,8 +6,6 @@
 #include <QString>
 
 #include <memory>
-#include <optional>
-#include <vector>
 
 class QPlainTextEdit;
 

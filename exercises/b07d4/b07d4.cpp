@@ -2,7 +2,6 @@
 
 #include "common/Controls.h"
 #include "common/DesignFont.h"
-#include "common/HungarianText.h"
 #include "common/Module1.h"
 #include "common/Pictures.h"
 #include "exercises/frame/AnswerBox.h"

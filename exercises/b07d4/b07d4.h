@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
