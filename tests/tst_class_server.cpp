@@ -40,8 +40,11 @@
 
 #include <arpa/inet.h>
 #include <csignal>
+#include <future>
+#include <mutex>
 #include <thread>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -192,6 +195,104 @@ class tst_ClassServer : public QObject
             answering.join();
         }
     };
+    // A TCP relay in front of the cluster's port, as the network between a learner's computer and the server
+    // is: every byte is passed on (TLS goes through whole), and the test can hold what one side sends (it waits
+    // in the kernel's buffers), hold each connection made while `holdNew` is set until release(), and cut every
+    // connection at once, dropping what was held.
+    struct Relay
+    {
+        SilentServer listening;
+        int port = listening.port;
+        int serverPort;
+        std::atomic<bool> holdToServer{false}, holdToClient{false}, holdNew{false}, ending{false};
+        std::atomic<int> generation{0}; // connections of an earlier generation are cut
+        std::atomic<int> releases{0};
+        std::atomic<int> connections{0};
+        std::mutex mutex;
+        std::vector<std::thread> passing;
+        std::thread accepting{[this] {
+            for (int client; (client = ::accept(listening.socket, nullptr, nullptr)) >= 0;) {
+                ++connections;
+                const std::lock_guard lock(mutex);
+                passing.emplace_back([this, client, born = generation.load(), held = holdNew.load(), at = releases.load()] {
+                    pass(client, born, held, at);
+                });
+            }
+        }};
+        explicit Relay(int serverPort) : serverPort(serverPort) {}
+        ~Relay()
+        {
+            ending = true;
+            ::shutdown(listening.socket, SHUT_RDWR);
+            accepting.join();
+            for (std::thread &each : passing)
+                each.join();
+        }
+        void release()
+        {
+            holdNew = false;
+            ++releases;
+        }
+        void cut()
+        {
+            ++generation; // first: a connection that finds its direction let go finds itself cut too
+            holdToServer = holdToClient = false;
+        }
+        void pass(int client, int born, bool held, int heldAt)
+        {
+            const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            address.sin_port = htons(serverPort);
+            if (::connect(server, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+                char buffer[65536];
+                for (bool open = true; open && !ending;) {
+                    const bool waits = held && releases == heldAt;
+                    pollfd ends[2]{{client, short(waits || holdToServer ? 0 : POLLIN), 0},
+                                   {server, short(waits || holdToClient ? 0 : POLLIN), 0}};
+                    if (::poll(ends, 2, 20) < 0 || generation != born)
+                        break;
+                    // Held meanwhile: what came stays unread.
+                    const bool heldNow[2]{(held && releases == heldAt) || holdToServer, (held && releases == heldAt) || holdToClient};
+                    for (int i = 0; i < 2 && open; ++i) {
+                        if (!(ends[i].events & POLLIN) || heldNow[i]) {
+                            if (ends[i].revents) // closed while held: it is read once let go
+                                QThread::msleep(10);
+                            continue;
+                        }
+                        if (!ends[i].revents)
+                            continue;
+                        const ssize_t got = ::recv(ends[i].fd, buffer, sizeof buffer, 0);
+                        open = got > 0 && ::send(ends[1 - i].fd, buffer, size_t(got), MSG_NOSIGNAL) == got;
+                    }
+                }
+            }
+            ::close(server);
+            ::close(client);
+        }
+    };
+    // Each statement as the administrator, alone; empty when every one ran, otherwise the first one refused.
+    QString administer(const QStringList &statements)
+    {
+        for (const QString &statement : statements)
+            if (const QString said = run(env.value("PGUSER"), statement); said.startsWith("error"))
+                return statement + ": " + said;
+        return {};
+    }
+    // The administrator's connection again, once the server takes connections after a crash.
+    bool administratorBack()
+    {
+        QSqlDatabase::removeDatabase(env.value("PGUSER"));
+        for (QElapsedTimer waited; !waited.isValid() || waited.elapsed() < 30000; QTest::qWait(100)) {
+            if (!waited.isValid())
+                waited.start();
+            if (run(env.value("PGUSER"), "SELECT 1") == "1")
+                return true;
+            QSqlDatabase::removeDatabase(env.value("PGUSER"));
+        }
+        return false;
+    }
     // What bimbala --class-report prints, on standard output and error, as tanar_a.
     static QByteArray classReport(const QStringList &arguments)
     {
@@ -498,6 +599,196 @@ private slots:
         QCOMPARE(run(owner, "SELECT count(*) FROM bimbala.answers WHERE learner = 'ilka'"), "20");
         QCOMPARE(run(owner, "DROP TRIGGER refuse ON bimbala.answers; DROP FUNCTION bimbala.refuse_commit(); "
                             "DROP TABLE bimbala.refuse_commits"), "");
+    }
+
+    // The server killed (its backend, with SIGKILL: every connection goes and the server recovers from its log)
+    // at each step of a round: between rounds, while the INSERT runs, once the INSERT is done and before the
+    // COMMIT reaches the server, while the COMMIT runs, and once committed before its answer reaches this
+    // computer. The server holds the round at a step with a lock the test holds; the relay holds what is sent
+    // after it. Every row noted as sent is on the server, and once the server is back each arrives once.
+    void killedAtEveryStep_data()
+    {
+        QTest::addColumn<QString>("holdAt");   // where the server holds the round: "insert", "commit", or nowhere
+        QTest::addColumn<QString>("thenHold"); // what the relay holds once the server lets go: "to the server", "to the computer"
+        QTest::addColumn<QString>("state");    // the backend's as it is killed
+        QTest::newRow("between rounds") << "" << "" << "idle";
+        QTest::newRow("while the INSERT runs") << "insert" << "" << "active";
+        QTest::newRow("after the INSERT, before the COMMIT") << "insert" << "to the server" << "idle in transaction";
+        QTest::newRow("while the COMMIT runs") << "commit" << "" << "active";
+        QTest::newRow("committed, its answer on the way") << "commit" << "to the computer" << "idle";
+    }
+    void killedAtEveryStep()
+    {
+        QFETCH(QString, holdAt);
+        QFETCH(QString, thenHold);
+        QFETCH(QString, state);
+        static int rows = 0;
+        const QString learner = QString("step%1").arg(++rows);
+        QVERIFY(addLearner(learner));
+        QCOMPARE(administer({"CREATE TABLE IF NOT EXISTS bimbala.hold_at(learner name, step text)",
+                             "CREATE OR REPLACE FUNCTION bimbala.hold() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER AS $$ "
+                             "BEGIN IF EXISTS (SELECT FROM bimbala.hold_at h WHERE h.learner = session_user AND h.step = TG_ARGV[0]) "
+                             "THEN PERFORM pg_advisory_xact_lock_shared(7); END IF; RETURN NULL; END $$",
+                             "DROP TRIGGER IF EXISTS hold_insert ON bimbala.answers",
+                             "CREATE TRIGGER hold_insert BEFORE INSERT ON bimbala.answers FOR EACH STATEMENT EXECUTE FUNCTION bimbala.hold('insert')",
+                             "DROP TRIGGER IF EXISTS hold_commit ON bimbala.answers",
+                             "CREATE CONSTRAINT TRIGGER hold_commit AFTER INSERT ON bimbala.answers DEFERRABLE INITIALLY DEFERRED "
+                             "FOR EACH ROW EXECUTE FUNCTION bimbala.hold('commit')",
+                             QString("INSERT INTO bimbala.hold_at VALUES ('%1', '%2')").arg(learner, holdAt),
+                             "SELECT pg_advisory_lock(7)"}), "");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("progress.sqlite");
+        QSqlDatabase file = recordWith(path, 20);
+        QVERIFY(QSqlQuery(file).exec("DELETE FROM runs")); // answers alone: their INSERT is the round's last statement
+        Record record(path);
+        Relay relay(env.value("PGPORT").toInt());
+        ClassServer server = serverOf(learner, relay.port);
+        server.timeoutSeconds = 30; // no statement held here times out
+        ClassSync sending(record, server, {100, 400, 300});
+        QSignalSpy told(&sending, &ClassSync::statusChanged);
+        sending.start();
+        const auto backend = [&](const QString &where) {
+            return run(env.value("PGUSER"), "SELECT pid FROM pg_stat_activity WHERE usename = '" + learner + "' AND " + where).toInt();
+        };
+        int pid = 0;
+        int answers = 20;
+        if (holdAt.isEmpty()) {
+            QTRY_COMPARE_WITH_TIMEOUT(waiting(record, server), "0 0", 20000);
+            QTRY_VERIFY((pid = backend("state = 'idle'")) > 0);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT((pid = backend("wait_event_type = 'Lock'")) > 0, 20000);
+            (thenHold == "to the server" ? relay.holdToServer : relay.holdToClient) = !thenHold.isEmpty();
+            if (!thenHold.isEmpty()) {
+                QCOMPARE(run(env.value("PGUSER"), "SELECT pg_advisory_unlock(7)"), "true");
+                QTRY_VERIFY_WITH_TIMEOUT(backend("state = '" + state + "'") == pid, 20000);
+            }
+        }
+        const qsizetype roundsBefore = told.size();
+        QCOMPARE(::kill(pid, SIGKILL), 0);
+        relay.cut();
+        if (holdAt.isEmpty()) {
+            for (int i = 0; i < 5; ++i)
+                record.answerJudged({"1a", "after the kill", "e", "g", true});
+            answers += 5;
+        }
+        QVERIFY(administratorBack());
+        QTRY_VERIFY_WITH_TIMEOUT(told.size() > roundsBefore, 20000); // the round the kill cut short has ended
+        // Every answer noted as sent is on the server.
+        QSqlQuery marked(file);
+        QVERIFY(marked.exec("SELECT uid FROM answers WHERE id <= (SELECT coalesce(max(up_to), 0) FROM sent_marks WHERE what = 'answers')"));
+        QStringList uids;
+        while (marked.next())
+            uids << marked.value(0).toString();
+        QCOMPARE(run(env.value("PGUSER"), "SELECT count(*) FROM bimbala.answers WHERE uid = ANY (?::uuid[])", {"{" + uids.join(',') + "}"}),
+                 QString::number(uids.size()));
+        // And the rest arrives, each once.
+        QTRY_COMPARE_WITH_TIMEOUT(waiting(record, server), "0 0", 30000);
+        QCOMPARE(run(env.value("PGUSER"), "SELECT count(*) FROM bimbala.answers WHERE learner = ?", {learner}), QString::number(answers));
+        QCOMPARE(administer({"DROP TRIGGER hold_insert ON bimbala.answers", "DROP TRIGGER hold_commit ON bimbala.answers",
+                             "DROP FUNCTION bimbala.hold()", "DROP TABLE bimbala.hold_at"}), "");
+    }
+
+    // The end of a sync cuts its own connection only, in the middle of a statement the server does not answer:
+    // another connection to the same server port, made on another thread while the sync's was being made, goes on.
+    void endCutsItsOwnConnectionOnly()
+    {
+        QVERIFY(addLearner("tomi"));
+        QTemporaryDir dir;
+        recordWith(dir.filePath("progress.sqlite"), 5);
+        Record record(dir.filePath("progress.sqlite"));
+        Relay relay(env.value("PGPORT").toInt());
+        relay.holdNew = true;
+        auto sending = std::make_unique<ClassSync>(record, serverOf("tomi", relay.port), ClassSync::Timing{100, 100, 100});
+        QSignalSpy told(sending.get(), &ClassSync::statusChanged);
+        sending->start();
+        QTRY_COMPARE(relay.connections.load(), 1); // the sync's, held while it is being made
+        relay.holdNew = false;
+        std::promise<QString> opened, afterTheEnd;
+        std::promise<void> ended;
+        std::thread other([&] {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "other thread");
+                db.setHostName(env.value("PGHOST"));
+                db.setPort(relay.port);
+                db.setDatabaseName(env.value("PGDATABASE"));
+                db.setUserName("anna");
+                db.setPassword("pw-anna");
+                db.setConnectOptions("sslmode=verify-full;sslrootcert=" + env.value("PGSSLROOTCERT"));
+                const auto one = [&db] {
+                    QSqlQuery query(db);
+                    return query.exec("SELECT 1") && query.next() ? query.value(0).toString() : query.lastError().text();
+                };
+                opened.set_value(db.open() ? one() : db.lastError().text());
+                ended.get_future().wait();
+                afterTheEnd.set_value(one());
+            }
+            QSqlDatabase::removeDatabase("other thread");
+        });
+        QCOMPARE(opened.get_future().get(), "1");
+        relay.release();
+        QVERIFY(told.wait(20000));
+        QCOMPARE(told.last().first().value<ClassSync::Status>().problem, "");
+        const int backend = run(env.value("PGUSER"), "SELECT pid FROM pg_stat_activity WHERE usename = 'tomi'").toInt();
+        QVERIFY(backend > 0);
+        QCOMPARE(::kill(backend, SIGSTOP), 0);
+        const auto resume = qScopeGuard([&] { ::kill(backend, SIGCONT); });
+        record.answerJudged({"1a", "ház", "a háznál", "a háznak", true});
+        QTest::qWait(500); // the next round is sending it into the stopped backend now
+        sending.reset();
+        ended.set_value();
+        const QString after = afterTheEnd.get_future().get();
+        other.join();
+        QCOMPARE(after, "1");
+    }
+
+    // What the server or libpq says, in the class line, as one line: a connection the administrator ended
+    // ("FATAL: terminating connection due to administrator command" and libpq's words on a line each), and a
+    // server's refusal with line breaks, tabs and a terminal's escape in it.
+    void classLineIsOneLine_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("said"); // in the line, as a regular expression
+        QTest::newRow("connection ended by the administrator") << "terminated"
+                                                               << "administrator command; [A-Z]\\S+ .*connection";
+        QTest::newRow("a refusal over several lines") << "refused"
+                                                      << "ERROR: refused here; By the trigger\uFFFD\\[2J now; CONTEXT: ";
+    }
+    void classLineIsOneLine()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, said);
+        const QString learner = fault == "terminated" ? "umar" : "vili";
+        QVERIFY(addLearner(learner));
+        if (fault == "refused")
+            QCOMPARE(administer({"CREATE FUNCTION bimbala.refuse_lines() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                 "RAISE EXCEPTION E'refused here\\nBy the trigger\\x1b[2J\\tnow'; END $$",
+                                 "CREATE TRIGGER refuse_lines BEFORE INSERT ON bimbala.answers FOR EACH STATEMENT WHEN "
+                                 "(session_user = 'vili') EXECUTE FUNCTION bimbala.refuse_lines()"}), "");
+        QTemporaryDir dir;
+        recordWith(dir.filePath("progress.sqlite"), 5);
+        Record record(dir.filePath("progress.sqlite"));
+        ClassSync sending(record, serverOf(learner), {100, 100, 100});
+        sending.start();
+        ClassSync::Status status = nextRound(sending);
+        if (fault == "terminated") {
+            QCOMPARE(status.problem, "");
+            QSignalSpy told(&sending, &ClassSync::statusChanged);
+            QCOMPARE(run(env.value("PGUSER"), "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE usename = 'umar'"), "true");
+            record.answerJudged({"1a", "ház", "a háznál", "a háznak", true});
+            const auto failed = [&told] {
+                for (const QVariantList &said : told)
+                    if (const auto round = said.first().value<ClassSync::Status>(); !round.problem.isEmpty())
+                        return round;
+                return ClassSync::Status{};
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(!(status = failed()).problem.isEmpty(), 10000);
+        } else {
+            QCOMPARE(administer({"DROP TRIGGER refuse_lines ON bimbala.answers", "DROP FUNCTION bimbala.refuse_lines()"}), "");
+        }
+        const QString line = status.sentence(5, 1);
+        QVERIFY2(QRegularExpression(said).match(line).hasMatch(), qPrintable(line));
+        QVERIFY2(std::none_of(line.begin(), line.end(), [](QChar c) { return c.category() == QChar::Other_Control; }), qPrintable(line));
+        QVERIFY2(fault != "terminated" || !line.contains(QChar::ReplacementCharacter), qPrintable(line));
     }
 
     // Two learners whose runs have the same number on their computers: both runs are on the server, each
