@@ -280,6 +280,30 @@ class tst_ClassServer : public QObject
                 return statement + ": " + said;
         return {};
     }
+    // psql as the administrator on the server's socket, reading `script`: "0" when every statement ran, otherwise
+    // what psql said and its status.
+    QString administerScript(const QString &script)
+    {
+        QProcessEnvironment administrator = env;
+        administrator.insert("PGHOST", env.value("BIMBALA_PG_SOCKET"));
+        QProcess psql;
+        psql.setProcessEnvironment(administrator);
+        psql.start("psql", {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-f", "-"});
+        psql.write(script.toUtf8());
+        psql.closeWriteChannel();
+        psql.waitForFinished();
+        return QString::fromUtf8(psql.readAllStandardError()) + QString::number(psql.exitCode());
+    }
+    // The first SQL block of the administrator's guide after a text of it.
+    static QString guideSql(const QString &after)
+    {
+        QFile guide(BIMBALA_CLASS_SERVER_GUIDE);
+        if (!guide.open(QIODevice::ReadOnly))
+            return {};
+        const QString text = QString::fromUtf8(guide.readAll());
+        const qsizetype at = text.indexOf(after), start = text.indexOf("```sql\n", at), end = text.indexOf("\n```", start);
+        return at < 0 || start < 0 || end < 0 ? QString() : text.mid(start + 7, end - start - 7);
+    }
     // The administrator's connection again, once the server takes connections after a crash.
     bool administratorBack()
     {
@@ -789,6 +813,57 @@ private slots:
         QVERIFY2(QRegularExpression(said).match(line).hasMatch(), qPrintable(line));
         QVERIFY2(std::none_of(line.begin(), line.end(), [](QChar c) { return c.category() == QChar::Other_Control; }), qPrintable(line));
         QVERIFY2(fault != "terminated" || !line.contains(QChar::ReplacementCharacter), qPrintable(line));
+    }
+
+    // A learner who leaves with their record, and a login renamed, as the administrator's guide does it (its SQL
+    // run as written): the server's memory of the learner's items goes with the answers, so that a new learner
+    // given the same login finds no old figures in a teacher's review, and a renamed learner keeps theirs.
+    void learnerLeavesOrIsRenamed_data()
+    {
+        QTest::addColumn<QString>("guide");   // the guide's block after this text
+        QTest::addColumn<QString>("login");   // the login name in it
+        QTest::addColumn<QString>("renamed"); // the new login name in it, for a rename
+        QTest::addColumn<bool>("earlier");    // done on a server of an earlier script, which this one is then run over
+        QTest::newRow("leaves, and the login is given again") << "A learner who leaves" << "l8w3r5tnc" << "" << false;
+        QTest::newRow("renamed") << "tell them their new login" << "anna_szabo" << "l4k2m9qzp" << false;
+        QTest::newRow("left under an earlier script") << "A learner who leaves" << "l8w3r5tnc" << "" << true;
+    }
+    void learnerLeavesOrIsRenamed()
+    {
+        QFETCH(QString, guide);
+        QFETCH(QString, login);
+        QFETCH(QString, renamed);
+        QFETCH(bool, earlier);
+        const QString learner = earlier ? "yorick" : renamed.isEmpty() ? "wanda" : "xaver", newLogin = learner + "2";
+        QVERIFY(addLearner(learner));
+        // Missed, right, and right with the solution shown, 10 days ago: each due for review now.
+        QCOMPARE(run(learner, "INSERT INTO bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", "
+                              "solution_shown, retry) SELECT gen_random_uuid(), now() - interval '10 days', 'bimbala-lesson-7', "
+                              "'1a', i, 'e', 'g', i <> 'x', i = 'z', false FROM unnest('{x,y,z}'::text[]) i"), "");
+        const QString review = QString("SELECT concat_ws(' ', learner, items, due) FROM bimbala.class_reviews(now(), 0.9, "
+                                       "'{bimbala-lesson-7}', '{1a}') WHERE learner IN ('%1', '%2')").arg(learner, newLogin);
+        QCOMPARE(run("tanar_a", review), learner + " 3 3");
+        QString block = guideSql(guide);
+        QVERIFY2(block.contains(login), qPrintable(block));
+        block.replace(login, learner).replace(" TO postgres", " TO " + env.value("PGUSER")); // the cluster's superuser
+        if (!renamed.isEmpty())
+            block.replace(renamed, newLogin);
+        if (earlier) // the memory stayed when answers went
+            QCOMPARE(administer({"DROP TRIGGER answers_gone ON bimbala.answers", "COMMENT ON TABLE bimbala.memory IS NULL"}), "");
+        QCOMPARE(administerScript(block), "0");
+        QSqlDatabase::removeDatabase(learner);
+        if (earlier) {
+            QFile script(BIMBALA_CLASS_SERVER_SQL);
+            QVERIFY(script.open(QIODevice::ReadOnly));
+            QCOMPARE(administerScript("BEGIN;\n" + QString::fromUtf8(script.readAll()) + "\nCOMMIT;\n"), "0");
+        }
+        if (renamed.isEmpty()) {
+            QVERIFY(addLearner(learner)); // someone else, given the login that is free again
+            QCOMPARE(run("tanar_a", review), "");
+        } else {
+            QCOMPARE(run("tanar_a", review), newLogin + " 3 3");
+        }
+        QCOMPARE(run(env.value("PGUSER"), "SELECT count(*) FROM bimbala.memory WHERE learner = ?", {learner}), "0");
     }
 
     // Two learners whose runs have the same number on their computers: both runs are on the server, each
