@@ -10,6 +10,7 @@
 #include "class/ClassWindow.h"
 #include "class/ClassSync.h"
 #include "record/Record.h"
+#include "memory/Fsrs.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -864,6 +865,73 @@ private slots:
             QCOMPARE(run("tanar_a", review), newLogin + " 3 3");
         }
         QCOMPARE(run(env.value("PGUSER"), "SELECT count(*) FROM bimbala.memory WHERE learner = ?", {learner}), "0");
+    }
+
+    // The server's copy of the memory model against the hand-worked reviews that the program's own is checked
+    // against (memory/fsrs-cases.csv): each through fsrs_step, and the memory before it, left that many days, as
+    // the teacher's review counts it (the chance of recall; due or not for three recalls aimed at) against the
+    // program's formulas.
+    void serverMemoryModel_data()
+    {
+        QTest::addColumn<double>("stability");
+        QTest::addColumn<double>("difficulty");
+        QTest::addColumn<double>("days");
+        QTest::addColumn<bool>("right");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("retry");
+        QTest::addColumn<double>("newStability");
+        QTest::addColumn<double>("newDifficulty");
+        QFile cases(BIMBALA_FSRS_CASES);
+        QVERIFY2(cases.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(cases.fileName()));
+        while (!cases.atEnd()) {
+            const QString line = QString::fromUtf8(cases.readLine()).trimmed();
+            if (line.isEmpty() || line.startsWith(u'#'))
+                continue;
+            const QStringList f = line.split(u',');
+            QCOMPARE(f.size(), 9);
+            QTest::newRow(qPrintable(f[0])) << f[1].toDouble() << f[2].toDouble() << f[3].toDouble() << (f[4] == u"1")
+                                            << (f[5] == u"1") << (f[6] == u"1") << f[7].toDouble() << f[8].toDouble();
+        }
+    }
+    void serverMemoryModel()
+    {
+        QFETCH(double, stability);
+        QFETCH(double, difficulty);
+        QFETCH(double, days);
+        QFETCH(bool, right);
+        QFETCH(bool, shown);
+        QFETCH(bool, retry);
+        QFETCH(double, newStability);
+        QFETCH(double, newDifficulty);
+        const auto number = [](double value) { return QString::number(value, 'g', 17); };
+        // The memory before: none for a first review; the last answer at the epoch, this one `days` after it.
+        const QString memory = stability > 0 ? QString("ARRAY[%1, %2, 0]::float8[]").arg(number(stability), number(difficulty)) : "NULL";
+        const QStringList after = run(env.value("PGUSER"), QString("SELECT array_to_string(bimbala.fsrs_step(%1, to_timestamp(%2 * 86400), "
+                                                                   "%3, %4, %5), ' ')")
+                                                               .arg(memory, number(days), right ? "true" : "false",
+                                                                    shown ? "true" : "false", retry ? "true" : "false"))
+                                      .split(' ');
+        QCOMPARE(after.size(), 3);
+        QVERIFY2(qAbs(after[0].toDouble() - newStability) < 1e-3, qPrintable(after[0]));
+        QVERIFY2(qAbs(after[1].toDouble() - newDifficulty) < 1e-3, qPrintable(after[1]));
+        if (stability == 0)
+            return;
+        const QString item = QTest::currentDataTag();
+        QCOMPARE(run(env.value("PGUSER"), "INSERT INTO bimbala.memory VALUES ('fsrs', 'fsrs-cases', 'x', ?, ?::float8[])",
+                     {item, "{" + number(stability) + "," + number(difficulty) + ",0}"}), "");
+        const auto cleanUp = qScopeGuard([&] { run(env.value("PGUSER"), "DELETE FROM bimbala.memory WHERE learner = 'fsrs'"); });
+        for (const double retention : {0.7, 0.9, 0.97}) {
+            const QStringList review = run(env.value("PGUSER"), QString("SELECT concat_ws(' ', recall, due) FROM bimbala.class_reviews("
+                                                                        "to_timestamp(%1 * 86400), %2, '{fsrs-cases}', '{x}')")
+                                                                    .arg(number(days), number(retention)))
+                                           .split(' ');
+            QCOMPARE(review.size(), 2);
+            QVERIFY2(qAbs(review[0].toDouble() - Fsrs::retrievability(days, stability)) < 1e-3, qPrintable(review[0]));
+            // Due once the recall aimed at is reached; on the very day, either.
+            const double interval = Fsrs::interval(retention, stability);
+            if (qAbs(days - interval) > 1e-6)
+                QCOMPARE(review[1], days > interval ? "1" : "0");
+        }
     }
 
     // Two learners whose runs have the same number on their computers: both runs are on the server, each

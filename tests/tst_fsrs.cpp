@@ -46,7 +46,7 @@ private Q_SLOTS:
                                             << (f[5] == u"1") << (f[6] == u"1") << f[7].toDouble() << f[8].toDouble();
             ++rows;
         }
-        QCOMPARE(rows, 8);
+        QCOMPARE(rows, 9);
     }
 
     void review()
