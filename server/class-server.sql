@@ -304,24 +304,26 @@ UPDATE bimbala.answers SET at = now() WHERE at > now();
 UPDATE bimbala.runs SET started = least(started, now()), ended = least(ended, now()) WHERE started > now() OR ended > now();
 
 -- What a row may hold: a few hundred characters of plain text. A control character
--- is Unicode's Cc: [[:cntrl:]] alone means only its ASCII part in the C locale, and
--- other locales add characters that are none. Rows an earlier version took are kept
--- as they are (NOT VALID); the report cleans what it shows. The program cuts and
+-- is Unicode's Cc (U+0001-U+001F, U+007F-U+009F; text never holds U+0000), named so:
+-- [[:cntrl:]] means only its ASCII part in the C locale, and other locales add
+-- characters that are none, which a row the program cleaned may hold (it would then
+-- be refused for ever, and nothing after it sent). Rows an earlier version took are
+-- kept as they are (NOT VALID); the report cleans what it shows. The program cuts and
 -- cleans its rows to these limits before sending them.
 ALTER TABLE bimbala.answers DROP CONSTRAINT IF EXISTS answers_plain;
 ALTER TABLE bimbala.answers ADD CONSTRAINT answers_plain CHECK (
     char_length(lesson) <= 100 AND char_length(exercise) <= 100 AND char_length(item) <= 500
     AND char_length(expected) <= 500 AND char_length(given) <= 500
-    AND (lesson || exercise || item || expected || given) !~ '[[:cntrl:]\u0080-\u009f]') NOT VALID;
+    AND (lesson || exercise || item || expected || given) !~ '[\u0001-\u001f\u007f-\u009f]') NOT VALID;
 ALTER TABLE bimbala.runs DROP CONSTRAINT IF EXISTS runs_plain;
 ALTER TABLE bimbala.runs ADD CONSTRAINT runs_plain CHECK (
     char_length(lesson) <= 100 AND char_length(exercise) <= 100 AND char_length(variant) <= 100
     AND char_length(person) <= 100 AND char_length(outcome) <= 100
-    AND (lesson || exercise || variant || person || outcome) !~ '[[:cntrl:]\u0080-\u009f]') NOT VALID;
+    AND (lesson || exercise || variant || person || outcome) !~ '[\u0001-\u001f\u007f-\u009f]') NOT VALID;
 ALTER TABLE bimbala.learners DROP CONSTRAINT IF EXISTS learners_plain;
-ALTER TABLE bimbala.learners ADD CONSTRAINT learners_plain CHECK (char_length(display) <= 100 AND display !~ '[[:cntrl:]\u0080-\u009f]');
+ALTER TABLE bimbala.learners ADD CONSTRAINT learners_plain CHECK (char_length(display) <= 100 AND display !~ '[\u0001-\u001f\u007f-\u009f]');
 ALTER TABLE bimbala.teachers DROP CONSTRAINT IF EXISTS teachers_plain;
-ALTER TABLE bimbala.teachers ADD CONSTRAINT teachers_plain CHECK (char_length(display) <= 100 AND display !~ '[[:cntrl:]\u0080-\u009f]');
+ALTER TABLE bimbala.teachers ADD CONSTRAINT teachers_plain CHECK (char_length(display) <= 100 AND display !~ '[\u0001-\u001f\u007f-\u009f]');
 
 -- A teacher's report reads its learners' last 30 days (the functions below): the
 -- first index finds them, the second only their misses, a small part of the answers.

@@ -9,6 +9,8 @@
 #include "class/ClassServer.h"
 #include "class/ClassWindow.h"
 #include "class/ClassSync.h"
+#include "class/report/ClassReport.h"
+#include "review/ReviewPlan.h"
 #include "record/Record.h"
 #include "memory/Fsrs.h"
 
@@ -41,6 +43,7 @@
 
 #include <arpa/inet.h>
 #include <csignal>
+#include <ctime>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -54,6 +57,7 @@ class tst_ClassServer : public QObject
     Q_OBJECT
     QProcessEnvironment env; // libpq's variables from DIR/env, the superuser as PGUSER
     QString zita;            // the login name made for a learner (a pseudonym)
+    QStringList connections; // those as() made
     const QString annasUid = "0b5e7a52-8f1c-4c1e-9d2a-6a1f3c9e0001";
     const QString sendAnswer = "INSERT INTO bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", "
                                "solution_shown, retry, run) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uid) DO NOTHING RETURNING uid";
@@ -65,6 +69,7 @@ class tst_ClassServer : public QObject
         if (QSqlDatabase::contains(who))
             return QSqlDatabase::database(who);
         const QString user = who.section(' ', 0, 0);
+        connections << who;
         QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", who);
         const bool administrator = user == env.value("PGUSER"); // on the socket, with no password
         db.setHostName(env.value(administrator ? "BIMBALA_PG_SOCKET" : "PGHOST"));
@@ -305,13 +310,20 @@ class tst_ClassServer : public QObject
         const qsizetype at = text.indexOf(after), start = text.indexOf("```sql\n", at), end = text.indexOf("\n```", start);
         return at < 0 || start < 0 || end < 0 ? QString() : text.mid(start + 7, end - start - 7);
     }
-    // The administrator's connection again, once the server takes connections after a crash.
+    // The administrator's connection again, once the server, a backend of which was killed, has ended every
+    // connection and takes them again; the other connections of the test are made anew when next used.
     bool administratorBack()
     {
-        QSqlDatabase::removeDatabase(env.value("PGUSER"));
-        for (QElapsedTimer waited; !waited.isValid() || waited.elapsed() < 30000; QTest::qWait(100)) {
-            if (!waited.isValid())
-                waited.start();
+        QElapsedTimer waited;
+        waited.start();
+        while (run(env.value("PGUSER"), "SELECT 1") == "1") { // until the server has ended it too
+            if (waited.elapsed() > 30000)
+                return false;
+            QTest::qWait(50);
+        }
+        for (const QString &name : std::exchange(connections, {}))
+            QSqlDatabase::removeDatabase(name);
+        for (waited.restart(); waited.elapsed() < 30000; QTest::qWait(100)) {
             if (run(env.value("PGUSER"), "SELECT 1") == "1")
                 return true;
             QSqlDatabase::removeDatabase(env.value("PGUSER"));
@@ -520,7 +532,7 @@ private slots:
         const QString function = "CREATE FUNCTION bimbala.%1 RETURNS TABLE(%2) LANGUAGE sql AS $$ VALUES %3 $$; ";
         QCOMPARE(run(env.value("PGUSER") + " dbname=liar", "CREATE SCHEMA bimbala; GRANT USAGE ON SCHEMA bimbala TO PUBLIC; "
                      "CREATE TABLE bimbala.teachers AS SELECT '3a' AS class; CREATE TABLE bimbala.learners AS SELECT * FROM (VALUES "
-                     "('anna', '3a', E'Anna\\u202e\\x1b]0;x\\x07'), ('bela', '3a', NULL)) l(name, class, display); GRANT SELECT ON "
+                     "('anna', '3a', E'Anna\\u202e\\x1b]0;x\\x07'), ('bela', '3a', NULL), ('cili', '3a', 'Kiss Cili')) l(name, class, display); GRANT SELECT ON "
                      "ALL TABLES IN SCHEMA bimbala TO PUBLIC; " +
                      function.arg("class_shares(timestamptz, text[], text[])", "learner name, lesson text, exercise text, first_tries "
                                   "bigint, right_first bigint, last_answer timestamptz", "('anna'::name, 'bimbala-lesson-7'::text, "
@@ -541,11 +553,13 @@ private slots:
                      function.arg("class_reviews(timestamptz, double precision, text[], text[])", "learner name, lesson text, "
                                   "items bigint, due bigint, recall double precision", "('anna'::name, 'bimbala-lesson-7'::text, "
                                   "-3::bigint, 99::bigint, 'NaN'::double precision), ('bela', 'bimbala-lesson-7', 4294967297, 99, "
-                                  "1e308), ('bela', 'made-up', 5, 5, 0.5)")), "");
+                                  "1e308), ('bela', 'made-up', 5, 5, 0.5), ('cili', 'bimbala-lesson-7', 5, 99, 0.5)")), "");
         const QByteArray printed = classReport({"--lesson", "bimbala-lesson-7"}), csv = classReport({"--csv"});
-        // B's figures cut to what can be (due never more than the items, recall at most 100 %); A's, with no
-        // items and no number for its recall, none.
-        QVERIFY2(printed.count(" due · ") == 1 && printed.contains("99 due · 100%\n"), printed.constData());
+        // B's and C's figures cut to what can be (due never more than the items, recall at most 100 %); A's, with
+        // no items and no number for its recall, none.
+        QVERIFY2(printed.count(" due · ") == 2 && printed.contains("99 due · 100%\n") &&
+                     printed.contains("5 due · 50%\n"),
+                 printed.constData());
         for (const char *hostile : {"\x1b", "\x07", "\u202e", "made-up"})
             QVERIFY2(!printed.contains(hostile) && !csv.contains(hostile), printed + csv);
         QVERIFY2(printed.contains("\nAnna\ufffd\ufffd]0;x\ufffd  4294967297 · 100% · –") && printed.contains("0 · – · –") &&
@@ -932,6 +946,155 @@ private slots:
             if (qAbs(days - interval) > 1e-6)
                 QCOMPARE(review[1], days > interval ? "1" : "0");
         }
+    }
+
+    // A text with a control character (a C1 one pasted from a PDF, a terminal's escape) goes over with a blank
+    // in its place, which the server takes, so that the sync never stalls on one row; a line separator, which is
+    // no control character, goes as it is.
+    void controlCharactersGoAsBlanks_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("onServer");
+        QTest::newRow("next line (U+0085) in the answer given") << "answers" << "given" << "a ház\u0085nál" << "a ház nál";
+        QTest::newRow("a C1 CSI (U+009B) in the item") << "answers" << "item" << "ház\u009b2J" << "ház 2J";
+        QTest::newRow("an escape in the right answer") << "answers" << "expected" << "a\u001b[2Jháznál" << "a [2Jháznál";
+        QTest::newRow("next line in a run's person") << "runs" << "person" << "Anna\u0085Béla" << "Anna Béla";
+        QTest::newRow("a line separator in the item") << "answers" << "item" << "ház\u2028nál" << "ház\u2028nál";
+    }
+    void controlCharactersGoAsBlanks()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, column);
+        QFETCH(QString, text);
+        QFETCH(QString, onServer);
+        static int rows = 0;
+        const QString learner = QString("ctrl%1").arg(++rows);
+        QVERIFY(addLearner(learner));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("progress.sqlite");
+        QSqlDatabase file = recordWith(path, 3);
+        QSqlQuery change(file);
+        QVERIFY(change.exec(QString("SELECT uid FROM %1 ORDER BY rowid LIMIT 1").arg(table)) && change.next());
+        const QString uid = change.value(0).toString();
+        QVERIFY(change.prepare(QString("UPDATE %1 SET %2 = ? WHERE uid = ?").arg(table, column)));
+        change.addBindValue(text);
+        change.addBindValue(uid);
+        QVERIFY(change.exec());
+        Record record(path);
+        ClassSync sending(record, serverOf(learner));
+        sending.start();
+        QCOMPARE(nextRound(sending).problem, "");
+        QCOMPARE(waiting(record, serverOf(learner)), "0 0");
+        QCOMPARE(run(env.value("PGUSER"), QString("SELECT %2 FROM bimbala.%1 WHERE uid = ?").arg(table, column), {uid}), onServer);
+    }
+
+    // The teacher's review counts what is due for the recall the teacher's program aims at (its setting, 70 to 97 %,
+    // 90 % where none is set), as the learner's own review does: items answered right 12 hours, 2, 10 and 20 days ago.
+    void reviewAimsAtTheTeachersRecall_data()
+    {
+        QTest::addColumn<int>("retention"); // 0: not set
+        QTest::addColumn<qint64>("due");
+        QTest::newRow("not set: 90 %") << 0 << qint64(2);
+        QTest::newRow("70 %") << 70 << qint64(1);
+        QTest::newRow("90 %") << 90 << qint64(2);
+        QTest::newRow("97 %") << 97 << qint64(3);
+        QTest::newRow("50 %, taken as 70 %") << 50 << qint64(1);
+        QTest::newRow("99 %, taken as 97 %") << 99 << qint64(3);
+    }
+    void reviewAimsAtTheTeachersRecall()
+    {
+        QFETCH(int, retention);
+        QFETCH(qint64, due);
+        static const bool answered = [this] {
+            return addLearner("zeno") &&
+                   run(env.value("PGUSER"), "INSERT INTO bimbala.answers(uid, learner, at, lesson, exercise, item, expected, given, "
+                                            "\"right\", solution_shown, retry) SELECT gen_random_uuid(), 'zeno', now() - d * "
+                                            "interval '1 day', 'bimbala-lesson-7', '1a', 'item ' || d, 'e', 'e', true, false, false "
+                                            "FROM unnest('{0.5,2,10,20}'::float8[]) d") == "";
+        }();
+        QVERIFY(answered);
+        QSettings settings = programSettings();
+        if (retention)
+            setReviewRetention(retention);
+        else
+            settings.remove("review/retention");
+        const auto unset = qScopeGuard([] { programSettings().remove("review/retention"); });
+        ClassServer teacher = serverOf("tanar_a");
+        ClassReport report;
+        const QString connection = ClassServer::connectionName("report");
+        const QString read = report.read(teacher, connection, {{"bimbala-lesson-7", {"1a"}}});
+        QSqlDatabase::removeDatabase(connection);
+        QCOMPARE(read, "");
+        const ClassReport::Memory &zeno = report.memory[std::pair<QString, QString>("zeno", "bimbala-lesson-7")];
+        QCOMPARE(zeno.items, 4);
+        QCOMPARE(zeno.due, due);
+    }
+
+    // All my computers counts each answer on the learner's own day, wherever the computer is: an answer given early
+    // in the morning east of Greenwich or late in the evening west of it is on that day, not on the day of its UTC
+    // time, whether another computer sent it (fetched from the server) or this one has it still to send.
+    void allMyComputersCountsLocalDays_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QTime>("at");      // yesterday, the learner's time
+        QTest::addColumn<int>("utcDay");    // the day of its UTC time, from yesterday
+        QTest::newRow("Tokyo, early in the morning") << QByteArray("Asia/Tokyo") << QTime(0, 30) << -1;
+        QTest::newRow("Tokyo, late in the evening") << QByteArray("Asia/Tokyo") << QTime(23, 30) << 0;
+        QTest::newRow("New York, early in the morning") << QByteArray("America/New_York") << QTime(0, 30) << 0;
+        QTest::newRow("New York, late in the evening") << QByteArray("America/New_York") << QTime(23, 30) << 1;
+    }
+    void allMyComputersCountsLocalDays()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QTime, at);
+        QFETCH(int, utcDay);
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        const QByteArray zoneBefore = qgetenv("TZ");
+        qputenv("TZ", zone);
+        tzset();
+        const auto restore = qScopeGuard([&] {
+            if (hadZone)
+                qputenv("TZ", zoneBefore);
+            else
+                qunsetenv("TZ");
+            tzset();
+        });
+        static int rows = 0;
+        const QString learner = QString("zone%1").arg(++rows), lesson = TestSupport::lesson7().id;
+        QVERIFY(addLearner(learner));
+        const QDate yesterday = QDate::currentDate().addDays(-1);
+        const QString when = QDateTime(yesterday, at).toUTC().toString(Qt::ISODateWithMs);
+        QCOMPARE(yesterday.daysTo(QDateTime::fromString(when, Qt::ISODateWithMs).date()), utcDay); // the zone is in force
+        // Another computer's, on the server; this computer's, not sent yet.
+        QCOMPARE(run(learner, "INSERT INTO bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", solution_shown, "
+                              "retry) VALUES (gen_random_uuid(), ?::timestamptz, ?, '1a', 'ház', 'a háznál', 'a háznál', true, false, false)",
+                     {when, lesson}),
+                 "");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("progress.sqlite");
+        QSqlDatabase file = recordWith(path, 0);
+        QSqlQuery add(file);
+        QVERIFY(add.prepare("INSERT INTO answers(lesson, uid, at, exercise, item, expected, given, right, solution_shown, retry) "
+                            "VALUES (?, ?, ?, '1a', 'fal', 'a falnál', 'a falnak', 0, 0, 0)"));
+        for (const QString &value : {lesson, QUuid::createUuid().toString(QUuid::WithoutBraces), when})
+            add.addBindValue(value);
+        QVERIFY(add.exec());
+        Record record(path);
+        const ClassServer server = serverOf(learner);
+        ClassSync sync(record, server);
+        QSignalSpy fetched(&sync, &ClassSync::fetched);
+        sync.fetchMine(lesson);
+        QVERIFY(fetched.wait(20000) && fetched.last().at(1).toBool());
+        const RecordData::Figures figures =
+            record.figures({lesson, {"1a"}, QDate::currentDate(), 30, RecordData::Scope::AllComputers, server.key()}).result();
+        QCOMPARE(figures.answersWaiting, 1);
+        QStringList days; // the days with first tries: day, tries, right
+        for (const RecordData::DayShare &day : figures.summaries.at(0).days)
+            if (day.firstTries > 0)
+                days << QString("%1 %2 %3").arg(day.day.toString(Qt::ISODate)).arg(day.firstTries).arg(day.rightAtFirstTry);
+        QCOMPARE(days.join(", "), yesterday.toString(Qt::ISODate) + " 2 1");
     }
 
     // Two learners whose runs have the same number on their computers: both runs are on the server, each
