@@ -1,5 +1,6 @@
 #include "ClassServer.h"
 
+#include "ServerText.h"
 #include "common/Settings.h"
 
 #include <QAtomicInteger>
@@ -61,7 +62,7 @@ QString whyNotConnected(const ClassServer &to, const QString &said)
         return QStringLiteral("The class server %1 takes no more connections of %2 just now.").arg(where, to.learner);
     if (said.contains(u"does not exist"))
         return QStringLiteral("The class server %1 has no learner %2 or no database %3.").arg(where, to.learner, to.database);
-    return QStringLiteral("The class server %1 cannot be reached (%2).").arg(where, said.simplified());
+    return QStringLiteral("The class server %1 cannot be reached (%2).").arg(where, serverLine(said));
 }
 
 } // namespace

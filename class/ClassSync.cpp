@@ -3,10 +3,13 @@
 #include "ServerText.h"
 #include "record/Record.h"
 
-#include <QDir>
+#include "common/Logging.h"
+
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -14,12 +17,11 @@
 
 #include <algorithm>
 #include <mutex>
-#include <set>
+#include <optional>
+#include <vector>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
+#include <dlfcn.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -32,81 +34,94 @@ constexpr int BatchRows = 500;
 constexpr int PageRows = 250;
 // How long the end waits for the sync's thread once its connection is cut.
 constexpr int StopWaitMs = 800;
+// How long a test's process, at its exit, waits for the threads of syncs that were
+// still connecting at their end; the program does not wait (see main).
+constexpr int LeftWaitMs = 10'000;
 
 std::atomic<bool> anyLeftRunning{false};
 
-// The program's TCP sockets to a port of a peer.
-std::set<int> socketsTo(int port)
+// libpq's own function, found in the libpq that Qt's PostgreSQL driver loaded: the
+// program does not link libpq, so that it costs nothing at start-up. Qt loads the
+// driver, and so libpq, out of the global scope, so libpq is asked for by its name as
+// loaded already (RTLD_NOLOAD: never loaded here).
+void *libpqFunction(const char *name)
 {
-    std::set<int> found;
-    const QDir fds(QStringLiteral("/proc/self/fd"));
-    for (const QString &name : fds.entryList(QDir::Files | QDir::System)) {
-        bool number = false;
-        const int fd = name.toInt(&number);
-        sockaddr_storage peer{};
-        socklen_t length = sizeof peer;
-        if (!number || getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0)
-            continue;
-        int peerPort = 0;
-        if (peer.ss_family == AF_INET)
-            peerPort = ntohs(reinterpret_cast<const sockaddr_in &>(peer).sin_port);
-        else if (peer.ss_family == AF_INET6)
-            peerPort = ntohs(reinterpret_cast<const sockaddr_in6 &>(peer).sin6_port);
-        if (peerPort == port)
-            found.insert(fd);
-    }
+    if (void *found = dlsym(RTLD_DEFAULT, name))
+        return found;
+    void *libpq = dlopen("libpq.so.5", RTLD_NOW | RTLD_NOLOAD);
+    if (!libpq)
+        return nullptr;
+    void *found = dlsym(libpq, name);
+    dlclose(libpq);
     return found;
 }
 
+// The socket of an open connection of Qt's PostgreSQL driver; -1 where there is none.
+int socketOf(const QSqlDatabase &db)
+{
+    if (!db.driver())
+        return -1;
+    // libpq's PGconn* (Qt names the type by its struct, pg_conn*).
+    const QVariant handle = db.driver()->handle();
+    if (qstrcmp(handle.typeName(), "PGconn*") != 0 && qstrcmp(handle.typeName(), "pg_conn*") != 0)
+        return -1;
+    void *connection = *static_cast<void *const *>(handle.constData());
+    using Socket = int (*)(const void *);
+    static const auto pqSocket = reinterpret_cast<Socket>(libpqFunction("PQsocket"));
+    return connection && pqSocket ? pqSocket(connection) : -1;
+}
+
+// The threads of syncs that a connection being made held at their end (libpq gives
+// its socket only once connected, so nothing can be cut then; connect_timeout ends
+// it): the program ends without them, and a test's process waits for them at its exit.
+struct LeftRunning
+{
+    std::mutex mutex;
+    std::vector<std::pair<QThread *, QObject *>> left;
+    ~LeftRunning()
+    {
+        for (const auto &[thread, worker] : left)
+            if (thread->wait(LeftWaitMs)) {
+                delete worker;
+                delete thread;
+            }
+    }
+};
+LeftRunning leftThreads;
+
 } // namespace
 
-// The sync's own sockets to the class server, known by what appeared while it connected,
-// so that its end can shut them down under whatever waits on them (libpq then returns at
-// once with the connection lost) and leave every other connection of the program alone.
+// The sync's own connection to the class server, by its socket, so that its end can
+// shut it down under whatever waits on it (libpq then returns at once with the
+// connection lost) and leave every other connection of the program alone.
 class ClassSync::Line
 {
 public:
-    explicit Line(int port) : port(port) {}
-
-    void connecting()
+    // Called with the connection open; its socket is noted until closed() says it goes.
+    void opened(const QSqlDatabase &db)
     {
+        const int found = socketOf(db);
+        if (found < 0)
+            qCWarning(logClass) << "The class server connection's socket cannot be found: ending the program may wait for it.";
         const std::lock_guard lock(mutex);
-        before = socketsTo(port);
-        inProgress = true;
+        socket = found;
     }
-    void connected()
-    {
-        const std::lock_guard lock(mutex);
-        own = appeared();
-        inProgress = false;
-    }
+    // Called before the connection is closed, so that its socket's number, free again, is never cut.
     void closed()
     {
         const std::lock_guard lock(mutex);
-        own.clear();
-        inProgress = false;
+        socket = -1;
     }
     void cut()
     {
         const std::lock_guard lock(mutex);
-        for (const int fd : inProgress ? appeared() : own)
-            shutdown(fd, SHUT_RDWR);
+        if (socket >= 0)
+            shutdown(socket, SHUT_RDWR);
     }
 
 private:
-    std::set<int> appeared() const
-    {
-        std::set<int> now = socketsTo(port);
-        for (const int fd : before)
-            now.erase(fd);
-        return now;
-    }
-
-    const int port;
     std::mutex mutex;
-    std::set<int> before;
-    std::set<int> own;
-    bool inProgress = false;
+    int socket = -1;
 };
 
 namespace {
@@ -187,13 +202,14 @@ private:
         remote = QSqlDatabase::database(connection, false);
         if (remote.isOpen())
             return {};
-        line->connecting();
+        // Opening again closes what is left of the connection before: its socket is no longer ours.
+        line->closed();
         const QString problem = server.open(connection);
-        if (problem.isEmpty())
-            line->connected();
-        else
-            line->closed();
         remote = QSqlDatabase::database(connection, false);
+        if (problem.isEmpty())
+            line->opened(remote);
+        else
+            qCWarning(logClass).noquote() << problem;
         return problem;
     }
 
@@ -216,20 +232,24 @@ private:
                 return {};
             if (const QString problem = reach(remote); !problem.isEmpty())
                 return problem;
-            QSqlError error;
+            // Each step is judged by what it returned, never by an error to read: Qt's driver fails
+            // a commit on a connection it found closed (by the statement before) without one, and
+            // rows the server never confirmed must stay unsent.
+            std::optional<QSqlError> failed;
             if (!remote.transaction())
-                error = remote.lastError();
-            if (!error.isValid())
-                error = insert(remote, QStringLiteral("bimbala.answers(uid, at, lesson, exercise, item, expected, given, "
-                                                      "\"right\", solution_shown, retry, run_uid)"), batch.answers);
-            if (!error.isValid())
-                error = insert(remote, QStringLiteral("bimbala.runs(uid, id, lesson, exercise, variant, person, started, "
-                                                      "ended, outcome)"), batch.runs);
-            if (!error.isValid() && !remote.commit())
-                error = remote.lastError();
-            if (error.isValid()) {
-                remote.rollback();
-                return lost(remote, error);
+                failed = remote.lastError();
+            if (!failed)
+                failed = insert(remote, QStringLiteral("bimbala.answers(uid, at, lesson, exercise, item, expected, given, "
+                                                       "\"right\", solution_shown, retry, run_uid)"), batch.answers);
+            if (!failed)
+                failed = insert(remote, QStringLiteral("bimbala.runs(uid, id, lesson, exercise, variant, person, started, "
+                                                       "ended, outcome)"), batch.runs);
+            if (!failed && !remote.commit())
+                failed = remote.lastError();
+            if (failed) {
+                if (remote.isOpen())
+                    remote.rollback();
+                return lost(remote, *failed);
             }
             // Marked only now that the server has them: a program killed in between sends them again.
             if (*stopping)
@@ -243,10 +263,11 @@ private:
     }
 
     // Rows into `table`, skipping those the server has already: one statement, every value bound.
-    static QSqlError insert(QSqlDatabase &remote, const QString &table, const std::vector<QVariantList> &rows)
+    // Nothing when the server took them; otherwise what went wrong.
+    static std::optional<QSqlError> insert(QSqlDatabase &remote, const QString &table, const std::vector<QVariantList> &rows)
     {
         if (rows.empty())
-            return {};
+            return std::nullopt;
         const QString row = QLatin1Char('(') + QStringList(rows.front().size(), QStringLiteral("?")).join(u',') + QLatin1Char(')');
         QSqlQuery send(remote);
         send.prepare(QStringLiteral("INSERT INTO %1 VALUES %2 ON CONFLICT (uid) DO NOTHING")
@@ -254,13 +275,17 @@ private:
         for (const QVariantList &values : rows)
             for (const QVariant &value : values)
                 send.addBindValue(value);
-        return send.exec() ? QSqlError() : send.lastError();
+        if (send.exec())
+            return std::nullopt;
+        return send.lastError();
     }
 
     // The learner's rows of a lesson and one table written on the server since the last
     // round began, page by page, each page kept before the next is read.
     bool fetch(QSqlDatabase &remote, const QString &lesson, FetchedPage::Table table)
     {
+        if (*stopping)
+            return false; // the record may be gone
         RecordData::FetchCursor at = record.fetchCursor(key, lesson, table).result();
         if (!at.problem.isEmpty())
             return false;
@@ -341,13 +366,19 @@ private:
         return !*stopping && record.endFetchRound(lesson, table).result().isEmpty();
     }
 
-    // The connection broke or the server refused: it is opened afresh next time.
+    // The connection broke or the server refused: it is opened afresh next time. `error` may
+    // say nothing (a call on a connection found closed).
     QString lost(QSqlDatabase &remote, const QSqlError &error)
     {
-        const QString why = error.text();
+        const QString why = serverLine(error);
         line->closed();
         remote.close();
-        return QStringLiteral("The class server cannot take the answers just now (%1).").arg(serverText(why).simplified());
+        const QString problem =
+            why.isEmpty() ? QCoreApplication::translate("ClassSync", "The connection to the class server was lost before it "
+                                                                     "confirmed the answers, so they are sent again.")
+                          : QStringLiteral("The class server cannot take the answers just now (%1).").arg(why);
+        qCWarning(logClass).noquote() << problem;
+        return problem;
     }
 
     Record &record;
@@ -386,7 +417,7 @@ QString ClassSync::Status::sentence(int answersWaiting, int runsWaiting) const
 }
 
 ClassSync::ClassSync(Record &record, ClassServer server, Timing timing)
-    : key(server.key()), line(std::make_shared<Line>(server.port))
+    : key(server.key()), line(std::make_shared<Line>())
 {
     qRegisterMetaType<ClassSync::Status>();
     thread = new QThread;
@@ -407,8 +438,8 @@ ClassSync::~ClassSync()
 {
     auto *sync = static_cast<SyncWorker *>(worker);
     *stopping = true;
-    // What is done next on its thread is ending; a statement in flight fails at once, and so
-    // does a connection begun meanwhile.
+    // What is done next on its thread is ending; a statement in flight fails at once, its
+    // connection cut; no round begins meanwhile.
     QMetaObject::invokeMethod(sync, [sync] { sync->finish(); });
     QElapsedTimer waited;
     waited.start();
@@ -416,9 +447,12 @@ ClassSync::~ClassSync()
         line->cut();
     while (!thread->wait(50) && waited.elapsed() < StopWaitMs);
     if (!thread->isFinished()) {
-        // Still held by the network (a name that does not resolve, say): left to the
-        // process's end, which does not wait for it.
+        // Still held by the network (a name that does not resolve, a server that takes the
+        // connection and says nothing, until connect_timeout): left to the process's end,
+        // which does not wait for it.
         anyLeftRunning = true;
+        const std::lock_guard lock(leftThreads.mutex);
+        leftThreads.left.emplace_back(thread, sync);
         return;
     }
     delete sync;

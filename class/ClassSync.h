@@ -20,7 +20,9 @@ class Record;
 // the server committed them, so a batch cut off by a dropped connection or a killed
 // program is simply sent again and counted once. While the server cannot be reached
 // it is tried again after a pause that doubles up to five minutes. Ending it cuts
-// its connection, whatever the network is doing.
+// its own connection (its socket, not another's to the same server), whatever the
+// network is doing; a connection still being made is left to its time-out, which
+// the program does not wait for.
 class ClassSync final : public QObject
 {
     Q_OBJECT

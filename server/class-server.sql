@@ -211,9 +211,13 @@ CREATE OR REPLACE AGGREGATE bimbala.fsrs_memory(timestamptz, boolean, boolean, b
 
 -- Each learner's memory of each item, kept as its answers arrive (in the order they
 -- arrive: one given before another already here counts as given with it), so that a
--- teacher's report reads a row an item, not every answer. The trigger runs as the
+-- teacher's report reads a row an item, not every answer. The triggers run as the
 -- superuser with a fixed search path: a learner cannot write this table, only send
--- answers. Over a server an earlier version made, it is made once from the answers.
+-- answers. It is what the answers make it: answers that go (a learner who leaves, with
+-- their record) or change (a login renamed) take their items' memory with them, so
+-- that nobody given the same login later finds it. Over a server an earlier version
+-- made, it is made from the answers once: made before memory went with the answers,
+-- it may hold a removed learner's. The table's comment says it was.
 DO $$
 BEGIN
     IF to_regclass('bimbala.memory') IS NULL THEN
@@ -224,12 +228,16 @@ BEGIN
             item text NOT NULL,
             state double precision[] NOT NULL, -- {stability in days, difficulty, last answer in epoch seconds}
             PRIMARY KEY(learner, lesson, exercise, item));
-        INSERT INTO bimbala.memory
-        SELECT a.learner, a.lesson, a.exercise, a.item,
-               bimbala.fsrs_memory(a.at, a."right", a.solution_shown, a.retry ORDER BY a.at, a.uid)
-        FROM bimbala.answers a
-        GROUP BY 1, 2, 3, 4;
+    ELSIF obj_description('bimbala.memory'::regclass, 'pg_class') IS NOT DISTINCT FROM 'made from the answers, and goes with them' THEN
+        RETURN;
     END IF;
+    DELETE FROM bimbala.memory;
+    INSERT INTO bimbala.memory
+    SELECT a.learner, a.lesson, a.exercise, a.item,
+           bimbala.fsrs_memory(a.at, a."right", a.solution_shown, a.retry ORDER BY a.at, a.uid)
+    FROM bimbala.answers a
+    GROUP BY 1, 2, 3, 4;
+    COMMENT ON TABLE bimbala.memory IS 'made from the answers, and goes with them';
 END
 $$;
 CREATE OR REPLACE FUNCTION bimbala.remembering() RETURNS trigger
@@ -245,30 +253,77 @@ END
 $$;
 DROP TRIGGER IF EXISTS remembering ON bimbala.answers;
 CREATE TRIGGER remembering AFTER INSERT ON bimbala.answers FOR EACH ROW EXECUTE PROCEDURE bimbala.remembering();
+-- The memory of each item whose answers went or changed (only the superuser deletes or
+-- changes answers), made again from the answers left: none, for a learner who left.
+CREATE OR REPLACE FUNCTION bimbala.remembering_anew() RETURNS trigger
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
+DECLARE
+    learners name[];
+    lessons text[];
+    exercises text[];
+    items text[];
+BEGIN
+    IF TG_OP = 'TRUNCATE' THEN
+        DELETE FROM bimbala.memory;
+        RETURN NULL;
+    ELSIF TG_OP = 'DELETE' THEN
+        SELECT array_agg(k.learner), array_agg(k.lesson), array_agg(k.exercise), array_agg(k.item)
+        INTO learners, lessons, exercises, items
+        FROM (SELECT DISTINCT g.learner, g.lesson, g.exercise, g.item FROM gone g) k;
+    ELSE
+        SELECT array_agg(k.learner), array_agg(k.lesson), array_agg(k.exercise), array_agg(k.item)
+        INTO learners, lessons, exercises, items
+        FROM (SELECT g.learner, g.lesson, g.exercise, g.item FROM gone g
+              UNION SELECT c.learner, c.lesson, c.exercise, c.item FROM came c) k;
+    END IF;
+    DELETE FROM bimbala.memory m
+    USING unnest(learners, lessons, exercises, items) k(learner, lesson, exercise, item)
+    WHERE (m.learner, m.lesson, m.exercise, m.item) = (k.learner, k.lesson, k.exercise, k.item);
+    INSERT INTO bimbala.memory
+    SELECT a.learner, a.lesson, a.exercise, a.item,
+           bimbala.fsrs_memory(a.at, a."right", a.solution_shown, a.retry ORDER BY a.at, a.uid)
+    FROM bimbala.answers a
+    JOIN unnest(learners, lessons, exercises, items) k(learner, lesson, exercise, item)
+      ON (a.learner, a.lesson, a.exercise, a.item) = (k.learner, k.lesson, k.exercise, k.item)
+    GROUP BY 1, 2, 3, 4;
+    RETURN NULL;
+END
+$$;
+DROP TRIGGER IF EXISTS answers_gone ON bimbala.answers;
+CREATE TRIGGER answers_gone AFTER DELETE ON bimbala.answers REFERENCING OLD TABLE AS gone
+    FOR EACH STATEMENT EXECUTE PROCEDURE bimbala.remembering_anew();
+DROP TRIGGER IF EXISTS answers_changed ON bimbala.answers;
+CREATE TRIGGER answers_changed AFTER UPDATE ON bimbala.answers REFERENCING OLD TABLE AS gone NEW TABLE AS came
+    FOR EACH STATEMENT EXECUTE PROCEDURE bimbala.remembering_anew();
+DROP TRIGGER IF EXISTS answers_emptied ON bimbala.answers;
+CREATE TRIGGER answers_emptied AFTER TRUNCATE ON bimbala.answers
+    FOR EACH STATEMENT EXECUTE PROCEDURE bimbala.remembering_anew();
 -- What an earlier version took from the future (before the checks below, which an
 -- update of such a row would have to pass).
 UPDATE bimbala.answers SET at = now() WHERE at > now();
 UPDATE bimbala.runs SET started = least(started, now()), ended = least(ended, now()) WHERE started > now() OR ended > now();
 
 -- What a row may hold: a few hundred characters of plain text. A control character
--- is Unicode's Cc: [[:cntrl:]] alone means only its ASCII part in the C locale, and
--- other locales add characters that are none. Rows an earlier version took are kept
--- as they are (NOT VALID); the report cleans what it shows. The program cuts and
+-- is Unicode's Cc (U+0001-U+001F, U+007F-U+009F; text never holds U+0000), named so:
+-- [[:cntrl:]] means only its ASCII part in the C locale, and other locales add
+-- characters that are none, which a row the program cleaned may hold (it would then
+-- be refused for ever, and nothing after it sent). Rows an earlier version took are
+-- kept as they are (NOT VALID); the report cleans what it shows. The program cuts and
 -- cleans its rows to these limits before sending them.
 ALTER TABLE bimbala.answers DROP CONSTRAINT IF EXISTS answers_plain;
 ALTER TABLE bimbala.answers ADD CONSTRAINT answers_plain CHECK (
     char_length(lesson) <= 100 AND char_length(exercise) <= 100 AND char_length(item) <= 500
     AND char_length(expected) <= 500 AND char_length(given) <= 500
-    AND (lesson || exercise || item || expected || given) !~ '[[:cntrl:]\u0080-\u009f]') NOT VALID;
+    AND (lesson || exercise || item || expected || given) !~ '[\u0001-\u001f\u007f-\u009f]') NOT VALID;
 ALTER TABLE bimbala.runs DROP CONSTRAINT IF EXISTS runs_plain;
 ALTER TABLE bimbala.runs ADD CONSTRAINT runs_plain CHECK (
     char_length(lesson) <= 100 AND char_length(exercise) <= 100 AND char_length(variant) <= 100
     AND char_length(person) <= 100 AND char_length(outcome) <= 100
-    AND (lesson || exercise || variant || person || outcome) !~ '[[:cntrl:]\u0080-\u009f]') NOT VALID;
+    AND (lesson || exercise || variant || person || outcome) !~ '[\u0001-\u001f\u007f-\u009f]') NOT VALID;
 ALTER TABLE bimbala.learners DROP CONSTRAINT IF EXISTS learners_plain;
-ALTER TABLE bimbala.learners ADD CONSTRAINT learners_plain CHECK (char_length(display) <= 100 AND display !~ '[[:cntrl:]\u0080-\u009f]');
+ALTER TABLE bimbala.learners ADD CONSTRAINT learners_plain CHECK (char_length(display) <= 100 AND display !~ '[\u0001-\u001f\u007f-\u009f]');
 ALTER TABLE bimbala.teachers DROP CONSTRAINT IF EXISTS teachers_plain;
-ALTER TABLE bimbala.teachers ADD CONSTRAINT teachers_plain CHECK (char_length(display) <= 100 AND display !~ '[[:cntrl:]\u0080-\u009f]');
+ALTER TABLE bimbala.teachers ADD CONSTRAINT teachers_plain CHECK (char_length(display) <= 100 AND display !~ '[\u0001-\u001f\u007f-\u009f]');
 
 -- A teacher's report reads its learners' last 30 days (the functions below): the
 -- first index finds them, the second only their misses, a small part of the answers.
@@ -528,7 +583,7 @@ BEGIN
 END
 $$;
 
-REVOKE ALL ON FUNCTION bimbala.arriving(), bimbala.remembering(), bimbala.add_class(text), bimbala.login_role(name, text, name),
+REVOKE ALL ON FUNCTION bimbala.arriving(), bimbala.remembering(), bimbala.remembering_anew(), bimbala.add_class(text), bimbala.login_role(name, text, name),
     bimbala.add_learner(text, text, name), bimbala.add_teacher(text, text, name),
     bimbala.class_shares(timestamptz, text[], text[]), bimbala.class_runs(text[], text[]),
     bimbala.most_missed(timestamptz, integer, text[], text[]),

@@ -203,3 +203,32 @@ TestSupport::ReadOnlyFolder::~ReadOnlyFolder()
     else
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
+
+int TestSupport::fsrsCaseRows(const QString &file)
+{
+    QTest::addColumn<double>("stability");
+    QTest::addColumn<double>("difficulty");
+    QTest::addColumn<double>("days");
+    // The answer, which gives the grade: wrong or shown Again, right after a retry Hard, right Good.
+    QTest::addColumn<bool>("right");
+    QTest::addColumn<bool>("shown");
+    QTest::addColumn<bool>("retry");
+    QTest::addColumn<double>("newStability");
+    QTest::addColumn<double>("newDifficulty");
+    QFile cases(file);
+    if (!cases.open(QIODevice::ReadOnly | QIODevice::Text))
+        return -1;
+    int rows = 0;
+    while (!cases.atEnd()) {
+        const QString line = QString::fromUtf8(cases.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(u'#'))
+            continue;
+        const QStringList f = line.split(u',');
+        if (f.size() != 9)
+            return -1;
+        QTest::newRow(qPrintable(f[0])) << f[1].toDouble() << f[2].toDouble() << f[3].toDouble() << (f[4] == u"1")
+                                        << (f[5] == u"1") << (f[6] == u"1") << f[7].toDouble() << f[8].toDouble();
+        ++rows;
+    }
+    return rows;
+}

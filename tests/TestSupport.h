@@ -135,4 +135,10 @@ ProgressRecord::Answer answerOf(const QString &exercise, const QString &item, co
 // Every recorded answer as the export writes it: one list of fields per answer, the header first.
 QList<QStringList> exported(Record &record);
 
+// The hand-worked reviews of the memory model (memory/fsrs-cases.csv) as the rows of a data-driven
+// test, named by their first field: stability, difficulty, days, right, shown, retry (bool),
+// newStability, newDifficulty. The rows made; -1 where the file cannot be read or a line has not
+// nine fields.
+int fsrsCaseRows(const QString &file);
+
 } // namespace TestSupport

@@ -9,7 +9,10 @@
 #include "class/ClassServer.h"
 #include "class/ClassWindow.h"
 #include "class/ClassSync.h"
+#include "class/report/ClassReport.h"
+#include "review/ReviewPlan.h"
 #include "record/Record.h"
+#include "memory/Fsrs.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -40,8 +43,12 @@
 
 #include <arpa/inet.h>
 #include <csignal>
+#include <ctime>
+#include <future>
+#include <mutex>
 #include <thread>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -50,6 +57,7 @@ class tst_ClassServer : public QObject
     Q_OBJECT
     QProcessEnvironment env; // libpq's variables from DIR/env, the superuser as PGUSER
     QString zita;            // the login name made for a learner (a pseudonym)
+    QStringList connections; // those as() made
     const QString annasUid = "0b5e7a52-8f1c-4c1e-9d2a-6a1f3c9e0001";
     const QString sendAnswer = "INSERT INTO bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", "
                                "solution_shown, retry, run) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (uid) DO NOTHING RETURNING uid";
@@ -61,6 +69,7 @@ class tst_ClassServer : public QObject
         if (QSqlDatabase::contains(who))
             return QSqlDatabase::database(who);
         const QString user = who.section(' ', 0, 0);
+        connections << who;
         QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", who);
         const bool administrator = user == env.value("PGUSER"); // on the socket, with no password
         db.setHostName(env.value(administrator ? "BIMBALA_PG_SOCKET" : "PGHOST"));
@@ -192,6 +201,135 @@ class tst_ClassServer : public QObject
             answering.join();
         }
     };
+    // A TCP relay in front of the cluster's port, as the network between a learner's computer and the server
+    // is: every byte is passed on (TLS goes through whole), and the test can hold what one side sends (it waits
+    // in the kernel's buffers), hold each connection made while `holdNew` is set until release(), and cut every
+    // connection at once, dropping what was held.
+    struct Relay
+    {
+        SilentServer listening;
+        int port = listening.port;
+        int serverPort;
+        std::atomic<bool> holdToServer{false}, holdToClient{false}, holdNew{false}, ending{false};
+        std::atomic<int> generation{0}; // connections of an earlier generation are cut
+        std::atomic<int> releases{0};
+        std::atomic<int> connections{0};
+        std::mutex mutex;
+        std::vector<std::thread> passing;
+        std::thread accepting{[this] {
+            for (int client; (client = ::accept(listening.socket, nullptr, nullptr)) >= 0;) {
+                ++connections;
+                const std::lock_guard lock(mutex);
+                passing.emplace_back([this, client, born = generation.load(), held = holdNew.load(), at = releases.load()] {
+                    pass(client, born, held, at);
+                });
+            }
+        }};
+        explicit Relay(int serverPort) : serverPort(serverPort) {}
+        ~Relay()
+        {
+            ending = true;
+            ::shutdown(listening.socket, SHUT_RDWR);
+            accepting.join();
+            for (std::thread &each : passing)
+                each.join();
+        }
+        void release()
+        {
+            holdNew = false;
+            ++releases;
+        }
+        void cut()
+        {
+            ++generation; // first: a connection that finds its direction let go finds itself cut too
+            holdToServer = holdToClient = false;
+        }
+        void pass(int client, int born, bool held, int heldAt)
+        {
+            const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            address.sin_port = htons(serverPort);
+            if (::connect(server, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+                char buffer[65536];
+                for (bool open = true; open && !ending;) {
+                    const bool waits = held && releases == heldAt;
+                    pollfd ends[2]{{client, short(waits || holdToServer ? 0 : POLLIN), 0},
+                                   {server, short(waits || holdToClient ? 0 : POLLIN), 0}};
+                    if (::poll(ends, 2, 20) < 0 || generation != born)
+                        break;
+                    // Held meanwhile: what came stays unread.
+                    const bool heldNow[2]{(held && releases == heldAt) || holdToServer, (held && releases == heldAt) || holdToClient};
+                    for (int i = 0; i < 2 && open; ++i) {
+                        if (!(ends[i].events & POLLIN) || heldNow[i]) {
+                            if (ends[i].revents) // closed while held: it is read once let go
+                                QThread::msleep(10);
+                            continue;
+                        }
+                        if (!ends[i].revents)
+                            continue;
+                        const ssize_t got = ::recv(ends[i].fd, buffer, sizeof buffer, 0);
+                        open = got > 0 && ::send(ends[1 - i].fd, buffer, size_t(got), MSG_NOSIGNAL) == got;
+                    }
+                }
+            }
+            ::close(server);
+            ::close(client);
+        }
+    };
+    // Each statement as the administrator, alone; empty when every one ran, otherwise the first one refused.
+    QString administer(const QStringList &statements)
+    {
+        for (const QString &statement : statements)
+            if (const QString said = run(env.value("PGUSER"), statement); said.startsWith("error"))
+                return statement + ": " + said;
+        return {};
+    }
+    // psql as the administrator on the server's socket, reading `script`: "0" when every statement ran, otherwise
+    // what psql said and its status.
+    QString administerScript(const QString &script)
+    {
+        QProcessEnvironment administrator = env;
+        administrator.insert("PGHOST", env.value("BIMBALA_PG_SOCKET"));
+        QProcess psql;
+        psql.setProcessEnvironment(administrator);
+        psql.start("psql", {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-f", "-"});
+        psql.write(script.toUtf8());
+        psql.closeWriteChannel();
+        psql.waitForFinished();
+        return QString::fromUtf8(psql.readAllStandardError()) + QString::number(psql.exitCode());
+    }
+    // The first SQL block of the administrator's guide after a text of it.
+    static QString guideSql(const QString &after)
+    {
+        QFile guide(BIMBALA_CLASS_SERVER_GUIDE);
+        if (!guide.open(QIODevice::ReadOnly))
+            return {};
+        const QString text = QString::fromUtf8(guide.readAll());
+        const qsizetype at = text.indexOf(after), start = text.indexOf("```sql\n", at), end = text.indexOf("\n```", start);
+        return at < 0 || start < 0 || end < 0 ? QString() : text.mid(start + 7, end - start - 7);
+    }
+    // The administrator's connection again, once the server, a backend of which was killed, has ended every
+    // connection and takes them again; the other connections of the test are made anew when next used.
+    bool administratorBack()
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (run(env.value("PGUSER"), "SELECT 1") == "1") { // until the server has ended it too
+            if (waited.elapsed() > 30000)
+                return false;
+            QTest::qWait(50);
+        }
+        for (const QString &name : std::exchange(connections, {}))
+            QSqlDatabase::removeDatabase(name);
+        for (waited.restart(); waited.elapsed() < 30000; QTest::qWait(100)) {
+            if (run(env.value("PGUSER"), "SELECT 1") == "1")
+                return true;
+            QSqlDatabase::removeDatabase(env.value("PGUSER"));
+        }
+        return false;
+    }
     // What bimbala --class-report prints, on standard output and error, as tanar_a.
     static QByteArray classReport(const QStringList &arguments)
     {
@@ -394,7 +532,7 @@ private slots:
         const QString function = "CREATE FUNCTION bimbala.%1 RETURNS TABLE(%2) LANGUAGE sql AS $$ VALUES %3 $$; ";
         QCOMPARE(run(env.value("PGUSER") + " dbname=liar", "CREATE SCHEMA bimbala; GRANT USAGE ON SCHEMA bimbala TO PUBLIC; "
                      "CREATE TABLE bimbala.teachers AS SELECT '3a' AS class; CREATE TABLE bimbala.learners AS SELECT * FROM (VALUES "
-                     "('anna', '3a', E'Anna\\u202e\\x1b]0;x\\x07'), ('bela', '3a', NULL)) l(name, class, display); GRANT SELECT ON "
+                     "('anna', '3a', E'Anna\\u202e\\x1b]0;x\\x07'), ('bela', '3a', NULL), ('cili', '3a', 'Kiss Cili')) l(name, class, display); GRANT SELECT ON "
                      "ALL TABLES IN SCHEMA bimbala TO PUBLIC; " +
                      function.arg("class_shares(timestamptz, text[], text[])", "learner name, lesson text, exercise text, first_tries "
                                   "bigint, right_first bigint, last_answer timestamptz", "('anna'::name, 'bimbala-lesson-7'::text, "
@@ -415,11 +553,13 @@ private slots:
                      function.arg("class_reviews(timestamptz, double precision, text[], text[])", "learner name, lesson text, "
                                   "items bigint, due bigint, recall double precision", "('anna'::name, 'bimbala-lesson-7'::text, "
                                   "-3::bigint, 99::bigint, 'NaN'::double precision), ('bela', 'bimbala-lesson-7', 4294967297, 99, "
-                                  "1e308), ('bela', 'made-up', 5, 5, 0.5)")), "");
+                                  "1e308), ('bela', 'made-up', 5, 5, 0.5), ('cili', 'bimbala-lesson-7', 5, 99, 0.5)")), "");
         const QByteArray printed = classReport({"--lesson", "bimbala-lesson-7"}), csv = classReport({"--csv"});
-        // B's figures cut to what can be (due never more than the items, recall at most 100 %); A's, with no
-        // items and no number for its recall, none.
-        QVERIFY2(printed.count(" due · ") == 1 && printed.contains("99 due · 100%\n"), printed.constData());
+        // B's and C's figures cut to what can be (due never more than the items, recall at most 100 %); A's, with
+        // no items and no number for its recall, none.
+        QVERIFY2(printed.count(" due · ") == 2 && printed.contains("99 due · 100%\n") &&
+                     printed.contains("5 due · 50%\n"),
+                 printed.constData());
         for (const char *hostile : {"\x1b", "\x07", "\u202e", "made-up"})
             QVERIFY2(!printed.contains(hostile) && !csv.contains(hostile), printed + csv);
         QVERIFY2(printed.contains("\nAnna\ufffd\ufffd]0;x\ufffd  4294967297 · 100% · –") && printed.contains("0 · – · –") &&
@@ -498,6 +638,445 @@ private slots:
         QCOMPARE(run(owner, "SELECT count(*) FROM bimbala.answers WHERE learner = 'ilka'"), "20");
         QCOMPARE(run(owner, "DROP TRIGGER refuse ON bimbala.answers; DROP FUNCTION bimbala.refuse_commit(); "
                             "DROP TABLE bimbala.refuse_commits"), "");
+    }
+
+    // The server killed (its backend, with SIGKILL: every connection goes and the server recovers from its log)
+    // at each step of a round: between rounds, while the INSERT runs, once the INSERT is done and before the
+    // COMMIT reaches the server, while the COMMIT runs, and once committed before its answer reaches this
+    // computer. The server holds the round at a step with a lock the test holds; the relay holds what is sent
+    // after it. Every row noted as sent is on the server, and once the server is back each arrives once.
+    void killedAtEveryStep_data()
+    {
+        QTest::addColumn<QString>("holdAt");   // where the server holds the round: "insert", "commit", or nowhere
+        QTest::addColumn<QString>("thenHold"); // what the relay holds once the server lets go: "to the server", "to the computer"
+        QTest::addColumn<QString>("state");    // the backend's as it is killed
+        QTest::newRow("between rounds") << "" << "" << "idle";
+        QTest::newRow("while the INSERT runs") << "insert" << "" << "active";
+        QTest::newRow("after the INSERT, before the COMMIT") << "insert" << "to the server" << "idle in transaction";
+        QTest::newRow("while the COMMIT runs") << "commit" << "" << "active";
+        QTest::newRow("committed, its answer on the way") << "commit" << "to the computer" << "idle";
+    }
+    void killedAtEveryStep()
+    {
+        QFETCH(QString, holdAt);
+        QFETCH(QString, thenHold);
+        QFETCH(QString, state);
+        static int rows = 0;
+        const QString learner = QString("step%1").arg(++rows);
+        QVERIFY(addLearner(learner));
+        QCOMPARE(administer({"CREATE TABLE IF NOT EXISTS bimbala.hold_at(learner name, step text)",
+                             "CREATE OR REPLACE FUNCTION bimbala.hold() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER AS $$ "
+                             "BEGIN IF EXISTS (SELECT FROM bimbala.hold_at h WHERE h.learner = session_user AND h.step = TG_ARGV[0]) "
+                             "THEN PERFORM pg_advisory_xact_lock_shared(7); END IF; RETURN NULL; END $$",
+                             "DROP TRIGGER IF EXISTS hold_insert ON bimbala.answers",
+                             "CREATE TRIGGER hold_insert BEFORE INSERT ON bimbala.answers FOR EACH STATEMENT EXECUTE FUNCTION bimbala.hold('insert')",
+                             "DROP TRIGGER IF EXISTS hold_commit ON bimbala.answers",
+                             "CREATE CONSTRAINT TRIGGER hold_commit AFTER INSERT ON bimbala.answers DEFERRABLE INITIALLY DEFERRED "
+                             "FOR EACH ROW EXECUTE FUNCTION bimbala.hold('commit')",
+                             QString("INSERT INTO bimbala.hold_at VALUES ('%1', '%2')").arg(learner, holdAt),
+                             "SELECT pg_advisory_lock(7)"}), "");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("progress.sqlite");
+        QSqlDatabase file = recordWith(path, 20);
+        QVERIFY(QSqlQuery(file).exec("DELETE FROM runs")); // answers alone: their INSERT is the round's last statement
+        Record record(path);
+        Relay relay(env.value("PGPORT").toInt());
+        ClassServer server = serverOf(learner, relay.port);
+        server.timeoutSeconds = 30; // no statement held here times out
+        ClassSync sending(record, server, {100, 400, 300});
+        QSignalSpy told(&sending, &ClassSync::statusChanged);
+        sending.start();
+        const auto backend = [&](const QString &where) {
+            return run(env.value("PGUSER"), "SELECT pid FROM pg_stat_activity WHERE usename = '" + learner + "' AND " + where).toInt();
+        };
+        int pid = 0;
+        int answers = 20;
+        if (holdAt.isEmpty()) {
+            QTRY_COMPARE_WITH_TIMEOUT(waiting(record, server), "0 0", 20000);
+            QTRY_VERIFY((pid = backend("state = 'idle'")) > 0);
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT((pid = backend("wait_event_type = 'Lock'")) > 0, 20000);
+            (thenHold == "to the server" ? relay.holdToServer : relay.holdToClient) = !thenHold.isEmpty();
+            if (!thenHold.isEmpty()) {
+                QCOMPARE(run(env.value("PGUSER"), "SELECT pg_advisory_unlock(7)"), "true");
+                QTRY_VERIFY_WITH_TIMEOUT(backend("state = '" + state + "'") == pid, 20000);
+            }
+        }
+        const qsizetype roundsBefore = told.size();
+        QCOMPARE(::kill(pid, SIGKILL), 0);
+        relay.cut();
+        if (holdAt.isEmpty()) {
+            for (int i = 0; i < 5; ++i)
+                record.answerJudged({"1a", "after the kill", "e", "g", true});
+            answers += 5;
+        }
+        QVERIFY(administratorBack());
+        QTRY_VERIFY_WITH_TIMEOUT(told.size() > roundsBefore, 20000); // the round the kill cut short has ended
+        // Every answer noted as sent is on the server.
+        QSqlQuery marked(file);
+        QVERIFY(marked.exec("SELECT uid FROM answers WHERE id <= (SELECT coalesce(max(up_to), 0) FROM sent_marks WHERE what = 'answers')"));
+        QStringList uids;
+        while (marked.next())
+            uids << marked.value(0).toString();
+        QCOMPARE(run(env.value("PGUSER"), "SELECT count(*) FROM bimbala.answers WHERE uid = ANY (?::uuid[])", {"{" + uids.join(',') + "}"}),
+                 QString::number(uids.size()));
+        // And the rest arrives, each once.
+        QTRY_COMPARE_WITH_TIMEOUT(waiting(record, server), "0 0", 30000);
+        QCOMPARE(run(env.value("PGUSER"), "SELECT count(*) FROM bimbala.answers WHERE learner = ?", {learner}), QString::number(answers));
+        QCOMPARE(administer({"DROP TRIGGER hold_insert ON bimbala.answers", "DROP TRIGGER hold_commit ON bimbala.answers",
+                             "DROP FUNCTION bimbala.hold()", "DROP TABLE bimbala.hold_at"}), "");
+    }
+
+    // The end of a sync cuts its own connection only, in the middle of a statement the server does not answer:
+    // another connection to the same server port, made on another thread while the sync's was being made, goes on.
+    void endCutsItsOwnConnectionOnly()
+    {
+        QVERIFY(addLearner("tomi"));
+        QTemporaryDir dir;
+        recordWith(dir.filePath("progress.sqlite"), 5);
+        Record record(dir.filePath("progress.sqlite"));
+        Relay relay(env.value("PGPORT").toInt());
+        relay.holdNew = true;
+        auto sending = std::make_unique<ClassSync>(record, serverOf("tomi", relay.port), ClassSync::Timing{100, 100, 100});
+        QSignalSpy told(sending.get(), &ClassSync::statusChanged);
+        sending->start();
+        QTRY_COMPARE(relay.connections.load(), 1); // the sync's, held while it is being made
+        relay.holdNew = false;
+        std::promise<QString> opened, afterTheEnd;
+        std::promise<void> ended;
+        std::thread other([&] {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase("QPSQL", "other thread");
+                db.setHostName(env.value("PGHOST"));
+                db.setPort(relay.port);
+                db.setDatabaseName(env.value("PGDATABASE"));
+                db.setUserName("anna");
+                db.setPassword("pw-anna");
+                db.setConnectOptions("sslmode=verify-full;sslrootcert=" + env.value("PGSSLROOTCERT"));
+                const auto one = [&db] {
+                    QSqlQuery query(db);
+                    return query.exec("SELECT 1") && query.next() ? query.value(0).toString() : query.lastError().text();
+                };
+                opened.set_value(db.open() ? one() : db.lastError().text());
+                ended.get_future().wait();
+                afterTheEnd.set_value(one());
+            }
+            QSqlDatabase::removeDatabase("other thread");
+        });
+        QCOMPARE(opened.get_future().get(), "1");
+        relay.release();
+        QVERIFY(told.wait(20000));
+        QCOMPARE(told.last().first().value<ClassSync::Status>().problem, "");
+        const int backend = run(env.value("PGUSER"), "SELECT pid FROM pg_stat_activity WHERE usename = 'tomi'").toInt();
+        QVERIFY(backend > 0);
+        QCOMPARE(::kill(backend, SIGSTOP), 0);
+        const auto resume = qScopeGuard([&] { ::kill(backend, SIGCONT); });
+        record.answerJudged({"1a", "ház", "a háznál", "a háznak", true});
+        QTest::qWait(500); // the next round is sending it into the stopped backend now
+        sending.reset();
+        ended.set_value();
+        const QString after = afterTheEnd.get_future().get();
+        other.join();
+        QCOMPARE(after, "1");
+    }
+
+    // What the server or libpq says, in the class line, as one line: a connection the administrator ended
+    // ("FATAL: terminating connection due to administrator command" and libpq's words on a line each), and a
+    // server's refusal with line breaks, tabs and a terminal's escape in it.
+    void classLineIsOneLine_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("said"); // in the line, as a regular expression
+        QTest::newRow("connection ended by the administrator") << "terminated"
+                                                               << "administrator command; [A-Z]\\S+ .*connection";
+        QTest::newRow("a refusal over several lines") << "refused"
+                                                      << "ERROR: refused here; By the trigger\uFFFD\\[2J now; CONTEXT: ";
+    }
+    void classLineIsOneLine()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, said);
+        const QString learner = fault == "terminated" ? "umar" : "vili";
+        QVERIFY(addLearner(learner));
+        if (fault == "refused")
+            QCOMPARE(administer({"CREATE FUNCTION bimbala.refuse_lines() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                 "RAISE EXCEPTION E'refused here\\nBy the trigger\\x1b[2J\\tnow'; END $$",
+                                 "CREATE TRIGGER refuse_lines BEFORE INSERT ON bimbala.answers FOR EACH STATEMENT WHEN "
+                                 "(session_user = 'vili') EXECUTE FUNCTION bimbala.refuse_lines()"}), "");
+        QTemporaryDir dir;
+        recordWith(dir.filePath("progress.sqlite"), 5);
+        Record record(dir.filePath("progress.sqlite"));
+        ClassSync sending(record, serverOf(learner), {100, 100, 100});
+        sending.start();
+        ClassSync::Status status = nextRound(sending);
+        if (fault == "terminated") {
+            QCOMPARE(status.problem, "");
+            QSignalSpy told(&sending, &ClassSync::statusChanged);
+            QCOMPARE(run(env.value("PGUSER"), "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE usename = 'umar'"), "true");
+            record.answerJudged({"1a", "ház", "a háznál", "a háznak", true});
+            const auto failed = [&told] {
+                for (const QVariantList &said : told)
+                    if (const auto round = said.first().value<ClassSync::Status>(); !round.problem.isEmpty())
+                        return round;
+                return ClassSync::Status{};
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(!(status = failed()).problem.isEmpty(), 10000);
+        } else {
+            QCOMPARE(administer({"DROP TRIGGER refuse_lines ON bimbala.answers", "DROP FUNCTION bimbala.refuse_lines()"}), "");
+        }
+        const QString line = status.sentence(5, 1);
+        QVERIFY2(QRegularExpression(said).match(line).hasMatch(), qPrintable(line));
+        QVERIFY2(std::none_of(line.begin(), line.end(), [](QChar c) { return c.category() == QChar::Other_Control; }), qPrintable(line));
+        QVERIFY2(fault != "terminated" || !line.contains(QChar::ReplacementCharacter), qPrintable(line));
+    }
+
+    // A learner who leaves with their record, and a login renamed, as the administrator's guide does it (its SQL
+    // run as written): the server's memory of the learner's items goes with the answers, so that a new learner
+    // given the same login finds no old figures in a teacher's review, and a renamed learner keeps theirs.
+    void learnerLeavesOrIsRenamed_data()
+    {
+        QTest::addColumn<QString>("guide");   // the guide's block after this text
+        QTest::addColumn<QString>("login");   // the login name in it
+        QTest::addColumn<QString>("renamed"); // the new login name in it, for a rename
+        QTest::addColumn<bool>("earlier");    // done on a server of an earlier script, which this one is then run over
+        QTest::newRow("leaves, and the login is given again") << "A learner who leaves" << "l8w3r5tnc" << "" << false;
+        QTest::newRow("renamed") << "tell them their new login" << "anna_szabo" << "l4k2m9qzp" << false;
+        QTest::newRow("left under an earlier script") << "A learner who leaves" << "l8w3r5tnc" << "" << true;
+    }
+    void learnerLeavesOrIsRenamed()
+    {
+        QFETCH(QString, guide);
+        QFETCH(QString, login);
+        QFETCH(QString, renamed);
+        QFETCH(bool, earlier);
+        const QString learner = earlier ? "yorick" : renamed.isEmpty() ? "wanda" : "xaver", newLogin = learner + "2";
+        QVERIFY(addLearner(learner));
+        // Missed, right, and right with the solution shown, 10 days ago: each due for review now.
+        QCOMPARE(run(learner, "INSERT INTO bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", "
+                              "solution_shown, retry) SELECT gen_random_uuid(), now() - interval '10 days', 'bimbala-lesson-7', "
+                              "'1a', i, 'e', 'g', i <> 'x', i = 'z', false FROM unnest('{x,y,z}'::text[]) i"), "");
+        const QString review = QString("SELECT concat_ws(' ', learner, items, due) FROM bimbala.class_reviews(now(), 0.9, "
+                                       "'{bimbala-lesson-7}', '{1a}') WHERE learner IN ('%1', '%2')").arg(learner, newLogin);
+        QCOMPARE(run("tanar_a", review), learner + " 3 3");
+        QString block = guideSql(guide);
+        QVERIFY2(block.contains(login), qPrintable(block));
+        block.replace(login, learner).replace(" TO postgres", " TO " + env.value("PGUSER")); // the cluster's superuser
+        if (!renamed.isEmpty())
+            block.replace(renamed, newLogin);
+        if (earlier) // the memory stayed when answers went
+            QCOMPARE(administer({"DROP TRIGGER answers_gone ON bimbala.answers", "COMMENT ON TABLE bimbala.memory IS NULL"}), "");
+        QCOMPARE(administerScript(block), "0");
+        QSqlDatabase::removeDatabase(learner);
+        if (earlier) {
+            QFile script(BIMBALA_CLASS_SERVER_SQL);
+            QVERIFY(script.open(QIODevice::ReadOnly));
+            QCOMPARE(administerScript("BEGIN;\n" + QString::fromUtf8(script.readAll()) + "\nCOMMIT;\n"), "0");
+        }
+        if (renamed.isEmpty()) {
+            QVERIFY(addLearner(learner)); // someone else, given the login that is free again
+            QCOMPARE(run("tanar_a", review), "");
+        } else {
+            QCOMPARE(run("tanar_a", review), newLogin + " 3 3");
+        }
+        QCOMPARE(run(env.value("PGUSER"), "SELECT count(*) FROM bimbala.memory WHERE learner = ?", {learner}), "0");
+    }
+
+    // The server's copy of the memory model against the hand-worked reviews that the program's own is checked
+    // against (memory/fsrs-cases.csv): each through fsrs_step, and the memory before it, left that many days, as
+    // the teacher's review counts it (the chance of recall; due or not for three recalls aimed at) against the
+    // program's formulas.
+    void serverMemoryModel_data()
+    {
+        QVERIFY(TestSupport::fsrsCaseRows(BIMBALA_FSRS_CASES) > 0);
+    }
+    void serverMemoryModel()
+    {
+        QFETCH(double, stability);
+        QFETCH(double, difficulty);
+        QFETCH(double, days);
+        QFETCH(bool, right);
+        QFETCH(bool, shown);
+        QFETCH(bool, retry);
+        QFETCH(double, newStability);
+        QFETCH(double, newDifficulty);
+        const auto number = [](double value) { return QString::number(value, 'g', 17); };
+        // The memory before: none for a first review; the last answer at the epoch, this one `days` after it.
+        const QString memory = stability > 0 ? QString("ARRAY[%1, %2, 0]::float8[]").arg(number(stability), number(difficulty)) : "NULL";
+        const QStringList after = run(env.value("PGUSER"), QString("SELECT array_to_string(bimbala.fsrs_step(%1, to_timestamp(%2 * 86400), "
+                                                                   "%3, %4, %5), ' ')")
+                                                               .arg(memory, number(days), right ? "true" : "false",
+                                                                    shown ? "true" : "false", retry ? "true" : "false"))
+                                      .split(' ');
+        QCOMPARE(after.size(), 3);
+        QVERIFY2(qAbs(after[0].toDouble() - newStability) < 1e-3, qPrintable(after[0]));
+        QVERIFY2(qAbs(after[1].toDouble() - newDifficulty) < 1e-3, qPrintable(after[1]));
+        if (stability == 0)
+            return;
+        const QString item = QTest::currentDataTag();
+        QCOMPARE(run(env.value("PGUSER"), "INSERT INTO bimbala.memory VALUES ('fsrs', 'fsrs-cases', 'x', ?, ?::float8[])",
+                     {item, "{" + number(stability) + "," + number(difficulty) + ",0}"}), "");
+        const auto cleanUp = qScopeGuard([&] { run(env.value("PGUSER"), "DELETE FROM bimbala.memory WHERE learner = 'fsrs'"); });
+        for (const double retention : {0.7, 0.9, 0.97}) {
+            const QStringList review = run(env.value("PGUSER"), QString("SELECT concat_ws(' ', recall, due) FROM bimbala.class_reviews("
+                                                                        "to_timestamp(%1 * 86400), %2, '{fsrs-cases}', '{x}')")
+                                                                    .arg(number(days), number(retention)))
+                                           .split(' ');
+            QCOMPARE(review.size(), 2);
+            QVERIFY2(qAbs(review[0].toDouble() - Fsrs::retrievability(days, stability)) < 1e-3, qPrintable(review[0]));
+            // Due once the recall aimed at is reached; on the very day, either.
+            const double interval = Fsrs::interval(retention, stability);
+            if (qAbs(days - interval) > 1e-6)
+                QCOMPARE(review[1], days > interval ? "1" : "0");
+        }
+    }
+
+    // A text with a control character (a C1 one pasted from a PDF, a terminal's escape) goes over with a blank
+    // in its place, which the server takes, so that the sync never stalls on one row; a line separator, which is
+    // no control character, goes as it is.
+    void controlCharactersGoAsBlanks_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("column");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("onServer");
+        QTest::newRow("next line (U+0085) in the answer given") << "answers" << "given" << "a ház\u0085nál" << "a ház nál";
+        QTest::newRow("a C1 CSI (U+009B) in the item") << "answers" << "item" << "ház\u009b2J" << "ház 2J";
+        QTest::newRow("an escape in the right answer") << "answers" << "expected" << "a\u001b[2Jháznál" << "a [2Jháznál";
+        QTest::newRow("next line in a run's person") << "runs" << "person" << "Anna\u0085Béla" << "Anna Béla";
+        QTest::newRow("a line separator in the item") << "answers" << "item" << "ház\u2028nál" << "ház\u2028nál";
+    }
+    void controlCharactersGoAsBlanks()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, column);
+        QFETCH(QString, text);
+        QFETCH(QString, onServer);
+        static int rows = 0;
+        const QString learner = QString("ctrl%1").arg(++rows);
+        QVERIFY(addLearner(learner));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("progress.sqlite");
+        QSqlDatabase file = recordWith(path, 3);
+        QSqlQuery change(file);
+        QVERIFY(change.exec(QString("SELECT uid FROM %1 ORDER BY rowid LIMIT 1").arg(table)) && change.next());
+        const QString uid = change.value(0).toString();
+        QVERIFY(change.prepare(QString("UPDATE %1 SET %2 = ? WHERE uid = ?").arg(table, column)));
+        change.addBindValue(text);
+        change.addBindValue(uid);
+        QVERIFY(change.exec());
+        Record record(path);
+        ClassSync sending(record, serverOf(learner));
+        sending.start();
+        QCOMPARE(nextRound(sending).problem, "");
+        QCOMPARE(waiting(record, serverOf(learner)), "0 0");
+        QCOMPARE(run(env.value("PGUSER"), QString("SELECT %2 FROM bimbala.%1 WHERE uid = ?").arg(table, column), {uid}), onServer);
+    }
+
+    // The teacher's review counts what is due for the recall the teacher's program aims at (its setting, 70 to 97 %,
+    // 90 % where none is set), as the learner's own review does: items answered right 12 hours, 2, 10 and 20 days ago.
+    void reviewAimsAtTheTeachersRecall_data()
+    {
+        QTest::addColumn<int>("retention"); // 0: not set
+        QTest::addColumn<qint64>("due");
+        QTest::newRow("not set: 90 %") << 0 << qint64(2);
+        QTest::newRow("70 %") << 70 << qint64(1);
+        QTest::newRow("90 %") << 90 << qint64(2);
+        QTest::newRow("97 %") << 97 << qint64(3);
+        QTest::newRow("50 %, taken as 70 %") << 50 << qint64(1);
+        QTest::newRow("99 %, taken as 97 %") << 99 << qint64(3);
+    }
+    void reviewAimsAtTheTeachersRecall()
+    {
+        QFETCH(int, retention);
+        QFETCH(qint64, due);
+        static const bool answered = [this] {
+            return addLearner("zeno") &&
+                   run(env.value("PGUSER"), "INSERT INTO bimbala.answers(uid, learner, at, lesson, exercise, item, expected, given, "
+                                            "\"right\", solution_shown, retry) SELECT gen_random_uuid(), 'zeno', now() - d * "
+                                            "interval '1 day', 'bimbala-lesson-7', '1a', 'item ' || d, 'e', 'e', true, false, false "
+                                            "FROM unnest('{0.5,2,10,20}'::float8[]) d") == "";
+        }();
+        QVERIFY(answered);
+        QSettings settings = programSettings();
+        if (retention)
+            setReviewRetention(retention);
+        else
+            settings.remove("review/retention");
+        const auto unset = qScopeGuard([] { programSettings().remove("review/retention"); });
+        ClassServer teacher = serverOf("tanar_a");
+        ClassReport report;
+        const QString connection = ClassServer::connectionName("report");
+        const QString read = report.read(teacher, connection, {{"bimbala-lesson-7", {"1a"}}});
+        QSqlDatabase::removeDatabase(connection);
+        QCOMPARE(read, "");
+        const ClassReport::Memory &zeno = report.memory[std::pair<QString, QString>("zeno", "bimbala-lesson-7")];
+        QCOMPARE(zeno.items, 4);
+        QCOMPARE(zeno.due, due);
+    }
+
+    // All my computers counts each answer on the learner's own day, wherever the computer is: an answer given early
+    // in the morning east of Greenwich or late in the evening west of it is on that day, not on the day of its UTC
+    // time, whether another computer sent it (fetched from the server) or this one has it still to send.
+    void allMyComputersCountsLocalDays_data()
+    {
+        QTest::addColumn<QByteArray>("zone");
+        QTest::addColumn<QTime>("at");      // yesterday, the learner's time
+        QTest::addColumn<int>("utcDay");    // the day of its UTC time, from yesterday
+        QTest::newRow("Tokyo, early in the morning") << QByteArray("Asia/Tokyo") << QTime(0, 30) << -1;
+        QTest::newRow("Tokyo, late in the evening") << QByteArray("Asia/Tokyo") << QTime(23, 30) << 0;
+        QTest::newRow("New York, early in the morning") << QByteArray("America/New_York") << QTime(0, 30) << 0;
+        QTest::newRow("New York, late in the evening") << QByteArray("America/New_York") << QTime(23, 30) << 1;
+    }
+    void allMyComputersCountsLocalDays()
+    {
+        QFETCH(QByteArray, zone);
+        QFETCH(QTime, at);
+        QFETCH(int, utcDay);
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        const QByteArray zoneBefore = qgetenv("TZ");
+        qputenv("TZ", zone);
+        tzset();
+        const auto restore = qScopeGuard([&] {
+            if (hadZone)
+                qputenv("TZ", zoneBefore);
+            else
+                qunsetenv("TZ");
+            tzset();
+        });
+        static int rows = 0;
+        const QString learner = QString("zone%1").arg(++rows), lesson = TestSupport::lesson7().id;
+        QVERIFY(addLearner(learner));
+        const QDate yesterday = QDate::currentDate().addDays(-1);
+        const QString when = QDateTime(yesterday, at).toUTC().toString(Qt::ISODateWithMs);
+        QCOMPARE(yesterday.daysTo(QDateTime::fromString(when, Qt::ISODateWithMs).date()), utcDay); // the zone is in force
+        // Another computer's, on the server; this computer's, not sent yet.
+        QCOMPARE(run(learner, "INSERT INTO bimbala.answers(uid, at, lesson, exercise, item, expected, given, \"right\", solution_shown, "
+                              "retry) VALUES (gen_random_uuid(), ?::timestamptz, ?, '1a', 'ház', 'a háznál', 'a háznál', true, false, false)",
+                     {when, lesson}),
+                 "");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("progress.sqlite");
+        QSqlDatabase file = recordWith(path, 0);
+        QSqlQuery add(file);
+        QVERIFY(add.prepare("INSERT INTO answers(lesson, uid, at, exercise, item, expected, given, right, solution_shown, retry) "
+                            "VALUES (?, ?, ?, '1a', 'fal', 'a falnál', 'a falnak', 0, 0, 0)"));
+        for (const QString &value : {lesson, QUuid::createUuid().toString(QUuid::WithoutBraces), when})
+            add.addBindValue(value);
+        QVERIFY(add.exec());
+        Record record(path);
+        const ClassServer server = serverOf(learner);
+        ClassSync sync(record, server);
+        QSignalSpy fetched(&sync, &ClassSync::fetched);
+        sync.fetchMine(lesson);
+        QVERIFY(fetched.wait(20000) && fetched.last().at(1).toBool());
+        const RecordData::Figures figures =
+            record.figures({lesson, {"1a"}, QDate::currentDate(), 30, RecordData::Scope::AllComputers, server.key()}).result();
+        QCOMPARE(figures.answersWaiting, 1);
+        QStringList days; // the days with first tries: day, tries, right
+        for (const RecordData::DayShare &day : figures.summaries.at(0).days)
+            if (day.firstTries > 0)
+                days << QString("%1 %2 %3").arg(day.day.toString(Qt::ISODate)).arg(day.firstTries).arg(day.rightAtFirstTry);
+        QCOMPARE(days.join(", "), yesterday.toString(Qt::ISODate) + " 2 1");
     }
 
     // Two learners whose runs have the same number on their computers: both runs are on the server, each

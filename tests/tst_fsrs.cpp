@@ -1,8 +1,8 @@
 // The memory model against values worked out by hand from FSRS 4.5's published formulas
 // and default weights.
+#include "TestSupport.h"
 #include "memory/Fsrs.h"
 
-#include <QFile>
 #include <QTest>
 
 
@@ -24,29 +24,7 @@ private Q_SLOTS:
     // The rows of memory/fsrs-cases.csv, which the class server's test runs through its SQL copy too.
     void review_data()
     {
-        QTest::addColumn<double>("stability");
-        QTest::addColumn<double>("difficulty");
-        QTest::addColumn<double>("days");
-        // The answer, which gives the grade: wrong or shown Again, right after a retry Hard, right Good.
-        QTest::addColumn<bool>("right");
-        QTest::addColumn<bool>("shown");
-        QTest::addColumn<bool>("retry");
-        QTest::addColumn<double>("newStability");
-        QTest::addColumn<double>("newDifficulty");
-        QFile cases(QStringLiteral(BIMBALA_FSRS_CASES));
-        QVERIFY2(cases.open(QIODevice::ReadOnly | QIODevice::Text), qPrintable(cases.fileName()));
-        int rows = 0;
-        while (!cases.atEnd()) {
-            const QString line = QString::fromUtf8(cases.readLine()).trimmed();
-            if (line.isEmpty() || line.startsWith(u'#'))
-                continue;
-            const QStringList f = line.split(u',');
-            QCOMPARE(f.size(), 9);
-            QTest::newRow(qPrintable(f[0])) << f[1].toDouble() << f[2].toDouble() << f[3].toDouble() << (f[4] == u"1")
-                                            << (f[5] == u"1") << (f[6] == u"1") << f[7].toDouble() << f[8].toDouble();
-            ++rows;
-        }
-        QCOMPARE(rows, 8);
+        QCOMPARE(TestSupport::fsrsCaseRows(QStringLiteral(BIMBALA_FSRS_CASES)), 9);
     }
 
     void review()

@@ -95,8 +95,10 @@ as_server sh -ec '
     chmod 644 ca.crt'
 
 # -N and fsync off: nothing is synced to disk; the cluster is gone after the tests anyway.
-# Commits stay synchronous (PostgreSQL's default), so that a server stopped at once keeps
-# every transaction it said was committed, as a school's server does.
+# Commits stay synchronous, so that a server stopped at once or a backend killed keeps every
+# transaction it said was committed, as a school's server does: its log reaches the kernel
+# before the COMMIT is answered, and only the machine's own crash could lose what fsync
+# would have put on the disk.
 as_server "$bindir/initdb" -N -D "$cluster/data" -U "$superuser" -E UTF8 --locale=C \
     --auth-local=peer --auth-host=scram-sha-256 > "$cluster/initdb.log"
 cat >> "$cluster/data/postgresql.conf" << EOF
@@ -108,6 +110,7 @@ ssl_cert_file = '$cluster/server.crt'
 ssl_key_file = '$cluster/server.key'
 fsync = off
 full_page_writes = off
+synchronous_commit = on
 max_connections = 40
 EOF
 # TLS with a password from 127.0.0.1; the superuser on the socket only, as the server's own

@@ -123,7 +123,7 @@ QString ClassReport::read(const ClassServer &server, const QString &connectionNa
         return query.exec();
     };
     const auto failed = [&] {
-        const QString why = query.lastError().text().simplified();
+        const QString why = serverLine(query.lastError());
         query.finish();
         db.rollback();
         *this = {};
