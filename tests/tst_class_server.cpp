@@ -707,7 +707,7 @@ private slots:
         relay.cut();
         if (holdAt.isEmpty()) {
             for (int i = 0; i < 5; ++i)
-                record.answerJudged({"1a", "after the kill", "e", "g", true});
+                record.answerJudged(TestSupport::answerOf("1a", "after the kill", "e", "g", true));
             answers += 5;
         }
         QVERIFY(administratorBack());
@@ -771,7 +771,7 @@ private slots:
         QVERIFY(backend > 0);
         QCOMPARE(::kill(backend, SIGSTOP), 0);
         const auto resume = qScopeGuard([&] { ::kill(backend, SIGCONT); });
-        record.answerJudged({"1a", "ház", "a háznál", "a háznak", true});
+        record.answerJudged(TestSupport::answerOf("1a", "ház", "a háznál", "a háznak", true));
         QTest::qWait(500); // the next round is sending it into the stopped backend now
         sending.reset();
         ended.set_value();
@@ -813,7 +813,7 @@ private slots:
             QCOMPARE(status.problem, "");
             QSignalSpy told(&sending, &ClassSync::statusChanged);
             QCOMPARE(run(env.value("PGUSER"), "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE usename = 'umar'"), "true");
-            record.answerJudged({"1a", "ház", "a háznál", "a háznak", true});
+            record.answerJudged(TestSupport::answerOf("1a", "ház", "a háznál", "a háznak", true));
             const auto failed = [&told] {
                 for (const QVariantList &said : told)
                     if (const auto round = said.first().value<ClassSync::Status>(); !round.problem.isEmpty())
