@@ -3,6 +3,7 @@
 #include "MistakeRule.h"
 #include "ProgressSchema.h"
 #include "RecordMemory.h"
+#include "common/Logging.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -250,9 +251,14 @@ void RecordFile::open()
         statements = std::make_unique<Statements>(database());
         if (sideFile) {
             const SideFile::SetAside setAside = sideFile->takeOver(pending);
-            if (setAside.lines > 0)
-                notice = QStringLiteral("%1 entries left waiting by an earlier start could not be read; they were set "
-                                        "aside in %2.").arg(setAside.lines).arg(setAside.where);
+            if (setAside.lines > 0) {
+                notice = setAside.lines == 1
+                             ? tr("1 entry left waiting by an earlier start could not be read; it was set aside in %1.")
+                                   .arg(setAside.where)
+                             : tr("%1 entries left waiting by an earlier start could not be read; they were set aside "
+                                  "in %2.").arg(setAside.lines).arg(setAside.where);
+                qCWarning(logRecord).noquote() << notice;
+            }
         }
         flush();
         return;

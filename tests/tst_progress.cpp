@@ -981,6 +981,90 @@ private Q_SLOTS:
         window.Unload();
     }
 
+    // Lines of side files that are no entry are set aside at each start, and the lines an
+    // earlier start set aside stay: every start's go into the one file beside the record.
+    void linesSetAsideByEveryStartKept()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        Record(path).prepare();
+        QStringList said;
+        for (const QByteArray &bad : {QByteArray("the first start's line, cut sh"), QByteArray("{\"kind\": \"answ")}) {
+            RecordEntry entry;
+            entry.lesson = TestSupport::lesson7Id();
+            entry.at = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+            entry.day = QDate::currentDate().toString(Qt::ISODate);
+            entry.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+            entry.exercise = QStringLiteral("1a");
+            entry.item = QString::fromLatin1(bad.left(12));
+            { SideFile(path).keep({entry}); } // left unlocked, as a killed copy leaves it
+            const QStringList sides = QDir(dir.path()).entryList({QStringLiteral("progress.sqlite.waiting-*.json")});
+            QCOMPARE(sides.size(), 1);
+            QFile side(dir.filePath(sides.first()));
+            QVERIFY(side.open(QIODevice::Append));
+            side.write(bad + '\n');
+            side.close();
+            Record start(path);
+            start.prepare();
+            said << settledStatus(start).problem;
+        }
+        QVERIFY2(said.at(0).contains(QStringLiteral("1 entry left waiting by an earlier start could not be read")),
+                 qPrintable(said.at(0)));
+        QFile aside(dir.filePath(QStringLiteral("progress.sqlite.waiting.unreadable")));
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), QByteArray("the first start's line, cut sh\n{\"kind\": \"answ\n"));
+        QCOMPARE(recordedItems(path).size(), 2); // the good lines of both
+    }
+
+    // Another copy holds the file a moment as a class sync marks a batch sent: the
+    // marks wait and reach the file once it is free, and the sync goes on meanwhile
+    // past what it sent, sending nothing twice.
+    void marksWaitForABusyFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        const QString server = QStringLiteral("anna@school:5432/bimbala");
+        Record store(path);
+        for (int i = 0; i < 5; ++i)
+            addAnswer(store, QStringLiteral("1a"), QStringLiteral("item %1").arg(i), true);
+        const RecordData::Outgoing first = store.unsent(server, 3).result();
+        QCOMPARE(first.answers.size(), 3u);
+        {
+            FileHolder holder(path);
+            QVERIFY(holder.held);
+            QCOMPARE(store.markSent(server, first).result(), QString());
+            const RecordData::Outgoing next = store.unsent(server, 10).result();
+            QVERIFY2(next.problem.isEmpty(), qPrintable(next.problem));
+            QCOMPARE(next.answers.size(), 2u);
+            for (const QVariantList &sent : first.answers)
+                QVERIFY(sent.at(0) != next.answers.front().at(0) && sent.at(0) != next.answers.back().at(0));
+            QCOMPARE(store.markSent(server, next).result(), QString());
+            QVERIFY(store.unsent(server, 10).result().empty());
+        }
+        // Written by the record's timer while it runs, not only at its end.
+        QTRY_VERIFY_WITH_TIMEOUT(Record(path).unsent(server, 10).result().empty(), 5000);
+        QVERIFY(settledStatus(store).problem.isEmpty());
+    }
+
+    // Forget my progress empties the review's memory too: nothing forgotten falls due.
+    void forgetEmptiesTheReview()
+    {
+        Record store(QStringLiteral(":memory:"));
+        QDateTime now = QDateTime::currentDateTime();
+        store.clock = [&now] { return now; };
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), false);
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("tanár"), true);
+        now = now.addDays(20);
+        QCOMPARE(store.reviewFigures({}, 0.9).result().items, 2);
+        QCOMPARE(store.dueItems({}, 0.9, 50).result().size(), 2u);
+        QCOMPARE(store.forget().result(), QString());
+        const RecordData::ReviewFigures figures = store.reviewFigures({}, 0.9).result();
+        QCOMPARE(figures.items, 0);
+        QCOMPARE(figures.dueNow, 0);
+        QCOMPARE(figures.nextDueMs, 0);
+        QVERIFY(store.dueItems({}, 0.9, 50).result().empty());
+    }
+
     // Two lessons with an item of the same text keep their records apart.
     void lessonsKeepTheirOwnRecords()
     {
