@@ -355,13 +355,16 @@ void ProgressWindow::fillReview(const RecordData::ReviewFigures &lessonFigures, 
 {
     if (!isLoaded())
         return;
-    const QString said = reviewSummary(lessonFigures, all);
+    const bool failed = lessonFigures.failure != RecordData::ReadFailure::None || all.failure != RecordData::ReadFailure::None;
+    const QString said = failed ? tr("What is due for review cannot be shown: your progress could not be read.")
+                                : reviewSummary(lessonFigures, all);
     if (said != ui->review->text()) {
         ui->review->setText(said);
         if (window()->isVisible())
             fitWrappedLines();
     }
-    forecast = all.forecast;
+    readAgainSoon(lessonFigures.failure == RecordData::ReadFailure::Busy ? lessonFigures.failure : all.failure);
+    forecast = failed ? std::vector<int>() : all.forecast;
     if (ui->chartChoice->currentIndex() == ui->chartChoice->count() - 1)
         showForecast();
 }
@@ -393,12 +396,11 @@ void ProgressWindow::fill(const RecordData::Figures &figures)
     if (!isLoaded() || figures.question.lesson != lesson.lesson().id ||
         figures.question.exercises.size() != qsizetype(ui->rows.size()))
         return;
-    const QString problem = record.status().problem;
-    if (problem != ui->problem->text()) {
-        ui->problem->setText(problem);
-        ui->problem->setVisible(!problem.isEmpty());
-        if (window()->isVisible())
-            fitWrappedLines();
+    showProblem(problemSentence(figures.failure));
+    if (figures.failure != RecordData::ReadFailure::None) {
+        clearFigures();
+        readAgainSoon(figures.failure);
+        return;
     }
     serverCopyTime = figures.serverCopyTime;
     showClassLine(figures.answersWaiting, figures.runsWaiting);
@@ -414,6 +416,65 @@ void ProgressWindow::fill(const RecordData::Figures &figures)
             ui->missed->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
     showChart(ui->chartChoice->currentIndex());
+}
+
+QString ProgressWindow::problemSentence(RecordData::ReadFailure failure) const
+{
+    QStringList said;
+    if (const QString status = record.status().problem; !status.isEmpty())
+        said << status;
+    switch (failure) {
+    case RecordData::ReadFailure::None:
+        break;
+    case RecordData::ReadFailure::NotOpen:
+        // The record's own sentence says why it cannot be opened.
+        if (said.isEmpty())
+            said << tr("Your progress cannot be shown: the file %1 cannot be opened.").arg(record.path());
+        break;
+    case RecordData::ReadFailure::Busy:
+        said << tr("Your progress cannot be shown just now: another copy of Bimbala is using %1. It is read again in a "
+                   "moment.").arg(record.path());
+        break;
+    case RecordData::ReadFailure::Failed:
+        said << tr("Your progress cannot be shown: reading %1 failed, and the file is left as it is.").arg(record.path());
+        break;
+    }
+    return said.join(u' ');
+}
+
+void ProgressWindow::showProblem(const QString &problem)
+{
+    if (problem == ui->problem->text())
+        return;
+    ui->problem->setText(problem);
+    ui->problem->setVisible(!problem.isEmpty());
+    if (window()->isVisible())
+        fitWrappedLines();
+}
+
+void ProgressWindow::clearFigures()
+{
+    shown.clear();
+    for (const Widgets::ExerciseRow &row : ui->rows) {
+        for (QLabel *cell : {row.runs, row.last, row.share})
+            cell->clear();
+        if (row.practise) {
+            row.practise->setEnabled(false);
+            row.practise->setToolTip({});
+        }
+    }
+    ui->missed->setRowCount(0);
+}
+
+void ProgressWindow::readAgainSoon(RecordData::ReadFailure failure)
+{
+    if (failure != RecordData::ReadFailure::Busy || readAgainAsked)
+        return;
+    readAgainAsked = true;
+    QTimer::singleShot(1000, &alive, [this] {
+        readAgainAsked = false;
+        refresh();
+    });
 }
 
 void ProgressWindow::fitWrappedLines()
@@ -448,7 +509,17 @@ void ProgressWindow::fillExercise(int place, int mistakes)
 void ProgressWindow::practiseClicked(Exercise exercise)
 {
     const QString code = lesson.exercise(exercise.place).id;
-    whenDone(record.mistakes(lesson.lesson().id, code, scope()), &alive, [this, exercise](const QStringList &items) {
+    whenDone(record.mistakes(lesson.lesson().id, code, scope()), &alive, [this, exercise, code](const RecordData::Mistakes &items) {
+        if (items.failure != RecordData::ReadFailure::None) {
+            if (isLoaded())
+                showMessage(feedback,
+                            items.failure == RecordData::ReadFailure::Busy
+                                ? tr("Your mistakes of exercise %1 cannot be read just now: another copy of Bimbala is "
+                                     "using %2. Try again in a moment.").arg(code, record.path())
+                                : tr("Your mistakes of exercise %1 cannot be read: reading %2 failed.").arg(code, record.path()),
+                            Feedback::Exclamation, tr("Practise my mistakes"));
+            return;
+        }
         // Nothing left after all (practised meanwhile in another copy): the button says so.
         if (items.isEmpty())
             refresh();

@@ -7,6 +7,7 @@
 #include "common/Form.h"
 #include "exercises/frame/Exercise.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QPointer>
 #include <QTimer>
@@ -31,6 +32,8 @@ class QTableWidget;
 // so that it never waits for the file.
 class ProgressWindow final : public Form
 {
+    Q_DECLARE_TR_FUNCTIONS(ProgressWindow)
+
 public:
     // `lesson`: the lesson whose exercises it lists; without one, the built-in lesson.
     ProgressWindow(Record &record, Feedback &feedback, LessonSource *lesson = nullptr);
@@ -59,6 +62,13 @@ private:
     // Asks the record for the figures; they are shown when they come.
     void refresh();
     void fill(const RecordData::Figures &figures);
+    // What the problem line says: how the record stands, and why the figures are not shown.
+    QString problemSentence(RecordData::ReadFailure failure) const;
+    void showProblem(const QString &problem);
+    // Figures that could not be read are not shown as zeros: the cells are left empty.
+    void clearFigures();
+    // A read that found the file busy is asked again in a moment.
+    void readAgainSoon(RecordData::ReadFailure failure);
     void fillExercise(int place, int mistakes);
     // The lesson's exercises by id, in its order.
     QStringList exerciseIds();
@@ -91,6 +101,7 @@ private:
     QPointer<ClassSync> sync;
     bool allComputers; // the learner's choice, remembered in the settings
     bool serverCopyFailed = false; // the last fetch of the open lesson's rows
+    bool readAgainAsked = false;   // a busy read is asked again in a moment
     // Answers reach the window only while the object lives; what the record says, only while it is loaded.
     QObject alive;
     // Opened from here and closed with this window, so it never outlives the windows the program counts.

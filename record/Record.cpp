@@ -4,6 +4,7 @@
 #include "RecordClassRows.h"
 #include "RecordFigures.h"
 #include "RecordMemory.h"
+#include "RecordReader.h"
 #include "RecordFile.h"
 
 #include <QRandomGenerator>
@@ -158,16 +159,31 @@ QFuture<RecordData::Figures> Record::figures(const RecordData::FiguresQuestion &
         if (!record.readable()) {
             RecordData::Figures none;
             none.question = question;
+            none.failure = RecordData::ReadFailure::NotOpen;
             return none;
         }
-        return RecordFigures::figures(record.database(), question, record.unnotedMarks(question.server));
+        RecordReader reader(record.database());
+        RecordData::Figures figures = RecordFigures::figures(reader, question, record.unnotedMarks(question.server));
+        record.noteRead(reader);
+        return figures;
     });
 }
 
-QFuture<QStringList> Record::mistakes(const QString &lessonId, const QString &exercise, RecordData::Scope scope)
+QFuture<RecordData::Mistakes> Record::mistakes(const QString &lessonId, const QString &exercise, RecordData::Scope scope)
 {
-    return ask<QStringList>([=](RecordFile &record) {
-        return record.readable() ? RecordFigures::mistakes(record.database(), lessonId, exercise, scope) : QStringList();
+    return ask<RecordData::Mistakes>([=](RecordFile &record) {
+        RecordData::Mistakes found;
+        if (!record.readable()) {
+            found.failure = RecordData::ReadFailure::NotOpen;
+            return found;
+        }
+        RecordReader reader(record.database());
+        const QStringList items = RecordFigures::mistakes(reader, lessonId, exercise, scope);
+        record.noteRead(reader);
+        found.failure = reader.failure();
+        if (!reader.failed())
+            found.append(items);
+        return found;
     });
 }
 
@@ -181,16 +197,31 @@ QFuture<RecordData::ReviewFigures> Record::reviewFigures(const QString &lessonId
 {
     const RecordData::ReviewQuestion question = reviewQuestion(lessonId, retention);
     return ask<RecordData::ReviewFigures>([question](RecordFile &record) {
-        return record.readable() ? RecordMemory::figures(record.database(), question) : RecordData::ReviewFigures();
+        if (!record.readable()) {
+            RecordData::ReviewFigures none;
+            none.failure = RecordData::ReadFailure::NotOpen;
+            return none;
+        }
+        RecordReader reader(record.database());
+        RecordData::ReviewFigures figures = RecordMemory::figures(reader, question);
+        record.noteRead(reader);
+        return figures;
     });
 }
 
-QFuture<std::vector<RecordData::DueItem>> Record::dueItems(const QString &lessonId, double retention, int most)
+QFuture<RecordData::DueItems> Record::dueItems(const QString &lessonId, double retention, int most)
 {
     const RecordData::ReviewQuestion question = reviewQuestion(lessonId, retention);
-    return ask<std::vector<RecordData::DueItem>>([question, most](RecordFile &record) {
-        return record.readable() ? RecordMemory::due(record.database(), question, most)
-                                 : std::vector<RecordData::DueItem>();
+    return ask<RecordData::DueItems>([question, most](RecordFile &record) {
+        if (!record.readable()) {
+            RecordData::DueItems none;
+            none.failure = RecordData::ReadFailure::NotOpen;
+            return none;
+        }
+        RecordReader reader(record.database());
+        RecordData::DueItems due = RecordMemory::due(reader, question, most);
+        record.noteRead(reader);
+        return due;
     });
 }
 

@@ -3,6 +3,7 @@
 #include "MistakeRule.h"
 #include "ProgressSchema.h"
 #include "RecordMemory.h"
+#include "RecordReader.h"
 #include "common/Logging.h"
 
 #include <QDir>
@@ -415,6 +416,11 @@ RecordData::Status RecordFile::status() const
 
 void RecordFile::tell()
 {
+    // What stops the record for good is logged once, as the learner is told it.
+    if (!trouble.isEmpty() && trouble != loggedTrouble) {
+        loggedTrouble = trouble;
+        qCWarning(logRecord).noquote() << trouble;
+    }
     const RecordData::Status now = status();
     if (now.problem == told.problem && now.takesAnswers == told.takesAnswers && now.takesMarks == told.takesMarks &&
         now.waiting == told.waiting && now.unkept == told.unkept)
@@ -630,6 +636,16 @@ QString RecordFile::forget()
     Q_EMIT changed();
     tell();
     return {};
+}
+
+void RecordFile::noteRead(const RecordReader &reader)
+{
+    const QString failure = reader.failed() ? reason(reader.firstError()) : QString();
+    if (failure == readFailure)
+        return;
+    readFailure = failure;
+    if (!failure.isEmpty())
+        qCWarning(logRecord).noquote() << "Reading" << filePath << "failed:" << failure;
 }
 
 QString RecordFile::busyNow() const

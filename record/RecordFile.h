@@ -17,6 +17,7 @@
 #include <memory>
 
 class QSqlQuery;
+class RecordReader;
 
 // The progress record's SQLite file, owned by one object on the record's own
 // thread: every statement on it runs there. It opens when first needed, never
@@ -65,6 +66,8 @@ public:
     RecordData::Status status() const;
     // Tells the listeners that what the record holds changed (rows were fetched, say).
     void touched() { Q_EMIT changed(); }
+    // Logs a read that failed, once until the reads go through again or fail otherwise.
+    void noteRead(const RecordReader &reader);
 
 Q_SIGNALS:
     void statusChanged(const RecordData::Status &status);
@@ -100,6 +103,8 @@ private:
     QString readOnlyWhy;  // why it can only be read
     QString writeFailure; // the last write's error other than busy, while entries wait
     QString notice;       // what the learner should know although all works (moved aside, set aside, network)
+    QString readFailure;  // the last read that failed, as logged
+    QString loggedTrouble; // the last of `trouble` logged
     bool busy = false;    // the last write or open found the file busy
     bool marksBusy = false; // the last write of marks found it busy
     bool unkept = false;  // the side file could not take what waits
