@@ -75,7 +75,7 @@ void Record::tell(std::function<void(RecordFile &)> job)
     QMetaObject::invokeMethod(onThread, [this, job = std::move(job)] {
         if (!file) {
             // Made on the record's thread, where every statement on the file runs.
-            file = std::make_unique<RecordFile>(filePath);
+            file = std::make_unique<RecordFile>(filePath, inbox);
             connect(file.get(), &RecordFile::statusChanged, this, [this](const RecordData::Status &now) {
                 lastStatus = now;
                 Q_EMIT statusChanged(now);
@@ -131,7 +131,13 @@ void Record::answerJudged(const Answer &answer)
     entry.right = answer.right;
     entry.solutionShown = answer.solutionShown;
     entry.retry = answer.retry;
-    tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
+    put(std::move(entry));
+}
+
+void Record::put(RecordEntry entry)
+{
+    inbox->put(std::move(entry));
+    tell([](RecordFile &record) { record.takeIn(); });
 }
 
 qint64 Record::runStarted(const QString &lesson, const QString &exercise, Variant variant, const QString &person)
@@ -142,7 +148,7 @@ qint64 Record::runStarted(const QString &lesson, const QString &exercise, Varian
     entry.exercise = exercise;
     entry.variant = variantName(variant);
     entry.person = person.isNull() ? QStringLiteral("") : person;
-    tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
+    put(std::move(entry));
     return run;
 }
 
@@ -150,7 +156,7 @@ void Record::runEnded(qint64 runId, Outcome outcome)
 {
     RecordEntry entry = stamped(RecordEntry::Kind::RunEnded, {}, runId);
     entry.outcome = outcomeName(outcome);
-    tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
+    put(std::move(entry));
 }
 
 QFuture<RecordData::Figures> Record::figures(const RecordData::FiguresQuestion &question)
@@ -227,7 +233,15 @@ QFuture<RecordData::DueItems> Record::dueItems(const QString &lessonId, double r
 
 QFuture<QString> Record::forget()
 {
-    return ask<QString>([](RecordFile &record) { return record.forget(); });
+    // What is told after this is not forgotten, though the record's thread may take it in
+    // while it waits for the file.
+    inbox->hold();
+    return ask<QString>([inbox = inbox](RecordFile &record) {
+        const QString notDone = record.forget();
+        inbox->pass();
+        record.takeIn();
+        return notDone;
+    });
 }
 
 QFuture<qint64> Record::answerCount()

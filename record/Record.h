@@ -87,9 +87,12 @@ private:
     QFuture<T> ask(std::function<T(RecordFile &)> job);
     void tell(std::function<void(RecordFile &)> job);
     RecordEntry stamped(RecordEntry::Kind kind, const QString &lesson, qint64 run) const;
+    // Into the inbox, and the record's thread told to take it.
+    void put(RecordEntry entry);
 
     QString filePath;
     RecordData::Status lastStatus;
+    std::shared_ptr<RecordInbox> inbox = std::make_shared<RecordInbox>();
     QThread thread;
     QObject *onThread = nullptr;      // lives on the record's thread: what jobs are queued to
     std::unique_ptr<RecordFile> file; // made and ended on the record's thread

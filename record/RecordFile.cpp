@@ -62,6 +62,8 @@ QSqlError execute(QSqlQuery &query, std::initializer_list<QVariant> values = {})
 
 // How long a write waits for another copy before the entry is kept for later.
 constexpr int BusyTimeoutMs = 250;
+// While it waits, it looks this often for entries told meanwhile, to keep them in the side file.
+constexpr int WaitStepMs = 10;
 // At the end the waiting entries get this long to reach the file; then they stay in the side file.
 constexpr int ExitWaitMs = 1000;
 constexpr int RetryBusyMs = 500;
@@ -96,8 +98,11 @@ struct RecordFile::Statements
 {
     explicit Statements(const QSqlDatabase &db)
         : begin(db), commit(db), rollback(db), insertAnswer(db), addDay(db), readItem(db), writeItem(db),
-          insertRun(db), endRun(db), addRunTotal(db), memory(db)
+          insertRun(db), endRun(db), addRunTotal(db), noWait(db), wait(db), memory(db)
     {
+        // A write waits for another copy in steps of its own (RecordFile::waitingForLock).
+        noWait.prepare(QStringLiteral("PRAGMA busy_timeout = 0"));
+        wait.prepare(QStringLiteral("PRAGMA busy_timeout = %1").arg(BusyTimeoutMs));
         // Takes the write lock at once, so that a busy file is found here and
         // never half-way through the entries.
         begin.prepare(QStringLiteral("BEGIN IMMEDIATE"));
@@ -130,13 +135,13 @@ struct RecordFile::Statements
             "DO UPDATE SET accomplished = accomplished + 1, last_ended = MAX(last_ended, excluded.last_ended)"));
     }
 
-    QSqlQuery begin, commit, rollback, insertAnswer, addDay, readItem, writeItem, insertRun, endRun, addRunTotal;
+    QSqlQuery begin, commit, rollback, insertAnswer, addDay, readItem, writeItem, insertRun, endRun, addRunTotal, noWait, wait;
     RecordMemory::Updater memory;
 };
 
-RecordFile::RecordFile(QString path)
+RecordFile::RecordFile(QString path, std::shared_ptr<RecordInbox> inbox)
     : filePath(std::move(path)),
-      connection(QStringLiteral("record-%1").arg(QUuid::createUuid().toString(QUuid::Id128)))
+      connection(QStringLiteral("record-%1").arg(QUuid::createUuid().toString(QUuid::Id128))), inbox(std::move(inbox))
 {
     retry.setSingleShot(true);
     connect(&retry, &QTimer::timeout, this, [this] {
@@ -155,6 +160,7 @@ RecordFile::RecordFile(QString path)
 RecordFile::~RecordFile()
 {
     retry.stop();
+    takeWaiting();
     // A copy that holds the file a moment longer gets that moment.
     QElapsedTimer waited;
     waited.start();
@@ -319,8 +325,17 @@ QSqlError RecordFile::setUpFile(QSqlDatabase &db)
     // Writes touch a few pages and the Progress window reads summaries: a small
     // page cache will do, and the program's memory does not grow with the record.
     query.exec(QStringLiteral("PRAGMA cache_size=-256"));
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return query.lastError();
+    const auto lockWait = [&query](bool on) {
+        query.exec(on ? QStringLiteral("PRAGMA busy_timeout = %1").arg(BusyTimeoutMs) : QStringLiteral("PRAGMA busy_timeout = 0"));
+        query.finish();
+    };
+    lockWait(false);
+    const QSqlError locked = waitingForLock([&query] {
+        return query.exec(QStringLiteral("BEGIN IMMEDIATE")) ? QSqlError() : query.lastError();
+    });
+    lockWait(true);
+    if (locked.isValid())
+        return locked;
     // Read again under the write lock: another copy may have created or migrated it meanwhile.
     const std::optional<int> found = version();
     if (found > ProgressSchema::Version) {
@@ -429,61 +444,107 @@ void RecordFile::tell()
     Q_EMIT statusChanged(now);
 }
 
-void RecordFile::add(RecordEntry entry)
+void RecordFile::takeIn()
 {
-    readable();
-    if (state != State::Open && state != State::Busy)
+    readable(); // the first entry opens the file
+    takeWaiting();
+    if (state != State::Open && state != State::Busy) {
+        // Nothing can be recorded (the status says why): what was kept beside while the file opened goes too.
+        if (!pending.empty()) {
+            pending.clear();
+            keepAside();
+        }
+        tell();
         return;
-    pending.push_back(std::move(entry));
-    // While the file is busy the timer tries again: judging does not wait for it each time.
-    if (busy && retry.isActive())
-        keepAside();
-    else
-        flush();
+    }
+    if (sideStale || !pending.empty()) {
+        // While the file is busy the timer tries again: judging does not wait for it each time.
+        if (busy && retry.isActive())
+            keepAside();
+        else
+            flush();
+    }
     tell();
+}
+
+bool RecordFile::takeWaiting()
+{
+    std::vector<RecordEntry> taken = inbox ? inbox->take() : std::vector<RecordEntry>();
+    for (RecordEntry &entry : taken)
+        pending.push_back(std::move(entry));
+    sideStale = sideStale || !taken.empty();
+    return !taken.empty();
+}
+
+void RecordFile::keepWhileWaiting()
+{
+    takeWaiting();
+    if (sideStale && sideFile)
+        keepAside();
+}
+
+QSqlError RecordFile::waitingForLock(const std::function<QSqlError()> &attempt)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const QSqlError error = attempt();
+        if (!error.isValid() || !isBusy(error) || waited.elapsed() >= BusyTimeoutMs)
+            return error;
+        // No entry told meanwhile waits in memory only while this one waits for the file.
+        keepWhileWaiting();
+        QThread::msleep(WaitStepMs);
+    }
 }
 
 void RecordFile::keepAside()
 {
     unkept = sideFile ? !sideFile->keep(pending) : !pending.empty() && filePath != u":memory:";
+    sideStale = false;
 }
 
 // Writes every waiting entry in one transaction. What cannot be written now
 // stays waiting, in memory and in the side file, and is tried again later.
 void RecordFile::flush()
 {
-    if (pending.empty())
-        return;
-    if (state == State::Open) {
-        const QSqlError error = writePending();
+    while (!pending.empty() && state == State::Open) {
+        std::size_t written = 0;
+        const QSqlError error = writePending(written);
         busy = error.isValid() && isBusy(error);
         writeFailure = error.isValid() && !busy ? reason(error) : QString();
-        if (!error.isValid()) {
-            pending.clear();
+        if (error.isValid())
+            break;
+        // Entries told while the commit waited are written next.
+        pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(written));
+        sideStale = true;
+        if (pending.empty()) {
             keepAside();
             Q_EMIT changed();
             return;
         }
     }
+    if (pending.empty())
+        return;
     keepAside();
     retryLater();
 }
 
-QSqlError RecordFile::writePending()
+// The write lock is waited for in steps (waitingForLock), SQLite's own wait off.
+QSqlError RecordFile::writePending(std::size_t &written)
 {
     Statements &s = *statements;
-    QSqlError error = execute(s.begin);
-    if (error.isValid())
-        return error;
-    for (const RecordEntry &entry : pending) {
-        error = apply(entry);
+    execute(s.noWait);
+    QSqlError error = waitingForLock([&s] { return execute(s.begin); });
+    if (!error.isValid()) {
+        written = pending.size();
+        for (std::size_t i = 0; i < written && !error.isValid(); ++i)
+            error = apply(pending[i]);
+        if (!error.isValid())
+            error = waitingForLock([&s] { return execute(s.commit); });
         if (error.isValid())
-            break;
+            execute(s.rollback);
     }
-    if (!error.isValid())
-        error = execute(s.commit);
-    if (error.isValid())
-        execute(s.rollback);
+    execute(s.wait);
     return error;
 }
 
@@ -493,14 +554,18 @@ QString RecordFile::transaction(const std::function<QSqlError()> &write)
         return busyNow();
     if (!readable() || state != State::Open)
         return readOnlyWhy.isEmpty() ? QStringLiteral("the file %1 cannot be changed").arg(filePath) : readOnlyWhy;
-    QSqlError error = execute(statements->begin);
+    Statements &s = *statements;
+    execute(s.noWait);
+    QSqlError error = waitingForLock([&s] { return execute(s.begin); });
     if (!error.isValid())
         error = write();
     if (!error.isValid())
-        error = execute(statements->commit);
+        error = waitingForLock([&s] { return execute(s.commit); });
+    if (error.isValid())
+        execute(s.rollback);
+    execute(s.wait);
     if (!error.isValid())
         return {};
-    execute(statements->rollback);
     return isBusy(error) ? busyNow() : QStringLiteral("changing %1 failed (%2)").arg(filePath, reason(error));
 }
 

@@ -35,13 +35,15 @@ class RecordFile final : public QObject
     Q_OBJECT
 
 public:
-    // A file path, or ":memory:" for a record that lasts as long as the object.
-    explicit RecordFile(QString path);
+    // A file path, or ":memory:" for a record that lasts as long as the object. The
+    // entries told to the record come in through `inbox`.
+    RecordFile(QString path, std::shared_ptr<RecordInbox> inbox);
     // Waits a second for a busy file; what still waits stays in the side file.
     ~RecordFile() override;
 
     const QString &path() const { return filePath; }
-    void add(RecordEntry entry);
+    // Takes the entries told so far and writes them, or keeps them for later.
+    void takeIn();
     // Empties the record now, or says in one sentence why it cannot.
     QString forget();
     // For tests of a full disk: the file may not grow beyond this many pages.
@@ -86,9 +88,18 @@ private:
     void closeConnection();
 
     void flush();
+    // Moves what the inbox holds into `pending`; true when there was something.
+    bool takeWaiting();
+    // While a write waits for the file: what was told meanwhile goes to the side file.
+    void keepWhileWaiting();
+    // Runs `attempt` (a statement that takes or keeps the write lock, SQLite's own wait
+    // off) until it goes through, fails otherwise, or the file stayed busy BusyTimeoutMs;
+    // between tries, what is told goes to the side file.
+    QSqlError waitingForLock(const std::function<QSqlError()> &attempt);
     // Writes the marks that wait: empty when written; otherwise why not.
     QString writeMarks();
-    QSqlError writePending();
+    // `written`: how many of the entries waiting went into the transaction.
+    QSqlError writePending(std::size_t &written);
     QSqlError apply(const RecordEntry &entry);
     void keepAside();
     void retryLater();
@@ -112,6 +123,8 @@ private:
     std::unique_ptr<Statements> statements;
     // Entries not yet in the file, oldest first; also in the side file while any wait.
     std::deque<RecordEntry> pending;
+    bool sideStale = false; // `pending` changed since the side file was last written
+    std::shared_ptr<RecordInbox> inbox;
     // Marks of what servers have, not yet in the file; lost with a kill, when the rows are sent again.
     std::map<QString, RecordClassRows::Marks> pendingMarks;
     std::unique_ptr<SideFile> sideFile;

@@ -30,6 +30,8 @@
 #include <QTimer>
 #include <QUuid>
 
+#include <map>
+
 #include <unistd.h>
 
 
@@ -534,6 +536,64 @@ private Q_SLOTS:
             for (long n = 1; n <= last; ++n)
                 QVERIFY2(items.contains(QStringLiteral("item %1").arg(n)), qPrintable(QString::number(n)));
         }
+    }
+
+    // Answers given quickly while another copy holds the file: each goes to the side file
+    // before the next is taken, never waiting in memory while the record waits for the
+    // file, so that a copy killed then loses none given more than a moment before. The
+    // first kill comes while the copy's first wait for the file is still on, the others
+    // during the waits that follow.
+    void answersKeptWhileTheFileIsHeld_data()
+    {
+        QTest::addColumn<int>("killAfter"); // ms after the first answer
+        QTest::newRow("in the first wait") << 150;
+        QTest::newRow("in a later wait") << 900;
+        QTest::newRow("later still") << 1700;
+    }
+
+    void answersKeptWhileTheFileIsHeld()
+    {
+        QFETCH(int, killAfter);
+        // What a kill may take: an answer given this shortly before it may not be on disk yet.
+        constexpr qint64 MomentMs = 100;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        Record(path).prepare();
+        FileHolder holder(path);
+        QVERIFY(holder.held);
+        QProcess child;
+        child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/progress_writer"), {QStringLiteral("--fast"), path});
+        QVERIFY(child.waitForStarted());
+        std::map<long, qint64> given; // the answer's number, when it was given
+        const auto readGiven = [&child, &given] {
+            for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+                if (const QList<QByteArray> fields = line.split(' '); fields.size() == 2)
+                    given[fields[0].toLong()] = fields[1].toLongLong();
+            }
+        };
+        QElapsedTimer clock;
+        while (given.empty() || given.rbegin()->second < given.begin()->second + killAfter) {
+            QVERIFY(child.waitForReadyRead(5000));
+            readGiven();
+        }
+        clock.start();
+        const qint64 killedAt = clock.msecsSinceReference();
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        readGiven();
+        holder.release();
+
+        const QStringList items = recordedItems(path);
+        int checked = 0;
+        for (const auto &[number, at] : given) {
+            if (at > killedAt - MomentMs)
+                continue;
+            ++checked;
+            QVERIFY2(items.contains(QStringLiteral("item %1").arg(number)),
+                     qPrintable(QStringLiteral("answer %1 of %2, given %3 ms before the kill")
+                                    .arg(number).arg(given.size()).arg(killedAt - at)));
+        }
+        QVERIFY(checked >= 3);
     }
 
     // Two copies of the program write to one file at once; neither fails, neither waits long,
