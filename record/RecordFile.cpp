@@ -4,6 +4,7 @@
 #include "ProgressSchema.h"
 #include "RecordMemory.h"
 #include "RecordReader.h"
+#include "RunningLock.h"
 #include "common/Logging.h"
 
 #include <QDir>
@@ -64,6 +65,8 @@ QSqlError execute(QSqlQuery &query, std::initializer_list<QVariant> values = {})
 constexpr int BusyTimeoutMs = 250;
 // While it waits, it looks this often for entries told meanwhile, to keep them in the side file.
 constexpr int WaitStepMs = 10;
+// How long an opening copy waits for one that ends the runs left open (RecordFile::endLeftRuns).
+constexpr int LockWaitMs = 1000;
 // At the end the waiting entries get this long to reach the file; then they stay in the side file.
 constexpr int ExitWaitMs = 1000;
 constexpr int RetryBusyMs = 500;
@@ -149,6 +152,7 @@ RecordFile::RecordFile(QString path, std::shared_ptr<RecordInbox> inbox)
         if (wasBusy)
             open();
         flush();
+        endLeftRuns();
         writeMarks();
         // A record that was busy as it opened has something to show now.
         if (wasBusy && state != State::Busy)
@@ -243,6 +247,8 @@ void RecordFile::open()
         }
         if (!sideFile)
             sideFile = std::make_unique<SideFile>(filePath);
+        if (!running)
+            running = std::make_unique<RunningLock>(filePath);
         openConnection(filePath, wait);
     }
 
@@ -256,6 +262,8 @@ void RecordFile::open()
         state = State::Open;
         busy = false;
         statements = std::make_unique<Statements>(database());
+        // Before anything is written: a copy that runs alone may end the runs left open.
+        mayWrite(LockWaitMs);
         if (sideFile) {
             const SideFile::SetAside setAside = sideFile->takeOver(pending);
             if (setAside.lines > 0) {
@@ -268,6 +276,7 @@ void RecordFile::open()
             }
         }
         flush();
+        endLeftRuns();
         return;
     }
     closeConnection();
@@ -470,8 +479,11 @@ void RecordFile::takeIn()
 bool RecordFile::takeWaiting()
 {
     std::vector<RecordEntry> taken = inbox ? inbox->take() : std::vector<RecordEntry>();
-    for (RecordEntry &entry : taken)
+    for (RecordEntry &entry : taken) {
+        if (entry.kind == RecordEntry::Kind::RunStarted)
+            ownRuns.insert(entry.run);
         pending.push_back(std::move(entry));
+    }
     sideStale = sideStale || !taken.empty();
     return !taken.empty();
 }
@@ -507,7 +519,13 @@ void RecordFile::keepAside()
 // stays waiting, in memory and in the side file, and is tried again later.
 void RecordFile::flush()
 {
-    while (!pending.empty() && state == State::Open) {
+    const bool locked = pending.empty() || state != State::Open || mayWrite(0);
+    if (!locked) {
+        // Another copy is ending the runs left open: this one waits as for a busy file.
+        busy = true;
+        writeFailure.clear();
+    }
+    while (locked && !pending.empty() && state == State::Open) {
         std::size_t written = 0;
         const QSqlError error = writePending(written);
         busy = error.isValid() && isBusy(error);
@@ -622,6 +640,54 @@ QSqlError RecordFile::apply(const RecordEntry &entry)
     return s.memory.answered(entry.lesson, entry.exercise, entry.item,
                              QDateTime::fromString(entry.at, Qt::ISODateWithMs).toMSecsSinceEpoch(),
                              Fsrs::gradeOf(entry.right, entry.solutionShown, entry.retry));
+}
+
+bool RecordFile::mayWrite(int waitMs)
+{
+    if (!running)
+        return true;
+    return running->take(waitMs, [this] { keepWhileWaiting(); }) != RunningLock::Held::No;
+}
+
+// Runs left with no end by copies that no longer run (killed, crashed) are ended as
+// interrupted, at their last answer or else their start, in the order the class server
+// gets runs in. Only a copy that runs alone does it, once what the copies before it left
+// waiting is written (a run they ended keeps its end), and never the runs it began itself.
+void RecordFile::endLeftRuns()
+{
+    if (!running || running->held() != RunningLock::Held::Alone || state != State::Open)
+        return;
+    // What copies before left waiting goes in first; the timer tries again while the file is busy.
+    if (!pending.empty() && busy)
+        return;
+    const QString notDone = pending.empty() ? transaction([this] {
+        RecordReader reader(database());
+        QSqlQuery left = reader.ask(QStringLiteral(
+            "SELECT id, COALESCE(last, started) AS ended FROM runs LEFT JOIN (SELECT run, max(at) AS last FROM answers "
+            "WHERE run IN (SELECT id FROM runs WHERE ended IS NULL) GROUP BY run) ON run = id "
+            "WHERE ended IS NULL ORDER BY ended, id"));
+        std::vector<std::pair<qint64, QString>> runs;
+        while (reader.next(left)) {
+            if (!ownRuns.count(left.value(0).toLongLong()))
+                runs.emplace_back(left.value(0).toLongLong(), left.value(1).toString());
+        }
+        if (reader.failed())
+            return reader.firstError();
+        for (const auto &[run, ended] : runs) {
+            if (const QSqlError error = execute(statements->endRun, {ended, QStringLiteral("interrupted"), run}); error.isValid())
+                return error;
+        }
+        return QSqlError();
+    }) : QStringLiteral("what waits could not be written");
+    if (notDone == busyNow()) {
+        retryLater();
+        return;
+    }
+    if (!notDone.isEmpty())
+        qCWarning(logRecord).noquote() << "The runs left open in" << filePath << "were not ended:" << notDone;
+    else
+        Q_EMIT changed();
+    running->share();
 }
 
 QString RecordFile::whyNotWritable() const

@@ -14,10 +14,12 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 
 class QSqlQuery;
 class RecordReader;
+class RunningLock;
 
 // The progress record's SQLite file, owned by one object on the record's own
 // thread: every statement on it runs there. It opens when first needed, never
@@ -96,6 +98,10 @@ private:
     // off) until it goes through, fails otherwise, or the file stayed busy BusyTimeoutMs;
     // between tries, what is told goes to the side file.
     QSqlError waitingForLock(const std::function<QSqlError()> &attempt);
+    // Whether this copy may write: it holds its lock beside the record (RunningLock),
+    // taken now if need be, waiting at most `waitMs` for a copy that ends the runs left open.
+    bool mayWrite(int waitMs);
+    void endLeftRuns();
     // Writes the marks that wait: empty when written; otherwise why not.
     QString writeMarks();
     // `written`: how many of the entries waiting went into the transaction.
@@ -127,7 +133,11 @@ private:
     std::shared_ptr<RecordInbox> inbox;
     // Marks of what servers have, not yet in the file; lost with a kill, when the rows are sent again.
     std::map<QString, RecordClassRows::Marks> pendingMarks;
+    // Held while this copy runs; given back after the side file's lock (members go in
+    // reverse order), so that a copy taking it alone finds every entry this one left waiting.
+    std::unique_ptr<RunningLock> running;
     std::unique_ptr<SideFile> sideFile;
+    std::set<qint64> ownRuns; // the runs this copy began
     QTimer retry{this};
     RecordData::Status told;
 };

@@ -101,6 +101,34 @@ bool runSql(const QString &path, const QStringList &statements, int schemaVersio
     return ok;
 }
 
+// The runs of the record by number, read behind the program's back.
+struct RunRow
+{
+    QString started;
+    QString ended; // empty: not ended
+    QString outcome;
+    QVariant endOrder;
+    QString lastAnswer; // the time of its last answer; empty: none
+};
+
+std::map<qint64, RunRow> runsOf(const QString &path)
+{
+    std::map<qint64, RunRow> runs;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("runs"));
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(QStringLiteral("SELECT id, started, ended, outcome, end_order, "
+                                                   "(SELECT max(at) FROM answers WHERE run = runs.id) FROM runs"))) {
+            while (query.next())
+                runs[query.value(0).toLongLong()] = {query.value(1).toString(), query.value(2).toString(),
+                                                     query.value(3).toString(), query.value(4), query.value(5).toString()};
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("runs"));
+    return runs;
+}
+
 // The answers of the record, each once: the items they were given for.
 QStringList recordedItems(const QString &path)
 {
@@ -594,6 +622,64 @@ private Q_SLOTS:
                                     .arg(number).arg(given.size()).arg(killedAt - at)));
         }
         QVERIFY(checked >= 3);
+    }
+
+    // A run is always ended: one left open by a copy killed mid-run is ended as interrupted
+    // at the next start, at its last answer, and sent to a class server as the runs ended
+    // before it are; never while another copy runs, which may still end it, and never a
+    // run the starting copy began itself (here before the busy file let it open).
+    void leftRunsEndedAtTheNextStart()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        Record(path).prepare();
+        QProcess child;
+        child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/progress_writer"), {path});
+        QVERIFY(child.waitForStarted());
+        QByteArray printed;
+        QTRY_VERIFY_WITH_TIMEOUT((printed += child.readAllStandardOutput()).contains("3\n"), 10000);
+        QCOMPARE(runsOf(path).size(), 1u);
+        const qint64 childRun = runsOf(path).begin()->first;
+        {
+            Record second(path);
+            second.prepare();
+            settledStatus(second);
+            QVERIFY(runsOf(path).at(childRun).ended.isEmpty()); // the child still runs
+            child.kill();
+            QVERIFY(child.waitForFinished());
+            Record third(path);
+            third.prepare();
+            settledStatus(third);
+            QVERIFY(runsOf(path).at(childRun).ended.isEmpty()); // the second copy still runs
+        }
+        qint64 ownRun = 0;
+        {
+            FileHolder holder(path);
+            QVERIFY(holder.held);
+            Record store(path);
+            ownRun = store.runStarted(TestSupport::lesson7Id(), QStringLiteral("1a"), ProgressRecord::Variant::Basic, {});
+            QVERIFY(settledStatus(store).problem.contains(QStringLiteral("another copy")));
+            holder.release();
+            QTRY_COMPARE(runsOf(path).at(childRun).outcome, QStringLiteral("interrupted"));
+            const std::map<qint64, RunRow> runs = runsOf(path);
+            QVERIFY(!runs.at(childRun).lastAnswer.isEmpty());
+            QCOMPARE(runs.at(childRun).ended, runs.at(childRun).lastAnswer);
+            QVERIFY(runs.at(childRun).endOrder.toLongLong() > 0);
+            QVERIFY(runs.at(ownRun).ended.isEmpty());
+            QCOMPARE(store.unsent(QStringLiteral("anna@school:5432/bimbala"), 10).result().runs.size(), 1u);
+        }
+        // Its own run, left open in turn, is ended by the next start, at its beginning (no answer).
+        {
+            Record next(path);
+            next.prepare();
+            settledStatus(next);
+        }
+        const std::map<qint64, RunRow> runs = runsOf(path);
+        QCOMPARE(runs.at(ownRun).outcome, QStringLiteral("interrupted"));
+        QCOMPARE(runs.at(ownRun).ended, runs.at(ownRun).started);
+        QVERIFY(runs.at(ownRun).endOrder.toLongLong() > runs.at(childRun).endOrder.toLongLong());
+        // The last copy to end leaves nothing beside the record.
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("progress.sqlite.*")}), QStringList());
     }
 
     // Two copies of the program write to one file at once; neither fails, neither waits long,
