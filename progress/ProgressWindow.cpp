@@ -4,6 +4,7 @@
 #include "common/PlainControls.h"
 
 #include "common/Feedback.h"
+#include "common/Logging.h"
 #include "common/Module2.h"
 #include "common/Settings.h"
 #include "common/Topmost.h"
@@ -13,8 +14,7 @@
 #include "review/ReviewPlan.h"
 
 #include <QComboBox>
-#include <QEventLoop>
-#include <QFutureWatcher>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QFile>
@@ -88,6 +88,12 @@ ProgressWindow::ProgressWindow(Record &record, Feedback &feedback, LessonSource 
         if (isLoaded())
             refreshSoon.start();
     });
+}
+
+ProgressWindow::~ProgressWindow()
+{
+    if (exportProgress)
+        exportProgress->cancel = true;
 }
 
 void ProgressWindow::build(FormWidget &window)
@@ -562,57 +568,63 @@ void ProgressWindow::showChart(int row)
 
 void ProgressWindow::exportClicked()
 {
+    if (exportProgress)
+        return;
     const QString file = askCsvFile(feedback, QStringLiteral("Export your answers"), QStringLiteral("bimbala-progress.csv"));
     if (file.isEmpty())
         return;
-    const RecordData::Exported exported = writeExport(file);
+    auto progress = std::make_shared<RecordExport::Progress>();
+    exportProgress = progress;
+    auto *dialog = new QProgressDialog(tr("Writing your answers to %1...").arg(file), tr("Cancel"), 0, 0, window());
+    dialog->setObjectName(QStringLiteral("exporting"));
+    dialog->setWindowTitle(tr("Export"));
+    // Nothing else of the program is used meanwhile: another lesson opened now would
+    // rebuild this window under its own export.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setAutoReset(false);
+    dialog->setAutoClose(false);
+    // Its bar is moved directly: the dialog's own setValue would run the event loop from the timer below.
+    auto *bar = new QProgressBar(dialog);
+    bar->setRange(0, 0);
+    dialog->setBar(bar);
+    // Cancel, Escape or the close box.
+    QObject::connect(dialog, &QProgressDialog::canceled, dialog, [progress] { progress->cancel = true; });
+    QObject::connect(dialog, &QDialog::rejected, dialog, [progress] { progress->cancel = true; });
+    whenDone(record.answerCount(), dialog, [bar](qint64 count) { bar->setMaximum(int(std::min<qint64>(count, INT_MAX))); });
+    auto *tick = new QTimer(dialog);
+    QObject::connect(tick, &QTimer::timeout, dialog, [bar, progress] {
+        if (bar->maximum() > 0)
+            bar->setValue(int(std::min<qint64>(progress->written, bar->maximum())));
+    });
+    tick->start(100);
+    // A short export ends before the dialog would be worth showing; shown, not run (no exec).
+    QTimer::singleShot(300, dialog, [dialog] { dialog->show(); });
+    // The window is not unloaded or rebuilt under its export: that waits for the end.
+    std::shared_ptr<void> held = holdModal();
+    whenDone(record.exportCsv(file, progress), &alive,
+             [this, file, held, dialog = QPointer<QProgressDialog>(dialog)](const RecordData::Exported &exported) mutable {
+                 delete dialog.data();
+                 exportProgress.reset();
+                 held.reset();
+                 exportDone(file, exported);
+             });
+}
+
+void ProgressWindow::exportDone(const QString &file, const RecordData::Exported &exported)
+{
     using Result = RecordData::Exported::Result;
     if (exported.result == Result::Cancelled || !isLoaded())
         return;
     const QString said = exported.result == Result::Written
-                             ? QStringLiteral("Your answers were written to %1.").arg(file)
+                             ? tr("Your answers were written to %1.").arg(file)
                          : exported.result == Result::RecordUnreadable
-                             ? QStringLiteral("Your answers could not be read from your progress record (%1).")
+                             ? tr("Your answers could not be read from your progress record (%1).")
                                    .arg(exported.why.endsWith(u'.') ? exported.why.chopped(1) : exported.why)
-                             : QStringLiteral("Your answers could not be written to %1 (%2).").arg(file, exported.why);
+                             : tr("Your answers could not be written to %1 (%2).").arg(file, exported.why);
+    if (exported.result != Result::Written)
+        qCWarning(logRecord).noquote() << said;
     showMessage(feedback, said, exported.result == Result::Written ? Feedback::Information : Feedback::Exclamation,
-                QStringLiteral("Export"));
-}
-
-RecordData::Exported ProgressWindow::writeExport(const QString &file)
-{
-    auto progress = std::make_shared<RecordExport::Progress>();
-    QFutureWatcher<RecordData::Exported> written;
-    RecordData::Exported result;
-    runModal([&] {
-        QProgressDialog dialog(QStringLiteral("Writing your answers to %1...").arg(file), QStringLiteral("Cancel"), 0, 0,
-                               window());
-        dialog.setWindowTitle(QStringLiteral("Export"));
-        // Nothing else of the program is used meanwhile: another lesson opened now would
-        // rebuild this window under its own export.
-        dialog.setWindowModality(Qt::ApplicationModal);
-        dialog.setMinimumDuration(0);
-        dialog.setAutoReset(false);
-        dialog.setAutoClose(false);
-        // Cancel, Escape or the close box.
-        QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [progress] { progress->cancel = true; });
-        QObject::connect(&dialog, &QDialog::rejected, &dialog, [progress] { progress->cancel = true; });
-        whenDone(record.answerCount(), &dialog, [&dialog](qint64 count) { dialog.setMaximum(int(std::min<qint64>(count, INT_MAX))); });
-        QEventLoop loop;
-        QObject::connect(&written, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, &dialog, [&] {
-            if (dialog.maximum() > 0)
-                dialog.setValue(int(std::min<qint64>(progress->written, dialog.maximum())));
-        });
-        tick.start(100);
-        written.setFuture(record.exportCsv(file, progress));
-        // A short export ends before the dialog would be worth showing.
-        QTimer::singleShot(300, &dialog, [&dialog] { dialog.show(); });
-        loop.exec();
-        result = written.result();
-    });
-    return result;
+                tr("Export"));
 }
 
 void ProgressWindow::forgetClicked()

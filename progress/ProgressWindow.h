@@ -3,6 +3,7 @@
 #include "class/ClassSync.h"
 #include "class/ClassWindow.h"
 #include "class/report/ClassReportWindow.h"
+#include "record/RecordExport.h"
 #include "record/RecordTypes.h"
 #include "common/Form.h"
 #include "exercises/frame/Exercise.h"
@@ -37,6 +38,8 @@ class ProgressWindow final : public Form
 public:
     // `lesson`: the lesson whose exercises it lists; without one, the built-in lesson.
     ProgressWindow(Record &record, Feedback &feedback, LessonSource *lesson = nullptr);
+    // An export still running is cancelled: it leaves no file.
+    ~ProgressWindow() override;
 
     // Asked of the program: open the exercise and run these items of it.
     std::function<void(Exercise, const QStringList &)> practise;
@@ -83,9 +86,10 @@ private:
     // The review's figures of the lesson and of all lessons, and the forecast of all.
     void fillReview(const RecordData::ReviewFigures &lessonFigures, const RecordData::ReviewFigures &all);
     void showForecast();
+    // Writes the export on the record's thread behind a progress dialog that can cancel;
+    // nothing else of the program is used meanwhile, and the window goes on when it ends.
     void exportClicked();
-    // Writes the export behind a progress dialog that can cancel, the program waiting meanwhile.
-    RecordData::Exported writeExport(const QString &file);
+    void exportDone(const QString &file, const RecordData::Exported &exported);
     void forgetClicked();
     void practiseClicked(Exercise exercise);
 
@@ -102,6 +106,7 @@ private:
     bool allComputers; // the learner's choice, remembered in the settings
     bool serverCopyFailed = false; // the last fetch of the open lesson's rows
     bool readAgainAsked = false;   // a busy read is asked again in a moment
+    std::shared_ptr<RecordExport::Progress> exportProgress; // while an export runs
     // Answers reach the window only while the object lives; what the record says, only while it is loaded.
     QObject alive;
     // Opened from here and closed with this window, so it never outlives the windows the program counts.

@@ -12,13 +12,16 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QScopeGuard>
+#include <QLockFile>
 #include <QMenu>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QRegularExpression>
@@ -769,6 +772,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         feedback.fileToSave = dir.filePath(QStringLiteral("answers.csv"));
         progress.window()->findChild<QPushButton *>(QStringLiteral("export"))->click();
+        QTRY_COMPARE(feedback.lastText(), QStringLiteral("Your answers were written to %1.").arg(feedback.fileToSave));
         QFile file(feedback.fileToSave);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray csv = file.readAll();
@@ -1103,8 +1107,9 @@ private Q_SLOTS:
         window.Unload();
     }
 
-    // A long export shows its progress and can be cancelled: no file is left
-    // behind, and nothing more is said.
+    // A long export runs on the record's thread behind a progress dialog over the whole
+    // program, shown and not run in an event loop of its own (the click comes back at
+    // once); the window is not unloaded under it, and Cancel leaves no file and says nothing.
     void exportCancelled()
     {
         QTemporaryDir dir;
@@ -1118,16 +1123,20 @@ private Q_SLOTS:
         ProgressWindow window(store, feedback);
         window.Show();
         feedback.fileToSave = dir.filePath(QStringLiteral("answers.csv"));
-        QTimer learner;
-        QObject::connect(&learner, &QTimer::timeout, &learner, [&window] {
-            if (auto *dialog = window.window()->findChild<QProgressDialog *>(); dialog && dialog->isVisible())
-                dialog->findChild<QPushButton *>()->click();
-        });
-        learner.start(5);
         window.window()->findChild<QPushButton *>(QStringLiteral("export"))->click();
+        const QPointer<QProgressDialog> dialog = window.window()->findChild<QProgressDialog *>();
+        QVERIFY(dialog);
+        QTRY_VERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        QCOMPARE(QApplication::activeModalWidget(), dialog.data());
+        // Asked meanwhile, as a lesson opened then asks it: done once the export is over.
+        window.Unload();
+        QVERIFY(window.isLoaded());
+        dialog->findChild<QPushButton *>()->click();
+        QTRY_VERIFY(!window.isLoaded());
+        QVERIFY(!dialog);
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("answers.csv*")}), QStringList());
         QVERIFY(feedback.messages.isEmpty());
-        window.Unload();
     }
 
     // A read of the record that fails is never shown as a record that holds nothing: with
@@ -1237,6 +1246,35 @@ private Q_SLOTS:
         QVERIFY(aside.open(QIODevice::ReadOnly));
         QCOMPARE(aside.readAll(), QByteArray("the first start's line, cut sh\n{\"kind\": \"answ\n"));
         QCOMPARE(recordedItems(path).size(), 2); // the good lines of both
+    }
+
+    // A copy killed as it began or ended its side file leaves its lock without the file:
+    // the next start removes it, while the lock of a copy that runs stays.
+    void locksOfCopiesGoneRemoved()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        const QString gone = path + QStringLiteral(".waiting-1-1.json.lock");
+        const QString running = path + QStringLiteral(".waiting-2-2.json.lock");
+        QLockFile ours(running); // as a copy that runs holds it
+        QVERIFY(ours.tryLock(0));
+        QProcess ended; // a process that no longer runs
+        ended.start(QStringLiteral("true"));
+        QVERIFY(ended.waitForStarted());
+        const qint64 endedId = ended.processId();
+        QVERIFY(ended.waitForFinished());
+        QFile mine(running);
+        QVERIFY(mine.open(QIODevice::ReadOnly));
+        QByteArray text = mine.readAll();
+        text.replace(0, text.indexOf('\n'), QByteArray::number(endedId));
+        QFile left(gone);
+        QVERIFY(left.open(QIODevice::WriteOnly) && left.write(text) == text.size());
+        left.close();
+        Record store(path);
+        store.prepare();
+        QVERIFY(settledStatus(store).problem.isEmpty());
+        QVERIFY(!QFile::exists(gone));
+        QVERIFY(QFile::exists(running));
     }
 
     // Another copy holds the file a moment as a class sync marks a batch sent: the
