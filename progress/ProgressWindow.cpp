@@ -377,23 +377,19 @@ void ProgressWindow::fillReview(const RecordData::ReviewFigures &lessonFigures, 
 
 void ProgressWindow::showForecast()
 {
-    const ShareChart::Show show = chartModule().show;
+    const ShareChart::ShowCounts show = chartModule().showCounts;
     if (!show || forecast.empty())
         return;
     const QDate today = QDate::currentDate();
-    std::vector<ShareChart::Point> points;
-    for (int day = 0; day < int(forecast.size()); ++day)
-        points.push_back({QDateTime(today.addDays(day), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch(), double(forecast[std::size_t(day)])});
-    const int top = std::max(1, *std::max_element(forecast.begin(), forecast.end()));
-    const QString title = QStringLiteral("Items falling due per day, all lessons, the next %1 days").arg(forecast.size());
-    show(ui->chart, title, points.data(), int(points.size()), QDateTime(today, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch(),
-         QDateTime(today.addDays(qint64(forecast.size()) - 1), QTime(23, 59), Qt::UTC).toMSecsSinceEpoch(), top,
-         QStringLiteral("%d"));
+    const int days = int(forecast.size());
+    const QString title = tr("Items falling due per day, all lessons, the next %1 days").arg(days);
+    show(ui->chart, title, forecast.data(), days, QDateTime(today, QTime(12, 0), Qt::UTC).toMSecsSinceEpoch());
     ui->chart->setAccessibleName(title);
-    ui->chart->setAccessibleDescription(
-        QStringLiteral("%1 due today, %2 in the next 30 days")
-            .arg(forecast.front() == 1 ? QStringLiteral("1 item falls") : QStringLiteral("%1 items fall").arg(forecast.front()))
-            .arg(std::accumulate(forecast.begin(), forecast.end(), 0)));
+    const int all = std::accumulate(forecast.begin(), forecast.end(), 0);
+    ui->chart->setAccessibleDescription(forecast.front() == 1
+                                            ? tr("1 item falls due today, %1 in the next %2 days").arg(all).arg(days)
+                                            : tr("%1 items fall due today, %2 in the next %3 days")
+                                                  .arg(forecast.front()).arg(all).arg(days));
 }
 
 void ProgressWindow::fill(const RecordData::Figures &figures)
