@@ -663,9 +663,9 @@ void RecordFile::endLeftRuns()
     const QString notDone = pending.empty() ? transaction([this] {
         RecordReader reader(database());
         QSqlQuery left = reader.ask(QStringLiteral(
-            "SELECT id, COALESCE(last, started) AS ended FROM runs LEFT JOIN (SELECT run, max(at) AS last FROM answers "
+            "SELECT id, COALESCE(last, started) AS left_at FROM runs LEFT JOIN (SELECT run, max(at) AS last FROM answers "
             "WHERE run IN (SELECT id FROM runs WHERE ended IS NULL) GROUP BY run) ON run = id "
-            "WHERE ended IS NULL ORDER BY ended, id"));
+            "WHERE runs.ended IS NULL ORDER BY left_at, id"));
         std::vector<std::pair<qint64, QString>> runs;
         while (reader.next(left)) {
             if (!ownRuns.count(left.value(0).toLongLong()))

@@ -69,10 +69,17 @@ RunningLock::Held RunningLock::take(int waitMs, const std::function<void()> &whi
     QElapsedTimer waited;
     waited.start();
     for (;;) {
+        bool writable = true;
         descriptor = open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (descriptor < 0)
+        if (descriptor < 0 && errno == EACCES) {
+            writable = false;
+            descriptor = open(name.constData(), O_RDONLY | O_CLOEXEC);
+        }
+        if (descriptor < 0) {
+            state = Held::Unusable;
             return state;
-        bool taken = lock(descriptor, F_WRLCK);
+        }
+        bool taken = writable && lock(descriptor, F_WRLCK);
         if (taken) {
             state = Held::Alone;
         } else {

@@ -18,10 +18,13 @@ public:
     RunningLock(const RunningLock &) = delete;
     RunningLock &operator=(const RunningLock &) = delete;
 
-    enum class Held { No, Shared, Alone };
-    // Takes the lock unless held: alone where no other copy holds it, otherwise shared,
-    // waiting at most `waitMs` for a copy that holds it alone a moment (calling
-    // `whileWaiting` between tries). No: the file cannot be made, or the wait was too long.
+    // Unusable: the file can be neither made nor opened (another user's, say), so copies
+    // cannot be told apart: this one writes as before and ends no run of another.
+    enum class Held { No, Shared, Alone, Unusable };
+    // Takes the lock unless held: alone where no other copy holds it, otherwise shared
+    // (only shared where the file can only be read), waiting at most `waitMs` for a copy
+    // that holds it alone a moment (calling `whileWaiting` between tries). No: that wait
+    // was too long.
     Held take(int waitMs, const std::function<void()> &whileWaiting);
     // Alone no longer: other copies may take it too.
     void share();
