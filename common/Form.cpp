@@ -115,6 +115,17 @@ void Form::runModal(const std::function<void()> &step)
 {
     ++modalDepth;
     step();
+    endModalStep();
+}
+
+std::shared_ptr<void> Form::holdModal()
+{
+    ++modalDepth;
+    return std::shared_ptr<void>(nullptr, [this](void *) { endModalStep(); });
+}
+
+void Form::endModalStep()
+{
     --modalDepth;
     // What waited for the box runs once the handler that opened it has finished:
     // that handler may still go on with the window's controls.

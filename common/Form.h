@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 // The on-screen part of a form. A close from the title bar is handed to the
@@ -65,6 +66,10 @@ public:
     // until the box is closed and the handler that opened it has finished, and
     // happens at the next turn of the event loop.
     void runModal(const std::function<void()> &step);
+    // The same for a modal step that goes on without a nested event loop (a dialog
+    // shown with show(), its end told by a signal): the window is held until the
+    // returned token is dropped.
+    std::shared_ptr<void> holdModal();
     bool modalOpen() const { return modalDepth > 0; }
     // Runs the action now, or once the window's modal step is over (as above).
     void whenNoModalOpen(std::function<void()> action);
@@ -96,6 +101,7 @@ protected:
 
 private:
     void runAfterModal();
+    void endModalStep();
 
     QString formName;
     QPointer<FormWidget> widget;

@@ -18,10 +18,14 @@ QWidget *ChartModule::makeView(QWidget *parent) const
 const ChartModule &chartModule()
 {
     static const ChartModule chart = [] {
-        const ProgramModule module("bimbala-chart", "chart", ShareChart::Interface, {ShareChart::MakeName, ShareChart::ShowName});
+        const ProgramModule module("bimbala-chart", "chart", ShareChart::Interface,
+                                   {ShareChart::MakeName, ShareChart::ShowName, ShareChart::ShowCountsName});
         if (!module.missing().isEmpty())
             return ChartModule{.missing = QStringLiteral("The chart cannot be shown: %1.").arg(module.missing())};
-        return ChartModule{.make = module.function<ShareChart::Make>(0), .show = module.function<ShareChart::Show>(1), .missing = {}};
+        return ChartModule{.make = module.function<ShareChart::Make>(0),
+                           .show = module.function<ShareChart::Show>(1),
+                           .showCounts = module.function<ShareChart::ShowCounts>(2),
+                           .missing = {}};
     }();
     return chart;
 }

@@ -11,6 +11,7 @@ struct ChartModule
 {
     ShareChart::Make make = nullptr;
     ShareChart::Show show = nullptr;
+    ShareChart::ShowCounts showCounts = nullptr;
     // Without a chart: why, in one sentence.
     QString missing;
 

@@ -4,6 +4,7 @@
 #include "common/PlainControls.h"
 
 #include "common/Feedback.h"
+#include "common/Logging.h"
 #include "common/Module2.h"
 #include "common/Settings.h"
 #include "common/Topmost.h"
@@ -13,8 +14,7 @@
 #include "review/ReviewPlan.h"
 
 #include <QComboBox>
-#include <QEventLoop>
-#include <QFutureWatcher>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QFile>
@@ -88,6 +88,12 @@ ProgressWindow::ProgressWindow(Record &record, Feedback &feedback, LessonSource 
         if (isLoaded())
             refreshSoon.start();
     });
+}
+
+ProgressWindow::~ProgressWindow()
+{
+    if (exportProgress)
+        exportProgress->cancel = true;
 }
 
 void ProgressWindow::build(FormWidget &window)
@@ -355,36 +361,35 @@ void ProgressWindow::fillReview(const RecordData::ReviewFigures &lessonFigures, 
 {
     if (!isLoaded())
         return;
-    const QString said = reviewSummary(lessonFigures, all);
+    const bool failed = lessonFigures.failure != RecordData::ReadFailure::None || all.failure != RecordData::ReadFailure::None;
+    const QString said = failed ? tr("What is due for review cannot be shown: your progress could not be read.")
+                                : reviewSummary(lessonFigures, all);
     if (said != ui->review->text()) {
         ui->review->setText(said);
         if (window()->isVisible())
             fitWrappedLines();
     }
-    forecast = all.forecast;
+    readAgainSoon(lessonFigures.failure == RecordData::ReadFailure::Busy ? lessonFigures.failure : all.failure);
+    forecast = failed ? std::vector<int>() : all.forecast;
     if (ui->chartChoice->currentIndex() == ui->chartChoice->count() - 1)
         showForecast();
 }
 
 void ProgressWindow::showForecast()
 {
-    const ShareChart::Show show = chartModule().show;
+    const ShareChart::ShowCounts show = chartModule().showCounts;
     if (!show || forecast.empty())
         return;
     const QDate today = QDate::currentDate();
-    std::vector<ShareChart::Point> points;
-    for (int day = 0; day < int(forecast.size()); ++day)
-        points.push_back({QDateTime(today.addDays(day), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch(), double(forecast[std::size_t(day)])});
-    const int top = std::max(1, *std::max_element(forecast.begin(), forecast.end()));
-    const QString title = QStringLiteral("Items falling due per day, all lessons, the next %1 days").arg(forecast.size());
-    show(ui->chart, title, points.data(), int(points.size()), QDateTime(today, QTime(0, 0), Qt::UTC).toMSecsSinceEpoch(),
-         QDateTime(today.addDays(qint64(forecast.size()) - 1), QTime(23, 59), Qt::UTC).toMSecsSinceEpoch(), top,
-         QStringLiteral("%d"));
+    const int days = int(forecast.size());
+    const QString title = tr("Items falling due per day, all lessons, the next %1 days").arg(days);
+    show(ui->chart, title, forecast.data(), days, QDateTime(today, QTime(12, 0), Qt::UTC).toMSecsSinceEpoch());
     ui->chart->setAccessibleName(title);
-    ui->chart->setAccessibleDescription(
-        QStringLiteral("%1 due today, %2 in the next 30 days")
-            .arg(forecast.front() == 1 ? QStringLiteral("1 item falls") : QStringLiteral("%1 items fall").arg(forecast.front()))
-            .arg(std::accumulate(forecast.begin(), forecast.end(), 0)));
+    const int all = std::accumulate(forecast.begin(), forecast.end(), 0);
+    ui->chart->setAccessibleDescription(forecast.front() == 1
+                                            ? tr("1 item falls due today, %1 in the next %2 days").arg(all).arg(days)
+                                            : tr("%1 items fall due today, %2 in the next %3 days")
+                                                  .arg(forecast.front()).arg(all).arg(days));
 }
 
 void ProgressWindow::fill(const RecordData::Figures &figures)
@@ -393,12 +398,11 @@ void ProgressWindow::fill(const RecordData::Figures &figures)
     if (!isLoaded() || figures.question.lesson != lesson.lesson().id ||
         figures.question.exercises.size() != qsizetype(ui->rows.size()))
         return;
-    const QString problem = record.status().problem;
-    if (problem != ui->problem->text()) {
-        ui->problem->setText(problem);
-        ui->problem->setVisible(!problem.isEmpty());
-        if (window()->isVisible())
-            fitWrappedLines();
+    showProblem(problemSentence(figures.failure));
+    if (figures.failure != RecordData::ReadFailure::None) {
+        clearFigures();
+        readAgainSoon(figures.failure);
+        return;
     }
     serverCopyTime = figures.serverCopyTime;
     showClassLine(figures.answersWaiting, figures.runsWaiting);
@@ -414,6 +418,65 @@ void ProgressWindow::fill(const RecordData::Figures &figures)
             ui->missed->setItem(row, column, new QTableWidgetItem(cells[column]));
     }
     showChart(ui->chartChoice->currentIndex());
+}
+
+QString ProgressWindow::problemSentence(RecordData::ReadFailure failure) const
+{
+    QStringList said;
+    if (const QString status = record.status().problem; !status.isEmpty())
+        said << status;
+    switch (failure) {
+    case RecordData::ReadFailure::None:
+        break;
+    case RecordData::ReadFailure::NotOpen:
+        // The record's own sentence says why it cannot be opened.
+        if (said.isEmpty())
+            said << tr("Your progress cannot be shown: the file %1 cannot be opened.").arg(record.path());
+        break;
+    case RecordData::ReadFailure::Busy:
+        said << tr("Your progress cannot be shown just now: another copy of Bimbala is using %1. It is read again in a "
+                   "moment.").arg(record.path());
+        break;
+    case RecordData::ReadFailure::Failed:
+        said << tr("Your progress cannot be shown: reading %1 failed, and the file is left as it is.").arg(record.path());
+        break;
+    }
+    return said.join(u' ');
+}
+
+void ProgressWindow::showProblem(const QString &problem)
+{
+    if (problem == ui->problem->text())
+        return;
+    ui->problem->setText(problem);
+    ui->problem->setVisible(!problem.isEmpty());
+    if (window()->isVisible())
+        fitWrappedLines();
+}
+
+void ProgressWindow::clearFigures()
+{
+    shown.clear();
+    for (const Widgets::ExerciseRow &row : ui->rows) {
+        for (QLabel *cell : {row.runs, row.last, row.share})
+            cell->clear();
+        if (row.practise) {
+            row.practise->setEnabled(false);
+            row.practise->setToolTip({});
+        }
+    }
+    ui->missed->setRowCount(0);
+}
+
+void ProgressWindow::readAgainSoon(RecordData::ReadFailure failure)
+{
+    if (failure != RecordData::ReadFailure::Busy || readAgainAsked)
+        return;
+    readAgainAsked = true;
+    QTimer::singleShot(1000, &alive, [this] {
+        readAgainAsked = false;
+        refresh();
+    });
 }
 
 void ProgressWindow::fitWrappedLines()
@@ -448,7 +511,17 @@ void ProgressWindow::fillExercise(int place, int mistakes)
 void ProgressWindow::practiseClicked(Exercise exercise)
 {
     const QString code = lesson.exercise(exercise.place).id;
-    whenDone(record.mistakes(lesson.lesson().id, code, scope()), &alive, [this, exercise](const QStringList &items) {
+    whenDone(record.mistakes(lesson.lesson().id, code, scope()), &alive, [this, exercise, code](const RecordData::Mistakes &items) {
+        if (items.failure != RecordData::ReadFailure::None) {
+            if (isLoaded())
+                showMessage(feedback,
+                            items.failure == RecordData::ReadFailure::Busy
+                                ? tr("Your mistakes of exercise %1 cannot be read just now: another copy of Bimbala is "
+                                     "using %2. Try again in a moment.").arg(code, record.path())
+                                : tr("Your mistakes of exercise %1 cannot be read: reading %2 failed.").arg(code, record.path()),
+                            Feedback::Exclamation, tr("Practise my mistakes"));
+            return;
+        }
         // Nothing left after all (practised meanwhile in another copy): the button says so.
         if (items.isEmpty())
             refresh();
@@ -491,57 +564,63 @@ void ProgressWindow::showChart(int row)
 
 void ProgressWindow::exportClicked()
 {
+    if (exportProgress)
+        return;
     const QString file = askCsvFile(feedback, QStringLiteral("Export your answers"), QStringLiteral("bimbala-progress.csv"));
     if (file.isEmpty())
         return;
-    const RecordData::Exported exported = writeExport(file);
+    auto progress = std::make_shared<RecordExport::Progress>();
+    exportProgress = progress;
+    auto *dialog = new QProgressDialog(tr("Writing your answers to %1...").arg(file), tr("Cancel"), 0, 0, window());
+    dialog->setObjectName(QStringLiteral("exporting"));
+    dialog->setWindowTitle(tr("Export"));
+    // Nothing else of the program is used meanwhile: another lesson opened now would
+    // rebuild this window under its own export.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setAutoReset(false);
+    dialog->setAutoClose(false);
+    // Its bar is moved directly: the dialog's own setValue would run the event loop from the timer below.
+    auto *bar = new QProgressBar(dialog);
+    bar->setRange(0, 0);
+    dialog->setBar(bar);
+    // Cancel, Escape or the close box.
+    QObject::connect(dialog, &QProgressDialog::canceled, dialog, [progress] { progress->cancel = true; });
+    QObject::connect(dialog, &QDialog::rejected, dialog, [progress] { progress->cancel = true; });
+    whenDone(record.answerCount(), dialog, [bar](qint64 count) { bar->setMaximum(int(std::min<qint64>(count, INT_MAX))); });
+    auto *tick = new QTimer(dialog);
+    QObject::connect(tick, &QTimer::timeout, dialog, [bar, progress] {
+        if (bar->maximum() > 0)
+            bar->setValue(int(std::min<qint64>(progress->written, bar->maximum())));
+    });
+    tick->start(100);
+    // A short export ends before the dialog would be worth showing; shown, not run (no exec).
+    QTimer::singleShot(300, dialog, [dialog] { dialog->show(); });
+    // The window is not unloaded or rebuilt under its export: that waits for the end.
+    std::shared_ptr<void> held = holdModal();
+    whenDone(record.exportCsv(file, progress), &alive,
+             [this, file, held, dialog = QPointer<QProgressDialog>(dialog)](const RecordData::Exported &exported) mutable {
+                 delete dialog.data();
+                 exportProgress.reset();
+                 held.reset();
+                 exportDone(file, exported);
+             });
+}
+
+void ProgressWindow::exportDone(const QString &file, const RecordData::Exported &exported)
+{
     using Result = RecordData::Exported::Result;
     if (exported.result == Result::Cancelled || !isLoaded())
         return;
     const QString said = exported.result == Result::Written
-                             ? QStringLiteral("Your answers were written to %1.").arg(file)
+                             ? tr("Your answers were written to %1.").arg(file)
                          : exported.result == Result::RecordUnreadable
-                             ? QStringLiteral("Your answers could not be read from your progress record (%1).")
+                             ? tr("Your answers could not be read from your progress record (%1).")
                                    .arg(exported.why.endsWith(u'.') ? exported.why.chopped(1) : exported.why)
-                             : QStringLiteral("Your answers could not be written to %1 (%2).").arg(file, exported.why);
+                             : tr("Your answers could not be written to %1 (%2).").arg(file, exported.why);
+    if (exported.result != Result::Written)
+        qCWarning(logRecord).noquote() << said;
     showMessage(feedback, said, exported.result == Result::Written ? Feedback::Information : Feedback::Exclamation,
-                QStringLiteral("Export"));
-}
-
-RecordData::Exported ProgressWindow::writeExport(const QString &file)
-{
-    auto progress = std::make_shared<RecordExport::Progress>();
-    QFutureWatcher<RecordData::Exported> written;
-    RecordData::Exported result;
-    runModal([&] {
-        QProgressDialog dialog(QStringLiteral("Writing your answers to %1...").arg(file), QStringLiteral("Cancel"), 0, 0,
-                               window());
-        dialog.setWindowTitle(QStringLiteral("Export"));
-        // Nothing else of the program is used meanwhile: another lesson opened now would
-        // rebuild this window under its own export.
-        dialog.setWindowModality(Qt::ApplicationModal);
-        dialog.setMinimumDuration(0);
-        dialog.setAutoReset(false);
-        dialog.setAutoClose(false);
-        // Cancel, Escape or the close box.
-        QObject::connect(&dialog, &QProgressDialog::canceled, &dialog, [progress] { progress->cancel = true; });
-        QObject::connect(&dialog, &QDialog::rejected, &dialog, [progress] { progress->cancel = true; });
-        whenDone(record.answerCount(), &dialog, [&dialog](qint64 count) { dialog.setMaximum(int(std::min<qint64>(count, INT_MAX))); });
-        QEventLoop loop;
-        QObject::connect(&written, &QFutureWatcherBase::finished, &loop, &QEventLoop::quit);
-        QTimer tick;
-        QObject::connect(&tick, &QTimer::timeout, &dialog, [&] {
-            if (dialog.maximum() > 0)
-                dialog.setValue(int(std::min<qint64>(progress->written, dialog.maximum())));
-        });
-        tick.start(100);
-        written.setFuture(record.exportCsv(file, progress));
-        // A short export ends before the dialog would be worth showing.
-        QTimer::singleShot(300, &dialog, [&dialog] { dialog.show(); });
-        loop.exec();
-        result = written.result();
-    });
-    return result;
+                tr("Export"));
 }
 
 void ProgressWindow::forgetClicked()

@@ -3,10 +3,12 @@
 #include "class/ClassSync.h"
 #include "class/ClassWindow.h"
 #include "class/report/ClassReportWindow.h"
+#include "record/RecordExport.h"
 #include "record/RecordTypes.h"
 #include "common/Form.h"
 #include "exercises/frame/Exercise.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QPointer>
 #include <QTimer>
@@ -31,9 +33,13 @@ class QTableWidget;
 // so that it never waits for the file.
 class ProgressWindow final : public Form
 {
+    Q_DECLARE_TR_FUNCTIONS(ProgressWindow)
+
 public:
     // `lesson`: the lesson whose exercises it lists; without one, the built-in lesson.
     ProgressWindow(Record &record, Feedback &feedback, LessonSource *lesson = nullptr);
+    // An export still running is cancelled: it leaves no file.
+    ~ProgressWindow() override;
 
     // Asked of the program: open the exercise and run these items of it.
     std::function<void(Exercise, const QStringList &)> practise;
@@ -59,6 +65,13 @@ private:
     // Asks the record for the figures; they are shown when they come.
     void refresh();
     void fill(const RecordData::Figures &figures);
+    // What the problem line says: how the record stands, and why the figures are not shown.
+    QString problemSentence(RecordData::ReadFailure failure) const;
+    void showProblem(const QString &problem);
+    // Figures that could not be read are not shown as zeros: the cells are left empty.
+    void clearFigures();
+    // A read that found the file busy is asked again in a moment.
+    void readAgainSoon(RecordData::ReadFailure failure);
     void fillExercise(int place, int mistakes);
     // The lesson's exercises by id, in its order.
     QStringList exerciseIds();
@@ -73,9 +86,10 @@ private:
     // The review's figures of the lesson and of all lessons, and the forecast of all.
     void fillReview(const RecordData::ReviewFigures &lessonFigures, const RecordData::ReviewFigures &all);
     void showForecast();
+    // Writes the export on the record's thread behind a progress dialog that can cancel;
+    // nothing else of the program is used meanwhile, and the window goes on when it ends.
     void exportClicked();
-    // Writes the export behind a progress dialog that can cancel, the program waiting meanwhile.
-    RecordData::Exported writeExport(const QString &file);
+    void exportDone(const QString &file, const RecordData::Exported &exported);
     void forgetClicked();
     void practiseClicked(Exercise exercise);
 
@@ -91,6 +105,8 @@ private:
     QPointer<ClassSync> sync;
     bool allComputers; // the learner's choice, remembered in the settings
     bool serverCopyFailed = false; // the last fetch of the open lesson's rows
+    bool readAgainAsked = false;   // a busy read is asked again in a moment
+    std::shared_ptr<RecordExport::Progress> exportProgress; // while an export runs
     // Answers reach the window only while the object lives; what the record says, only while it is loaded.
     QObject alive;
     // Opened from here and closed with this window, so it never outlives the windows the program counts.

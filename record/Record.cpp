@@ -4,6 +4,7 @@
 #include "RecordClassRows.h"
 #include "RecordFigures.h"
 #include "RecordMemory.h"
+#include "RecordReader.h"
 #include "RecordFile.h"
 
 #include <QRandomGenerator>
@@ -74,7 +75,7 @@ void Record::tell(std::function<void(RecordFile &)> job)
     QMetaObject::invokeMethod(onThread, [this, job = std::move(job)] {
         if (!file) {
             // Made on the record's thread, where every statement on the file runs.
-            file = std::make_unique<RecordFile>(filePath);
+            file = std::make_unique<RecordFile>(filePath, inbox);
             connect(file.get(), &RecordFile::statusChanged, this, [this](const RecordData::Status &now) {
                 lastStatus = now;
                 Q_EMIT statusChanged(now);
@@ -130,7 +131,13 @@ void Record::answerJudged(const Answer &answer)
     entry.right = answer.right;
     entry.solutionShown = answer.solutionShown;
     entry.retry = answer.retry;
-    tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
+    put(std::move(entry));
+}
+
+void Record::put(RecordEntry entry)
+{
+    inbox->put(std::move(entry));
+    tell([](RecordFile &record) { record.takeIn(); });
 }
 
 qint64 Record::runStarted(const QString &lesson, const QString &exercise, Variant variant, const QString &person)
@@ -141,7 +148,7 @@ qint64 Record::runStarted(const QString &lesson, const QString &exercise, Varian
     entry.exercise = exercise;
     entry.variant = variantName(variant);
     entry.person = person.isNull() ? QStringLiteral("") : person;
-    tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
+    put(std::move(entry));
     return run;
 }
 
@@ -149,7 +156,7 @@ void Record::runEnded(qint64 runId, Outcome outcome)
 {
     RecordEntry entry = stamped(RecordEntry::Kind::RunEnded, {}, runId);
     entry.outcome = outcomeName(outcome);
-    tell([entry = std::move(entry)](RecordFile &record) { record.add(entry); });
+    put(std::move(entry));
 }
 
 QFuture<RecordData::Figures> Record::figures(const RecordData::FiguresQuestion &question)
@@ -158,16 +165,31 @@ QFuture<RecordData::Figures> Record::figures(const RecordData::FiguresQuestion &
         if (!record.readable()) {
             RecordData::Figures none;
             none.question = question;
+            none.failure = RecordData::ReadFailure::NotOpen;
             return none;
         }
-        return RecordFigures::figures(record.database(), question, record.unnotedMarks(question.server));
+        RecordReader reader(record.database());
+        RecordData::Figures figures = RecordFigures::figures(reader, question, record.unnotedMarks(question.server));
+        record.noteRead(reader);
+        return figures;
     });
 }
 
-QFuture<QStringList> Record::mistakes(const QString &lessonId, const QString &exercise, RecordData::Scope scope)
+QFuture<RecordData::Mistakes> Record::mistakes(const QString &lessonId, const QString &exercise, RecordData::Scope scope)
 {
-    return ask<QStringList>([=](RecordFile &record) {
-        return record.readable() ? RecordFigures::mistakes(record.database(), lessonId, exercise, scope) : QStringList();
+    return ask<RecordData::Mistakes>([=](RecordFile &record) {
+        RecordData::Mistakes found;
+        if (!record.readable()) {
+            found.failure = RecordData::ReadFailure::NotOpen;
+            return found;
+        }
+        RecordReader reader(record.database());
+        const QStringList items = RecordFigures::mistakes(reader, lessonId, exercise, scope);
+        record.noteRead(reader);
+        found.failure = reader.failure();
+        if (!reader.failed())
+            found.append(items);
+        return found;
     });
 }
 
@@ -181,22 +203,45 @@ QFuture<RecordData::ReviewFigures> Record::reviewFigures(const QString &lessonId
 {
     const RecordData::ReviewQuestion question = reviewQuestion(lessonId, retention);
     return ask<RecordData::ReviewFigures>([question](RecordFile &record) {
-        return record.readable() ? RecordMemory::figures(record.database(), question) : RecordData::ReviewFigures();
+        if (!record.readable()) {
+            RecordData::ReviewFigures none;
+            none.failure = RecordData::ReadFailure::NotOpen;
+            return none;
+        }
+        RecordReader reader(record.database());
+        RecordData::ReviewFigures figures = RecordMemory::figures(reader, question);
+        record.noteRead(reader);
+        return figures;
     });
 }
 
-QFuture<std::vector<RecordData::DueItem>> Record::dueItems(const QString &lessonId, double retention, int most)
+QFuture<RecordData::DueItems> Record::dueItems(const QString &lessonId, double retention, int most)
 {
     const RecordData::ReviewQuestion question = reviewQuestion(lessonId, retention);
-    return ask<std::vector<RecordData::DueItem>>([question, most](RecordFile &record) {
-        return record.readable() ? RecordMemory::due(record.database(), question, most)
-                                 : std::vector<RecordData::DueItem>();
+    return ask<RecordData::DueItems>([question, most](RecordFile &record) {
+        if (!record.readable()) {
+            RecordData::DueItems none;
+            none.failure = RecordData::ReadFailure::NotOpen;
+            return none;
+        }
+        RecordReader reader(record.database());
+        RecordData::DueItems due = RecordMemory::due(reader, question, most);
+        record.noteRead(reader);
+        return due;
     });
 }
 
 QFuture<QString> Record::forget()
 {
-    return ask<QString>([](RecordFile &record) { return record.forget(); });
+    // What is told after this is not forgotten, though the record's thread may take it in
+    // while it waits for the file.
+    inbox->hold();
+    return ask<QString>([inbox = inbox](RecordFile &record) {
+        const QString notDone = record.forget();
+        inbox->pass();
+        record.takeIn();
+        return notDone;
+    });
 }
 
 QFuture<qint64> Record::answerCount()

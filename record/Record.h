@@ -47,12 +47,13 @@ public:
     // How the record stood when it last said (statusChanged).
     const RecordData::Status &status() const { return lastStatus; }
 
+    // Each read says when it failed (its `failure`), and then holds nothing.
     QFuture<RecordData::Figures> figures(const RecordData::FiguresQuestion &question);
-    QFuture<QStringList> mistakes(const QString &lessonId, const QString &exercise, RecordData::Scope scope);
+    QFuture<RecordData::Mistakes> mistakes(const QString &lessonId, const QString &exercise, RecordData::Scope scope);
     // The review's figures and its due items (the least likely to be recalled first, at
     // most `most`), asked at the time of the record's clock.
     QFuture<RecordData::ReviewFigures> reviewFigures(const QString &lessonId, double retention);
-    QFuture<std::vector<RecordData::DueItem>> dueItems(const QString &lessonId, double retention, int most);
+    QFuture<RecordData::DueItems> dueItems(const QString &lessonId, double retention, int most);
     // Empty when forgotten; otherwise why not, in one sentence.
     QFuture<QString> forget();
     // About how many answers an export writes.
@@ -86,9 +87,12 @@ private:
     QFuture<T> ask(std::function<T(RecordFile &)> job);
     void tell(std::function<void(RecordFile &)> job);
     RecordEntry stamped(RecordEntry::Kind kind, const QString &lesson, qint64 run) const;
+    // Into the inbox, and the record's thread told to take it.
+    void put(RecordEntry entry);
 
     QString filePath;
     RecordData::Status lastStatus;
+    std::shared_ptr<RecordInbox> inbox = std::make_shared<RecordInbox>();
     QThread thread;
     QObject *onThread = nullptr;      // lives on the record's thread: what jobs are queued to
     std::unique_ptr<RecordFile> file; // made and ended on the record's thread

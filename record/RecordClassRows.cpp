@@ -1,6 +1,7 @@
 #include "RecordClassRows.h"
 
 #include "MistakeRule.h"
+#include "RecordReader.h"
 
 #include <QDateTime>
 #include <QSqlQuery>
@@ -278,14 +279,22 @@ QSqlError ownCopy(const QSqlDatabase &db, const QString &server)
 
 } // namespace
 
-std::pair<int, int> RecordClassRows::waiting(const QSqlDatabase &db, const QString &server, Marks unnoted)
+std::pair<int, int> RecordClassRows::waiting(RecordReader &reader, const QString &server, Marks unnoted)
 {
-    Query count(db, QStringLiteral("SELECT (SELECT count(*) FROM answers WHERE id > ?), "
-                                   "(SELECT count(*) FROM runs WHERE end_order > ?)"),
-                {std::max(unnoted.first, mark(db, server, "answers")), std::max(unnoted.second, mark(db, server, "runs"))});
-    if (count.run().isValid() || !count.query.next())
+    const auto markOf = [&](const char *what) -> qint64 {
+        QSqlQuery found = reader.ask(QStringLiteral("SELECT up_to FROM sent_marks WHERE what = ? AND server IN (?, '') "
+                                                    "ORDER BY server = '' LIMIT 1"),
+                                     {QLatin1String(what), server});
+        return reader.next(found) ? found.value(0).toLongLong() : 0;
+    };
+    const qint64 answers = std::max(unnoted.first, markOf("answers"));
+    const qint64 runs = std::max(unnoted.second, markOf("runs"));
+    QSqlQuery count = reader.ask(QStringLiteral("SELECT (SELECT count(*) FROM answers WHERE id > ?), "
+                                                "(SELECT count(*) FROM runs WHERE end_order > ?)"),
+                                 {answers, runs});
+    if (!reader.next(count))
         return {0, 0};
-    return {count.query.value(0).toInt(), count.query.value(1).toInt()};
+    return {count.value(0).toInt(), count.value(1).toInt()};
 }
 
 RecordData::Outgoing RecordClassRows::unsent(const QSqlDatabase &db, const QString &server, int rows, Marks unnoted)

@@ -7,6 +7,8 @@
 
 #include <utility>
 
+class RecordReader;
+
 // The record's side of a class server: what has not been sent to a server yet, the
 // marks of what it has, and the copy of the learner's rows fetched back from it.
 // A server is known by its key (learner@server:port/database): what one server has
@@ -22,8 +24,8 @@ inline constexpr int LongestName = 100;
 // ended in), where that is not noted in the file yet.
 using Marks = std::pair<qint64, qint64>;
 
-// Answers and ended runs that wait for the server.
-std::pair<int, int> waiting(const QSqlDatabase &db, const QString &server, Marks unnoted = {});
+// Answers and ended runs that wait for the server; a failure to read them is kept by the reader.
+std::pair<int, int> waiting(RecordReader &reader, const QString &server, Marks unnoted = {});
 // The oldest answers and ended runs the server does not have yet, at most `rows` of each.
 RecordData::Outgoing unsent(const QSqlDatabase &db, const QString &server, int rows, Marks unnoted = {});
 QSqlError markSent(const QSqlDatabase &db, const QString &server, Marks sent);

@@ -1,5 +1,7 @@
 #include "RecordEntry.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString KindNames[] = {QStringLiteral("answer"), QStringLiteral("run started"), QStringLiteral("run ended")};
@@ -75,4 +77,35 @@ bool RecordEntry::valid() const
     case Kind::RunEnded: return run != 0 && !outcome.isEmpty();
     }
     return false;
+}
+
+void RecordInbox::put(RecordEntry entry)
+{
+    const std::lock_guard lock(mutex);
+    waiting.emplace_back(std::move(entry));
+}
+
+void RecordInbox::hold()
+{
+    const std::lock_guard lock(mutex);
+    waiting.emplace_back(std::nullopt);
+}
+
+void RecordInbox::pass()
+{
+    const std::lock_guard lock(mutex);
+    const auto found = std::find(waiting.begin(), waiting.end(), std::nullopt);
+    if (found != waiting.end())
+        waiting.erase(found);
+}
+
+std::vector<RecordEntry> RecordInbox::take()
+{
+    const std::lock_guard lock(mutex);
+    std::vector<RecordEntry> taken;
+    while (!waiting.empty() && waiting.front()) {
+        taken.push_back(std::move(*waiting.front()));
+        waiting.pop_front();
+    }
+    return taken;
 }

@@ -3,6 +3,11 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <vector>
+
 // One thing to write into the record: an answer, a run begun, or a run ended.
 // Plain data, so that what could not be written yet can wait in memory or in a
 // side file and be written later, exactly as it would have been at once.
@@ -35,4 +40,24 @@ struct RecordEntry
     // An entry read back from a side file; valid() says whether it can be written.
     static RecordEntry fromJson(const QJsonObject &object);
     bool valid() const;
+};
+
+// The entries told to the record, waiting for its thread to take them. The thread
+// takes them as each is told and also while it waits for a file another copy holds,
+// so that what is told meanwhile goes to the side file at once instead of waiting in
+// memory behind the wait.
+class RecordInbox
+{
+public:
+    void put(RecordEntry entry);
+    // What is told from now on is not taken until pass(): a Forget asked now forgets
+    // only what was told before it.
+    void hold();
+    void pass();
+    // Every entry before the first hold, oldest first.
+    std::vector<RecordEntry> take();
+
+private:
+    std::mutex mutex;
+    std::deque<std::optional<RecordEntry>> waiting; // nullopt: a hold
 };

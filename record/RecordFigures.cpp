@@ -2,6 +2,7 @@
 
 #include "MistakeRule.h"
 #include "RecordClassRows.h"
+#include "RecordReader.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -46,24 +47,12 @@ const FigureQueries &figureQueries(Scope scope)
     return scope == Scope::AllComputers ? allComputers : thisComputer;
 }
 
-QSqlQuery ask(const QSqlDatabase &db, const char *statement, const QVariantList &values)
-{
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.prepare(QLatin1String(statement));
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    query.exec();
-    return query;
-}
-
-void addRuns(const QSqlDatabase &db, const RecordData::FiguresQuestion &question,
-             std::vector<RecordData::Summary> &result)
+void addRuns(RecordReader &reader, const RecordData::FiguresQuestion &question, std::vector<RecordData::Summary> &result)
 {
     const bool both = question.scope == Scope::AllComputers;
-    QSqlQuery runs = ask(db, figureQueries(question.scope).runTotals,
-                         both ? QVariantList{question.lesson, question.lesson} : QVariantList{question.lesson});
-    while (runs.next()) {
+    QSqlQuery runs = reader.ask(QLatin1String(figureQueries(question.scope).runTotals),
+                                both ? QVariantList{question.lesson, question.lesson} : QVariantList{question.lesson});
+    while (reader.next(runs)) {
         const auto i = std::size_t(question.exercises.indexOf(runs.value(0).toString()));
         if (i >= result.size())
             continue;
@@ -80,14 +69,14 @@ void addRuns(const QSqlDatabase &db, const RecordData::FiguresQuestion &question
 }
 
 // A first try is an answer with no wrong try before it; it is right only without the solution.
-void addDays(const QSqlDatabase &db, const RecordData::FiguresQuestion &question, QDate first,
+void addDays(RecordReader &reader, const RecordData::FiguresQuestion &question, QDate first,
              std::vector<RecordData::Summary> &result)
 {
     QVariantList values{question.lesson, first.toString(Qt::ISODate), question.today.toString(Qt::ISODate)};
     if (question.scope == Scope::AllComputers)
         values += values;
-    QSqlQuery shares = ask(db, figureQueries(question.scope).days, values);
-    while (shares.next()) {
+    QSqlQuery shares = reader.ask(QLatin1String(figureQueries(question.scope).days), values);
+    while (reader.next(shares)) {
         const auto i = std::size_t(question.exercises.indexOf(shares.value(0).toString()));
         const qint64 day = first.daysTo(QDate::fromString(shares.value(1).toString(), Qt::ISODate));
         if (i >= result.size() || day < 0 || day >= question.days)
@@ -101,19 +90,20 @@ void addDays(const QSqlDatabase &db, const RecordData::FiguresQuestion &question
 }
 
 // This computer's mistakes, kept up to date with every answer.
-QStringList mistakesHere(const QSqlDatabase &db, const QString &lesson, const QString &exercise)
+QStringList mistakesHere(RecordReader &reader, const QString &lesson, const QString &exercise)
 {
-    QSqlQuery query = ask(db, "SELECT item FROM items WHERE lesson = ? AND exercise = ? AND open = 1 ORDER BY first_missed",
-                          {lesson, exercise});
+    QSqlQuery query = reader.ask(
+        QStringLiteral("SELECT item FROM items WHERE lesson = ? AND exercise = ? AND open = 1 ORDER BY first_missed"),
+        {lesson, exercise});
     QStringList items;
-    while (query.next())
+    while (reader.next(query))
         items << query.value(0).toString();
     return items;
 }
 
 // Every computer's: where the server's rows leave each item, then this computer's
 // answers since the last fetch (the latest ones), oldest first.
-QStringList mistakesEverywhere(const QSqlDatabase &db, const QString &lesson, const QString &exercise)
+QStringList mistakesEverywhere(RecordReader &reader, const QString &lesson, const QString &exercise)
 {
     struct Item
     {
@@ -121,14 +111,15 @@ QStringList mistakesEverywhere(const QSqlDatabase &db, const QString &lesson, co
         QString since; // when it became a mistake, for the order
     };
     std::map<QString, Item> items;
-    QSqlQuery copied = ask(db, "SELECT item, open, clean_streak, last_missed FROM copy_items WHERE lesson = ? AND exercise = ?",
-                           {lesson, exercise});
-    while (copied.next())
+    QSqlQuery copied = reader.ask(
+        QStringLiteral("SELECT item, open, clean_streak, last_missed FROM copy_items WHERE lesson = ? AND exercise = ?"),
+        {lesson, exercise});
+    while (reader.next(copied))
         items[copied.value(0).toString()] = {{copied.value(1).toBool(), copied.value(2).toInt()}, copied.value(3).toString()};
-    QSqlQuery here = ask(db, "SELECT item, right, solution_shown, retry, at FROM answers WHERE lesson = ? AND exercise = ? "
-                             "AND in_copy = 0 ORDER BY at",
-                         {lesson, exercise});
-    while (here.next()) {
+    QSqlQuery here = reader.ask(QStringLiteral("SELECT item, right, solution_shown, retry, at FROM answers WHERE lesson = ? "
+                                               "AND exercise = ? AND in_copy = 0 ORDER BY at"),
+                                {lesson, exercise});
+    while (reader.next(here)) {
         Item &item = items[here.value(0).toString()];
         const ItemState after = AfterAttempt(item.state, {here.value(0).toString(), here.value(1).toBool(),
                                                            here.value(2).toBool(), here.value(3).toBool()});
@@ -150,7 +141,7 @@ QStringList mistakesEverywhere(const QSqlDatabase &db, const QString &lesson, co
 
 } // namespace
 
-RecordData::Figures RecordFigures::figures(const QSqlDatabase &db, const RecordData::FiguresQuestion &question,
+RecordData::Figures RecordFigures::figures(RecordReader &reader, const RecordData::FiguresQuestion &question,
                                            std::pair<qint64, qint64> unnoted)
 {
     RecordData::Figures figures;
@@ -162,32 +153,40 @@ RecordData::Figures RecordFigures::figures(const QSqlDatabase &db, const RecordD
         for (int i = 0; i < question.days; ++i)
             summary.days.push_back({first.addDays(i), 0, 0});
         figures.summaries.push_back(summary);
-        figures.mistakes.push_back(int(mistakes(db, question.lesson, code, question.scope).size()));
+        figures.mistakes.push_back(int(mistakes(reader, question.lesson, code, question.scope).size()));
     }
-    addRuns(db, question, figures.summaries);
-    addDays(db, question, first, figures.summaries);
-    QSqlQuery missed = ask(db, figureQueries(question.scope).missed,
-                           question.scope == Scope::AllComputers ? QVariantList{question.lesson, question.lesson, 10}
-                                                                 : QVariantList{question.lesson, 10});
-    while (missed.next())
+    addRuns(reader, question, figures.summaries);
+    addDays(reader, question, first, figures.summaries);
+    QSqlQuery missed = reader.ask(QLatin1String(figureQueries(question.scope).missed),
+                                  question.scope == Scope::AllComputers ? QVariantList{question.lesson, question.lesson, 10}
+                                                                        : QVariantList{question.lesson, 10});
+    while (reader.next(missed))
         figures.missed.push_back({missed.value(0).toString(), missed.value(1).toString(), missed.value(2).toString(),
                                   missed.value(3).toInt()});
-    figures.serverCopyTime = serverCopyTime(db, question.lesson);
+    figures.serverCopyTime = serverCopyTime(reader, question.lesson);
     if (!question.server.isEmpty())
-        std::tie(figures.answersWaiting, figures.runsWaiting) = RecordClassRows::waiting(db, question.server, unnoted);
+        std::tie(figures.answersWaiting, figures.runsWaiting) = RecordClassRows::waiting(reader, question.server, unnoted);
+    if (reader.failed()) {
+        // Nothing half-read is shown as if it were the record.
+        RecordData::Figures none;
+        none.question = question;
+        none.failure = reader.failure();
+        return none;
+    }
     return figures;
 }
 
-QStringList RecordFigures::mistakes(const QSqlDatabase &db, const QString &lesson, const QString &exercise,
+QStringList RecordFigures::mistakes(RecordReader &reader, const QString &lesson, const QString &exercise,
                                     RecordData::Scope scope)
 {
-    return scope == Scope::AllComputers ? mistakesEverywhere(db, lesson, exercise) : mistakesHere(db, lesson, exercise);
+    return scope == Scope::AllComputers ? mistakesEverywhere(reader, lesson, exercise)
+                                        : mistakesHere(reader, lesson, exercise);
 }
 
-QDateTime RecordFigures::serverCopyTime(const QSqlDatabase &db, const QString &lesson)
+QDateTime RecordFigures::serverCopyTime(RecordReader &reader, const QString &lesson)
 {
-    QSqlQuery query = ask(db, "SELECT min(at) FROM copy_fetched WHERE lesson = ?", {lesson});
-    if (!query.next())
+    QSqlQuery query = reader.ask(QStringLiteral("SELECT min(at) FROM copy_fetched WHERE lesson = ?"), {lesson});
+    if (!reader.next(query))
         return {};
     return QDateTime::fromString(query.value(0).toString(), Qt::ISODateWithMs);
 }

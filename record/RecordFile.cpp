@@ -3,6 +3,9 @@
 #include "MistakeRule.h"
 #include "ProgressSchema.h"
 #include "RecordMemory.h"
+#include "RecordReader.h"
+#include "RunningLock.h"
+#include "common/Logging.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -60,6 +63,10 @@ QSqlError execute(QSqlQuery &query, std::initializer_list<QVariant> values = {})
 
 // How long a write waits for another copy before the entry is kept for later.
 constexpr int BusyTimeoutMs = 250;
+// While it waits, it looks this often for entries told meanwhile, to keep them in the side file.
+constexpr int WaitStepMs = 10;
+// How long an opening copy waits for one that ends the runs left open (RecordFile::endLeftRuns).
+constexpr int LockWaitMs = 1000;
 // At the end the waiting entries get this long to reach the file; then they stay in the side file.
 constexpr int ExitWaitMs = 1000;
 constexpr int RetryBusyMs = 500;
@@ -94,8 +101,11 @@ struct RecordFile::Statements
 {
     explicit Statements(const QSqlDatabase &db)
         : begin(db), commit(db), rollback(db), insertAnswer(db), addDay(db), readItem(db), writeItem(db),
-          insertRun(db), endRun(db), addRunTotal(db), memory(db)
+          insertRun(db), endRun(db), addRunTotal(db), noWait(db), wait(db), memory(db)
     {
+        // A write waits for another copy in steps of its own (RecordFile::waitingForLock).
+        noWait.prepare(QStringLiteral("PRAGMA busy_timeout = 0"));
+        wait.prepare(QStringLiteral("PRAGMA busy_timeout = %1").arg(BusyTimeoutMs));
         // Takes the write lock at once, so that a busy file is found here and
         // never half-way through the entries.
         begin.prepare(QStringLiteral("BEGIN IMMEDIATE"));
@@ -128,13 +138,13 @@ struct RecordFile::Statements
             "DO UPDATE SET accomplished = accomplished + 1, last_ended = MAX(last_ended, excluded.last_ended)"));
     }
 
-    QSqlQuery begin, commit, rollback, insertAnswer, addDay, readItem, writeItem, insertRun, endRun, addRunTotal;
+    QSqlQuery begin, commit, rollback, insertAnswer, addDay, readItem, writeItem, insertRun, endRun, addRunTotal, noWait, wait;
     RecordMemory::Updater memory;
 };
 
-RecordFile::RecordFile(QString path)
+RecordFile::RecordFile(QString path, std::shared_ptr<RecordInbox> inbox)
     : filePath(std::move(path)),
-      connection(QStringLiteral("record-%1").arg(QUuid::createUuid().toString(QUuid::Id128)))
+      connection(QStringLiteral("record-%1").arg(QUuid::createUuid().toString(QUuid::Id128))), inbox(std::move(inbox))
 {
     retry.setSingleShot(true);
     connect(&retry, &QTimer::timeout, this, [this] {
@@ -142,6 +152,7 @@ RecordFile::RecordFile(QString path)
         if (wasBusy)
             open();
         flush();
+        endLeftRuns();
         writeMarks();
         // A record that was busy as it opened has something to show now.
         if (wasBusy && state != State::Busy)
@@ -153,6 +164,7 @@ RecordFile::RecordFile(QString path)
 RecordFile::~RecordFile()
 {
     retry.stop();
+    takeWaiting();
     // A copy that holds the file a moment longer gets that moment.
     QElapsedTimer waited;
     waited.start();
@@ -235,6 +247,8 @@ void RecordFile::open()
         }
         if (!sideFile)
             sideFile = std::make_unique<SideFile>(filePath);
+        if (!running)
+            running = std::make_unique<RunningLock>(filePath);
         openConnection(filePath, wait);
     }
 
@@ -248,13 +262,21 @@ void RecordFile::open()
         state = State::Open;
         busy = false;
         statements = std::make_unique<Statements>(database());
+        // Before anything is written: a copy that runs alone may end the runs left open.
+        mayWrite(LockWaitMs);
         if (sideFile) {
             const SideFile::SetAside setAside = sideFile->takeOver(pending);
-            if (setAside.lines > 0)
-                notice = QStringLiteral("%1 entries left waiting by an earlier start could not be read; they were set "
-                                        "aside in %2.").arg(setAside.lines).arg(setAside.where);
+            if (setAside.lines > 0) {
+                notice = setAside.lines == 1
+                             ? tr("1 entry left waiting by an earlier start could not be read; it was set aside in %1.")
+                                   .arg(setAside.where)
+                             : tr("%1 entries left waiting by an earlier start could not be read; they were set aside "
+                                  "in %2.").arg(setAside.lines).arg(setAside.where);
+                qCWarning(logRecord).noquote() << notice;
+            }
         }
         flush();
+        endLeftRuns();
         return;
     }
     closeConnection();
@@ -312,8 +334,17 @@ QSqlError RecordFile::setUpFile(QSqlDatabase &db)
     // Writes touch a few pages and the Progress window reads summaries: a small
     // page cache will do, and the program's memory does not grow with the record.
     query.exec(QStringLiteral("PRAGMA cache_size=-256"));
-    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
-        return query.lastError();
+    const auto lockWait = [&query](bool on) {
+        query.exec(on ? QStringLiteral("PRAGMA busy_timeout = %1").arg(BusyTimeoutMs) : QStringLiteral("PRAGMA busy_timeout = 0"));
+        query.finish();
+    };
+    lockWait(false);
+    const QSqlError locked = waitingForLock([&query] {
+        return query.exec(QStringLiteral("BEGIN IMMEDIATE")) ? QSqlError() : query.lastError();
+    });
+    lockWait(true);
+    if (locked.isValid())
+        return locked;
     // Read again under the write lock: another copy may have created or migrated it meanwhile.
     const std::optional<int> found = version();
     if (found > ProgressSchema::Version) {
@@ -409,6 +440,11 @@ RecordData::Status RecordFile::status() const
 
 void RecordFile::tell()
 {
+    // What stops the record for good is logged once, as the learner is told it.
+    if (!trouble.isEmpty() && trouble != loggedTrouble) {
+        loggedTrouble = trouble;
+        qCWarning(logRecord).noquote() << trouble;
+    }
     const RecordData::Status now = status();
     if (now.problem == told.problem && now.takesAnswers == told.takesAnswers && now.takesMarks == told.takesMarks &&
         now.waiting == told.waiting && now.unkept == told.unkept)
@@ -417,61 +453,116 @@ void RecordFile::tell()
     Q_EMIT statusChanged(now);
 }
 
-void RecordFile::add(RecordEntry entry)
+void RecordFile::takeIn()
 {
-    readable();
-    if (state != State::Open && state != State::Busy)
+    readable(); // the first entry opens the file
+    takeWaiting();
+    if (state != State::Open && state != State::Busy) {
+        // Nothing can be recorded (the status says why): what was kept beside while the file opened goes too.
+        if (!pending.empty()) {
+            pending.clear();
+            keepAside();
+        }
+        tell();
         return;
-    pending.push_back(std::move(entry));
-    // While the file is busy the timer tries again: judging does not wait for it each time.
-    if (busy && retry.isActive())
-        keepAside();
-    else
-        flush();
+    }
+    if (sideStale || !pending.empty()) {
+        // While the file is busy the timer tries again: judging does not wait for it each time.
+        if (busy && retry.isActive())
+            keepAside();
+        else
+            flush();
+    }
     tell();
+}
+
+bool RecordFile::takeWaiting()
+{
+    std::vector<RecordEntry> taken = inbox ? inbox->take() : std::vector<RecordEntry>();
+    for (RecordEntry &entry : taken) {
+        if (entry.kind == RecordEntry::Kind::RunStarted)
+            ownRuns.insert(entry.run);
+        pending.push_back(std::move(entry));
+    }
+    sideStale = sideStale || !taken.empty();
+    return !taken.empty();
+}
+
+void RecordFile::keepWhileWaiting()
+{
+    takeWaiting();
+    if (sideStale && sideFile)
+        keepAside();
+}
+
+QSqlError RecordFile::waitingForLock(const std::function<QSqlError()> &attempt)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const QSqlError error = attempt();
+        if (!error.isValid() || !isBusy(error) || waited.elapsed() >= BusyTimeoutMs)
+            return error;
+        // No entry told meanwhile waits in memory only while this one waits for the file.
+        keepWhileWaiting();
+        QThread::msleep(WaitStepMs);
+    }
 }
 
 void RecordFile::keepAside()
 {
     unkept = sideFile ? !sideFile->keep(pending) : !pending.empty() && filePath != u":memory:";
+    sideStale = false;
 }
 
 // Writes every waiting entry in one transaction. What cannot be written now
 // stays waiting, in memory and in the side file, and is tried again later.
 void RecordFile::flush()
 {
-    if (pending.empty())
-        return;
-    if (state == State::Open) {
-        const QSqlError error = writePending();
+    const bool locked = pending.empty() || state != State::Open || mayWrite(0);
+    if (!locked) {
+        // Another copy is ending the runs left open: this one waits as for a busy file.
+        busy = true;
+        writeFailure.clear();
+    }
+    while (locked && !pending.empty() && state == State::Open) {
+        std::size_t written = 0;
+        const QSqlError error = writePending(written);
         busy = error.isValid() && isBusy(error);
         writeFailure = error.isValid() && !busy ? reason(error) : QString();
-        if (!error.isValid()) {
-            pending.clear();
+        if (error.isValid())
+            break;
+        // Entries told while the commit waited are written next.
+        pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(written));
+        sideStale = true;
+        if (pending.empty()) {
             keepAside();
             Q_EMIT changed();
             return;
         }
     }
+    if (pending.empty())
+        return;
     keepAside();
     retryLater();
 }
 
-QSqlError RecordFile::writePending()
+// The write lock is waited for in steps (waitingForLock), SQLite's own wait off.
+QSqlError RecordFile::writePending(std::size_t &written)
 {
     Statements &s = *statements;
-    QSqlError error = execute(s.begin);
-    if (error.isValid())
-        return error;
-    for (const RecordEntry &entry : pending) {
-        error = apply(entry);
+    execute(s.noWait);
+    QSqlError error = waitingForLock([&s] { return execute(s.begin); });
+    if (!error.isValid()) {
+        written = pending.size();
+        for (std::size_t i = 0; i < written && !error.isValid(); ++i)
+            error = apply(pending[i]);
+        if (!error.isValid())
+            error = waitingForLock([&s] { return execute(s.commit); });
         if (error.isValid())
-            break;
+            execute(s.rollback);
     }
-    if (!error.isValid())
-        error = execute(s.commit);
-    if (error.isValid())
-        execute(s.rollback);
+    execute(s.wait);
     return error;
 }
 
@@ -481,14 +572,18 @@ QString RecordFile::transaction(const std::function<QSqlError()> &write)
         return busyNow();
     if (!readable() || state != State::Open)
         return readOnlyWhy.isEmpty() ? QStringLiteral("the file %1 cannot be changed").arg(filePath) : readOnlyWhy;
-    QSqlError error = execute(statements->begin);
+    Statements &s = *statements;
+    execute(s.noWait);
+    QSqlError error = waitingForLock([&s] { return execute(s.begin); });
     if (!error.isValid())
         error = write();
     if (!error.isValid())
-        error = execute(statements->commit);
+        error = waitingForLock([&s] { return execute(s.commit); });
+    if (error.isValid())
+        execute(s.rollback);
+    execute(s.wait);
     if (!error.isValid())
         return {};
-    execute(statements->rollback);
     return isBusy(error) ? busyNow() : QStringLiteral("changing %1 failed (%2)").arg(filePath, reason(error));
 }
 
@@ -545,6 +640,54 @@ QSqlError RecordFile::apply(const RecordEntry &entry)
     return s.memory.answered(entry.lesson, entry.exercise, entry.item,
                              QDateTime::fromString(entry.at, Qt::ISODateWithMs).toMSecsSinceEpoch(),
                              Fsrs::gradeOf(entry.right, entry.solutionShown, entry.retry));
+}
+
+bool RecordFile::mayWrite(int waitMs)
+{
+    if (!running)
+        return true;
+    return running->take(waitMs, [this] { keepWhileWaiting(); }) != RunningLock::Held::No;
+}
+
+// Runs left with no end by copies that no longer run (killed, crashed) are ended as
+// interrupted, at their last answer or else their start, in the order the class server
+// gets runs in. Only a copy that runs alone does it, once what the copies before it left
+// waiting is written (a run they ended keeps its end), and never the runs it began itself.
+void RecordFile::endLeftRuns()
+{
+    if (!running || running->held() != RunningLock::Held::Alone || state != State::Open)
+        return;
+    // What copies before left waiting goes in first; the timer tries again while the file is busy.
+    if (!pending.empty() && busy)
+        return;
+    const QString notDone = pending.empty() ? transaction([this] {
+        RecordReader reader(database());
+        QSqlQuery left = reader.ask(QStringLiteral(
+            "SELECT id, COALESCE(last, started) AS left_at FROM runs LEFT JOIN (SELECT run, max(at) AS last FROM answers "
+            "WHERE run IN (SELECT id FROM runs WHERE ended IS NULL) GROUP BY run) ON run = id "
+            "WHERE runs.ended IS NULL ORDER BY left_at, id"));
+        std::vector<std::pair<qint64, QString>> runs;
+        while (reader.next(left)) {
+            if (!ownRuns.count(left.value(0).toLongLong()))
+                runs.emplace_back(left.value(0).toLongLong(), left.value(1).toString());
+        }
+        if (reader.failed())
+            return reader.firstError();
+        for (const auto &[run, ended] : runs) {
+            if (const QSqlError error = execute(statements->endRun, {ended, QStringLiteral("interrupted"), run}); error.isValid())
+                return error;
+        }
+        return QSqlError();
+    }) : QStringLiteral("what waits could not be written");
+    if (notDone == busyNow()) {
+        retryLater();
+        return;
+    }
+    if (!notDone.isEmpty())
+        qCWarning(logRecord).noquote() << "The runs left open in" << filePath << "were not ended:" << notDone;
+    else
+        Q_EMIT changed();
+    running->share();
 }
 
 QString RecordFile::whyNotWritable() const
@@ -624,6 +767,16 @@ QString RecordFile::forget()
     Q_EMIT changed();
     tell();
     return {};
+}
+
+void RecordFile::noteRead(const RecordReader &reader)
+{
+    const QString failure = reader.failed() ? reason(reader.firstError()) : QString();
+    if (failure == readFailure)
+        return;
+    readFailure = failure;
+    if (!failure.isEmpty())
+        qCWarning(logRecord).noquote() << "Reading" << filePath << "failed:" << failure;
 }
 
 QString RecordFile::busyNow() const

@@ -14,9 +14,12 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <memory>
 
 class QSqlQuery;
+class RecordReader;
+class RunningLock;
 
 // The progress record's SQLite file, owned by one object on the record's own
 // thread: every statement on it runs there. It opens when first needed, never
@@ -34,13 +37,15 @@ class RecordFile final : public QObject
     Q_OBJECT
 
 public:
-    // A file path, or ":memory:" for a record that lasts as long as the object.
-    explicit RecordFile(QString path);
+    // A file path, or ":memory:" for a record that lasts as long as the object. The
+    // entries told to the record come in through `inbox`.
+    RecordFile(QString path, std::shared_ptr<RecordInbox> inbox);
     // Waits a second for a busy file; what still waits stays in the side file.
     ~RecordFile() override;
 
     const QString &path() const { return filePath; }
-    void add(RecordEntry entry);
+    // Takes the entries told so far and writes them, or keeps them for later.
+    void takeIn();
     // Empties the record now, or says in one sentence why it cannot.
     QString forget();
     // For tests of a full disk: the file may not grow beyond this many pages.
@@ -65,6 +70,8 @@ public:
     RecordData::Status status() const;
     // Tells the listeners that what the record holds changed (rows were fetched, say).
     void touched() { Q_EMIT changed(); }
+    // Logs a read that failed, once until the reads go through again or fail otherwise.
+    void noteRead(const RecordReader &reader);
 
 Q_SIGNALS:
     void statusChanged(const RecordData::Status &status);
@@ -83,9 +90,22 @@ private:
     void closeConnection();
 
     void flush();
+    // Moves what the inbox holds into `pending`; true when there was something.
+    bool takeWaiting();
+    // While a write waits for the file: what was told meanwhile goes to the side file.
+    void keepWhileWaiting();
+    // Runs `attempt` (a statement that takes or keeps the write lock, SQLite's own wait
+    // off) until it goes through, fails otherwise, or the file stayed busy BusyTimeoutMs;
+    // between tries, what is told goes to the side file.
+    QSqlError waitingForLock(const std::function<QSqlError()> &attempt);
+    // Whether this copy may write: it holds its lock beside the record (RunningLock),
+    // taken now if need be, waiting at most `waitMs` for a copy that ends the runs left open.
+    bool mayWrite(int waitMs);
+    void endLeftRuns();
     // Writes the marks that wait: empty when written; otherwise why not.
     QString writeMarks();
-    QSqlError writePending();
+    // `written`: how many of the entries waiting went into the transaction.
+    QSqlError writePending(std::size_t &written);
     QSqlError apply(const RecordEntry &entry);
     void keepAside();
     void retryLater();
@@ -100,6 +120,8 @@ private:
     QString readOnlyWhy;  // why it can only be read
     QString writeFailure; // the last write's error other than busy, while entries wait
     QString notice;       // what the learner should know although all works (moved aside, set aside, network)
+    QString readFailure;  // the last read that failed, as logged
+    QString loggedTrouble; // the last of `trouble` logged
     bool busy = false;    // the last write or open found the file busy
     bool marksBusy = false; // the last write of marks found it busy
     bool unkept = false;  // the side file could not take what waits
@@ -107,9 +129,15 @@ private:
     std::unique_ptr<Statements> statements;
     // Entries not yet in the file, oldest first; also in the side file while any wait.
     std::deque<RecordEntry> pending;
+    bool sideStale = false; // `pending` changed since the side file was last written
+    std::shared_ptr<RecordInbox> inbox;
     // Marks of what servers have, not yet in the file; lost with a kill, when the rows are sent again.
     std::map<QString, RecordClassRows::Marks> pendingMarks;
+    // Held while this copy runs; given back after the side file's lock (members go in
+    // reverse order), so that a copy taking it alone finds every entry this one left waiting.
+    std::unique_ptr<RunningLock> running;
     std::unique_ptr<SideFile> sideFile;
+    std::set<qint64> ownRuns; // the runs this copy began
     QTimer retry{this};
     RecordData::Status told;
 };

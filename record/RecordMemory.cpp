@@ -1,5 +1,7 @@
 #include "RecordMemory.h"
 
+#include "RecordReader.h"
+
 #include <QHash>
 #include <QVariant>
 
@@ -24,17 +26,11 @@ Kept afterReview(const Kept &before, qint64 atMs, Fsrs::Grade grade)
 }
 
 // A query of the memory table, of one lesson or (with none) of all, its values bound.
-QSqlQuery ask(const QSqlDatabase &db, const QString &statement, const QString &lesson, const QVariantList &values)
+QSqlQuery ask(RecordReader &reader, const QString &statement, const QString &lesson, QVariantList values)
 {
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    query.prepare(statement.arg(lesson.isEmpty() ? QStringLiteral("1") : QStringLiteral("lesson = ?")));
     if (!lesson.isEmpty())
-        query.addBindValue(lesson);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    query.exec();
-    return query;
+        values.prepend(lesson);
+    return reader.ask(statement.arg(lesson.isEmpty() ? QStringLiteral("1") : QStringLiteral("lesson = ?")), values);
 }
 
 // How long an item stays fresh per day of its stability: it falls due at
@@ -117,33 +113,38 @@ QSqlError Updater::answered(const QString &lesson, const QString &exercise, cons
     return write.exec() ? QSqlError() : write.lastError();
 }
 
-std::vector<RecordData::DueItem> due(const QSqlDatabase &db, const RecordData::ReviewQuestion &question, int most)
+RecordData::DueItems due(RecordReader &reader, const RecordData::ReviewQuestion &question, int most)
 {
     // Chosen in SQLite: the recall falls as the days since the last review per day of
     // stability grow, so the largest of those are the least likely recalled.
-    QSqlQuery rows = ask(db, QStringLiteral(
+    QSqlQuery rows = ask(reader, QStringLiteral(
         "SELECT m.lesson, m.exercise, m.item, m.stability, m.last_review, i.expected FROM "
         "(SELECT * FROM memory WHERE %1 AND last_review + stability * ? <= ? "
         "ORDER BY (? - last_review) / stability DESC LIMIT ?) m LEFT JOIN items i USING(lesson, exercise, item) "
         "ORDER BY (? - m.last_review) / m.stability DESC"),
         question.lesson, {msPerStabilityDay(question.retention), question.nowMs, question.nowMs, most, question.nowMs});
-    std::vector<RecordData::DueItem> found;
-    while (rows.next()) {
+    RecordData::DueItems found;
+    while (reader.next(rows)) {
         found.push_back({rows.value(0).toString(), rows.value(1).toString(), rows.value(2).toString(),
                          rows.value(5).toString(),
                          Fsrs::retrievability(double(question.nowMs - rows.value(4).toLongLong()) / MsPerDay,
                                               rows.value(3).toDouble())});
     }
+    if (reader.failed()) {
+        RecordData::DueItems none;
+        none.failure = reader.failure();
+        return none;
+    }
     return found;
 }
 
-RecordData::ReviewFigures figures(const QSqlDatabase &db, const RecordData::ReviewQuestion &question)
+RecordData::ReviewFigures figures(RecordReader &reader, const RecordData::ReviewQuestion &question)
 {
     RecordData::ReviewFigures figures;
     figures.forecast.assign(30, 0);
     double recallSum = 0;
-    QSqlQuery rows = ask(db, QStringLiteral("SELECT stability, last_review FROM memory WHERE %1"), question.lesson, {});
-    while (rows.next()) {
+    QSqlQuery rows = ask(reader, QStringLiteral("SELECT stability, last_review FROM memory WHERE %1"), question.lesson, {});
+    while (reader.next(rows)) {
         const double stability = rows.value(0).toDouble();
         const qint64 lastMs = rows.value(1).toLongLong();
         const qint64 due = dueMs(question.retention, stability, lastMs);
@@ -157,6 +158,11 @@ RecordData::ReviewFigures figures(const QSqlDatabase &db, const RecordData::Revi
             ++figures.forecast[std::size_t(daysAhead)];
         if (due > question.nowMs && (figures.nextDueMs == 0 || due < figures.nextDueMs))
             figures.nextDueMs = due;
+    }
+    if (reader.failed()) {
+        RecordData::ReviewFigures none;
+        none.failure = reader.failure();
+        return none;
     }
     figures.recall = figures.items ? recallSum / figures.items : 0;
     return figures;

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+class RecordReader;
+
 // The memory of every item answered (stability, difficulty, last review: memory/Fsrs),
 // kept with the record's summaries in the table `memory`; the review's due items and
 // figures are read from it. Each judged answer is a review of its item.
@@ -29,8 +31,9 @@ private:
     QSqlQuery read, write;
 };
 
-// The due items, the least likely to be recalled first, at most `most`.
-std::vector<RecordData::DueItem> due(const QSqlDatabase &db, const RecordData::ReviewQuestion &question, int most);
-RecordData::ReviewFigures figures(const QSqlDatabase &db, const RecordData::ReviewQuestion &question);
+// The due items, the least likely to be recalled first, at most `most`. A read that
+// fails gives none, and says so.
+RecordData::DueItems due(RecordReader &reader, const RecordData::ReviewQuestion &question, int most);
+RecordData::ReviewFigures figures(RecordReader &reader, const RecordData::ReviewQuestion &question);
 
 } // namespace RecordMemory

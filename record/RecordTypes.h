@@ -18,6 +18,16 @@ namespace RecordData {
 // this computer's not among them yet, each answer and run once.
 enum class Scope { ThisComputer, AllComputers };
 
+// Why a read of the record gave nothing. A read that did not go through says so: its
+// figures are none, never zeros taken for what the record holds.
+enum class ReadFailure
+{
+    None,
+    NotOpen, // the record could not be opened: its status says why
+    Busy,    // another copy held the file too long
+    Failed,  // the file could not be read (damaged, a table missing)
+};
+
 // How the record stands, told whenever it changes.
 struct Status
 {
@@ -74,6 +84,13 @@ struct Figures
     QDateTime serverCopyTime;       // when the class server's rows of the lesson were last fetched; invalid: never
     int answersWaiting = 0;         // for the class server, where one was named
     int runsWaiting = 0;
+    ReadFailure failure = ReadFailure::None; // the figures hold nothing when it is not None
+};
+
+// The items of an exercise to practise again, in the order they became mistakes.
+struct Mistakes : QStringList
+{
+    ReadFailure failure = ReadFailure::None;
 };
 
 // Rows of the record not yet on a class server, oldest first, as they are sent.
@@ -142,6 +159,12 @@ struct DueItem
     double recall = 0; // the chance of recall now
 };
 
+// The due items, the least likely recalled first.
+struct DueItems : std::vector<DueItem>
+{
+    ReadFailure failure = ReadFailure::None;
+};
+
 struct ReviewFigures
 {
     int items = 0;      // with a memory: answered at least once
@@ -150,6 +173,7 @@ struct ReviewFigures
     double recall = 0;  // the mean chance of recall now, over the items
     qint64 nextDueMs = 0; // when the next item falls due after now; 0: none
     std::vector<int> forecast; // items falling due on each of the learner's next 30 days (the first: today, with those due)
+    ReadFailure failure = ReadFailure::None; // the figures hold nothing when it is not None
 };
 
 } // namespace RecordData

@@ -105,6 +105,17 @@ SideFile::SetAside SideFile::takeOver(std::deque<RecordEntry> &entries)
         takenFiles << path;
         locks.push_back(std::move(lock));
     }
+    // A copy killed as it began or ended its side file leaves the lock alone: gone once no copy holds it.
+    const QFileInfoList lockFiles =
+        QDir(record.absolutePath()).entryInfoList({pattern(recordPath) + QStringLiteral(".lock")}, QDir::Files);
+    for (const QFileInfo &found : lockFiles) {
+        const QString side = found.absoluteFilePath().chopped(5);
+        if (side == QFileInfo(ownPath).absoluteFilePath() || QFile::exists(side))
+            continue;
+        QLockFile orphan(found.absoluteFilePath());
+        if (orphan.tryLock(0))
+            orphan.unlock(); // removes it
+    }
     SetAside setAside;
     if (!bad.isEmpty()) {
         QFile aside(recordPath + QStringLiteral(".waiting.unreadable"));

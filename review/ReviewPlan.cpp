@@ -70,6 +70,9 @@ QString reviewSummary(const RecordData::ReviewFigures &lesson, const RecordData:
 
 QString reviewCaption(const RecordData::ReviewFigures &figures, qint64 nowMs)
 {
+    // Never "nothing yet" for a record that could not be read; the entry still opens the review.
+    if (figures.failure != RecordData::ReadFailure::None)
+        return QCoreApplication::translate("ReviewPlan", "Review: cannot read the record");
     if (figures.dueNow > 0)
         return QStringLiteral("Review: %1 due").arg(figures.dueNow);
     if (figures.nextDueMs == 0)

@@ -5,10 +5,16 @@
 // through its reader module, found the same way.
 #include "TestSupport.h"
 
+#include "progress/ChartModule.h"
 #include "progress/ProgressWindow.h"
 #include "record/Record.h"
 
 #include <QApplication>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QValueAxis>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QLabel>
@@ -16,7 +22,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <cstdio>
+#include <memory>
 
 // In the child: prints what stands where the chart goes, and its text if a label.
 static int showChart(int argc, char **argv)
@@ -73,7 +81,8 @@ private Q_SLOTS:
         QTest::newRow("installed") << true << path("own.so") << QString();
         QTest::newRow("another version") << true << qEnvironmentVariable("BIMBALA_OTHER_CHART")
                                          << "its module " + installedModule +
-                                                " was built for Bimbala 0.9 (chart interface 2), not for this";
+                                                QStringLiteral(" was built for Bimbala 0.9 (chart interface %1), not for this")
+                                                    .arg(ShareChart::Interface);
         QTest::newRow("missing") << true << QString() << "cannot open shared object file: No such file or directory";
         QTest::newRow("not a module") << true << path("text.so") << "bimbala-chart.so: invalid ELF header";
     }
@@ -96,6 +105,61 @@ private Q_SLOTS:
                          shown.value(1).endsWith(u'.'),
                      qPrintable(shown.value(1)));
         }
+    }
+
+    // The items falling due per day are counts: a bar a day, and the count axis has whole
+    // ticks from 0 to at least the most, whatever the most is.
+    void countsOnWholeTicks_data()
+    {
+        QTest::addColumn<int>("most");
+        for (const int most : {0, 1, 6, 11, 40, 1234})
+            QTest::addRow("at most %d", most) << most;
+    }
+
+    void countsOnWholeTicks()
+    {
+        QFETCH(int, most);
+        const ChartModule &module = chartModule();
+        QVERIFY2(module.showCounts, qPrintable(module.missing));
+        std::vector<int> counts(30, 0);
+        counts[0] = most / 2;
+        counts[9] = most;
+        counts[29] = most / 3;
+        const std::unique_ptr<QWidget> view(module.makeView(nullptr));
+        const qint64 firstDay = QDateTime(QDate(2026, 3, 2), QTime(12, 0), Qt::UTC).toMSecsSinceEpoch();
+        module.showCounts(view.get(), QStringLiteral("Items falling due per day"), counts.data(), int(counts.size()), firstDay);
+        QChart *chart = qobject_cast<QChartView *>(view.get())->chart();
+        QCOMPARE(chart->series().size(), 1);
+        auto *bars = qobject_cast<QBarSeries *>(chart->series().first());
+        QVERIFY(bars);
+        QCOMPARE(bars->count(), 1);
+        QCOMPARE(bars->barSets().first()->count(), 30);
+        QCOMPARE(bars->barSets().first()->at(9), double(most));
+
+        const QList<QAbstractAxis *> vertical = chart->axes(Qt::Vertical, bars);
+        QCOMPARE(vertical.size(), 1);
+        auto *count = qobject_cast<QValueAxis *>(vertical.first());
+        QVERIFY(count);
+        QCOMPARE(count->labelFormat(), QStringLiteral("%d"));
+        QCOMPARE(count->min(), 0.0);
+        QVERIFY(count->max() >= most && count->max() > 0);
+        // Where the axis puts its ticks, by its own kind of ticks.
+        std::vector<double> ticks;
+        if (count->tickType() == QValueAxis::TicksDynamic) {
+            QVERIFY(count->tickInterval() > 0);
+            for (double tick = count->tickAnchor(); tick <= count->max() + 1e-9; tick += count->tickInterval())
+                if (tick >= count->min() - 1e-9)
+                    ticks.push_back(tick);
+        } else {
+            for (int i = 0; i < count->tickCount(); ++i)
+                ticks.push_back(count->min() + i * (count->max() - count->min()) / (count->tickCount() - 1));
+        }
+        QVERIFY2(ticks.size() >= 2 && ticks.size() <= 8, qPrintable(QString::number(ticks.size())));
+        for (const double tick : ticks)
+            QVERIFY2(std::abs(tick - std::round(tick)) < 1e-9, qPrintable(QString::number(tick)));
+        QCOMPARE(ticks.back(), count->max()); // the top is a tick too
+        view->resize(600, 300);
+        QVERIFY(!view->grab().isNull());
     }
 
     void installedProgramReadsLessons_data()
@@ -132,7 +196,7 @@ int main(int argc, char **argv)
 {
     if (argc == 2 && qstrcmp(argv[1], "--show-chart") == 0)
         return showChart(argc, argv);
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     tst_ChartModule test;
     return QTest::qExec(&test, argc, argv);
 }

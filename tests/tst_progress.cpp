@@ -12,15 +12,19 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QScopeGuard>
+#include <QLockFile>
 #include <QMenu>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -28,6 +32,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUuid>
+
+#include <map>
 
 #include <unistd.h>
 
@@ -96,6 +102,34 @@ bool runSql(const QString &path, const QStringList &statements, int schemaVersio
     }
     QSqlDatabase::removeDatabase(QStringLiteral("by hand"));
     return ok;
+}
+
+// The runs of the record by number, read behind the program's back.
+struct RunRow
+{
+    QString started;
+    QString ended; // empty: not ended
+    QString outcome;
+    QVariant endOrder;
+    QString lastAnswer; // the time of its last answer; empty: none
+};
+
+std::map<qint64, RunRow> runsOf(const QString &path)
+{
+    std::map<qint64, RunRow> runs;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("runs"));
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(QStringLiteral("SELECT id, started, ended, outcome, end_order, "
+                                                   "(SELECT max(at) FROM answers WHERE run = runs.id) FROM runs"))) {
+            while (query.next())
+                runs[query.value(0).toLongLong()] = {query.value(1).toString(), query.value(2).toString(),
+                                                     query.value(3).toString(), query.value(4), query.value(5).toString()};
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("runs"));
+    return runs;
 }
 
 // The answers of the record, each once: the items they were given for.
@@ -476,7 +510,9 @@ private Q_SLOTS:
         ProgressWindow &progress = openProgress();
         auto *shownProblem = progress.window()->findChild<QLabel *>(QStringLiteral("problem"));
         QTRY_VERIFY(shownProblem->isVisibleTo(progress.window()));
-        QCOMPARE(shownProblem->text(), problem);
+        QTRY_VERIFY2(shownProblem->text().startsWith(problem), qPrintable(shownProblem->text()));
+        // A newer version's file has tables of its own: it cannot be read, and it is not shown as empty.
+        QCOMPARE(shownProblem->text().contains(QStringLiteral("cannot be shown: reading")), kind == u"newer");
         QCOMPARE(shownProblem->textFormat(), Qt::PlainText);
         // However many lines the sentence takes, the figures below keep theirs.
         const QList<QLabel *> figures = progress.window()->findChild<QGroupBox *>()->findChildren<QLabel *>();
@@ -531,6 +567,122 @@ private Q_SLOTS:
             for (long n = 1; n <= last; ++n)
                 QVERIFY2(items.contains(QStringLiteral("item %1").arg(n)), qPrintable(QString::number(n)));
         }
+    }
+
+    // Answers given quickly while another copy holds the file: each goes to the side file
+    // before the next is taken, never waiting in memory while the record waits for the
+    // file, so that a copy killed then loses none given more than a moment before. The
+    // first kill comes while the copy's first wait for the file is still on, the others
+    // during the waits that follow.
+    void answersKeptWhileTheFileIsHeld_data()
+    {
+        QTest::addColumn<int>("killAfter"); // ms after the first answer
+        QTest::newRow("in the first wait") << 150;
+        QTest::newRow("in a later wait") << 900;
+        QTest::newRow("later still") << 1700;
+    }
+
+    void answersKeptWhileTheFileIsHeld()
+    {
+        QFETCH(int, killAfter);
+        // What a kill may take: an answer given this shortly before it may not be on disk yet.
+        constexpr qint64 MomentMs = 100;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        Record(path).prepare();
+        FileHolder holder(path);
+        QVERIFY(holder.held);
+        QProcess child;
+        child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/progress_writer"), {QStringLiteral("--fast"), path});
+        QVERIFY(child.waitForStarted());
+        std::map<long, qint64> given; // the answer's number, when it was given
+        const auto readGiven = [&child, &given] {
+            for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
+                if (const QList<QByteArray> fields = line.split(' '); fields.size() == 2)
+                    given[fields[0].toLong()] = fields[1].toLongLong();
+            }
+        };
+        QElapsedTimer clock;
+        while (given.empty() || given.rbegin()->second < given.begin()->second + killAfter) {
+            QVERIFY(child.waitForReadyRead(5000));
+            readGiven();
+        }
+        clock.start();
+        const qint64 killedAt = clock.msecsSinceReference();
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        readGiven();
+        holder.release();
+
+        const QStringList items = recordedItems(path);
+        int checked = 0;
+        for (const auto &[number, at] : given) {
+            if (at > killedAt - MomentMs)
+                continue;
+            ++checked;
+            QVERIFY2(items.contains(QStringLiteral("item %1").arg(number)),
+                     qPrintable(QStringLiteral("answer %1 of %2, given %3 ms before the kill")
+                                    .arg(number).arg(given.size()).arg(killedAt - at)));
+        }
+        QVERIFY(checked >= 3);
+    }
+
+    // A run is always ended: one left open by a copy killed mid-run is ended as interrupted
+    // at the next start, at its last answer, and sent to a class server as the runs ended
+    // before it are; never while another copy runs, which may still end it, and never a
+    // run the starting copy began itself (here before the busy file let it open).
+    void leftRunsEndedAtTheNextStart()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        Record(path).prepare();
+        QProcess child;
+        child.start(QCoreApplication::applicationDirPath() + QStringLiteral("/progress_writer"), {path});
+        QVERIFY(child.waitForStarted());
+        QByteArray printed;
+        QTRY_VERIFY_WITH_TIMEOUT((printed += child.readAllStandardOutput()).contains("3\n"), 10000);
+        QCOMPARE(runsOf(path).size(), 1u);
+        const qint64 childRun = runsOf(path).begin()->first;
+        {
+            Record second(path);
+            second.prepare();
+            settledStatus(second);
+            QVERIFY(runsOf(path).at(childRun).ended.isEmpty()); // the child still runs
+            child.kill();
+            QVERIFY(child.waitForFinished());
+            Record third(path);
+            third.prepare();
+            settledStatus(third);
+            QVERIFY(runsOf(path).at(childRun).ended.isEmpty()); // the second copy still runs
+        }
+        qint64 ownRun = 0;
+        {
+            FileHolder holder(path);
+            QVERIFY(holder.held);
+            Record store(path);
+            ownRun = store.runStarted(TestSupport::lesson7Id(), QStringLiteral("1a"), ProgressRecord::Variant::Basic, {});
+            QVERIFY(settledStatus(store).problem.contains(QStringLiteral("another copy")));
+            holder.release();
+            QTRY_COMPARE(runsOf(path).at(childRun).outcome, QStringLiteral("interrupted"));
+            const std::map<qint64, RunRow> runs = runsOf(path);
+            QVERIFY(!runs.at(childRun).lastAnswer.isEmpty());
+            QCOMPARE(runs.at(childRun).ended, runs.at(childRun).lastAnswer);
+            QVERIFY(runs.at(childRun).endOrder.toLongLong() > 0);
+            QVERIFY(runs.at(ownRun).ended.isEmpty());
+            QCOMPARE(store.unsent(QStringLiteral("anna@school:5432/bimbala"), 10).result().runs.size(), 1u);
+        }
+        // Its own run, left open in turn, is ended by the next start, at its beginning (no answer).
+        {
+            Record next(path);
+            next.prepare();
+            settledStatus(next);
+        }
+        const std::map<qint64, RunRow> runs = runsOf(path);
+        QCOMPARE(runs.at(ownRun).outcome, QStringLiteral("interrupted"));
+        QCOMPARE(runs.at(ownRun).ended, runs.at(ownRun).started);
+        QVERIFY(runs.at(ownRun).endOrder.toLongLong() > runs.at(childRun).endOrder.toLongLong());
+        // The last copy to end leaves nothing beside the record.
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("progress.sqlite.*")}), QStringList());
     }
 
     // Two copies of the program write to one file at once; neither fails, neither waits long,
@@ -620,6 +772,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         feedback.fileToSave = dir.filePath(QStringLiteral("answers.csv"));
         progress.window()->findChild<QPushButton *>(QStringLiteral("export"))->click();
+        QTRY_COMPARE(feedback.lastText(), QStringLiteral("Your answers were written to %1.").arg(feedback.fileToSave));
         QFile file(feedback.fileToSave);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray csv = file.readAll();
@@ -954,8 +1107,9 @@ private Q_SLOTS:
         window.Unload();
     }
 
-    // A long export shows its progress and can be cancelled: no file is left
-    // behind, and nothing more is said.
+    // A long export runs on the record's thread behind a progress dialog over the whole
+    // program, shown and not run in an event loop of its own (the click comes back at
+    // once); the window is not unloaded under it, and Cancel leaves no file and says nothing.
     void exportCancelled()
     {
         QTemporaryDir dir;
@@ -969,16 +1123,207 @@ private Q_SLOTS:
         ProgressWindow window(store, feedback);
         window.Show();
         feedback.fileToSave = dir.filePath(QStringLiteral("answers.csv"));
-        QTimer learner;
-        QObject::connect(&learner, &QTimer::timeout, &learner, [&window] {
-            if (auto *dialog = window.window()->findChild<QProgressDialog *>(); dialog && dialog->isVisible())
-                dialog->findChild<QPushButton *>()->click();
-        });
-        learner.start(5);
         window.window()->findChild<QPushButton *>(QStringLiteral("export"))->click();
+        const QPointer<QProgressDialog> dialog = window.window()->findChild<QProgressDialog *>();
+        QVERIFY(dialog);
+        QTRY_VERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+        QCOMPARE(QApplication::activeModalWidget(), dialog.data());
+        // Asked meanwhile, as a lesson opened then asks it: done once the export is over.
+        window.Unload();
+        QVERIFY(window.isLoaded());
+        dialog->findChild<QPushButton *>()->click();
+        QTRY_VERIFY(!window.isLoaded());
+        QVERIFY(!dialog);
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("answers.csv*")}), QStringList());
         QVERIFY(feedback.messages.isEmpty());
-        window.Unload();
+    }
+
+    // A read of the record that fails is never shown as a record that holds nothing: with
+    // a table gone behind the record's back, the Progress window says so in a sentence and
+    // leaves its figures empty, the review's line and the main menu's caption say that the
+    // record cannot be read (the entry still opens the review), and the failure is logged.
+    void readFailuresSaySo_data()
+    {
+        QTest::addColumn<QString>("table"); // renamed through a second connection
+        QTest::addColumn<bool>("figures");  // the figures of the exercises cannot be read
+        QTest::addColumn<bool>("review");   // the review's cannot
+        QTest::newRow("the days' shares") << "days" << true << false;
+        QTest::newRow("the items missed") << "items" << true << false;
+        QTest::newRow("the memory of items") << "memory" << false << true;
+    }
+
+    void readFailuresSaySo()
+    {
+        QFETCH(QString, table);
+        QFETCH(bool, figures);
+        QFETCH(bool, review);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        Record store(path);
+        program.reset();
+        restartWith(&store);
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), false);
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("tanár"), true);
+        program->showMainMenu(false);
+        program->showProgress();
+        ProgressWindow &progress = program->progress();
+        auto *grid = static_cast<QGridLayout *>(progress.window()->findChild<QGroupBox *>()->layout());
+        const auto cell = [grid](int column) { return static_cast<QLabel *>(grid->itemAtPosition(1, column)->widget())->text(); };
+        auto *problem = progress.control<QLabel>(QStringLiteral("problem"));
+        auto *reviewLine = progress.control<QLabel>(QStringLiteral("review"));
+        auto *missed = progress.control<QTableWidget>(QStringLiteral("missed"));
+        QAction *reviewEntry = program->mainMenu().window()->findChild<QAction *>(QStringLiteral("mnuReview"));
+        QTRY_COMPARE(cell(3), QStringLiteral("50 %"));
+        QTRY_VERIFY(reviewLine->text().startsWith(QStringLiteral("Review of this lesson")));
+        QTRY_VERIFY(reviewEntry->text().startsWith(QStringLiteral("&Review: next")));
+
+        QVERIFY(runSql(path, {QStringLiteral("ALTER TABLE %1 RENAME TO %1_gone").arg(table)}));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^Reading .*progress.sqlite failed: no such "
+                                                                             "table: %1$").arg(table)));
+        progress.Show(); // read again as it comes to the front
+        program->showMainMenu(false);
+        const QString failed = QStringLiteral("Your progress cannot be shown: reading %1 failed, and the file is left as "
+                                              "it is.").arg(path);
+        if (figures) {
+            QTRY_COMPARE(problem->text(), failed);
+            QVERIFY(problem->isVisibleTo(progress.window()));
+            QCOMPARE((QStringList{cell(1), cell(2), cell(3)}), (QStringList{{}, {}, {}}));
+            QCOMPARE(missed->rowCount(), 0);
+            QVERIFY(!progress.control<QPushButton>(QStringLiteral("practise1a"))->isEnabled());
+            // Mistakes that cannot be read are none, and say so.
+            QCOMPARE(mistakesOf(store, QStringLiteral("1a")).isEmpty(), table == u"items");
+            QCOMPARE(store.mistakes(TestSupport::lesson7Id(), QStringLiteral("1a"), RecordData::Scope::ThisComputer)
+                         .result().failure,
+                     table == u"items" ? RecordData::ReadFailure::Failed : RecordData::ReadFailure::None);
+        }
+        if (review) {
+            QTRY_COMPARE(reviewLine->text(),
+                         QStringLiteral("What is due for review cannot be shown: your progress could not be read."));
+            QTRY_COMPARE(reviewEntry->text(), QStringLiteral("&Review: cannot read the record"));
+            QVERIFY(reviewEntry->isEnabled());
+            QCOMPARE(store.dueItems({}, 0.9, 50).result().failure, RecordData::ReadFailure::Failed);
+        }
+        // What could be read is shown as before.
+        QTRY_COMPARE(problem->text().isEmpty(), !figures);
+        QCOMPARE(cell(3) == u"50 %", !figures);
+        QCOMPARE(reviewLine->text().startsWith(QStringLiteral("Review of this lesson")), !review);
+        QCOMPARE(reviewEntry->text().startsWith(QStringLiteral("&Review: next")), !review);
+        progress.Unload();
+        program->end();
+    }
+
+    // Lines of side files that are no entry are set aside at each start, and the lines an
+    // earlier start set aside stay: every start's go into the one file beside the record.
+    void linesSetAsideByEveryStartKept()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        Record(path).prepare();
+        QStringList said;
+        for (const QByteArray &bad : {QByteArray("the first start's line, cut sh"), QByteArray("{\"kind\": \"answ")}) {
+            RecordEntry entry;
+            entry.lesson = TestSupport::lesson7Id();
+            entry.at = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+            entry.day = QDate::currentDate().toString(Qt::ISODate);
+            entry.uid = QUuid::createUuid().toString(QUuid::WithoutBraces);
+            entry.exercise = QStringLiteral("1a");
+            entry.item = QString::fromLatin1(bad.left(12));
+            { SideFile(path).keep({entry}); } // left unlocked, as a killed copy leaves it
+            const QStringList sides = QDir(dir.path()).entryList({QStringLiteral("progress.sqlite.waiting-*.json")});
+            QCOMPARE(sides.size(), 1);
+            QFile side(dir.filePath(sides.first()));
+            QVERIFY(side.open(QIODevice::Append));
+            side.write(bad + '\n');
+            side.close();
+            Record start(path);
+            start.prepare();
+            said << settledStatus(start).problem;
+        }
+        QVERIFY2(said.at(0).contains(QStringLiteral("1 entry left waiting by an earlier start could not be read")),
+                 qPrintable(said.at(0)));
+        QFile aside(dir.filePath(QStringLiteral("progress.sqlite.waiting.unreadable")));
+        QVERIFY(aside.open(QIODevice::ReadOnly));
+        QCOMPARE(aside.readAll(), QByteArray("the first start's line, cut sh\n{\"kind\": \"answ\n"));
+        QCOMPARE(recordedItems(path).size(), 2); // the good lines of both
+    }
+
+    // A copy killed as it began or ended its side file leaves its lock without the file:
+    // the next start removes it, while the lock of a copy that runs stays.
+    void locksOfCopiesGoneRemoved()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        const QString gone = path + QStringLiteral(".waiting-1-1.json.lock");
+        const QString running = path + QStringLiteral(".waiting-2-2.json.lock");
+        QLockFile ours(running); // as a copy that runs holds it
+        QVERIFY(ours.tryLock(0));
+        QProcess ended; // a process that no longer runs
+        ended.start(QStringLiteral("true"));
+        QVERIFY(ended.waitForStarted());
+        const qint64 endedId = ended.processId();
+        QVERIFY(ended.waitForFinished());
+        QFile mine(running);
+        QVERIFY(mine.open(QIODevice::ReadOnly));
+        QByteArray text = mine.readAll();
+        text.replace(0, text.indexOf('\n'), QByteArray::number(endedId));
+        QFile left(gone);
+        QVERIFY(left.open(QIODevice::WriteOnly) && left.write(text) == text.size());
+        left.close();
+        Record store(path);
+        store.prepare();
+        QVERIFY(settledStatus(store).problem.isEmpty());
+        QVERIFY(!QFile::exists(gone));
+        QVERIFY(QFile::exists(running));
+    }
+
+    // Another copy holds the file a moment as a class sync marks a batch sent: the
+    // marks wait and reach the file once it is free, and the sync goes on meanwhile
+    // past what it sent, sending nothing twice.
+    void marksWaitForABusyFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("progress.sqlite"));
+        const QString server = QStringLiteral("anna@school:5432/bimbala");
+        Record store(path);
+        for (int i = 0; i < 5; ++i)
+            addAnswer(store, QStringLiteral("1a"), QStringLiteral("item %1").arg(i), true);
+        const RecordData::Outgoing first = store.unsent(server, 3).result();
+        QCOMPARE(first.answers.size(), 3u);
+        {
+            FileHolder holder(path);
+            QVERIFY(holder.held);
+            QCOMPARE(store.markSent(server, first).result(), QString());
+            const RecordData::Outgoing next = store.unsent(server, 10).result();
+            QVERIFY2(next.problem.isEmpty(), qPrintable(next.problem));
+            QCOMPARE(next.answers.size(), 2u);
+            for (const QVariantList &sent : first.answers)
+                QVERIFY(sent.at(0) != next.answers.front().at(0) && sent.at(0) != next.answers.back().at(0));
+            QCOMPARE(store.markSent(server, next).result(), QString());
+            QVERIFY(store.unsent(server, 10).result().empty());
+        }
+        // Written by the record's timer while it runs, not only at its end.
+        QTRY_VERIFY_WITH_TIMEOUT(Record(path).unsent(server, 10).result().empty(), 5000);
+        QVERIFY(settledStatus(store).problem.isEmpty());
+    }
+
+    // Forget my progress empties the review's memory too: nothing forgotten falls due.
+    void forgetEmptiesTheReview()
+    {
+        Record store(QStringLiteral(":memory:"));
+        QDateTime now = QDateTime::currentDateTime();
+        store.clock = [&now] { return now; };
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("orvos"), false);
+        addAnswer(store, QStringLiteral("1a"), QStringLiteral("tanár"), true);
+        now = now.addDays(20);
+        QCOMPARE(store.reviewFigures({}, 0.9).result().items, 2);
+        QCOMPARE(store.dueItems({}, 0.9, 50).result().size(), 2u);
+        QCOMPARE(store.forget().result(), QString());
+        const RecordData::ReviewFigures figures = store.reviewFigures({}, 0.9).result();
+        QCOMPARE(figures.items, 0);
+        QCOMPARE(figures.dueNow, 0);
+        QCOMPARE(figures.nextDueMs, 0);
+        QVERIFY(store.dueItems({}, 0.9, 50).result().empty());
     }
 
     // Two lessons with an item of the same text keep their records apart.

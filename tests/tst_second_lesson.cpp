@@ -163,7 +163,9 @@ private Q_SLOTS:
         });
         opener.start(1);
         program->progress().control<QPushButton>(QStringLiteral("export"))->click();
-        QCOMPARE(feedback.lastText(), QStringLiteral("Your answers were written to %1.").arg(feedback.fileToSave));
+        // The export goes on behind its dialog after the click, and waits for the 50,000 answers to be written.
+        QTRY_COMPARE_WITH_TIMEOUT(feedback.lastText(), QStringLiteral("Your answers were written to %1.").arg(feedback.fileToSave),
+                                  60000);
         QTRY_COMPARE(progressCell(program->progress(), 2, 0), QStringLiteral("8b"));
         QTRY_COMPARE(progressCell(program->progress(), 2, 1), QStringLiteral("0 / 0"));
         program.reset(); // before its record

@@ -2,13 +2,41 @@
 
 #include "common/ProgramModule.h"
 
+#include <QBarSeries>
+#include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QLineSeries>
+#include <QLocale>
 #include <QScatterSeries>
 #include <QValueAxis>
+
+#include <algorithm>
+
+namespace {
+
+// The whole step between ticks that shows counts up to `most` in at most six steps: 1, 2, 5, 10, 20, 50...
+int wholeStep(int most)
+{
+    for (int scale = 1;; scale *= 10) {
+        for (const int step : {scale, 2 * scale, 5 * scale}) {
+            if (most <= 6 * step)
+                return step;
+        }
+    }
+}
+
+void replaceChart(QChartView *view, QChart *chart)
+{
+    QChart *old = view->chart();
+    view->setChart(chart);
+    delete old;
+}
+
+} // namespace
 
 BIMBALA_MODULE_IDENTITY(ShareChart::Interface)
 
@@ -51,7 +79,47 @@ extern "C" Q_DECL_EXPORT void bimbala_show_shares(QWidget *view, const QString &
         series->attachAxis(days);
         series->attachAxis(share);
     }
-    QChart *old = chartView->chart();
-    chartView->setChart(chart);
-    delete old;
+    replaceChart(chartView, chart);
+}
+
+extern "C" Q_DECL_EXPORT void bimbala_show_counts(QWidget *view, const QString &title, const int *counts, int days,
+                                                  qint64 firstDay)
+{
+    auto *chartView = qobject_cast<QChartView *>(view);
+    if (!chartView)
+        return;
+    auto *chart = new QChart;
+    chart->setTitle(title);
+    chart->legend()->hide();
+    auto *perDay = new QBarSet(title);
+    int most = 0;
+    for (int day = 0; day < days; ++day) {
+        *perDay << counts[day];
+        most = std::max(most, counts[day]);
+    }
+    auto *bars = new QBarSeries;
+    bars->setBarWidth(0.8);
+    bars->append(perDay);
+    chart->addSeries(bars);
+    // A bar a day, the first day's and then every week's date under its bar.
+    auto *dayAxis = new QCategoryAxis;
+    dayAxis->setRange(-0.5, days - 0.5);
+    dayAxis->setStartValue(-0.5);
+    dayAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    const QDate first = QDateTime::fromMSecsSinceEpoch(firstDay, Qt::UTC).date();
+    for (int day = 0; day < days; day += 7)
+        dayAxis->append(QLocale().toString(first.addDays(day), QStringLiteral("d MMM")), day);
+    // Counts are whole: ticks at whole steps from 0, the top a step above the most.
+    auto *countAxis = new QValueAxis;
+    const int step = wholeStep(most);
+    countAxis->setRange(0, std::max(1, (most + step - 1) / step) * step);
+    countAxis->setTickType(QValueAxis::TicksDynamic);
+    countAxis->setTickAnchor(0);
+    countAxis->setTickInterval(step);
+    countAxis->setLabelFormat(QStringLiteral("%d"));
+    chart->addAxis(dayAxis, Qt::AlignBottom);
+    chart->addAxis(countAxis, Qt::AlignLeft);
+    bars->attachAxis(dayAxis);
+    bars->attachAxis(countAxis);
+    replaceChart(chartView, chart);
 }
