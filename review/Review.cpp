@@ -1,13 +1,14 @@
 #include "Review.h"
 
 #include "ReviewWindow.h"
+#include "common/InBackground.h"
 #include "common/Logging.h"
 #include "common/WhenDone.h"
 #include "lesson/LessonFiles.h"
 #include "lesson/LessonSource.h"
 #include "record/Record.h"
 
-#include "common/InBackground.h"
+#include <QCoreApplication>
 
 #include <algorithm>
 #include <utility>
@@ -55,7 +56,7 @@ void Review::plan(std::function<void(ReviewPlan)> planned)
     const int asked = ++plansAsked;
     // Every due item: those of lessons the program cannot open are left out before the
     // run's length is taken, so that a lesson file gone never keeps the others from being asked.
-    whenDone(record.dueItems({}, retention(), -1), &alive, [this, asked, planned](std::vector<RecordData::DueItem> due) {
+    whenDone(record.dueItems({}, retention(), -1), &alive, [this, asked, planned](RecordData::DueItems due) {
         // The lesson played is at hand; the others the program knows a file of (lesson 7 and
         // the Lesson menu's) are read on a thread of their own, when a due item needs them.
         const QString played = lessons.lesson().id;
@@ -68,6 +69,11 @@ void Review::plan(std::function<void(ReviewPlan)> planned)
                 return;
             found.insert(found.begin(), lessons.lesson());
             ReviewPlan plan = ReviewPlan::of(due, found);
+            if (due.failure != RecordData::ReadFailure::None) {
+                plan.problem = QCoreApplication::translate("Review", "What is due for review cannot be shown: your "
+                                                                     "progress could not be read.");
+                qCWarning(logReview, "%s", qUtf8Printable(plan.problem));
+            }
             if (!plan.leftOut.isEmpty())
                 qCInfo(logReview).noquote() << plan.leftOut;
             planned(std::move(plan));

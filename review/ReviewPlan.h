@@ -15,6 +15,8 @@ struct ReviewPlan
 
     std::vector<ReviewPrompt> prompts;
     QString leftOut;
+    // Why nothing can be asked although items may be due: the record could not be read.
+    QString problem;
 
     // Of every due item: those that cannot be asked are left out first, then the run's
     // length is taken from the rest.

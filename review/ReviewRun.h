@@ -26,6 +26,8 @@ public:
     int position() const { return current; }
     int count() const { return int(plan.prompts.size()); }
     const QString &leftOut() const { return plan.leftOut; }
+    // Why nothing is asked although items may be due; empty when the record was read.
+    const QString &problem() const { return plan.problem; }
 
     // Judges the answer to the item on show; a right one moves on to the next.
     AnswerJudge::Verdict judge(const QString &typed);

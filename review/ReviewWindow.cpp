@@ -110,7 +110,9 @@ void ReviewWindow::showPrompt()
     const bool asking = run.asking();
     const ReviewPrompt none;
     const ReviewPrompt &prompt = asking ? run.prompt() : none;
-    ui->heading->setText(asking ? prompt.heading : tr("Nothing more is due for review now."));
+    ui->heading->setText(asking                        ? prompt.heading
+                         : !run.problem().isEmpty() ? run.problem()
+                                                    : tr("Nothing more is due for review now."));
     ui->cue->setText(prompt.cue);
     ui->before->setText(prompt.before);
     ui->answer->setText(prompt.offer);

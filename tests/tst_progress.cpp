@@ -6,6 +6,7 @@
 #include "record/MistakeRule.h"
 #include "record/ProgressSchema.h"
 #include "record/Record.h"
+#include "review/ReviewWindow.h"
 #include "record/SideFile.h"
 #include "class/ClassSync.h"
 #include "progress/ProgressWindow.h"
@@ -1203,6 +1204,12 @@ private Q_SLOTS:
             QTRY_COMPARE(reviewEntry->text(), QStringLiteral("&Review: cannot read the record"));
             QVERIFY(reviewEntry->isEnabled());
             QCOMPARE(store.dueItems({}, 0.9, 50).result().failure, RecordData::ReadFailure::Failed);
+            // The Review window says so too, not that nothing is due.
+            reviewEntry->trigger();
+            QTRY_VERIFY(program->reviewWindow().isLoaded());
+            QTRY_COMPARE(program->reviewWindow().control<QLabel>(QStringLiteral("heading"))->text(),
+                         QStringLiteral("What is due for review cannot be shown: your progress could not be read."));
+            program->reviewWindow().Unload();
         }
         // What could be read is shown as before.
         QTRY_COMPARE(problem->text().isEmpty(), !figures);
