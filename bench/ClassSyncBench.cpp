@@ -15,6 +15,7 @@
 #include "common/Settings.h"
 #include "common/WhenDone.h"
 #include "progress/ProgressWindow.h"
+#include "record/ProgressSchema.h"
 #include "record/Record.h"
 
 #include <QApplication>
@@ -173,8 +174,9 @@ void allMyComputers(qint64 total)
     QObject::connect(&learner, &QTimer::timeout, &learner, [&] {
         QElapsedTimer judged;
         judged.start();
-        record.answerJudged({QStringLiteral("1a"), QStringLiteral("meanwhile %1").arg(++given), QStringLiteral("x"),
-                             QStringLiteral("y"), true, false, false});
+        record.answerJudged({QLatin1String(ProgressSchema::FirstLesson), QStringLiteral("1a"),
+                             QStringLiteral("meanwhile %1").arg(++given), QStringLiteral("x"), QStringLiteral("y"), true,
+                             false, false, 0});
         longestCall = std::max(longestCall, double(judged.nsecsElapsed()) / 1e6);
         whenDone(record.settled(), &learner,
                  [&, judged] { longestWritten = std::max(longestWritten, double(judged.nsecsElapsed()) / 1e6); });

@@ -16,6 +16,7 @@
 #include "app/Program.h"
 #include "common/RandomSource.h"
 #include "exercises/frame/ExerciseWindow.h"
+#include "record/ProgressSchema.h"
 #include "record/Record.h"
 #include "progress/ProgressWindow.h"
 
@@ -178,14 +179,15 @@ double storePerAnswer(const QString &path, int answers)
     Record store(path);
     store.prepare();
     store.settled().waitForFinished();
-    store.runStarted(QStringLiteral("1a"), ProgressRecord::Variant::Basic, {});
+    const QString lesson = QLatin1String(ProgressSchema::FirstLesson);
+    const qint64 run = store.runStarted(lesson, QStringLiteral("1a"), ProgressRecord::Variant::Basic, {});
     QElapsedTimer clock;
     clock.start();
     for (int n = 0; n < answers; ++n) {
         const QString item = QStringLiteral("item %1").arg(n % 60);
         const bool right = n % 7 != 3;
-        store.answerJudged({QStringLiteral("1a"), item, item + QStringLiteral("-right"),
-                            right ? item + QStringLiteral("-right") : QStringLiteral("wrong"), right, false, false});
+        store.answerJudged({lesson, QStringLiteral("1a"), item, item + QStringLiteral("-right"),
+                            right ? item + QStringLiteral("-right") : QStringLiteral("wrong"), right, false, false, run});
     }
     store.settled().waitForFinished();
     return double(clock.nsecsElapsed()) / 1e3 / answers;
@@ -212,11 +214,11 @@ double buildRecord(const QString &path, qint64 answers, int lessons = 1)
     for (qint64 day = 0; given < answers; ++day) {
         now = QDateTime(QDate::currentDate().addDays(day + 1 - days), QTime(17, 0));
         for (int today = 0; today < PerDay && given < answers;) {
-            if (lessons > 1)
-                store.setLesson(QStringLiteral("lesson %1").arg(dice.bounded(lessons)));
+            const QString lesson = lessons > 1 ? QStringLiteral("lesson %1").arg(dice.bounded(lessons))
+                                               : QLatin1String(ProgressSchema::FirstLesson);
             const QString exercise = exercises[int(dice.bounded(8))];
             const int variant = int(dice.bounded(10));
-            const qint64 run = store.runStarted(exercise,
+            const qint64 run = store.runStarted(lesson, exercise,
                                                 variant < 6   ? ProgressRecord::Variant::Basic
                                                 : variant < 9 ? ProgressRecord::Variant::Plus
                                                               : ProgressRecord::Variant::Mistakes,
@@ -225,12 +227,12 @@ double buildRecord(const QString &path, qint64 answers, int lessons = 1)
             for (int i = 0; i < length && given < answers; ++i, ++today, ++given) {
                 const QString item = QStringLiteral("item %1").arg(dice.bounded(60));
                 const bool right = dice.bounded(7) != 0;
-                store.answerJudged({exercise, item, item + QStringLiteral("-right"),
+                store.answerJudged({lesson, exercise, item, item + QStringLiteral("-right"),
                                     right ? item + QStringLiteral("-right") : QStringLiteral("wrong"), right,
-                                    dice.bounded(40) == 0, false});
+                                    dice.bounded(40) == 0, false, run});
                 if (!right && given + 1 < answers) {
-                    store.answerJudged({exercise, item, item + QStringLiteral("-right"), item + QStringLiteral("-right"),
-                                        true, false, true});
+                    store.answerJudged({lesson, exercise, item, item + QStringLiteral("-right"), item + QStringLiteral("-right"),
+                                        true, false, true, run});
                     ++given;
                 }
                 now = now.addSecs(8);
@@ -292,7 +294,9 @@ void measureRecord(const QString &path, qint64 answers)
     qsizetype items = 0;
     for (const QString &exercise : {QStringLiteral("1a"), QStringLiteral("1b"), QStringLiteral("1c"),
                                     QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("5")})
-        items += store.mistakes(store.lessonId(), exercise, RecordData::Scope::ThisComputer).result().size();
+        items += store.mistakes(QLatin1String(ProgressSchema::FirstLesson), exercise, RecordData::Scope::ThisComputer)
+                     .result()
+                     .size();
     std::printf("  practise: the mistakes of six drills (%lld items) found in %.2f ms\n", qint64(items),
                 double(clock.nsecsElapsed()) / 1e6);
 
