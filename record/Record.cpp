@@ -52,14 +52,14 @@ Record::Record(QString path) : filePath(std::move(path))
     thread.setObjectName(QStringLiteral("record"));
     onThread = new QObject;
     onThread->moveToThread(&thread);
-    thread.start();
-    tell([this](RecordFile &) {});
 }
 
 Record::~Record()
 {
-    // The file's own end: it may wait a second for another copy that holds it.
-    QMetaObject::invokeMethod(onThread, [this] { file.reset(); }, Qt::BlockingQueuedConnection);
+    // The file's own end: it may wait a second for another copy that holds it. A record
+    // never told anything has neither a thread nor a file.
+    if (thread.isRunning())
+        QMetaObject::invokeMethod(onThread, [this] { file.reset(); }, Qt::BlockingQueuedConnection);
     thread.quit();
     thread.wait();
     delete onThread;
@@ -72,6 +72,8 @@ QString Record::defaultPath()
 
 void Record::tell(std::function<void(RecordFile &)> job)
 {
+    // The thread starts with the first job, not at the program's start: the splash never waits for it.
+    std::call_once(threadStarted, [this] { thread.start(); });
     QMetaObject::invokeMethod(onThread, [this, job = std::move(job)] {
         if (!file) {
             // Made on the record's thread, where every statement on the file runs.

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class RecordFile;
 
@@ -94,6 +95,7 @@ private:
     RecordData::Status lastStatus;
     std::shared_ptr<RecordInbox> inbox = std::make_shared<RecordInbox>();
     QThread thread;
+    std::once_flag threadStarted;
     QObject *onThread = nullptr;      // lives on the record's thread: what jobs are queued to
     std::unique_ptr<RecordFile> file; // made and ended on the record's thread
 };
