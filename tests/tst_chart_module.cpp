@@ -8,6 +8,7 @@
 #include "progress/ChartModule.h"
 #include "progress/ProgressWindow.h"
 #include "record/Record.h"
+#include "speech/SpeechModule.h"
 
 #include <QApplication>
 #include <QBarSeries>
@@ -16,6 +17,7 @@
 #include <QChartView>
 #include <QValueAxis>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
@@ -25,6 +27,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 // In the child: prints what stands where the chart goes, and its text if a label.
 static int showChart(int argc, char **argv)
@@ -38,6 +41,25 @@ static int showChart(int argc, char **argv)
     auto *label = qobject_cast<QLabel *>(chart);
     printf("%s\n%s\n", chart->metaObject()->className(), label ? qPrintable(label->text()) : "");
     progress.Unload();
+    return 0;
+}
+
+// What the speaker made as the program makes it says as it starts: nothing, or why it cannot speak.
+static int speakerSays(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    std::unique_ptr<Speaker> speaker = SpeechModule::makeDesktopSpeaker();
+    bool told = false;
+    speaker->ready = [&told](const QString &why) {
+        if (!std::exchange(told, true))
+            printf("%s\n", qPrintable(why));
+    };
+    speaker->start();
+    QElapsedTimer waited;
+    waited.start();
+    while (!told && waited.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    printf("%s\n", told ? "told" : "silent");
     return 0;
 }
 
@@ -83,6 +105,11 @@ private Q_SLOTS:
                                          << "its module " + installedModule +
                                                 QStringLiteral(" was built for Bimbala 0.9 (chart interface %1), not for this")
                                                     .arg(ShareChart::Interface);
+        QTest::newRow("another interface") << true << qEnvironmentVariable("BIMBALA_FOREIGN_CHART")
+                                           << QStringLiteral("was built for Bimbala %1 (chart interface 999), not for this "
+                                                             "Bimbala %1 (chart interface %2)")
+                                                  .arg(QStringLiteral(BIMBALA_VERSION))
+                                                  .arg(ShareChart::Interface);
         QTest::newRow("missing") << true << QString() << "cannot open shared object file: No such file or directory";
         QTest::newRow("not a module") << true << path("text.so") << "bimbala-chart.so: invalid ELF header";
     }
@@ -162,6 +189,20 @@ private Q_SLOTS:
         QVERIFY(!view->grab().isNull());
     }
 
+    // Without its speech module the program says why it is silent.
+    void speechSaysWhyWithoutItsModule()
+    {
+        const QString speech = QFileInfo(installedModule).dir().filePath(QStringLiteral("bimbala-speech.so"));
+        QVERIFY(QFile::rename(speech, speech + ".away"));
+        QProcess child;
+        child.start(path("bin/tst_chart_module"), {"--speaker-says"});
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY(QFile::rename(speech + ".away", speech));
+        const QStringList said = QString::fromUtf8(child.readAllStandardOutput()).split(u'\n');
+        QVERIFY2(said.value(0).startsWith(u"Bimbala! cannot speak: its module could not be loaded"), qPrintable(said.value(0)));
+        QCOMPARE(said.value(1), QStringLiteral("told"));
+    }
+
     void installedProgramReadsLessons_data()
     {
         QTest::addColumn<bool>("withReader");
@@ -196,6 +237,8 @@ int main(int argc, char **argv)
 {
     if (argc == 2 && qstrcmp(argv[1], "--show-chart") == 0)
         return showChart(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "--speaker-says") == 0)
+        return speakerSays(argc, argv);
     QApplication app(argc, argv);
     tst_ChartModule test;
     return QTest::qExec(&test, argc, argv);
