@@ -223,6 +223,7 @@ private:
             const RecordData::Outgoing batch = record.unsent(key, BatchRows).result();
             if (!batch.problem.isEmpty()) {
                 lasting = batch.lasting;
+                qCWarning(logClass, "%s", qUtf8Printable(batch.problem));
                 return batch.problem;
             }
             if (batch.empty())
@@ -256,8 +257,12 @@ private:
                 return {}; // the record may be gone: the rows go again at the next start, counted once
             if (const QString notMarked = record.markSent(key, batch).result(); !notMarked.isEmpty()) {
                 lasting = true;
-                return QStringLiteral("The class server has the answers sent last, but this computer cannot note it "
-                                      "(%1), so nothing more is sent until Bimbala! starts again.").arg(notMarked);
+                const QString stopped = QCoreApplication::translate("ClassSync", "The class server has the answers sent last, "
+                                                                    "but this computer cannot note it (%1), so nothing "
+                                                                    "more is sent until Bimbala! starts again.")
+                                            .arg(notMarked);
+                qCWarning(logClass, "%s", qUtf8Printable(stopped));
+                return stopped;
             }
         }
     }

@@ -2,6 +2,7 @@
 
 #include "ClassPassword.h"
 #include "common/InBackground.h"
+#include "common/Logging.h"
 #include "common/PlainControls.h"
 #include "common/WhenDone.h"
 
@@ -161,6 +162,8 @@ void ClassWindow::check(const ClassServer &server,
             return;
         ui->test->setEnabled(true);
         ui->save->setEnabled(true);
+        if (!tested.said.isEmpty())
+            qCWarning(logClass, "%s", qUtf8Printable(tested.said));
         then(tested.said, tested.teaches);
     });
     ui->test->setEnabled(false);

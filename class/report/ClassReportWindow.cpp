@@ -1,6 +1,7 @@
 #include "ClassReportWindow.h"
 
 #include "common/InBackground.h"
+#include "common/Logging.h"
 #include "common/PlainControls.h"
 #include "common/WhenDone.h"
 
@@ -126,8 +127,10 @@ void ClassReportWindow::refreshClicked()
             return;
         ui->refresh->setEnabled(true);
         ui->said->setText(read.said);
-        if (!read.said.isEmpty())
+        if (!read.said.isEmpty()) {
+            qCWarning(logClass, "%s", qUtf8Printable(read.said));
             return;
+        }
         report = std::move(read.report);
         ui->classes->setText(QStringLiteral("Teacher %1, %2 %3: %4 learners.")
                                  .arg(teacher.learner,
