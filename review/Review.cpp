@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 Review::Review(Record &record, LessonSource &lessons, Feedback &feedback, const Module1 &shared)
@@ -57,19 +58,22 @@ void Review::plan(std::function<void(ReviewPlan)> planned)
     // Every due item: those of lessons the program cannot open are left out before the
     // run's length is taken, so that a lesson file gone never keeps the others from being asked.
     whenDone(record.dueItems({}, retention(), -1), &alive, [this, asked, planned](RecordData::DueItems due) {
-        // The lesson played is at hand; the others the program knows a file of (lesson 7 and
-        // the Lesson menu's) are read on a thread of their own, when a due item needs them.
-        const QString played = lessons.lesson().id;
-        const bool othersDue = std::any_of(due.begin(), due.end(), [&](const auto &item) { return item.lesson != played; });
-        const auto others = [othersDue, file = lessons.file()] {
-            return othersDue ? LessonFiles::knownLessons(file) : std::vector<LessonModel::Lesson>();
+        // Planned on a thread of its own, however many items are due: the lesson played is at
+        // hand; the others the program knows a file of (lesson 7 and the Lesson menu's) are
+        // read there, when a due item needs them.
+        const RecordData::ReadFailure failure = due.failure;
+        const auto planning = [due = std::move(due), played = lessons.lesson(), file = lessons.file()] {
+            std::vector<LessonModel::Lesson> found{played};
+            if (std::any_of(due.begin(), due.end(), [&](const auto &item) { return item.lesson != played.id; })) {
+                std::vector<LessonModel::Lesson> others = LessonFiles::knownLessons(file);
+                std::move(others.begin(), others.end(), std::back_inserter(found));
+            }
+            return ReviewPlan::of(due, found);
         };
-        whenDone(inBackground(others), &alive, [this, asked, planned, due](std::vector<LessonModel::Lesson> found) {
+        whenDone(inBackground(planning), &alive, [this, asked, planned, failure](ReviewPlan plan) {
             if (asked != plansAsked)
                 return;
-            found.insert(found.begin(), lessons.lesson());
-            ReviewPlan plan = ReviewPlan::of(due, found);
-            if (due.failure != RecordData::ReadFailure::None) {
+            if (failure != RecordData::ReadFailure::None) {
                 plan.problem = QCoreApplication::translate("Review", "What is due for review cannot be shown: your "
                                                                      "progress could not be read.");
                 qCWarning(logReview, "%s", qUtf8Printable(plan.problem));

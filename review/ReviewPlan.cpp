@@ -19,9 +19,11 @@ ReviewPlan ReviewPlan::of(const std::vector<RecordData::DueItem> &due, const std
             ++lessonGone;
             continue;
         }
-        if (std::optional<ReviewPrompt> prompt = ReviewPrompt::of(*lesson, item.exercise, item.item)) {
-            if (int(plan.prompts.size()) < RunLength)
-                plan.prompts.push_back(std::move(*prompt));
+        // Beyond the run's length only whether the lesson still has the item counts.
+        if (int(plan.prompts.size()) >= RunLength) {
+            itemGone += !ReviewPrompt::exists(*lesson, item.exercise, item.item);
+        } else if (std::optional<ReviewPrompt> prompt = ReviewPrompt::of(*lesson, item.exercise, item.item)) {
+            plan.prompts.push_back(std::move(*prompt));
         } else {
             ++itemGone;
         }

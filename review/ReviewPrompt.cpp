@@ -97,3 +97,30 @@ std::optional<ReviewPrompt> ReviewPrompt::of(const Lesson &lesson, const QString
         found->content);
     return known ? std::optional(prompt) : std::nullopt;
 }
+
+bool ReviewPrompt::exists(const Lesson &lesson, const QString &exercise, const QString &item)
+{
+    const auto found = std::find_if(lesson.exercises.begin(), lesson.exercises.end(),
+                                    [&](const LessonModel::Exercise &e) { return e.id == exercise; });
+    if (found == lesson.exercises.end())
+        return false;
+    return std::visit(
+        [&item](const auto &content) {
+            using Content = std::decay_t<decltype(content)>;
+            if constexpr (std::is_same_v<Content, SuffixDrill>) {
+                return std::any_of(content.items.begin(), content.items.end(), [&](const WordItem &w) { return w.cue == item; });
+            } else if constexpr (std::is_same_v<Content, SentenceExercise>) {
+                return std::any_of(content.rows.begin(), content.rows.end(),
+                                   [&](const SentenceRow &row) { return SentenceTable::key(row) == item; });
+            } else {
+                for (std::size_t n = 0; n < content.gaps.size(); ++n) {
+                    for (qsizetype p = 0; p < content.persons.size() && p < content.gaps[n].answers.size(); ++p) {
+                        if (StoryRun::itemKey(int(n), content.persons[p]) == item)
+                            return true;
+                    }
+                }
+                return false;
+            }
+        },
+        found->content);
+}

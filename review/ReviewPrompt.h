@@ -28,4 +28,6 @@ struct ReviewPrompt
 
     // The item of the lesson's exercise, if the lesson still has them.
     static std::optional<ReviewPrompt> of(const LessonModel::Lesson &lesson, const QString &exercise, const QString &item);
+    // Whether the lesson still has the item, without making it askable.
+    static bool exists(const LessonModel::Lesson &lesson, const QString &exercise, const QString &item);
 };
