@@ -34,7 +34,7 @@ public:
         bool enterStopsWhenDone;
     };
 
-    // A run told to nobody: for the record's sake only a window's run is told.
+    // A run of a story on its own, whose answers are recorded nowhere.
     StoryRun() : recorder(nowhere) {}
     explicit StoryRun(ProgressRecord &record) : recorder(record) {}
 
@@ -92,7 +92,7 @@ public:
     static QString told(const LessonModel::Story &story, int person, int pieceTeller, int marked, const QString &mark);
 
 private:
-    // For the runs of no window: nothing is recorded.
+    // Where a story on its own records: nowhere.
     struct Nowhere final : ProgressRecord
     {
         void answerJudged(const Answer &) override {}

@@ -36,6 +36,17 @@ void replaceChart(QChartView *view, QChart *chart)
     delete old;
 }
 
+// A new chart with its title and no legend, for a view of ours; none for any other widget.
+QChart *titledChart(QWidget *view, const QString &title)
+{
+    if (!qobject_cast<QChartView *>(view))
+        return nullptr;
+    auto *chart = new QChart;
+    chart->setTitle(title);
+    chart->legend()->hide();
+    return chart;
+}
+
 } // namespace
 
 BIMBALA_MODULE_IDENTITY(ShareChart::Interface)
@@ -51,12 +62,9 @@ extern "C" Q_DECL_EXPORT void bimbala_show_shares(QWidget *view, const QString &
                                                   int count, qint64 first, qint64 last, double top,
                                                   const QString &valueFormat)
 {
-    auto *chartView = qobject_cast<QChartView *>(view);
-    if (!chartView)
+    QChart *chart = titledChart(view, title);
+    if (!chart)
         return;
-    auto *chart = new QChart;
-    chart->setTitle(title);
-    chart->legend()->hide();
     auto *line = new QLineSeries;
     auto *dots = new QScatterSeries;
     dots->setMarkerSize(7);
@@ -79,18 +87,15 @@ extern "C" Q_DECL_EXPORT void bimbala_show_shares(QWidget *view, const QString &
         series->attachAxis(days);
         series->attachAxis(share);
     }
-    replaceChart(chartView, chart);
+    replaceChart(static_cast<QChartView *>(view), chart);
 }
 
 extern "C" Q_DECL_EXPORT void bimbala_show_counts(QWidget *view, const QString &title, const int *counts, int days,
                                                   qint64 firstDay)
 {
-    auto *chartView = qobject_cast<QChartView *>(view);
-    if (!chartView)
+    QChart *chart = titledChart(view, title);
+    if (!chart)
         return;
-    auto *chart = new QChart;
-    chart->setTitle(title);
-    chart->legend()->hide();
     auto *perDay = new QBarSet(title);
     int most = 0;
     for (int day = 0; day < days; ++day) {
@@ -121,5 +126,5 @@ extern "C" Q_DECL_EXPORT void bimbala_show_counts(QWidget *view, const QString &
     chart->addAxis(countAxis, Qt::AlignLeft);
     bars->attachAxis(dayAxis);
     bars->attachAxis(countAxis);
-    replaceChart(chartView, chart);
+    replaceChart(static_cast<QChartView *>(view), chart);
 }
