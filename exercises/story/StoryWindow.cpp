@@ -63,11 +63,11 @@ QLineEdit *StoryWindow::piece(int index) const
     return ui->Text2.at(std::size_t(index));
 }
 
-// A solved gap is locked in its kind's strong colour, an open one is in its pale colour.
-void StoryWindow::showGap(int n)
+// A gap just solved locks in its kind's strong colour; Restart, which comes only once every gap is
+// solved, opens each again in its pale colour.
+void StoryWindow::toggleGap(int n)
 {
-    if (gap(n)->isReadOnly() != run.isSolved(n))
-        shared.ToggleBox(gap(n), story().gaps[std::size_t(n)].kind);
+    shared.ToggleBox(gap(n), story().gaps[std::size_t(n)].kind);
 }
 
 void StoryWindow::buildControls(QWidget &client)
@@ -336,7 +336,7 @@ void StoryWindow::startClicked()
     if (run.start() == StoryRun::Start::Restarts) {
         for (int n = 0; n < gapCount(); ++n) {
             gap(n)->setText(story().gaps[std::size_t(n)].offer);
-            showGap(n);
+            toggleGap(n);
         }
     }
     showState();
@@ -393,7 +393,7 @@ void StoryWindow::nextClicked()
 
 void StoryWindow::Oke()
 {
-    showGap(run.aimed());
+    toggleGap(run.aimed());
     speak(run.spoken(run.aimed()));
     if (run.accomplished())
         accomplished();

@@ -85,7 +85,7 @@ private:
     // Moves on to the next open gap, round from the last to the first.
     void dodo();
     void accomplished();
-    void showGap(int n);
+    void toggleGap(int n);
 
     StoryDesign storyDesign;
     int grownBy = 0;
