@@ -21,6 +21,7 @@ struct Place
     int row = 0;
     int left = 0;
     int width = 0;
+    friend bool operator==(const Place &, const Place &) = default;
 };
 
 struct Rect
@@ -29,6 +30,7 @@ struct Rect
     int top = 0;
     int width = 0;
     int height = 0;
+    friend bool operator==(const Rect &, const Rect &) = default;
 };
 
 // Suffix drill: a word is shown, the learner types it with its suffix.
@@ -36,6 +38,7 @@ struct WordItem
 {
     QString cue;
     QString answer;
+    friend bool operator==(const WordItem &, const WordItem &) = default;
 };
 
 struct SuffixDrill
@@ -44,6 +47,7 @@ struct SuffixDrill
     QString suffix; // the suffix label: "-nál/-nél"
     int basic = 0;  // the basic run asks the first `basic` items; Plus asks them all
     std::vector<WordItem> items;
+    friend bool operator==(const SuffixDrill &, const SuffixDrill &) = default;
 };
 
 // The persons the program's own pictograms stand for, in the order of the pictures.
@@ -55,7 +59,9 @@ inline const QStringList Pictograms{QStringLiteral("én"), QStringLiteral("te"),
 struct Pictogram
 {
     QString person;
+    QString file; // relative to the lesson file
     QByteArray svg;
+    friend bool operator==(const Pictogram &, const Pictogram &) = default;
 };
 
 // A kind of story gap that the lesson brings, with its colours: the pale one of an
@@ -65,6 +71,7 @@ struct GapKind
     QString code;
     QColor open;
     QColor solved;
+    friend bool operator==(const GapKind &, const GapKind &) = default;
 };
 
 // Sentence exercise: a sentence with one gap; the learner types the suffix or verb form.
@@ -76,6 +83,7 @@ struct SentenceRow
     QString answer;
     QString after;
     QString person; // the pictogram of the subject ("én" ... "Önök"), or empty
+    friend bool operator==(const SentenceRow &, const SentenceRow &) = default;
 };
 
 struct SentenceExercise
@@ -86,6 +94,7 @@ struct SentenceExercise
     std::vector<SentenceRow> rows;
     // The answer box's background in a Plus run, where it changes.
     std::optional<QColor> plusAnswerBackground;
+    friend bool operator==(const SentenceExercise &, const SentenceExercise &) = default;
 };
 
 // Story: pieces of fixed text and gaps, told about one of the persons it names.
@@ -98,6 +107,7 @@ struct StoryGap
     QMap<QString, QString> offerAtStart;  // per person: the offer an unsolved gap takes at Start
     std::optional<Place> place;           // none: laid out with the text
     int picture = -1;                     // the picture story's picture of the gap's sentence
+    friend bool operator==(const StoryGap &, const StoryGap &) = default;
 };
 
 struct StoryPiece
@@ -112,6 +122,7 @@ struct StoryPiece
     // Laid out by the program: how many gaps come before it in the story. The
     // reader lists pieces in story order, so this never falls from one to the next.
     int gapsBefore = 0;
+    friend bool operator==(const StoryPiece &, const StoryPiece &) = default;
 };
 
 struct StoryPicture
@@ -119,6 +130,7 @@ struct StoryPicture
     QString file;  // relative to the lesson file
     QString scene; // what it shows, for a screen reader
     QByteArray svg;
+    friend bool operator==(const StoryPicture &, const StoryPicture &) = default;
 };
 
 struct StoryLayout
@@ -130,6 +142,7 @@ struct StoryLayout
     QString pieceFont;
     Rect headingPlace;
     Rect personPlace;
+    friend bool operator==(const StoryLayout &, const StoryLayout &) = default;
 };
 
 struct Story
@@ -141,6 +154,7 @@ struct Story
     std::vector<StoryGap> gaps;
     std::vector<StoryPiece> pieces;
     std::vector<StoryPicture> pictures; // a picture story's; none for a person story
+    friend bool operator==(const Story &, const Story &) = default;
 };
 
 enum class Shape { SuffixDrill, Sentences, PersonStory, PictureStory };
@@ -153,9 +167,11 @@ struct Exercise
     int menuLabelHeight = 375;
     QString heading;
     QString captionEnding; // after the lesson's title in the window's caption: ": 1/a.."
-    QByteArray menuPicture; // the SVG picture on its menu button; none: the program's own
+    QString menuPictureFile; // relative to the lesson file; empty: the program's own picture
+    QByteArray menuPicture;  // the SVG picture on its menu button
     Shape shape = Shape::SuffixDrill;
     std::variant<SuffixDrill, SentenceExercise, Story> content;
+    friend bool operator==(const Exercise &, const Exercise &) = default;
 };
 
 struct Lesson
@@ -167,9 +183,11 @@ struct Lesson
     int version = 1;
     QStringList authors;
     QString licence;
+    QStringList words;                 // its own words, which the spelling takes as right
     std::vector<Pictogram> pictograms; // beside or instead of the program's own
     std::vector<GapKind> kinds;        // beside the program's al, h and t
     std::vector<Exercise> exercises;
+    friend bool operator==(const Lesson &, const Lesson &) = default;
 };
 
 } // namespace LessonModel

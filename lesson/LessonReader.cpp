@@ -237,7 +237,7 @@ std::optional<Lesson> Reader::lesson(const YAML::Node &root)
         result.authors = lesson.texts("authors", false).value_or(QStringList());
         result.licence = lesson.text("licence", QString());
         // The lesson's own words for the spelling check (names, words the dictionary lacks).
-        (void)lesson.texts("words", false);
+        result.words = lesson.texts("words", false).value_or(QStringList());
     }
     kinds(fields, result.kinds);
     pictograms(fields, result.pictograms);
@@ -296,8 +296,9 @@ void Reader::exercise(const YAML::Node &node, Exercise &into)
     into.menuLabelHeight = fields.number("menu-label-height", false, 1, 2000).value_or(375);
     into.heading = fields.text("heading").value_or(QString());
     into.captionEnding = fields.text("caption-ending", QString());
-    if (const QString picture = fields.text("picture", QString()); !picture.isEmpty())
-        into.menuPicture = svgFile(picture, fields.at("picture"));
+    into.menuPictureFile = fields.text("picture", QString());
+    if (!into.menuPictureFile.isEmpty())
+        into.menuPicture = svgFile(into.menuPictureFile, fields.at("picture"));
     const QString shape = fields.text("shape").value_or(QString());
     if (shape == u"suffix-drill") {
         into.shape = Shape::SuffixDrill;
@@ -510,13 +511,15 @@ void Reader::pictograms(YamlFields &fields, std::vector<Pictogram> &into)
         YamlFields pictogram(node, report, QStringLiteral("a pictogram"));
         if (!pictogram.valid())
             continue;
-        Pictogram result{pictogram.text("person").value_or(QString()), {}};
+        Pictogram result{pictogram.text("person").value_or(QString()), {}, {}};
         if (result.person.trimmed().isEmpty() || pictured.contains(result.person))
             report.problem(pictogram.at("person"),
                            QStringLiteral("a pictogram needs a person of its own, not \"%1\"").arg(result.person));
         pictured.insert(result.person);
-        if (const std::optional<QString> file = pictogram.text("file"))
+        if (const std::optional<QString> file = pictogram.text("file")) {
+            result.file = *file;
             result.svg = svgFile(*file, pictogram.at("file"));
+        }
         if (!knownPictograms.contains(result.person))
             knownPictograms << result.person;
         into.push_back(std::move(result));
