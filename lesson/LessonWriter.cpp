@@ -1,5 +1,7 @@
 #include "LessonWriter.h"
 
+#include "StoryMarkup.h"
+
 #include <yaml-cpp/yaml.h>
 
 #include <algorithm>
@@ -208,28 +210,20 @@ bool tellableAsText(const Story &story)
 }
 
 // The story's text in lines of about a screen's width, broken between words, never
-// inside a gap (a gap is read on one line); a stop after a gap joins it as written.
+// inside a gap (a gap is read on one line).
 QStringList storyText(const Story &story)
 {
     constexpr int LineWidth = 90;
-    QStringList words;
-    std::size_t piece = 0;
-    for (std::size_t gap = 0; gap <= story.gaps.size(); ++gap) {
-        for (; piece < story.pieces.size() && story.pieces[piece].gapsBefore <= int(gap); ++piece) {
-            QStringList pieceWords = story.pieces[piece].text.split(u' ');
-            static const QString Joining = QStringLiteral(".,;:!?)");
-            if (!words.isEmpty() && words.last().endsWith(u']') && Joining.contains(pieceWords.first().front()))
-                words.last() += pieceWords.takeFirst();
-            words += pieceWords;
-        }
-        if (gap < story.gaps.size())
-            words << u'[' + story.gaps[gap].offer + u']';
-    }
     QStringList lines{QString()};
-    for (const QString &word : std::as_const(words)) {
-        if (!lines.last().isEmpty() && lines.last().size() + 1 + word.size() > LineWidth)
+    QString gap; // the words of a gap, kept together
+    for (const QString &word : StoryMarkup::text(story).split(u' ')) {
+        gap += (gap.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        if (gap.count(u'[') > gap.count(u']'))
+            continue;
+        if (!lines.last().isEmpty() && lines.last().size() + 1 + gap.size() > LineWidth)
             lines << QString();
-        lines.last() += (lines.last().isEmpty() ? QString() : QStringLiteral(" ")) + word;
+        lines.last() += (lines.last().isEmpty() ? QString() : QStringLiteral(" ")) + gap;
+        gap.clear();
     }
     return lines;
 }

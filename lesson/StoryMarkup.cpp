@@ -58,4 +58,23 @@ Story parse(const QString &text)
     return story;
 }
 
+QString text(const LessonModel::Story &story)
+{
+    static const QString Joining = QStringLiteral(".,;:!?)");
+    QString told;
+    std::size_t piece = 0;
+    for (std::size_t gap = 0; gap <= story.gaps.size(); ++gap) {
+        for (; piece < story.pieces.size() && story.pieces[piece].gapsBefore <= int(gap); ++piece) {
+            const QString &words = story.pieces[piece].text;
+            const bool joins = told.endsWith(u']') && !words.isEmpty() && Joining.contains(words.front());
+            if (!told.isEmpty() && !joins)
+                told += u' ';
+            told += words;
+        }
+        if (gap < story.gaps.size())
+            told += (told.isEmpty() ? QString() : QStringLiteral(" ")) + u'[' + story.gaps[gap].offer + u']';
+    }
+    return told;
+}
+
 } // namespace StoryMarkup

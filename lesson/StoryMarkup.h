@@ -32,4 +32,8 @@ struct Story
 
 Story parse(const QString &text);
 
+// The story's pieces and gaps as running text, each gap's offer in brackets; a stop after a
+// gap joins it as written ("[felkel]."). Parsing it gives the same pieces and offers.
+QString text(const LessonModel::Story &story);
+
 } // namespace StoryMarkup
