@@ -258,7 +258,8 @@ std::optional<Lesson> Reader::lesson(const YAML::Node &root)
             else
                 idLines.insert(exercise.id, id.line + 1);
             result.exercises.push_back(std::move(exercise));
-            marks.push_back(node.Mark());
+            // A caption's problem is said at its caption.
+            marks.push_back(node.IsMap() && node["caption"].IsDefined() ? node["caption"].Mark() : node.Mark());
         }
     }
     checkAccessKeys(result.exercises, marks);

@@ -28,6 +28,21 @@ public:
     void number(qint64 value) { emitter << value; }
     void real(double value) { emitter << value; }
     void key(const char *name) { emitter << YAML::Key << name << YAML::Value; }
+    // The field just written ends on this line (the emitter writes a key with its value).
+    void written(const char *name) { mark(QString::fromLatin1(name), -1); }
+    // The exercise being written (-1: the lesson's own fields) and the list whose rows follow.
+    void in(int exercise) { placeExercise = exercise; }
+    void listOf(const char *name) { list = QString::fromLatin1(name); }
+    // A row of the list just written ends on this line.
+    void rowWritten(int row) { mark(list, row); }
+    LessonLines lines() const
+    {
+        const std::string written = emitter.c_str();
+        LessonLines found;
+        for (const auto &[offset, place] : marks)
+            found.push_back({int(std::count(written.begin(), written.begin() + qsizetype(offset), '\n')) + 1, place});
+        return found;
+    }
     void textKey(const QString &name)
     {
         emitter << YAML::Key;
@@ -38,6 +53,7 @@ public:
     {
         key(name);
         text(value);
+        written(name);
     }
     // Left out when it is what the reader takes it to be when left out.
     void fieldUnless(const char *name, const QString &value, const QString &leftOut)
@@ -50,6 +66,7 @@ public:
         if (value != leftOut) {
             key(name);
             number(value);
+            written(name);
         }
     }
     // A list of texts on one line.
@@ -64,6 +81,7 @@ public:
     {
         key(name);
         texts(values);
+        written(name);
     }
     void numbers(const char *name, const std::vector<int> &values)
     {
@@ -72,6 +90,7 @@ public:
         for (int value : values)
             number(value);
         emitter << YAML::EndSeq;
+        written(name);
     }
     // A texts per person, in the story's order of persons.
     void perPerson(const char *name, const QMap<QString, QString> &values, const QStringList &persons)
@@ -96,7 +115,12 @@ public:
     QByteArray bytes() const { return QByteArray(emitter.c_str()) + '\n'; }
 
 private:
+    void mark(const QString &key, int row) { marks.push_back({emitter.size(), {placeExercise, key, row}}); }
+
     YAML::Emitter emitter;
+    int placeExercise = -1;
+    QString list;
+    std::vector<std::pair<std::size_t, LessonPlace>> marks;
 };
 
 const char *shapeName(Shape shape)
@@ -164,9 +188,12 @@ void drill(Out &out, const SuffixDrill &drill)
     out.field("suffix", drill.suffix);
     out.numberUnless("basic", drill.basic, -1);
     out.key("items");
+    out.listOf("items");
     out.beginSeq();
-    for (const WordItem &item : drill.items)
-        out.texts({item.cue, item.answer});
+    for (std::size_t n = 0; n < drill.items.size(); ++n) {
+        out.texts({drill.items[n].cue, drill.items[n].answer});
+        out.rowWritten(int(n));
+    }
     out.end(YAML::EndSeq);
 }
 
@@ -177,8 +204,10 @@ void sentences(Out &out, const SentenceExercise &sentences)
         out.field("plus-answer-background", sentences.plusAnswerBackground->name());
     out.numberUnless("basic", sentences.basic, -1);
     out.key("rows");
+    out.listOf("rows");
     out.beginSeq();
-    for (const SentenceRow &row : sentences.rows) {
+    for (std::size_t n = 0; n < sentences.rows.size(); ++n) {
+        const SentenceRow &row = sentences.rows[n];
         out.beginFlowMap();
         out.field("before", row.before);
         out.field("cue", row.cue);
@@ -187,6 +216,7 @@ void sentences(Out &out, const SentenceExercise &sentences)
         out.field("after", row.after);
         out.fieldUnless("person", row.person, {});
         out.end(YAML::EndMap);
+        out.rowWritten(int(n));
     }
     out.end(YAML::EndSeq);
 }
@@ -296,12 +326,14 @@ void story(Out &out, const Story &story)
         layout(out, *story.layout);
     if (!story.pictures.empty()) {
         out.key("pictures");
+        out.listOf("pictures");
         out.beginSeq();
-        for (const StoryPicture &picture : story.pictures) {
+        for (std::size_t n = 0; n < story.pictures.size(); ++n) {
             out.beginFlowMap();
-            out.field("file", picture.file);
-            out.field("scene", picture.scene);
+            out.field("file", story.pictures[n].file);
+            out.field("scene", story.pictures[n].scene);
             out.end(YAML::EndMap);
+            out.rowWritten(int(n));
         }
         out.end(YAML::EndSeq);
     }
@@ -311,9 +343,12 @@ void story(Out &out, const Story &story)
         out.lines(storyText(story));
     }
     out.key("gaps");
+    out.listOf("gaps");
     out.beginSeq();
-    for (const StoryGap &each : story.gaps)
-        gap(out, each, story, inText);
+    for (std::size_t n = 0; n < story.gaps.size(); ++n) {
+        gap(out, story.gaps[n], story, inText);
+        out.rowWritten(int(n));
+    }
     out.end(YAML::EndSeq);
     if (!inText && !story.pieces.empty()) {
         out.key("pieces");
@@ -354,7 +389,7 @@ void exercise(Out &out, const Exercise &exercise)
 
 namespace LessonWriter {
 
-QByteArray write(const Lesson &lesson)
+QByteArray write(const Lesson &lesson, LessonLines *lines)
 {
     Out out;
     out.beginMap();
@@ -365,10 +400,14 @@ QByteArray write(const Lesson &lesson)
     pictograms(out, lesson.pictograms);
     out.key("exercises");
     out.beginSeq();
-    for (const Exercise &each : lesson.exercises)
-        exercise(out, each);
+    for (std::size_t n = 0; n < lesson.exercises.size(); ++n) {
+        out.in(int(n));
+        exercise(out, lesson.exercises[n]);
+    }
     out.end(YAML::EndSeq);
     out.end(YAML::EndMap);
+    if (lines)
+        *lines = out.lines();
     return out.bytes();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lesson.h"
+#include "LessonPlace.h"
 
 #include <QByteArray>
 
@@ -11,6 +12,7 @@
 // they are files beside the lesson.
 namespace LessonWriter {
 
-QByteArray write(const LessonModel::Lesson &lesson);
+// The file's text; with `lines`, from which line on each field and each row of a list stands.
+QByteArray write(const LessonModel::Lesson &lesson, LessonLines *lines = nullptr);
 
 } // namespace LessonWriter

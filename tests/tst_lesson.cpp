@@ -100,6 +100,47 @@ private Q_SLOTS:
         QCOMPARE(LessonWriter::write(*again.lesson), written);
     }
 
+    // A problem in a lesson as written is found again at its field: the place of its line.
+    void writtenProblemsNameTheirField_data()
+    {
+        QTest::addColumn<int>("exercise");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("row");
+        QTest::newRow("a drill's word") << 1 << "items" << 3;
+        QTest::newRow("a sentence") << 5 << "rows" << 7;
+        QTest::newRow("a story's gap") << 7 << "gaps" << 4;
+        QTest::newRow("a caption") << 2 << "caption" << -1;
+    }
+
+    void writtenProblemsNameTheirField()
+    {
+        QFETCH(int, exercise);
+        QFETCH(QString, key);
+        QFETCH(int, row);
+        LessonModel::Lesson lesson = *LessonReader::read(LessonSource::BuiltIn).lesson;
+        // An empty answer, a caption without its access key, a lesson without its id: a problem where it stands.
+        if (exercise < 0) {
+            lesson.id.clear();
+        } else {
+            LessonModel::Exercise &broken = lesson.exercises[std::size_t(exercise)];
+            if (key == u"caption")
+                broken.caption.remove(u'&');
+            else if (auto *drill = std::get_if<LessonModel::SuffixDrill>(&broken.content))
+                drill->items[std::size_t(row)].answer.clear();
+            else if (auto *sentences = std::get_if<LessonModel::SentenceExercise>(&broken.content))
+                sentences->rows[std::size_t(row)].answer.clear();
+            else
+                std::get<LessonModel::Story>(broken.content).gaps[std::size_t(row)].answers[1].clear();
+        }
+        LessonLines lines;
+        const QByteArray written = LessonWriter::write(lesson, &lines);
+        const LessonReader::Reading read = LessonReader::read(written, QStringLiteral("written.yaml"), QStringLiteral(":/lessons/lesson7"));
+        QVERIFY(!read.lesson && !read.problems.empty());
+        const LessonPlace found = placeOfLine(lines, read.problems.front().line);
+        QVERIFY2(found == (LessonPlace{exercise, key, row}),
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(found.exercise).arg(found.key).arg(found.row)));
+    }
+
     void problemsSayWhere_data()
     {
         QTest::addColumn<QByteArray>("from");
@@ -145,7 +186,7 @@ private Q_SLOTS:
         row("picture no SVG", "b.svg", "note.svg", "test.yaml:30:16: the picture note.svg is no SVG picture");
         row("picture from /", "b.svg", "/tmp/b.svg", "test.yaml:30:16: the picture /tmp/b.svg is named relative to the lesson file");
         row("access keys clash", "\"&2\"", "\"2&1\"",
-            "test.yaml:16:5: the access key \"1\" of \"2&1\" is also that of \"&1\"");
+            "test.yaml:17:14: the access key \"1\" of \"2&1\" is also that of \"&1\"");
         row("unknown kind", "kind: \"al\"", "kind: \"x\"", "test.yaml:32:16: gap 1: unknown kind \"x\"");
         row("a person twice", "[\"Anna\", \"én\", \"te\"]", "[\"Anna\", \"én\", \"Anna\"]",
             "test.yaml:38:14: the person \"Anna\" is named twice");
