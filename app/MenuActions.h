@@ -19,5 +19,7 @@ public:
     virtual void showBackground() = 0;
     // The review of what is due across the lessons.
     virtual void openReview() = 0;
+    // The lesson editor, with a new lesson or the lesson played.
+    virtual void editLesson(bool fresh) = 0;
     virtual void end() = 0;
 };

@@ -5,7 +5,9 @@
 #include "hatter.h"
 #include "sobre.h"
 #include "class/ClassConnection.h"
+#include "app/Trial.h"
 #include "common/Module1.h"
+#include "editor/LessonEditor.h"
 #include "exercises/frame/ExerciseWindow.h"
 #include "progress/ProgressWindow.h"
 #include "record/Record.h"
@@ -53,7 +55,9 @@ Navigation::Navigation(Services services, Record &record, LessonService &lessons
       all(services, record, *this)
 {
     all.afterUnload = [this] { afterUnload(); };
-    all.others = [&review] { return review.made(); };
+    all.others = [this, &review]() -> std::vector<Form *> {
+        return {review.made(), trial ? trial->playing() : nullptr};
+    };
     review.afterUnload = [this] { afterUnload(); };
     all.progressMade = [this, &classes](ProgressWindow &progress) {
         progress.practise = [this](Exercise exercise, const QStringList &items) { practiseMistakes(exercise, items); };
@@ -61,6 +65,29 @@ Navigation::Navigation(Services services, Record &record, LessonService &lessons
         progress.setClassSync(classes.sync());
     };
     classes.syncChanged = [this](ClassSync *sync) { all.progress().setClassSync(sync); };
+}
+
+Navigation::~Navigation() = default;
+
+void Navigation::editLesson(bool fresh)
+{
+    LessonEditor &editor = all.editor();
+    if (!trial) {
+        trial = std::make_unique<Trial>(services.feedback, services.random, services.speech);
+        // Closing the exercise tried comes back to the editor where it was.
+        trial->ended = [this] {
+            if (all.editor().isLoaded())
+                all.editor().Show();
+            afterUnload();
+        };
+        editor.tryIt = [this](const LessonModel::Lesson &tried, int place) { trial->play(tried, place); };
+    }
+    if (fresh)
+        editor.startNew();
+    else
+        // Lesson 7, built in, opens as a copy to save elsewhere.
+        editor.openLesson(services.lesson.lesson(), services.lesson.file() == LessonSource::BuiltIn ? QString()
+                                                                                                     : services.lesson.file());
 }
 
 LessonHistory &Navigation::lessonHistory()
@@ -100,6 +127,9 @@ void Navigation::end()
     // Said before the windows go: answers nothing could keep are lost with the program.
     if (record.status().unkept > 0 && menuOnScreen())
         all.mainMenu().showMessage(services.feedback, record.status().problem, Feedback::Exclamation, services.shared.Title);
+    // A lesson being edited is saved first, or its changes let go, as the teacher says.
+    if (all.editor().isLoaded() && !all.editor().changesSettled())
+        return;
     ending = true;
     // A run still open ends with the program: cut short, not left by the learner.
     interruptRuns();

@@ -7,11 +7,13 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 class ClassConnection;
 class LessonService;
 class Record;
 class Review;
+class Trial;
 
 // The ways between the program's windows: the opening protocol of the exercises, the
 // main menu and the background, a new lesson, the learner's mistakes, the end. The
@@ -21,6 +23,7 @@ class Navigation final : public MenuActions
 {
 public:
     Navigation(Services services, Record &record, LessonService &lessons, Review &review, ClassConnection &classes);
+    ~Navigation() override;
 
     void end() override;
     void openExercise(Exercise target, Form &opener) override;
@@ -33,6 +36,7 @@ public:
     LessonHistory &lessonHistory() override;
     void showBackground() override;
     void openReview() override;
+    void editLesson(bool fresh) override;
     // Opens the exercise as the main menu would and runs these items of it, the ones the
     // learner has yet to get right; false when there was nothing to run.
     bool practiseMistakes(Exercise exercise, const QStringList &items);
@@ -68,6 +72,8 @@ private:
     LessonService &lessons;
     Review &review;
     WindowSet all;
+    // A lesson tried from the editor.
+    std::unique_ptr<Trial> trial;
     int changing = 0;
     bool ending = false;
     bool menuAwaited = false;

@@ -7,6 +7,7 @@
 #include "exercises/b07d3/b07d3.h"
 #include "exercises/b07d4/b07d4.h"
 #include "exercises/b07d6/b07d6.h"
+#include "editor/LessonEditor.h"
 #include "lesson/LessonSource.h"
 #include "progress/ProgressWindow.h"
 
@@ -71,6 +72,11 @@ ProgressWindow &WindowSet::progress()
     return *progressWindow;
 }
 
+LessonEditor &WindowSet::editor()
+{
+    return made(editorWindow, services.feedback, services.shared);
+}
+
 ExerciseWindow *WindowSet::windowFor(Exercise exercise)
 {
     const std::vector<LessonModel::Exercise> &exercises = services.lesson.lesson().exercises;
@@ -89,9 +95,12 @@ std::vector<Form *> WindowSet::forms() const
 {
     std::vector<Form *> all = madeOnes<Form>({aboutWindow.get(), mainMenuWindow.get(), backgroundWindow.get(),
                                               suffixDrill.get(), sentences.get(), personStory.get(),
-                                              pictureStory.get(), progressWindow.get()});
-    if (Form *other = others ? others() : nullptr)
-        all.push_back(other);
+                                              pictureStory.get(), progressWindow.get(), editorWindow.get()});
+    if (others) {
+        for (Form *other : others())
+            if (other)
+                all.push_back(other);
+    }
     return all;
 }
 

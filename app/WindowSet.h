@@ -16,6 +16,7 @@ class ExerciseOpener;
 class ExerciseWindow;
 class Form;
 class hatter;
+class LessonEditor;
 class MenuActions;
 class ProgressWindow;
 class Record;
@@ -33,6 +34,7 @@ public:
     alap &mainMenu();
     hatter &background();
     ProgressWindow &progress();
+    LessonEditor &editor();
     // The window that runs an exercise of the lesson played.
     ExerciseWindow *windowFor(Exercise exercise);
     // The windows made so far, and of them the exercise windows; `more` beside them (the review's).
@@ -44,8 +46,8 @@ public:
 
     // Told after every window's unload; told to each window as it is made.
     std::function<void()> afterUnload;
-    // Windows beside these that count as open (the review's), and told to the progress window when made.
-    std::function<Form *()> others;
+    // Windows beside these that count as open (the review's, a trial's), and told to the progress window when made.
+    std::function<std::vector<Form *>()> others;
     std::function<void(ProgressWindow &)> progressMade;
 
 private:
@@ -63,4 +65,5 @@ private:
     std::unique_ptr<alap> mainMenuWindow;
     std::unique_ptr<sobre> aboutWindow;
     std::unique_ptr<ProgressWindow> progressWindow;
+    std::unique_ptr<LessonEditor> editorWindow;
 };

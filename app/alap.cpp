@@ -162,6 +162,12 @@ void alap::buildLessonMenu(QMenu &menu)
         QAction *open = menu.addAction(QStringLiteral("&Open lesson..."));
         open->setObjectName(QStringLiteral("mnuOpenLesson"));
         QObject::connect(open, &QAction::triggered, &menu, [this] { mnuOpenLesson_Click(); });
+        QAction *fresh = menu.addAction(tr("&New lesson..."));
+        fresh->setObjectName(QStringLiteral("mnuNewLesson"));
+        QObject::connect(fresh, &QAction::triggered, &menu, [this] { program.editLesson(true); });
+        QAction *edit = menu.addAction(tr("&Edit this lesson..."));
+        edit->setObjectName(QStringLiteral("mnuEditLesson"));
+        QObject::connect(edit, &QAction::triggered, &menu, [this] { program.editLesson(false); });
         const QStringList recent = program.lessonHistory().recent();
         if (!recent.isEmpty())
             menu.addSeparator();

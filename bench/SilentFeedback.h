@@ -12,4 +12,5 @@ public:
     QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
     QString password(QWidget *, const QString &, const QString &) override { return {}; }
+    Unsaved unsavedChanges(QWidget *, const QString &, const QString &) override { return Unsaved::Discard; }
 };

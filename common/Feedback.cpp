@@ -42,3 +42,15 @@ void MessageBoxFeedback::beep()
 {
     QApplication::beep();
 }
+
+Feedback::Unsaved MessageBoxFeedback::unsavedChanges(QWidget *parent, const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+    case QMessageBox::Save: return Unsaved::Save;
+    case QMessageBox::Discard: return Unsaved::Discard;
+    default: return Unsaved::Cancel;
+    }
+}

@@ -24,6 +24,9 @@ public:
                                  const QString &filter) = 0;
     // A password typed by the learner, not shown as typed; empty when they cancel.
     virtual QString password(QWidget *parent, const QString &title, const QString &question) = 0;
+    // Changes not saved yet, as desktop editors ask: save them, discard them, or go on editing.
+    enum class Unsaved { Save, Discard, Cancel };
+    virtual Unsaved unsavedChanges(QWidget *parent, const QString &text, const QString &title) = 0;
 };
 
 // The real thing: a modal QMessageBox and the system beep.
@@ -38,4 +41,5 @@ public:
     QString openFileName(QWidget *parent, const QString &title, const QString &folder,
                          const QString &filter) override;
     QString password(QWidget *parent, const QString &title, const QString &question) override;
+    Unsaved unsavedChanges(QWidget *parent, const QString &text, const QString &title) override;
 };

@@ -48,6 +48,8 @@ public:
     const LessonProblems &problems() const { return shownProblems; }
     // Checks the lesson as it stands now, without waiting for a pause.
     void checkNow();
+    // Asks whether to save the changes first, where there are any; false when the teacher cancelled.
+    bool changesSettled();
 
 private:
     void build(FormWidget &window) override;
@@ -68,8 +70,6 @@ private:
     void problemChosen(int row);
     bool save(const QString &file);
     bool saveAs();
-    // Asks whether to save the changes first; false when the learner cancelled.
-    bool changesSettled();
 
     Feedback &feedback;
     const Module1 &shared;

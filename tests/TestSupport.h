@@ -47,6 +47,12 @@ public:
         return passwordToGive;
     }
 
+    Unsaved unsavedChanges(QWidget *, const QString &text, const QString &title) override
+    {
+        messages.append({text, Exclamation, title});
+        return unsavedAnswer;
+    }
+
     QString lastText() const { return messages.isEmpty() ? QString() : messages.last().text; }
     void clear()
     {
@@ -60,6 +66,7 @@ public:
     QString fileToSave;
     QString fileToOpen;
     QString passwordToGive;
+    Unsaved unsavedAnswer = Unsaved::Cancel;
 };
 
 // Plays the given values first, then seeded pseudo-random ones.
