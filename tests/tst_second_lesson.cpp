@@ -349,6 +349,37 @@ private Q_SLOTS:
         QCOMPARE(recent->text(), QStringLiteral("&1 9. lecke (not found)"));
         QVERIFY(recent->toolTip().startsWith(u"/nowhere/lesson.yaml was not found"));
     }
+
+    // PNG pictures of a lesson's are shown: on its exercise's menu button and in the strip of
+    // its picture story.
+    void pngPicturesAreShown()
+    {
+        QTemporaryDir dir;
+        QImage photo(120, 80, QImage::Format_RGB32);
+        photo.fill(QColor(200, 40, 40));
+        for (const char *name : {"a.png", "b.png"})
+            QVERIFY(photo.save(dir.filePath(QLatin1String(name))));
+        QFile small(QStringLiteral(BIMBALA_TEST_LESSONS "/small/small.yaml"));
+        QVERIFY(small.open(QIODevice::ReadOnly));
+        QFile lesson(dir.filePath(QStringLiteral("small.yaml")));
+        QVERIFY(lesson.open(QIODevice::WriteOnly));
+        lesson.write(small.readAll().replace(".svg\"", ".png\"").replace("    shape: picture-story", "    picture: \"a.png\"\n    shape: picture-story"));
+        lesson.close();
+        program->startWith(lesson.fileName());
+        program->showMainMenu(false);
+        const auto isPhoto = [](const QPixmap &shown) {
+            const QImage image = shown.toImage();
+            if (image.isNull())
+                return false;
+            const QRgb centre = image.pixel(image.width() / 2, image.height() / 2);
+            return qAlpha(centre) == 255 && qRed(centre) > 180 && qGreen(centre) < 70;
+        };
+        for (const QPushButton *button : program->mainMenu().window()->findChildren<QPushButton *>())
+            QCOMPARE(isPhoto(button->icon().pixmap(24, 24)), button->text() == u"&2");
+        open(Exercise{1});
+        startButton()->click(); // to the first gap, and its picture
+        QVERIFY(isPhoto(find<QLabel>(QStringLiteral("Image2"))->pixmap()));
+    }
 };
 
 QTEST_MAIN(tst_SecondLesson)
