@@ -95,6 +95,8 @@ Decoded decode(const QByteArray &bytes)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, formatName(found));
     reader.setDecideFormatFromContent(false);
+    // A phone's photo is stored as the camera held it, and says how to turn it.
+    reader.setAutoTransform(true);
     Decoded result;
     result.size = reader.size();
     if (!result.size.isValid())
@@ -103,7 +105,7 @@ Decoded decode(const QByteArray &bytes)
         result.outcome = Decoded::Outcome::TooLarge;
         return result;
     }
-    if (!reader.read(&result.image) || result.image.size() != result.size)
+    if (!reader.read(&result.image))
         return {Decoded::Outcome::Damaged, {}, result.size};
     result.outcome = Decoded::Outcome::Decoded;
     return result;

@@ -8,16 +8,19 @@
 #include "lesson/LessonSpelling.h"
 #include "record/ProgressSchema.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -39,8 +42,8 @@ QString first(const LessonReader::Reading &reading)
 QByteArray pngChunk(const QByteArray &type, const QByteArray &data)
 {
     const auto bigEndian = [](quint32 n) {
-        const char bytes[] = {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
-        return QByteArray(bytes, 4);
+        n = qToBigEndian(n);
+        return QByteArray(reinterpret_cast<const char *>(&n), 4);
     };
     quint32 crc = 0xffffffff;
     for (const char byte : type + data) {
@@ -57,6 +60,34 @@ QByteArray pngBomb()
     const QByteArray header = QByteArray::fromHex("000186a0" "000186a0" "0806000000"); // RGBA, 8 bits
     const QByteArray zeros = qCompress(QByteArray(100000, '\0'), 9).sliced(4); // zlib's stream, without Qt's length
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", zeros) + pngChunk("IEND", {});
+}
+
+QByteArray encoded(const QImage &image, const char *format, bool progressive = false)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    return writer.write(image) ? buffer.data() : QByteArray();
+}
+
+// A progressive JPEG of 2048 x 2048 pixels whose second scan comes 20,000 times, in some
+// 800 KB: its decoder would go over every pixel at each scan.
+QByteArray jpegOfManyScans()
+{
+    QImage grey(2048, 2048, QImage::Format_Grayscale8);
+    grey.fill(128);
+    const QByteArray jpeg = encoded(grey, "jpeg", true);
+    const QByteArray scan("\xff\xda");
+    const qsizetype second = jpeg.indexOf(scan, jpeg.indexOf(scan) + 1);
+    const qsizetype third = jpeg.indexOf(scan, second + 1);
+    return jpeg.first(third) + jpeg.sliced(second, third - second).repeated(20000) + jpeg.sliced(third);
+}
+
+bool written(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 qint64 peakKilobytes()
@@ -94,29 +125,27 @@ private Q_SLOTS:
             QVERIFY(QFile::copy(Small + u'/' + QLatin1String(svg), hostile.filePath(QLatin1String(svg))));
         QCOMPARE(::mkfifo(QFile::encodeName(hostile.filePath(QStringLiteral("pipe.svg"))).constData(), 0600), 0);
         QVERIFY(QFile::link(Small + QStringLiteral("/b.svg"), hostile.filePath(QStringLiteral("link.svg"))));
-        // PNG and JPEG pictures, whole and hurt, and a PNG beside the folder.
+        // PNG and JPEG pictures, whole and made to hurt, and a PNG beside the folder. Where Qt
+        // reads no JPEG, a JPEG's signature is all it takes to be told so.
         QImage photo(120, 80, QImage::Format_RGB32);
         photo.fill(QColor(200, 40, 40));
-        for (const QString &name : {hostile.filePath(QStringLiteral("photo.png")), hostile.filePath(QStringLiteral("photo.jpg")),
-                                    beside.filePath(QStringLiteral("photo.png"))})
-            QVERIFY(photo.save(name));
-        QVERIFY(photo.save(hostile.filePath(QStringLiteral("png.jpg")), "PNG"));
         QImage noise(640, 640, QImage::Format_RGB32);
         for (int y = 0; y < noise.height(); ++y)
             QRandomGenerator(y).fillRange(reinterpret_cast<quint32 *>(noise.scanLine(y)), noise.width());
-        QVERIFY(noise.save(hostile.filePath(QStringLiteral("large.png"))));
-        const auto write = [this](const char *name, const QByteArray &bytes) {
-            QFile file(hostile.filePath(QLatin1String(name)));
-            return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-        };
-        const auto bytesOf = [this](const char *name) {
-            QFile file(hostile.filePath(QLatin1String(name)));
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        };
-        QVERIFY(write("bomb.png", pngBomb()));
-        QVERIFY(write("cut.jpg", bytesOf("photo.jpg").chopped(bytesOf("photo.jpg").size() / 2)));
-        QVERIFY(write("cut.png", bytesOf("photo.png").chopped(20)));
-        QVERIFY(write("text.png", "This is no picture.\n"));
+        const bool jpegRead = QImageReader::supportedImageFormats().contains("jpeg");
+        const QByteArray png = encoded(photo, "png");
+        const QByteArray jpeg = jpegRead ? encoded(photo, "jpeg") : QByteArray("\xff\xd8\xff\xd9");
+        // As a phone stores a photo taken upright: its Exif says to turn it a quarter clockwise.
+        const QByteArray turnedQuarter = QByteArray::fromHex("ffe10022" "457869660000" "4d4d002a00000008" "0001"
+                                                             "011200030000000100060000" "00000000");
+        const QMap<QString, QByteArray> pictures{
+            {"photo.png", png}, {"photo.jpg", jpeg}, {"png.jpg", png}, {"large.png", encoded(noise, "png")},
+            {"bomb.png", pngBomb()}, {"turned.jpg", QByteArray(jpeg).insert(2, turnedQuarter)},
+            {"cut.jpg", jpeg.first(jpeg.size() / 2)}, {"cut.png", png.chopped(20)},
+            {"scans.jpg", jpegRead ? jpegOfManyScans() : QByteArray()}, {"text.png", "This is no picture.\n"}};
+        for (auto [name, bytes] : pictures.asKeyValueRange())
+            QVERIFY(written(hostile.filePath(name), bytes));
+        QVERIFY(written(beside.filePath(QStringLiteral("photo.png")), png));
         QCOMPARE(::mkfifo(QFile::encodeName(hostile.filePath(QStringLiteral("pipe.png"))).constData(), 0600), 0);
         QVERIFY(QDir(hostile.path()).mkdir(QStringLiteral("folder.png")));
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), hostile.filePath(QStringLiteral("zero.png"))));
@@ -416,28 +445,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("picture");
         QTest::addColumn<QString>("said"); // empty: read, and drawn
+        QTest::addColumn<bool>("upright"); // drawn as a person holds the picture, not as it is stored
         const bool jpeg = QImageReader::supportedImageFormats().contains("jpeg");
-        QTest::newRow("a PNG") << "photo.png" << "";
+        QTest::newRow("a PNG") << "photo.png" << "" << false;
         QTest::newRow("a JPEG") << "photo.jpg"
-                                << (jpeg ? "" : "the picture photo.jpg is a JPEG picture, which this computer cannot read");
-        QTest::newRow("a PNG named .jpg") << "png.jpg" << "";
-        QTest::newRow("a PNG bomb") << "bomb.png" << "the picture bomb.png is 100000 × 100000 pixels; a picture has at most 4096 × 4096";
+                                << (jpeg ? "" : "the picture photo.jpg is a JPEG picture, which this computer cannot read") << false;
         if (jpeg)
-            QTest::newRow("a JPEG cut short") << "cut.jpg" << "the picture cut.jpg is a JPEG picture that is damaged or cut short";
-        QTest::newRow("a PNG cut short") << "cut.png" << "the picture cut.png is a PNG picture that is damaged or cut short";
-        QTest::newRow("a text named .png") << "text.png" << "the picture text.png is no SVG, PNG or JPEG picture";
-        QTest::newRow("a PNG over 1 MB") << "large.png" << "the picture large.png is larger than 1 MB";
-        QTest::newRow("a pipe named .png") << "pipe.png" << "the picture pipe.png is a folder, a device or a pipe";
-        QTest::newRow("a folder named .png") << "folder.png" << "the picture folder.png is a folder, a device or a pipe";
-        QTest::newRow("/dev/zero by a link named .png") << "zero.png" << "the picture zero.png is outside the lesson's folder";
+            QTest::newRow("a JPEG to be turned") << "turned.jpg" << "" << true;
+        QTest::newRow("a PNG named .jpg") << "png.jpg" << "" << false;
+        QTest::newRow("a PNG bomb") << "bomb.png" << "the picture bomb.png is 100000 × 100000 pixels; a picture has at most 4096 × 4096" << false;
+        if (jpeg) {
+            QTest::newRow("a JPEG cut short") << "cut.jpg" << "the picture cut.jpg is a JPEG picture that is damaged or cut short" << false;
+            QTest::newRow("a JPEG of 20,000 scans") << "scans.jpg" << "the picture scans.jpg is a JPEG picture that is damaged" << false;
+        }
+        QTest::newRow("a PNG cut short") << "cut.png" << "the picture cut.png is a PNG picture that is damaged or cut short" << false;
+        QTest::newRow("a text named .png") << "text.png" << "the picture text.png is no SVG, PNG or JPEG picture" << false;
+        QTest::newRow("a PNG over 1 MB") << "large.png" << "the picture large.png is larger than 1 MB" << false;
+        QTest::newRow("a pipe named .png") << "pipe.png" << "the picture pipe.png is a folder, a device or a pipe" << false;
+        QTest::newRow("a folder named .png") << "folder.png" << "the picture folder.png is a folder, a device or a pipe" << false;
+        QTest::newRow("/dev/zero by a link named .png") << "zero.png" << "the picture zero.png is outside the lesson's folder" << false;
         const QString outside = QStringLiteral("../%1/photo.png").arg(QFileInfo(beside.path()).fileName());
-        QTest::newRow("a PNG outside the folder") << outside << QStringLiteral("the picture %1 is outside the lesson's folder").arg(outside);
+        QTest::newRow("a PNG outside the folder") << outside << QStringLiteral("the picture %1 is outside the lesson's folder").arg(outside) << false;
     }
 
     void rasterPicturesAreChecked()
     {
         QFETCH(QString, picture);
         QFETCH(QString, said);
+        QFETCH(bool, upright);
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
         const qint64 peakBefore = peakKilobytes();
         QElapsedTimer clock;
@@ -453,10 +488,11 @@ private Q_SLOTS:
         }
         QVERIFY2(reading.lesson, qPrintable(first(reading)));
         const auto &story = std::get<LessonModel::Story>(reading.lesson->exercises[1].content);
-        // 120 x 80 in a square: whole, in its proportions (60 x 40), centred.
+        // 120 x 80 in a square: whole, in its proportions (60 x 40, or 40 x 60 upright), centred.
         const QImage drawn = Pictures::pixmap(story.pictures[1].picture, {60, 60}).toImage();
         QCOMPARE(drawn.size(), QSize(60, 60));
-        QCOMPARE(qAlpha(drawn.pixel(30, 8)), 0);
+        QCOMPARE(qAlpha(drawn.pixel(30, 4)), upright ? 255 : 0);
+        QCOMPARE(qAlpha(drawn.pixel(4, 30)), upright ? 0 : 255);
         const QRgb centre = drawn.pixel(30, 30);
         QVERIFY2(qAlpha(centre) == 255 && qRed(centre) > 180 && qGreen(centre) < 70, qPrintable(QString::number(centre, 16)));
     }
