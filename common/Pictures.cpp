@@ -1,4 +1,5 @@
 #include "Pictures.h"
+#include "RasterPicture.h"
 
 #include <QHash>
 #include <QImage>
@@ -22,6 +23,23 @@ QPixmap drawn(QSvgRenderer &renderer, QSize size, qreal pixelRatio)
     return picture;
 }
 
+// A PNG or JPEG picture, scaled smoothly to fit `size` whole and centred in it: a photo
+// of another shape than its frame keeps its proportions.
+QPixmap drawn(const QImage &image, QSize size, qreal pixelRatio)
+{
+    if (image.isNull() || size.isEmpty())
+        return {};
+    const QSize frame = size * pixelRatio;
+    const QImage scaled = image.scaled(frame, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPixmap picture(frame);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.drawImage(QPoint((frame.width() - scaled.width()) / 2, (frame.height() - scaled.height()) / 2), scaled);
+    painter.end();
+    picture.setDevicePixelRatio(pixelRatio);
+    return picture;
+}
+
 } // namespace
 
 QPixmap pixmap(const QString &resource, QSize size, qreal pixelRatio)
@@ -30,9 +48,11 @@ QPixmap pixmap(const QString &resource, QSize size, qreal pixelRatio)
     return drawn(renderer, size, pixelRatio);
 }
 
-QPixmap pixmap(const QByteArray &svg, QSize size, qreal pixelRatio)
+QPixmap pixmap(const QByteArray &picture, QSize size, qreal pixelRatio)
 {
-    QSvgRenderer renderer(svg);
+    if (RasterPicture::format(picture) != RasterPicture::Format::None)
+        return drawn(RasterPicture::decode(picture).image, size, pixelRatio);
+    QSvgRenderer renderer(picture);
     return drawn(renderer, size, pixelRatio);
 }
 

@@ -11,8 +11,9 @@ namespace Pictures {
 
 // `size` in logical pixels; an empty pixmap when the picture cannot be read.
 QPixmap pixmap(const QString &resource, QSize size, qreal pixelRatio = 1.0);
-// The same for a picture in hand, as a lesson brings it.
-QPixmap pixmap(const QByteArray &svg, QSize size, qreal pixelRatio = 1.0);
+// The same for a picture in hand, as a lesson brings it: SVG, PNG or JPEG. A PNG or JPEG
+// is decoded within RasterPicture's limits and shown whole, centred, in its proportions.
+QPixmap pixmap(const QByteArray &picture, QSize size, qreal pixelRatio = 1.0);
 // An icon drawn at the given sizes only (square, in logical pixels).
 QIcon icon(const QString &resource, std::initializer_list<int> sizes, qreal pixelRatio = 1.0);
 // The program's own icon, in the sizes title bars and task bars ask for.

@@ -395,7 +395,7 @@ void StoryForm::picturesEdited()
         for (std::size_t n = 0; n < rows.size(); ++n) {
             StoryPicture picture = n < story.pictures.size() ? story.pictures[n] : StoryPicture{};
             if (picture.file != rows[n].value(0))
-                picture.svg.clear(); // another file: read when the lesson is checked or saved
+                picture.picture.clear(); // another file: read when the lesson is checked or saved
             picture.file = rows[n].value(0);
             picture.scene = rows[n].value(1);
             kept.push_back(picture);

@@ -59,8 +59,8 @@ inline const QStringList Pictograms{QStringLiteral("én"), QStringLiteral("te"),
 struct Pictogram
 {
     QString person;
-    QString file; // relative to the lesson file
-    QByteArray svg;
+    QString file;       // relative to the lesson file
+    QByteArray picture; // the file's bytes: an SVG, PNG or JPEG picture
     friend bool operator==(const Pictogram &, const Pictogram &) = default;
 };
 
@@ -128,8 +128,8 @@ struct StoryPiece
 struct StoryPicture
 {
     QString file;  // relative to the lesson file
-    QString scene; // what it shows, for a screen reader
-    QByteArray svg;
+    QString scene;      // what it shows, for a screen reader
+    QByteArray picture; // the file's bytes: an SVG, PNG or JPEG picture
     friend bool operator==(const StoryPicture &, const StoryPicture &) = default;
 };
 
@@ -168,7 +168,7 @@ struct Exercise
     QString heading;
     QString captionEnding; // after the lesson's title in the window's caption: ": 1/a.."
     QString menuPictureFile; // relative to the lesson file; empty: the program's own picture
-    QByteArray menuPicture;  // the SVG picture on its menu button
+    QByteArray menuPicture;  // the file's bytes: the SVG, PNG or JPEG picture on its menu button
     Shape shape = Shape::SuffixDrill;
     std::variant<SuffixDrill, SentenceExercise, Story> content;
     friend bool operator==(const Exercise &, const Exercise &) = default;

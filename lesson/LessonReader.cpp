@@ -6,7 +6,9 @@
 #include "YamlPrecheck.h"
 #include "common/Colour.h"
 #include "common/Counted.h"
+#include "common/RasterPicture.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -114,25 +116,62 @@ bool isInside(const QString &path, const QString &folder)
            std::equal(folderNames.begin(), folderNames.end(), names.begin());
 }
 
-// Reads the picture `name` of the lesson in `folder` into `svg`; what is wrong with it
+// Reads the picture `name` of the lesson in `folder` into `bytes`; what is wrong with it
 // otherwise. A stranger's lesson may name anything: only a regular file inside the
 // lesson's folder (links followed) is read, never a device or a pipe that would give
 // bytes without end or none ever, and no more of it than a picture may have.
-QString readPicture(const QString &folder, const QString &name, QByteArray &svg)
+QString readPicture(const QString &folder, const QString &name, QByteArray &bytes)
 {
     QString real = folder + u'/' + name;
     if (!folder.startsWith(u':')) {
         real = QFileInfo(real).canonicalFilePath();
         if (real.isEmpty())
-            return QStringLiteral("cannot be read (there is no such file)");
+            return QCoreApplication::translate("LessonReader", "the picture %1 cannot be read: there is no such file").arg(name);
         if (!isInside(real, QFileInfo(folder).canonicalFilePath()))
-            return QStringLiteral("is outside the lesson's folder: keep the pictures in the folder of the lesson file");
+            return QCoreApplication::translate("LessonReader", "the picture %1 is outside the lesson's folder: "
+                                                               "keep the pictures in the folder of the lesson file")
+                .arg(name);
     }
-    if (const QString problem = readRegularFile(real, MostPictureBytes, svg); !problem.isEmpty())
-        return problem;
-    if (svg.size() > MostPictureBytes)
-        return QStringLiteral("is larger than 1 MB");
+    if (const QString problem = readRegularFile(real, MostPictureBytes, bytes); !problem.isEmpty())
+        return QStringLiteral("the picture %1 %2").arg(name, problem);
+    if (bytes.size() > MostPictureBytes)
+        return QCoreApplication::translate("LessonReader", "the picture %1 is larger than %2 MB: make it smaller")
+            .arg(name)
+            .arg(MostPictureBytes / (1024 * 1024));
     return {};
+}
+
+// What is wrong with the bytes of the picture `name`, known by their content: an SVG
+// picture is well-formed, a PNG or JPEG picture decodes whole, within RasterPicture's limits.
+QString pictureContentProblem(const QString &name, const QByteArray &bytes)
+{
+    using Outcome = RasterPicture::Decoded::Outcome;
+    const RasterPicture::Format format = RasterPicture::format(bytes);
+    if (format == RasterPicture::Format::None)
+        return isSvg(bytes) ? QString()
+                            : QCoreApplication::translate("LessonReader", "the picture %1 is no SVG, PNG or JPEG picture").arg(name);
+    const QString formatName = format == RasterPicture::Format::Png ? QStringLiteral("PNG") : QStringLiteral("JPEG");
+    const RasterPicture::Decoded decoded = RasterPicture::decode(bytes);
+    switch (decoded.outcome) {
+    case Outcome::Decoded:
+        return {};
+    case Outcome::NoDecoder:
+        return QCoreApplication::translate("LessonReader", "the picture %1 is a %2 picture, which this computer cannot read "
+                                                           "(Qt's %2 plugin is not installed): save it as an SVG or PNG picture")
+            .arg(name, formatName);
+    case Outcome::TooLarge:
+        return QCoreApplication::translate("LessonReader", "the picture %1 is %2 × %3 pixels; a picture has at most "
+                                                           "%4 × %4: make it smaller")
+            .arg(name)
+            .arg(decoded.size.width())
+            .arg(decoded.size.height())
+            .arg(RasterPicture::MostSide);
+    case Outcome::Damaged:
+        break;
+    }
+    return QCoreApplication::translate("LessonReader", "the picture %1 is a %2 picture that is damaged or cut short: "
+                                                       "save it again from a picture program")
+        .arg(name, formatName);
 }
 
 // Where the brackets of a text scalar stand in the file, in order. The n-th bracket
@@ -200,8 +239,8 @@ private:
     std::optional<std::vector<int>> numbers(YamlFields &fields, const char *key, int count, bool required = false);
     QMap<QString, QString> perPerson(YamlFields &fields, const char *key, const Story &story);
     StoryPicture picture(const YAML::Node &node, int number);
-    // An SVG picture named relative to the lesson file, checked.
-    QByteArray svgFile(const QString &name, const YAML::Mark &at);
+    // An SVG, PNG or JPEG picture named relative to the lesson file, checked.
+    QByteArray pictureFile(const QString &name, const YAML::Mark &at);
     void checkLayout(const Story &story, const YamlFields &fields);
     void persons(YamlFields &fields, Story &into);
     // The lesson's own kinds of gap and pictograms, which its exercises may then use.
@@ -299,7 +338,7 @@ void Reader::exercise(const YAML::Node &node, Exercise &into)
     into.captionEnding = fields.text("caption-ending", QString());
     into.menuPictureFile = fields.text("picture", QString());
     if (!into.menuPictureFile.isEmpty())
-        into.menuPicture = svgFile(into.menuPictureFile, fields.at("picture"));
+        into.menuPicture = pictureFile(into.menuPictureFile, fields.at("picture"));
     const QString shape = fields.text("shape").value_or(QString());
     if (shape == u"suffix-drill") {
         into.shape = Shape::SuffixDrill;
@@ -519,7 +558,7 @@ void Reader::pictograms(YamlFields &fields, std::vector<Pictogram> &into)
         pictured.insert(result.person);
         if (const std::optional<QString> file = pictogram.text("file")) {
             result.file = *file;
-            result.svg = svgFile(*file, pictogram.at("file"));
+            result.picture = pictureFile(*file, pictogram.at("file"));
         }
         if (!knownPictograms.contains(result.person))
             knownPictograms << result.person;
@@ -714,25 +753,26 @@ StoryPicture Reader::picture(const YAML::Node &node, int number)
     result.file = fields.text("file").value_or(QString());
     result.scene = fields.text("scene").value_or(QString());
     if (!result.file.isEmpty())
-        result.svg = svgFile(result.file, fields.at("file"));
+        result.picture = pictureFile(result.file, fields.at("file"));
     return result;
 }
 
-QByteArray Reader::svgFile(const QString &name, const YAML::Mark &at)
+QByteArray Reader::pictureFile(const QString &name, const YAML::Mark &at)
 {
     // A lesson travels as its folder: a picture outside it would be left behind.
     if (QFileInfo(name).isAbsolute()) {
         report.problem(at, QStringLiteral("the picture %1 is named relative to the lesson file, not from /").arg(name));
         return {};
     }
-    QByteArray svg;
-    if (const QString problem = readPicture(folder, name, svg); !problem.isEmpty()) {
-        report.problem(at, QStringLiteral("the picture %1 %2").arg(name, problem));
+    QByteArray bytes;
+    QString problem = readPicture(folder, name, bytes);
+    if (problem.isEmpty())
+        problem = pictureContentProblem(name, bytes);
+    if (!problem.isEmpty()) {
+        report.problem(at, problem);
         return {};
     }
-    if (!isSvg(svg))
-        report.problem(at, QStringLiteral("the picture %1 is no SVG picture").arg(name));
-    return svg;
+    return bytes;
 }
 
 // A story places every gap and piece in the rows of its layout, inside the window,

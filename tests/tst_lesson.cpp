@@ -1,20 +1,28 @@
 // Lesson files: lesson 7's file holds the lesson the windows play, every rule of
 // the reader reports where the file breaks it, and no file, however broken,
 // makes the reader crash or hang.
+#include "common/Pictures.h"
 #include "lesson/LessonReader.h"
 #include "lesson/LessonSource.h"
 #include "lesson/LessonWriter.h"
 #include "lesson/LessonSpelling.h"
 #include "record/ProgressSchema.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -30,6 +38,65 @@ QString first(const LessonReader::Reading &reading)
     return reading.problems.empty() ? QString() : reading.problems.front().text();
 }
 
+// A PNG chunk: its length, its type, its data and their CRC-32.
+QByteArray pngChunk(const QByteArray &type, const QByteArray &data)
+{
+    const auto bigEndian = [](quint32 n) {
+        n = qToBigEndian(n);
+        return QByteArray(reinterpret_cast<const char *>(&n), 4);
+    };
+    quint32 crc = 0xffffffff;
+    for (const char byte : type + data) {
+        crc ^= quint8(byte);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xedb88320 & (0u - (crc & 1)));
+    }
+    return bigEndian(quint32(data.size())) + type + data + bigEndian(~crc);
+}
+
+// A PNG whose header claims 100,000 x 100,000 pixels, in a few hundred bytes.
+QByteArray pngBomb()
+{
+    const QByteArray header = QByteArray::fromHex("000186a0" "000186a0" "0806000000"); // RGBA, 8 bits
+    const QByteArray zeros = qCompress(QByteArray(100000, '\0'), 9).sliced(4); // zlib's stream, without Qt's length
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) + pngChunk("IDAT", zeros) + pngChunk("IEND", {});
+}
+
+QByteArray encoded(const QImage &image, const char *format, bool progressive = false)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    return writer.write(image) ? buffer.data() : QByteArray();
+}
+
+// A progressive JPEG of 2048 x 2048 pixels whose second scan comes 20,000 times, in some
+// 800 KB: its decoder would go over every pixel at each scan.
+QByteArray jpegOfManyScans()
+{
+    QImage grey(2048, 2048, QImage::Format_Grayscale8);
+    grey.fill(128);
+    const QByteArray jpeg = encoded(grey, "jpeg", true);
+    const QByteArray scan("\xff\xda");
+    const qsizetype second = jpeg.indexOf(scan, jpeg.indexOf(scan) + 1);
+    const qsizetype third = jpeg.indexOf(scan, second + 1);
+    return jpeg.first(third) + jpeg.sliced(second, third - second).repeated(20000) + jpeg.sliced(third);
+}
+
+bool written(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+qint64 peakKilobytes()
+{
+    rusage usage = {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
 } // namespace
 
 class tst_Lesson : public QObject
@@ -38,8 +105,9 @@ class tst_Lesson : public QObject
 
 private:
     QByteArray clean;
-    // The small lesson's pictures, a pipe and a link out of the folder.
+    // The small lesson's pictures, a pipe and a link out of the folder, PNG and JPEG pictures made to hurt.
     QTemporaryDir hostile;
+    QTemporaryDir beside;
 
     static LessonReader::Reading read(const QByteArray &text)
     {
@@ -57,6 +125,30 @@ private Q_SLOTS:
             QVERIFY(QFile::copy(Small + u'/' + QLatin1String(svg), hostile.filePath(QLatin1String(svg))));
         QCOMPARE(::mkfifo(QFile::encodeName(hostile.filePath(QStringLiteral("pipe.svg"))).constData(), 0600), 0);
         QVERIFY(QFile::link(Small + QStringLiteral("/b.svg"), hostile.filePath(QStringLiteral("link.svg"))));
+        // PNG and JPEG pictures, whole and made to hurt, and a PNG beside the folder. Where Qt
+        // reads no JPEG, a JPEG's signature is all it takes to be told so.
+        QImage photo(120, 80, QImage::Format_RGB32);
+        photo.fill(QColor(200, 40, 40));
+        QImage noise(640, 640, QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y)
+            QRandomGenerator(y).fillRange(reinterpret_cast<quint32 *>(noise.scanLine(y)), noise.width());
+        const bool jpegRead = QImageReader::supportedImageFormats().contains("jpeg");
+        const QByteArray png = encoded(photo, "png");
+        const QByteArray jpeg = jpegRead ? encoded(photo, "jpeg") : QByteArray("\xff\xd8\xff\xd9");
+        // As a phone stores a photo taken upright: its Exif says to turn it a quarter clockwise.
+        const QByteArray turnedQuarter = QByteArray::fromHex("ffe10022" "457869660000" "4d4d002a00000008" "0001"
+                                                             "011200030000000100060000" "00000000");
+        const QMap<QString, QByteArray> pictures{
+            {"photo.png", png}, {"photo.jpg", jpeg}, {"png.jpg", png}, {"large.png", encoded(noise, "png")},
+            {"bomb.png", pngBomb()}, {"turned.jpg", QByteArray(jpeg).insert(2, turnedQuarter)},
+            {"cut.jpg", jpeg.first(jpeg.size() / 2)}, {"cut.png", png.chopped(20)},
+            {"scans.jpg", jpegRead ? jpegOfManyScans() : QByteArray()}, {"text.png", "This is no picture.\n"}};
+        for (auto [name, bytes] : pictures.asKeyValueRange())
+            QVERIFY(written(hostile.filePath(name), bytes));
+        QVERIFY(written(beside.filePath(QStringLiteral("photo.png")), png));
+        QCOMPARE(::mkfifo(QFile::encodeName(hostile.filePath(QStringLiteral("pipe.png"))).constData(), 0600), 0);
+        QVERIFY(QDir(hostile.path()).mkdir(QStringLiteral("folder.png")));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), hostile.filePath(QStringLiteral("zero.png"))));
     }
 
     // Lesson 7's file keeps every rule, and its exercises are the go-to grid's.
@@ -183,7 +275,7 @@ private Q_SLOTS:
         row("a picture not there", "picture: 0}", "picture: 2}",
             "test.yaml:32:113: gap 1 shows picture 2, but the story has only 2 pictures, numbered from 0");
         row("picture missing", "b.svg", "c.svg", "test.yaml:30:16: the picture c.svg cannot be read");
-        row("picture no SVG", "b.svg", "note.svg", "test.yaml:30:16: the picture note.svg is no SVG picture");
+        row("picture no SVG", "b.svg", "note.svg", "test.yaml:30:16: the picture note.svg is no SVG, PNG or JPEG picture");
         row("picture from /", "b.svg", "/tmp/b.svg", "test.yaml:30:16: the picture /tmp/b.svg is named relative to the lesson file");
         row("access keys clash", "\"&2\"", "\"2&1\"",
             "test.yaml:17:14: the access key \"1\" of \"2&1\" is also that of \"&1\"");
@@ -386,6 +478,64 @@ private Q_SLOTS:
         QVERIFY(!reading.lesson);
         QVERIFY2(reading.problems.front().text().startsWith(said), qPrintable(reading.problems.front().text()));
         QVERIFY2(took < 2000, qPrintable(QString::number(took)));
+    }
+
+    // A PNG or JPEG picture is known by its content and decodes; one made to hurt has one
+    // problem, said quickly, without the memory a decoder would take for it, nor its warnings.
+    void rasterPicturesAreChecked_data()
+    {
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QString>("said"); // empty: read, and drawn
+        QTest::addColumn<bool>("upright"); // drawn as a person holds the picture, not as it is stored
+        const bool jpeg = QImageReader::supportedImageFormats().contains("jpeg");
+        QTest::newRow("a PNG") << "photo.png" << "" << false;
+        QTest::newRow("a JPEG") << "photo.jpg"
+                                << (jpeg ? "" : "the picture photo.jpg is a JPEG picture, which this computer cannot read") << false;
+        if (jpeg)
+            QTest::newRow("a JPEG to be turned") << "turned.jpg" << "" << true;
+        QTest::newRow("a PNG named .jpg") << "png.jpg" << "" << false;
+        QTest::newRow("a PNG bomb") << "bomb.png" << "the picture bomb.png is 100000 × 100000 pixels; a picture has at most 4096 × 4096" << false;
+        if (jpeg) {
+            QTest::newRow("a JPEG cut short") << "cut.jpg" << "the picture cut.jpg is a JPEG picture that is damaged or cut short" << false;
+            QTest::newRow("a JPEG of 20,000 scans") << "scans.jpg" << "the picture scans.jpg is a JPEG picture that is damaged" << false;
+        }
+        QTest::newRow("a PNG cut short") << "cut.png" << "the picture cut.png is a PNG picture that is damaged or cut short" << false;
+        QTest::newRow("a text named .png") << "text.png" << "the picture text.png is no SVG, PNG or JPEG picture" << false;
+        QTest::newRow("a PNG over 1 MB") << "large.png" << "the picture large.png is larger than 1 MB" << false;
+        QTest::newRow("a pipe named .png") << "pipe.png" << "the picture pipe.png is a folder, a device or a pipe" << false;
+        QTest::newRow("a folder named .png") << "folder.png" << "the picture folder.png is a folder, a device or a pipe" << false;
+        QTest::newRow("/dev/zero by a link named .png") << "zero.png" << "the picture zero.png is outside the lesson's folder" << false;
+        const QString outside = QStringLiteral("../%1/photo.png").arg(QFileInfo(beside.path()).fileName());
+        QTest::newRow("a PNG outside the folder") << outside << QStringLiteral("the picture %1 is outside the lesson's folder").arg(outside) << false;
+    }
+
+    void rasterPicturesAreChecked()
+    {
+        QFETCH(QString, picture);
+        QFETCH(QString, said);
+        QFETCH(bool, upright);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        const qint64 peakBefore = peakKilobytes();
+        QElapsedTimer clock;
+        clock.start();
+        const LessonReader::Reading reading =
+            LessonReader::read(QByteArray(clean).replace("b.svg", picture.toUtf8()), QStringLiteral("test.yaml"), hostile.path());
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(peakKilobytes() - peakBefore < 100 * 1024);
+        if (!said.isEmpty()) {
+            QCOMPARE(reading.problems.size(), std::size_t(1));
+            QVERIFY2(first(reading).startsWith(QStringLiteral("test.yaml:30:16: ") + said), qPrintable(first(reading)));
+            return;
+        }
+        QVERIFY2(reading.lesson, qPrintable(first(reading)));
+        const auto &story = std::get<LessonModel::Story>(reading.lesson->exercises[1].content);
+        // 120 x 80 in a square: whole, in its proportions (60 x 40, or 40 x 60 upright), centred.
+        const QImage drawn = Pictures::pixmap(story.pictures[1].picture, {60, 60}).toImage();
+        QCOMPARE(drawn.size(), QSize(60, 60));
+        QCOMPARE(qAlpha(drawn.pixel(30, 4)), upright ? 255 : 0);
+        QCOMPARE(qAlpha(drawn.pixel(4, 30)), upright ? 0 : 255);
+        const QRgb centre = drawn.pixel(30, 30);
+        QVERIFY2(qAlpha(centre) == 255 && qRed(centre) > 180 && qGreen(centre) < 70, qPrintable(QString::number(centre, 16)));
     }
 
     // A picture is read from the lesson's folder or a folder in it, however it is named,

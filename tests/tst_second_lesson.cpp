@@ -349,6 +349,32 @@ private Q_SLOTS:
         QCOMPARE(recent->text(), QStringLiteral("&1 9. lecke (not found)"));
         QVERIFY(recent->toolTip().startsWith(u"/nowhere/lesson.yaml was not found"));
     }
+
+    // PNG pictures of a lesson's are shown: on its exercise's menu button (the first keeps the
+    // program's own) and in the strip of its picture story.
+    void pngPicturesAreShown()
+    {
+        QTemporaryDir dir;
+        QImage photo(120, 80, QImage::Format_RGB32);
+        photo.fill(QColor(200, 40, 40));
+        QFile small(QStringLiteral(BIMBALA_TEST_LESSONS "/small/small.yaml"));
+        QFile lesson(dir.filePath(QStringLiteral("small.yaml")));
+        QVERIFY(photo.save(dir.filePath(QStringLiteral("a.png"))) && photo.save(dir.filePath(QStringLiteral("b.png"))) &&
+                small.open(QIODevice::ReadOnly) && lesson.open(QIODevice::WriteOnly));
+        lesson.write(small.readAll().replace(".svg", ".png").replace("    shape: picture-story", "    picture: \"a.png\"\n    shape: picture-story"));
+        lesson.close();
+        program->startWith(lesson.fileName());
+        program->showMainMenu(false);
+        const auto centre = [](const QPixmap &shown) { return shown.toImage().pixelColor(shown.width() / 2, shown.height() / 2); };
+        const auto menuPicture = [this](const char *button) {
+            return program->mainMenu().window()->findChild<QPushButton *>(QLatin1String(button))->icon().pixmap(24, 24);
+        };
+        QCOMPARE(centre(menuPicture("AniPushButton1")), photo.pixelColor(0, 0));
+        QVERIFY(centre(menuPicture("AniButton1")) != photo.pixelColor(0, 0));
+        open(Exercise{1});
+        startButton()->click(); // to the first gap, and its picture
+        QCOMPARE(centre(find<QLabel>(QStringLiteral("Image2"))->pixmap()), photo.pixelColor(0, 0));
+    }
 };
 
 QTEST_MAIN(tst_SecondLesson)

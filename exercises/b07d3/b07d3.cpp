@@ -146,7 +146,7 @@ void b07d3::buildExtras(QWidget &client)
     const QSize size = ui->Image1->size();
     Image6.clear();
     for (const LessonModel::StoryPicture &picture : story().pictures)
-        Image6.push_back(Pictures::pixmap(picture.svg, size, 2 * client.devicePixelRatioF()));
+        Image6.push_back(Pictures::pixmap(picture.picture, size, 2 * client.devicePixelRatioF()));
 }
 
 void b07d3::showPersonChoice(bool shown)

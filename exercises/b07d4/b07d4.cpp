@@ -112,7 +112,7 @@ void b07d4::buildControls(QWidget &client)
     const std::vector<LessonModel::Pictogram> &own = lessons.lesson().pictograms;
     const auto lessonPicture = [&own](const QString &person) {
         const auto found = std::find_if(own.begin(), own.end(), [&](const auto &p) { return p.person == person; });
-        return found == own.end() ? QByteArray() : found->svg;
+        return found == own.end() ? QByteArray() : found->picture;
     };
     QStringList persons = LessonModel::Pictograms;
     for (const LessonModel::Pictogram &pictogram : own) {
@@ -124,10 +124,10 @@ void b07d4::buildControls(QWidget &client)
         const int left = i < qsizetype(ImageLefts.size()) ? ImageLefts[std::size_t(i)] : LessonPictogramLeft;
         Controls::place(*picture, QStringLiteral("Image%1").arg(i + 1), {left, 4320, 630, 645});
         picture->setAlignment(Qt::AlignCenter);
-        const QByteArray svg = lessonPicture(persons[i]);
+        const QByteArray brought = lessonPicture(persons[i]);
         const qreal ratio = picture->devicePixelRatioF();
-        picture->setPixmap(svg.isEmpty() ? Pictures::pixmap(QStringLiteral(":/resources/person-%1.svg").arg(i + 1), {32, 32}, ratio)
-                                         : Pictures::pixmap(svg, {32, 32}, ratio));
+        picture->setPixmap(brought.isEmpty() ? Pictures::pixmap(QStringLiteral(":/resources/person-%1.svg").arg(i + 1), {32, 32}, ratio)
+                                             : Pictures::pixmap(brought, {32, 32}, ratio));
         picture->setAccessibleName(QStringLiteral("Person: ") + persons[i]);
         picture->hide();
         ui->Image.push_back({persons[i], picture});
