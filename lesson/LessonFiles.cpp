@@ -113,12 +113,19 @@ public:
     explicit PendingFile(const QString &path) : file(path) {}
     QString path() const { return file.fileName(); }
 
-    // Empty when written in full; otherwise the system's reason.
+    // Empty when written in full; otherwise the system's reason. A write cut short (the disk
+    // filling up) is tried on, so that the system says why.
     QString write(const QByteArray &bytes)
     {
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        if (!file.open(QIODevice::WriteOnly))
             return file.errorString();
-        return {};
+        for (qint64 written = 0; written < bytes.size();) {
+            const qint64 more = file.write(bytes.constData() + written, bytes.size() - written);
+            if (more <= 0)
+                return file.errorString();
+            written += more;
+        }
+        return file.flush() ? QString() : file.errorString();
     }
     QString commit() { return file.commit() ? QString() : file.errorString(); }
 

@@ -147,7 +147,7 @@ struct Entry
 class KvtmlFile
 {
 public:
-    explicit KvtmlFile(const QByteArray &bytes) : xml(bytes) {}
+    explicit KvtmlFile(const QByteArray &bytes) : bytes(bytes), xml(bytes) {}
 
     std::optional<Refusal> read()
     {
@@ -184,6 +184,12 @@ private:
         refusal = Refusal{why, int(xml.lineNumber()), detail, number};
     }
 
+    // Said where the declaration starts, not where the reader has come to its end.
+    void refuseDocumentType(Refusal::Why why, const QString &detail)
+    {
+        refusal = Refusal{why, lineAt(bytes, std::max<qsizetype>(0, bytes.indexOf("<!DOCTYPE"))), detail};
+    }
+
     void checkEncoding()
     {
         const QString declared = xml.documentEncoding().toString();
@@ -200,10 +206,10 @@ private:
         if (const QXmlStreamEntityDeclarations entities = xml.entityDeclarations(); !entities.isEmpty()) {
             const QXmlStreamEntityDeclaration &entity = entities.first();
             const bool external = !entity.systemId().isEmpty() || !entity.publicId().isEmpty();
-            return refuse(external ? Refusal::Why::ExternalEntity : Refusal::Why::Entity, entity.name().toString());
+            return refuseDocumentType(external ? Refusal::Why::ExternalEntity : Refusal::Why::Entity, entity.name().toString());
         }
         if (xml.dtdName() != u"kvtml" || xml.text().contains(u'['))
-            refuse(Refusal::Why::DocumentType, xml.dtdName().toString());
+            refuseDocumentType(Refusal::Why::DocumentType, xml.dtdName().toString());
     }
 
     void root()
@@ -287,6 +293,7 @@ private:
         return read;
     }
 
+    const QByteArray &bytes;
     QXmlStreamReader xml;
     std::optional<Refusal> refusal;
 };

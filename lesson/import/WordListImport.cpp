@@ -202,7 +202,9 @@ Imported fromText(const QString &text, Report report)
     while (!rows.atEnd()) {
         const Row row = rows.next();
         if (row.quoteOpen) {
-            report.notes.push_back({Note::What::QuoteNeverClosed, row.line, {}, rows.lines() - row.line + 1});
+            // The last line break ends the last line; no line follows it.
+            const int last = rows.lines() - (text.endsWith(u'\n') || text.endsWith(u'\r') ? 1 : 0);
+            report.notes.push_back({Note::What::QuoteNeverClosed, row.line, {}, last - row.line + 1});
             break;
         }
         if (isBlank(row))
