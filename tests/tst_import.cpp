@@ -175,7 +175,7 @@ private Q_SLOTS:
         QTest::newRow("another picture replaced") << "other" << "a.svg" << "";
         QTest::newRow("in a folder of its own") << "" << "pictures/a.svg" << "";
         QTest::newRow("named outside") << "" << "../a.svg" << "its picture ../a.svg is outside the lesson's folder";
-        QTest::newRow("from /") << "" << "/tmp/a.svg" << "its picture /tmp/a.svg is outside";
+        QTest::newRow("from /") << "" << "BASE/a.svg" << "its picture BASE/a.svg is outside";
         QTest::newRow("a link out of the folder") << "link" << "a.svg" << "its picture a.svg is outside";
         QTest::newRow("a link to nowhere") << "dangling" << "a.svg" << "its picture a.svg is outside";
         QTest::newRow("a folder there") << "folder" << "a.svg" << "there is a folder, a device or a pipe";
@@ -186,14 +186,18 @@ private Q_SLOTS:
         QFETCH(QString, there);
         QFETCH(QString, picture);
         QFETCH(QString, problem);
+        // The lesson's folder inside another: what is written outside it stays in the test's.
+        QTemporaryDir base;
+        QVERIFY(QDir(base.path()).mkpath(QStringLiteral("lesson/")) && QDir(base.path()).mkpath(QStringLiteral("outside/")));
+        const QString folder = base.filePath(QStringLiteral("lesson"));
+        picture.replace(QStringLiteral("BASE"), base.path());
+        problem.replace(QStringLiteral("BASE"), base.path());
         LessonModel::Lesson lesson = *LessonFiles::read(TestLessons + QStringLiteral("/small/small.yaml")).lesson;
         auto &pictures = std::get<LessonModel::Story>(lesson.exercises.at(1).content).pictures;
         const QByteArray svg = pictures.at(0).svg;
         pictures[0].file = picture;
-        QTemporaryDir dir;
-        QTemporaryDir outside;
-        const QString target = dir.filePath(QStringLiteral("a.svg"));
-        const QString beyond = outside.filePath(QStringLiteral("a.svg"));
+        const QString target = folder + QStringLiteral("/a.svg");
+        const QString beyond = base.filePath(QStringLiteral("outside/a.svg"));
         const QDateTime old(QDate(2001, 2, 3), QTime(4, 5));
         if (there == u"same" || there == u"other") {
             QFile file(target);
@@ -208,17 +212,17 @@ private Q_SLOTS:
             QVERIFY(QDir().mkdir(target));
         }
         const QByteArray beyondBefore = contentOf(beyond);
-        const QString path = dir.filePath(QStringLiteral("saved.yaml"));
+        const QString path = folder + QStringLiteral("/saved.yaml");
         const QString told = LessonFiles::save(lesson, path);
         QVERIFY2(problem.isEmpty() ? told.isEmpty() : told.contains(problem), qPrintable(told));
         QCOMPARE(contentOf(beyond), beyondBefore);
-        QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("../a.svg"))), false);
+        QCOMPARE(QFile::exists(base.filePath(QStringLiteral("a.svg"))), false);
         if (!problem.isEmpty()) {
             QVERIFY(!QFile::exists(path));
             return;
         }
-        QCOMPARE(contentOf(dir.filePath(picture)), svg);
-        QCOMPARE(QFileInfo(dir.filePath(picture)).lastModified() == old, there == u"same");
+        QCOMPARE(contentOf(folder + u'/' + picture), svg);
+        QCOMPARE(QFileInfo(folder + u'/' + picture).lastModified() == old, there == u"same");
         QVERIFY(*LessonFiles::read(path).lesson == lesson);
     }
 
@@ -291,6 +295,9 @@ private Q_SLOTS:
                                                                 << E::Utf8 << "\t"
                                                                 << QList<QStringList>{{"ház", "házban"}, {"kert", "kertben"}}
                                                                 << Notes{{What::FieldsBeyondSecond, 1, {}, 2}};
+        // Every line has a comma and a tab: the tab separates, as a comma is the likelier within a text.
+        QTest::newRow("a tab before a comma") << QByteArray("Pest, Buda\tPesten, Budán\n") << E::Utf8 << "\t"
+                                              << QList<QStringList>{{"Pest, Buda", "Pesten, Budán"}} << Notes{};
         QTest::newRow("RFC 4180 quotes, a line break inside")
             << QByteArray("\"a, b\",\"say \"\"igen\"\"\"\n\"two\nlines\",c\nd,e\n") << E::Utf8 << ","
             << QList<QStringList>{{"a, b", "say \"igen\""}, {"two lines", "c"}, {"d", "e"}} << Notes{};
