@@ -286,8 +286,8 @@ private Q_SLOTS:
         QTest::addColumn<QList<QStringList>>("rows");
         QTest::addColumn<Notes>("notes");
         using E = Import::Encoding;
-        QTest::newRow("semicolons, a header, a formula, a row without an answer")
-            << QByteArray("Szó;Válasz\nház;házban\n\nkert ; kertben;megjegyzés\n=SUM(A1);x\nmagány\n") << E::Utf8 << ";"
+        QTest::newRow("UTF-8 with a byte order mark, semicolons, a header, a formula, no answer")
+            << QByteArray("\xEF\xBB\xBFSzó;Válasz\nház;házban\n\nkert ; kertben;megjegyzés\n=SUM(A1);x\nmagány\n") << E::Utf8 << ";"
             << QList<QStringList>{{"ház", "házban"}, {"kert", "kertben"}, {"=SUM(A1)", "x"}}
             << Notes{{What::Header, 1}, {What::FieldsBeyondSecond, 4, {}, 1}, {What::Formula, 5, {"=SUM(A1)"}},
                      {What::NoAnswer, 6, {"magány"}}};

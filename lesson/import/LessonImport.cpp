@@ -17,7 +17,7 @@ namespace {
 std::optional<Kind> kindByName(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == u"csv" || suffix == u"tsv" || suffix == u"tab")
+    if (suffix == u"csv" || suffix == u"tsv")
         return Kind::WordList;
     if (suffix == u"kvtml")
         return Kind::Kvtml;

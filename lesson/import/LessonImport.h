@@ -9,7 +9,7 @@ namespace Import {
 
 enum class Kind { WordList, Kvtml, Gift };
 
-// The kind of the file by its name: .csv, .tsv and .tab a word list, .kvtml a vocabulary,
+// The kind of the file by its name: .csv and .tsv a word list, .kvtml a vocabulary,
 // .gift questions; .txt questions when it holds a brace, a word list otherwise.
 std::optional<Kind> kindOf(const QString &path, const QByteArray &bytes);
 
