@@ -1,9 +1,11 @@
 #include "CommandLine.h"
 
+#include "ImportCommand.h"
 #include "common/Counted.h"
 #include "lesson/LessonFiles.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 
 namespace {
 
@@ -11,7 +13,8 @@ const QString Description = QStringLiteral(
     "Bimbala! Typing exercises for learners of Hungarian as a foreign language: lesson 7 of a course, "
     "built in, or a lesson written by a teacher.");
 const QString Usage = QStringLiteral("Usage: bimbala [options] [FILE]\n       bimbala --check FILE...\n"
-                                     "       bimbala --class-report [--lesson ID] [--csv]\n");
+                                     "       bimbala --class-report [--lesson ID] [--csv]\n"
+                                     "       bimbala --import FILE --to LESSON [--from-language CODE]\n");
 
 struct ToolkitOption
 {
@@ -116,7 +119,23 @@ CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvi
                                           QStringLiteral("ID"));
     const QCommandLineOption reportCsv(QStringLiteral("csv"),
                                        QStringLiteral("With --class-report: prints it as CSV, a line per learner and exercise."));
-    const QList<QCommandLineOption> own{help, helpAll, version, check, classReport, reportLesson, reportCsv};
+    const QCommandLineOption import(
+        QStringLiteral("import"),
+        QCoreApplication::translate("CommandLine",
+                                    "Makes a new lesson file of one exercise from a word list (.csv, .tsv, .txt), a KVTML "
+                                    "vocabulary (.kvtml) or GIFT questions (.gift, .txt with braces), prints what it took "
+                                    "and what it left out, and ends: 0 when the lesson is written."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption importTo(QStringLiteral("to"),
+                                      QCoreApplication::translate("CommandLine", "With --import: the new lesson file to write."),
+                                      QStringLiteral("LESSON"));
+    const QCommandLineOption fromLanguage(
+        QStringLiteral("from-language"),
+        QCoreApplication::translate("CommandLine", "With --import of a vocabulary: the language to Hungarian from, by its "
+                                                   "locale (en) or name; the first besides Hungarian unless given."),
+        QStringLiteral("CODE"));
+    const QList<QCommandLineOption> own{help,   helpAll,  version,     check, classReport, reportLesson,
+                                        reportCsv, import, importTo, fromLanguage};
     parser.addOptions(own);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A lesson file to play instead of the one chosen last."),
                                  QStringLiteral("[FILE]"));
@@ -142,6 +161,16 @@ CommandLine CommandLine::decide(const QStringList &arguments, const QProcessEnvi
                 QStringLiteral("bimbala: %1\n%2Try 'bimbala --help' for more.\n").arg(parser.errorText(), Usage));
     if (parser.isSet(check))
         return checkLessons(parser.positionalArguments(), environment);
+    if ((parser.isSet(importTo) || parser.isSet(fromLanguage)) && !parser.isSet(import))
+        return ending(2, {}, QCoreApplication::translate("CommandLine", "bimbala: --to and --from-language go with --import.") +
+                                 u'\n' + Usage);
+    if (parser.isSet(import) && (!parser.isSet(importTo) || !parser.positionalArguments().isEmpty()))
+        return ending(2, {},
+                      QCoreApplication::translate("CommandLine", "bimbala: --import takes one file, and --to the new lesson file "
+                                                                 "to write.") +
+                          u'\n' + Usage);
+    if (parser.isSet(import))
+        return importLesson(parser.value(import), parser.value(importTo), parser.value(fromLanguage));
     if ((parser.isSet(reportLesson) || parser.isSet(reportCsv)) && !parser.isSet(classReport))
         return ending(2, {}, QStringLiteral("bimbala: --lesson and --csv go with --class-report.\n%1").arg(Usage));
     if (parser.positionalArguments().size() > 1)

@@ -2,6 +2,7 @@
 #include "ReaderInterface.h"
 
 #include "LessonSpelling.h"
+#include "LessonWriter.h"
 #include "common/ProgramModule.h"
 
 BIMBALA_MODULE_IDENTITY(ReaderInterface::Interface)
@@ -21,4 +22,15 @@ extern "C" Q_DECL_EXPORT LessonSpelling *bimbala_make_spelling(const QString &di
 extern "C" Q_DECL_EXPORT void bimbala_free_spelling(LessonSpelling *spelling)
 {
     delete spelling;
+}
+
+extern "C" Q_DECL_EXPORT void bimbala_write_lesson(const LessonModel::Lesson &lesson, QByteArray &text)
+{
+    text = LessonWriter::write(lesson);
+}
+
+extern "C" Q_DECL_EXPORT void bimbala_read_lesson_text(const QByteArray &text, const QString &name, const QString &folder,
+                                                       LessonReader::Reading &reading)
+{
+    reading = LessonReader::read(text, name, folder);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "Lesson.h"
 #include "LessonReader.h"
+
+#include <QByteArray>
 
 class LessonSpelling;
 
@@ -13,12 +16,18 @@ using Read = void (*)(const QString &path, LessonSpelling *spelling, LessonReade
 // A speller with the dictionary at `dictionary` (without its endings); `missing` says what is missing.
 using MakeSpelling = LessonSpelling *(*)(const QString &dictionary, QString &missing);
 using FreeSpelling = void (*)(LessonSpelling *spelling);
+// LessonWriter::write of `lesson`, into `text`.
+using Write = void (*)(const LessonModel::Lesson &lesson, QByteArray &text);
+// LessonReader::read of a file's text, named `name` in problems, its pictures in `folder`.
+using ReadText = void (*)(const QByteArray &text, const QString &name, const QString &folder, LessonReader::Reading &reading);
 
 // Raised whenever a function above changes.
-inline constexpr int Interface = 1;
+inline constexpr int Interface = 2;
 
 inline constexpr char ReadName[] = "bimbala_read_lesson";
 inline constexpr char MakeSpellingName[] = "bimbala_make_spelling";
 inline constexpr char FreeSpellingName[] = "bimbala_free_spelling";
+inline constexpr char WriteName[] = "bimbala_write_lesson";
+inline constexpr char ReadTextName[] = "bimbala_read_lesson_text";
 
 } // namespace ReaderInterface

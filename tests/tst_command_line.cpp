@@ -1,8 +1,10 @@
 // The program as started from a terminal: --help, --version, a wrong option and no
 // graphical session all answer in plain text and end, without a display; a platform
 // that needs no display starts.
+#include "TestSupport.h"
 #include "app/CommandLine.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -47,6 +49,13 @@ private Q_SLOTS:
         // Lessons are checked as the program reads them, each problem where editors find it.
         QTest::newRow("--check") << QStringList{"--check", "/no/lesson.yaml"} << 1
                                  << "/no/lesson.yaml:1:1: the file cannot be read" << "";
+        // A new lesson from a teacher's file, without a display.
+        QTest::newRow("--import without --to") << QStringList{"--import", "w.csv"} << 2 << "" << "--import takes one file, and --to";
+        QTest::newRow("--to without --import") << QStringList{"--to", "l.yaml"} << 2 << "" << "--to and --from-language go with --import";
+        QTest::newRow("--import, no file") << QStringList{"--import", "/no/words.csv", "--to", "/no/lesson.yaml"} << 1 << ""
+                                           << "/no/words.csv: the file cannot be read (No such file or directory)";
+        QTest::newRow("--import, unknown kind") << QStringList{"--import", "/no/words.doc", "--to", "/no/lesson.yaml"} << 1 << ""
+                                               << "/no/words.doc: the kind of file is not known by its name";
         QTest::newRow("no graphical session") << QStringList{} << 1 << "" << "needs a graphical session";
         QTest::newRow("Qt's own option, no session") << QStringList{"-style", "fusion"} << 1 << ""
                                                      << "needs a graphical session";
@@ -130,6 +139,87 @@ private Q_SLOTS:
                      out.endsWith(u"\nmisspelt.yaml: 3 exercises, no problems\n"),
                  qPrintable(out));
         QVERIFY2(err.contains(u"the spelling is not checked") && err.count(u'\n') == 1, qPrintable(err));
+    }
+
+    // --import writes a new lesson of the file's words or questions, which --check then finds
+    // clean, and prints what it took and left out; a lesson there already or a folder that
+    // cannot be written is said in a sentence and left as it was.
+    void importMakesALesson_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("a word list") << "--import words.csv --to lesson.yaml" << 0
+                                     << "words.csv: read as UTF-8, fields separated by \";\".\n"
+                                        "words.csv:1: the header row, skipped\n"
+                                        "words.csv:3: \"=1+1\" is taken as text, though a spreadsheet would take it for a formula\n"
+                                        "words.csv:4: left out: \"kert\" has no answer\n"
+                                        "words.csv: 3 words taken into lesson.yaml, lesson words-"
+                                     << "";
+        QTest::newRow("a vocabulary, from German") << "--import v.kvtml --to v.yaml --from-language de" << 0
+                                                   << "v.kvtml: words from de to hu.\nv.kvtml: 1 word taken into v.yaml, lesson v-" << "";
+        QTest::newRow("questions with nothing to take") << "--import q.gift --to q.yaml" << 1
+                                                        << "q.gift: read as UTF-8.\nq.gift:1: left out: the question has no gap, such as {=answer}\n"
+                                                        << "q.gift: nothing in the file could be taken\n";
+        QTest::newRow("a lesson there already") << "--import words.csv --to there.yaml" << 1 << ""
+                                                << "bimbala: there.yaml is there already; --import writes a new lesson file.\n";
+        QTest::newRow("a read-only folder") << "--import words.csv --to ro/lesson.yaml" << 1 << "words.csv: read as UTF-8"
+                                            << "The lesson was not saved: ro/lesson.yaml cannot be written (";
+    }
+
+    void importMakesALesson()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QTemporaryDir dir;
+        const auto write = [&dir](const QString &name, const QByteArray &text) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        };
+        write(QStringLiteral("words.csv"), "szó;válasz\nház;házban\n=1+1;2\nkert\nkút;kútnál\n");
+        write(QStringLiteral("v.kvtml"), "<kvtml version=\"2.0\"><identifiers>"
+                                         "<identifier id=\"0\"><locale>en</locale></identifier>"
+                                         "<identifier id=\"1\"><locale>hu</locale></identifier>"
+                                         "<identifier id=\"2\"><locale>de</locale></identifier></identifiers>"
+                                         "<entries><entry id=\"0\"><translation id=\"1\"><text>ház</text></translation>"
+                                         "<translation id=\"2\"><text>Haus</text></translation></entry></entries></kvtml>");
+        write(QStringLiteral("q.gift"), "Nincs rés.\n");
+        write(QStringLiteral("there.yaml"), "# a teacher's lesson\n");
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("ro")));
+        std::optional<TestSupport::ReadOnlyFolder> readOnly;
+        if (line.contains(u"ro/")) {
+            readOnly.emplace(dir.filePath(QStringLiteral("ro")));
+            if (!readOnly->ok)
+                QSKIP("The folder cannot be made read-only here.");
+        }
+        const auto run = [&dir](const QStringList &arguments) {
+            QProcess program;
+            program.setProcessEnvironment(typed({}).second);
+            program.setWorkingDirectory(dir.path());
+            program.start(QStringLiteral(BIMBALA_EXECUTABLE), arguments);
+            program.waitForFinished(10000);
+            return std::tuple(program.exitCode(), QString::fromUtf8(program.readAllStandardOutput()),
+                              QString::fromUtf8(program.readAllStandardError()));
+        };
+        const QStringList arguments = line.split(u' ');
+        const auto [exitCode, printed, complained] = run(arguments);
+        QCOMPARE(exitCode, status);
+        QVERIFY2(out.isEmpty() ? printed.isEmpty() : printed.startsWith(out), qPrintable(printed));
+        QVERIFY2(err.isEmpty() ? complained.isEmpty() : complained.startsWith(err) && complained.count(u'\n') == 1,
+                 qPrintable(complained));
+        const QString target = arguments.at(arguments.indexOf(QStringLiteral("--to")) + 1);
+        if (status == 0) {
+            const auto [checked, said, spelling] = run({QStringLiteral("--check"), target});
+            QVERIFY2(said.endsWith(target + QStringLiteral(": 1 exercise, no problems\n")), qPrintable(said));
+        } else {
+            QCOMPARE(QFile(dir.filePath(QStringLiteral("there.yaml"))).size(), qint64(21));
+            QCOMPARE(QDir(dir.filePath(QStringLiteral("ro"))).isEmpty(), true);
+            QCOMPARE(QFile::exists(dir.filePath(target)), target == u"there.yaml");
+        }
     }
 
     // Whether there is something to show the windows on, as Qt will look for it.
