@@ -73,8 +73,11 @@ LessonEditor::LessonEditor(Feedback &feedback, const Module1 &shared)
         pause.start();
     });
     for (ShapeForm *form : std::initializer_list<ShapeForm *>{&drill, &sentences, &story})
-        form->edited = [this](const QString &what, const std::function<void(Exercise &)> &change, int key) {
-            changeExercise(what, change, key);
+        form->edited = [this, form](const QString &what, const std::function<void(Exercise &)> &change, int key) {
+            // A form not shown (its exercise another shape) has nothing to change.
+            const std::vector<Exercise> &exercises = lesson.lesson().exercises;
+            if (current < int(exercises.size()) && &formFor(exercises[std::size_t(current)].shape) == form)
+                changeExercise(what, change, key);
         };
     story.choosePicture = [this] {
         return this->feedback.openFileName(window(), tr("A picture for the story"), QFileInfo(lesson.file()).path(),

@@ -260,8 +260,8 @@ QWidget *StoryForm::widget()
         if (parsed.problems.empty())
             textEdited();
     });
-    gaps->edited = [this](const TextTable::Rows &) { gapsEdited(); };
-    pictures->edited = [this](const TextTable::Rows &) { picturesEdited(); };
+    gaps->edited = [this](const TextTable::Rows &rows) { gapsEdited(rows); };
+    pictures->edited = [this](const TextTable::Rows &rows) { picturesEdited(rows); };
     QObject::connect(add, &QPushButton::clicked, form, [this] { addPicture(); });
     return form;
 }
@@ -364,9 +364,8 @@ void StoryForm::textEdited()
     });
 }
 
-void StoryForm::gapsEdited()
+void StoryForm::gapsEdited(const TextTable::Rows &rows)
 {
-    const TextTable::Rows rows = gaps->rows();
     const bool withPictures = pictureStory;
     tell(tr("Changing the gaps"), GapsKey, [rows, withPictures](Exercise &e) {
         Story &story = std::get<Story>(e.content);
@@ -386,9 +385,8 @@ void StoryForm::gapsEdited()
     });
 }
 
-void StoryForm::picturesEdited()
+void StoryForm::picturesEdited(const TextTable::Rows &rows)
 {
-    const TextTable::Rows rows = pictures->rows();
     tell(tr("Changing the pictures"), PicturesKey, [rows](Exercise &e) {
         Story &story = std::get<Story>(e.content);
         std::vector<StoryPicture> kept;

@@ -92,8 +92,8 @@ public:
 private:
     void personsEdited();
     void textEdited();
-    void gapsEdited();
-    void picturesEdited();
+    void gapsEdited(const std::vector<QStringList> &rows);
+    void picturesEdited(const std::vector<QStringList> &rows);
     void addPicture();
     void showGaps(const LessonModel::Story &story);
 

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <memory>
@@ -53,23 +54,23 @@ QString tr(const char *text)
 struct Picture
 {
     QString file;
-    QByteArray svg;
+    QByteArray bytes;
 };
 
 std::vector<Picture> picturesOf(const LessonModel::Lesson &lesson)
 {
     std::vector<Picture> pictures;
-    const auto add = [&pictures](const QString &file, const QByteArray &svg) {
-        if (!file.isEmpty() && !svg.isEmpty())
-            pictures.push_back({file, svg});
+    const auto add = [&pictures](const QString &file, const QByteArray &bytes) {
+        if (!file.isEmpty() && !bytes.isEmpty())
+            pictures.push_back({file, bytes});
     };
     for (const LessonModel::Pictogram &pictogram : lesson.pictograms)
-        add(pictogram.file, pictogram.svg);
+        add(pictogram.file, pictogram.picture);
     for (const LessonModel::Exercise &exercise : lesson.exercises) {
         add(exercise.menuPictureFile, exercise.menuPicture);
         if (const auto *story = std::get_if<LessonModel::Story>(&exercise.content)) {
             for (const LessonModel::StoryPicture &picture : story->pictures)
-                add(picture.file, picture.svg);
+                add(picture.file, picture.picture);
         }
     }
     return pictures;
@@ -157,11 +158,11 @@ QString preparePictures(const LessonModel::Lesson &lesson, const QString &folder
         if (there.exists() && !there.isFile())
             return tr("The lesson was not saved: where its picture %1 goes there is a folder, a device or a pipe.")
                 .arg(picture.file);
-        if (there.exists() && holds(target, picture.svg))
+        if (there.exists() && holds(target, picture.bytes))
             continue;
         QDir().mkpath(there.path());
         pending.push_back(std::make_unique<PendingFile>(target));
-        if (const QString why = pending.back()->write(picture.svg); !why.isEmpty())
+        if (const QString why = pending.back()->write(picture.bytes); !why.isEmpty())
             return notWritten(target, why);
     }
     return {};
@@ -208,12 +209,31 @@ LessonReader::Reading read(const QByteArray &text, const QString &name, const QS
     return reading;
 }
 
-QByteArray write(const LessonModel::Lesson &lesson)
+QByteArray write(const LessonModel::Lesson &lesson, LessonLines *lines)
 {
     QByteArray text;
     if (const auto write = readerModule().function<ReaderInterface::Write>(Write))
-        write(lesson, text);
+        write(lesson, text, lines);
     return text;
+}
+
+Checked check(const LessonModel::Lesson &lesson)
+{
+    Checked found;
+    // The lesson's pictures as it holds them, beside its text in a folder of the check's own.
+    QTemporaryDir folder;
+    for (const Picture &picture : picturesOf(lesson)) {
+        const QString target = QDir::cleanPath(folder.path() + u'/' + picture.file);
+        if (QFileInfo(picture.file).isAbsolute() || !staysInside(target, folder.path()))
+            continue; // the reader says where such a picture is
+        QDir().mkpath(QFileInfo(target).path());
+        QFile file(target);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(picture.bytes);
+    }
+    const QByteArray text = write(lesson, &found.lines);
+    found.problems = read(text, QStringLiteral("lesson.yaml"), folder.path()).problems;
+    return found;
 }
 
 QString save(const LessonModel::Lesson &lesson, const QString &path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LessonPlace.h"
 #include "LessonReader.h"
 
 #include <QByteArray>
@@ -23,7 +24,17 @@ LessonReader::Reading read(const QByteArray &text, const QString &name, const QS
 
 // The lesson as a lesson file's text, which reads back to the same lesson; empty
 // without the reader module.
-QByteArray write(const LessonModel::Lesson &lesson);
+// With `lines`, from which line on each field and each row of a list stands.
+QByteArray write(const LessonModel::Lesson &lesson, LessonLines *lines = nullptr);
+
+// The lesson's problems as the reader finds them in it as it stands (its pictures as it
+// holds them), each to be found again at its field through the lines of the text written.
+struct Checked
+{
+    LessonProblems problems;
+    LessonLines lines;
+};
+Checked check(const LessonModel::Lesson &lesson);
 
 // Writes the lesson to the file at `path` whole or not at all, and its pictures into files
 // of their names beside it, where no file of the same content is there already (never

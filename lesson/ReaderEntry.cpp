@@ -24,9 +24,9 @@ extern "C" Q_DECL_EXPORT void bimbala_free_spelling(LessonSpelling *spelling)
     delete spelling;
 }
 
-extern "C" Q_DECL_EXPORT void bimbala_write_lesson(const LessonModel::Lesson &lesson, QByteArray &text)
+extern "C" Q_DECL_EXPORT void bimbala_write_lesson(const LessonModel::Lesson &lesson, QByteArray &text, LessonLines *lines)
 {
-    text = LessonWriter::write(lesson);
+    text = LessonWriter::write(lesson, lines);
 }
 
 extern "C" Q_DECL_EXPORT void bimbala_read_lesson_text(const QByteArray &text, const QString &name, const QString &folder,

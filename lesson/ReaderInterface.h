@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Lesson.h"
+#include "LessonPlace.h"
 #include "LessonReader.h"
 
 #include <QByteArray>
@@ -16,8 +17,8 @@ using Read = void (*)(const QString &path, LessonSpelling *spelling, LessonReade
 // A speller with the dictionary at `dictionary` (without its endings); `missing` says what is missing.
 using MakeSpelling = LessonSpelling *(*)(const QString &dictionary, QString &missing);
 using FreeSpelling = void (*)(LessonSpelling *spelling);
-// LessonWriter::write of `lesson`, into `text`.
-using Write = void (*)(const LessonModel::Lesson &lesson, QByteArray &text);
+// LessonWriter::write of `lesson`, into `text`, and where its fields stand into `lines` (when given).
+using Write = void (*)(const LessonModel::Lesson &lesson, QByteArray &text, LessonLines *lines);
 // LessonReader::read of a file's text, named `name` in problems, its pictures in `folder`.
 using ReadText = void (*)(const QByteArray &text, const QString &name, const QString &folder, LessonReader::Reading &reading);
 

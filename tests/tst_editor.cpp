@@ -12,7 +12,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QElapsedTimer>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTemporaryDir>
 
 using namespace Qt::StringLiterals;
@@ -25,7 +27,11 @@ class tst_Editor : public ExerciseSession
     template <typename T>
     T *field(const QString &name) const
     {
-        T *found = editor().control<T>(name);
+        // The forms of the shapes not shown have fields of the same names.
+        T *found = nullptr;
+        for (T *candidate : editor().window()->findChildren<T *>(name))
+            if (!found || candidate->isVisibleTo(editor().window()))
+                found = candidate;
         if (!found)
             qFatal("the editor has no %s", qPrintable(name));
         return found;
@@ -57,11 +63,18 @@ class tst_Editor : public ExerciseSession
         auto *add = field<QPushButton>(u"add"_s);
         add->menu()->actions().at(shape)->trigger();
     }
+    // The problems of the lesson as it stands, once checked.
     QStringList problems()
     {
         editor().checkNow();
+        field<QLabel>(u"said"_s)->clear();
+        field<QListWidget>(u"problems"_s)->clear();
+        QElapsedTimer waited;
+        waited.start();
+        while (field<QLabel>(u"said"_s)->text().isEmpty() && field<QListWidget>(u"problems"_s)->count() == 0 &&
+               waited.elapsed() < 5000)
+            QTest::qWait(20);
         QStringList said;
-        QTRY_VERIFY(!field<QLabel>(u"said"_s)->text().isEmpty() || field<QListWidget>(u"problems"_s)->count() > 0);
         for (const LessonProblem &problem : editor().problems())
             said << problem.message;
         return said;
@@ -100,7 +113,7 @@ private Q_SLOTS:
         paste(gaps, u"al\tfelkelek\tfelkelsz\nal\treggelizem\t\n"_s);
         // One answer is missing: the editor lists it, and choosing it goes to its gap.
         const QStringList listed = problems();
-        QCOMPARE(listed.size(), 1);
+        QVERIFY2(listed.size() == 1, qPrintable(listed.join(u'\n')));
         QVERIFY2(listed.first().contains(u"empty answer"), qPrintable(listed.first()));
         field<QListWidget>(u"problems"_s)->setCurrentRow(0);
         emit field<QListWidget>(u"problems"_s)->itemActivated(field<QListWidget>(u"problems"_s)->item(0));
@@ -128,9 +141,10 @@ private Q_SLOTS:
         QTRY_COMPARE(program->lesson().lesson().title, u"9. lecke"_s);
         open(Exercise{0});
         startButton()->click();
+        const QHash<QString, QString> answers{{u"ház"_s, u"házban"_s}, {u"kert"_s, u"kertben"_s}, {u"szoba"_s, u"szobában"_s}};
         for (int n = 0; n < 3; ++n) {
             const QString word = find<QLabel>(u"Label8"_s)->text().trimmed();
-            TestSupport::retype(find<QLineEdit>(u"Text1"_s), word == u"szoba" ? u"szobában"_s : word + u"ban"_s);
+            TestSupport::retype(find<QLineEdit>(u"Text1"_s), answers.value(word));
             TestSupport::pressEnter(find<QLineEdit>(u"Text1"_s));
         }
         expectMessage(program->shared().MsgDone);

@@ -194,7 +194,7 @@ private Q_SLOTS:
         problem.replace(QStringLiteral("BASE"), base.path());
         LessonModel::Lesson lesson = *LessonFiles::read(TestLessons + QStringLiteral("/small/small.yaml")).lesson;
         auto &pictures = std::get<LessonModel::Story>(lesson.exercises.at(1).content).pictures;
-        const QByteArray svg = pictures.at(0).svg;
+        const QByteArray svg = pictures.at(0).picture;
         pictures[0].file = picture;
         const QString target = folder + QStringLiteral("/a.svg");
         const QString beyond = base.filePath(QStringLiteral("outside/a.svg"));
@@ -247,7 +247,7 @@ private Q_SLOTS:
         for (LessonModel::Exercise &exercise : lesson.exercises) {
             if (auto *story = std::get_if<LessonModel::Story>(&exercise.content); story && !pictures) {
                 for (LessonModel::StoryPicture &picture : story->pictures)
-                    picture.svg.clear(); // named, but nothing to write
+                    picture.picture.clear(); // named, but nothing to write
             }
         }
         QTemporaryDir dir;
